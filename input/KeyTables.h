@@ -1,0 +1,27 @@
+#pragma once
+
+#include "KeyCode.h"
+
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace plinkum {
+
+// Fixed tables keyed by key code. Each is built once, on first use, by a thread-safe static
+// initialisation and never changes afterwards, so any thread may read them without a lock.
+namespace KeyTables {
+
+// Six rows of an ANSI keyboard, keys left to right.
+const std::vector<std::vector<KeyCode>> &keyboardRows();
+
+// Horizontal position from -1 (far left) to +1 (far right) for stereo panning; 77 keys.
+const std::unordered_map<KeyCode, float> &keyPositions();
+std::optional<float> keyPosition(KeyCode keyCode);
+
+// Mechvibes key number (the numbering of a config.json `defines` object) to key code; 84 keys.
+const std::unordered_map<long long, KeyCode> &mechvibesKeyMap();
+std::optional<KeyCode> mechvibesKey(long long mechvibesNumber);
+
+} // namespace KeyTables
+} // namespace plinkum

@@ -1,0 +1,28 @@
+#include "LoadedPack.h"
+
+namespace plinkum {
+
+LoadedPack::LoadedPack(PackInfo info, CategoryMap down, CategoryMap up, KeyMap keyDown, KeyMap keyUp)
+    : m_info(std::move(info)), m_down(std::move(down)), m_up(std::move(up)),
+      m_keyDown(std::move(keyDown)), m_keyUp(std::move(keyUp))
+{
+}
+
+const SampleList &LoadedPack::samples(KeyCode keyCode, bool down) const
+{
+    static const SampleList none;
+
+    const KeyMap &perKey = down ? m_keyDown : m_keyUp;
+    if (const auto it = perKey.find(keyCode); it != perKey.end() && !it->second.empty())
+        return it->second;
+
+    const CategoryMap &byCategory = down ? m_down : m_up;
+    if (const auto it = byCategory.find(keyCategory(keyCode)); it != byCategory.end() && !it->second.empty())
+        return it->second;
+    if (byCategory.empty())
+        return none;
+    const auto standard = byCategory.find(KeyCategory::Standard);
+    return standard == byCategory.end() ? none : standard->second;
+}
+
+} // namespace plinkum

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "KeyCategory.h"
+#include "PackInfo.h"
+#include "Sample.h"
+
+#include <memory>
+#include <unordered_map>
+
+namespace plinkum {
+
+// The decoded, playable form of one pack. Immutable after construction, so it is read from any
+// thread without a lock; it is freed when its last holder lets go of it.
+class LoadedPack {
+public:
+    using CategoryMap = std::unordered_map<KeyCategory, SampleList>;
+    using KeyMap = std::unordered_map<KeyCode, SampleList>;
+
+    LoadedPack(PackInfo info, CategoryMap down, CategoryMap up, KeyMap keyDown, KeyMap keyUp);
+
+    const PackInfo &info() const { return m_info; }
+    const CategoryMap &down() const { return m_down; }
+    const CategoryMap &up() const { return m_up; }
+    const KeyMap &keyDown() const { return m_keyDown; }
+    const KeyMap &keyUp() const { return m_keyUp; }
+
+    // The samples to choose from for one key event: the key's own list, else its category's,
+    // else the standard list. Never falls back from release to press. Allocates nothing.
+    const SampleList &samples(KeyCode keyCode, bool down) const;
+
+private:
+    PackInfo m_info;
+    CategoryMap m_down;
+    CategoryMap m_up;
+    KeyMap m_keyDown;
+    KeyMap m_keyUp;
+};
+
+using LoadedPackPtr = std::shared_ptr<const LoadedPack>;
+
+} // namespace plinkum

@@ -1,0 +1,26 @@
+#include "PackInfo.h"
+
+#include <QHashFunctions>
+
+namespace plinkum {
+
+QString PackInfo::idFor(const QString &folderName, bool isBuiltIn)
+{
+    return (isBuiltIn ? QStringLiteral("bundle:") : QStringLiteral("folder:")) + folderName;
+}
+
+size_t qHash(const PackInfo &info, size_t seed)
+{
+    QtPrivate::QHashCombine combine;
+    seed = combine(seed, info.id);
+    seed = combine(seed, info.name);
+    seed = combine(seed, info.type.has_value());
+    if (info.type)
+        seed = combine(seed, *info.type);
+    seed = combine(seed, info.order);
+    seed = combine(seed, info.url);
+    seed = combine(seed, info.isBuiltIn);
+    return seed;
+}
+
+} // namespace plinkum

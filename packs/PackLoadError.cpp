@@ -1,0 +1,19 @@
+#include "PackLoadError.h"
+
+#include <QCoreApplication>
+
+namespace plinkum {
+
+QString description(PackLoadError error)
+{
+    switch (error) {
+    case PackLoadError::NoManifest:
+        return QCoreApplication::translate("PackLoadError",
+                                           "The folder must contain a pack.json or a Mechvibes config.json.");
+    case PackLoadError::NoSounds:
+        return QCoreApplication::translate("PackLoadError", "No playable sounds were found in this pack.");
+    }
+    return {};
+}
+
+} // namespace plinkum

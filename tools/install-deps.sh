@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Plinkum needs on Debian 12.
+# Safe to run again: apt skips what is already there.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  qt6-base-dev qt6-declarative-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools libgl-dev
+  libpulse-dev libsndfile1-dev libevdev-dev libudev-dev libx11-dev libxi-dev libxtst-dev
+  libebur128-dev libbenchmark-dev
+  # real key-by-key recordings for the buckling-spring pack (optional at build time)
+  bucklespring-data
+  # run time: Qt platform plugins and the QML modules the interface uses
+  qt6-qpa-plugins qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
+  qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
+  qml6-module-qtquick-dialogs qml6-module-qtquick-shapes libqt6svg6
+  # tests: a real sound server, a real X server, key injection
+  pulseaudio pulseaudio-utils xvfb x11-xserver-utils sox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
