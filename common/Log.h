@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string_view>
+
+namespace plinkum {
+
+// Writes one diagnostic line "Plinkum: <message>" to stderr and the system journal (syslog).
+// Never pass key codes or anything typed: keystrokes are private.
+// Not for the audio callback (it takes locks and makes system calls).
+void log(std::string_view message);
+
+} // namespace plinkum
