@@ -34,6 +34,21 @@ constexpr std::pair<int, std::uint16_t> evdevToKeyCode[] = {
 constexpr int standardStandIns[] = {0x1e, 0x1f, 0x20, 0x21, 0x24, 0x25};
 constexpr int modifierStandIns[] = {0x1d, 0x38, 0x7d};
 
+// Some recordings carry a DC offset and low rumble ahead of the stroke; a one-pole DC blocker
+// (corner near 35 Hz) takes it out before the onset is searched.
+std::vector<float> blockDc(std::vector<float> frames, int rate)
+{
+    const double r = 1.0 - 2 * 3.14159265358979 * 35.0 / rate;
+    double x1 = frames.empty() ? 0 : frames.front(), y1 = 0; // no step from an offset at the start
+    for (float &x : frames) {
+        const double y = x - x1 + r * y1;
+        x1 = x;
+        y1 = y;
+        x = static_cast<float>(y);
+    }
+    return frames;
+}
+
 // Starts the sound 0.3 ms before its first sample at 10 % of the peak, with a short fade-in, and
 // ends it where it falls below -60 dB of the peak.
 std::vector<float> trim(const std::vector<float> &frames, int rate)
@@ -78,8 +93,8 @@ bool BucklingSpringImport::build(const QString &wavFolder, PackWriter &writer)
         if (!press || !release)
             continue;
         const QString stem = QStringLiteral("key-%1").arg(keyCode, 3, 10, QLatin1Char('0'));
-        auto down = trim(press->frames, press->sampleRate);
-        auto up = trim(release->frames, release->sampleRate);
+        auto down = trim(blockDc(press->frames, press->sampleRate), press->sampleRate);
+        auto up = trim(blockDc(release->frames, release->sampleRate), release->sampleRate);
         if (down.empty() || up.empty())
             continue;
         Recording r{staged.addSound(stem + QStringLiteral("-press"), std::move(down), press->sampleRate),

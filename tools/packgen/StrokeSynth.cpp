@@ -1,6 +1,7 @@
 #include "StrokeSynth.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -116,27 +117,31 @@ ShapeTraits traits(StrokeSynth::KeyShape shape)
 
 // A cloud of inharmonic modes around a centre: real caps and housings ring at many close,
 // irregular frequencies, which is what keeps a struck part from sounding like a beep.
-void addModeCloud(std::vector<float> &out, Noise &noise, double start, double centre, double low, double high,
-                  int count, double decay, double amp)
+// The layout (where the modes sit) belongs to the switch and key shape; each stroke only moves
+// them a little, as the same key struck again does.
+void addModeCloud(std::vector<float> &out, Noise &layout, Noise &noise, double start, double centre, double low,
+                  double high, int count, double decay, double amp)
 {
     for (int i = 0; i < count; ++i) {
-        const double f = centre * std::exp(low + (high - low) * noise.uniform());
-        addMode(out, start, f, decay * (0.5 + 0.7 * noise.uniform()), amp * (0.4 + 0.6 * noise.uniform()) / std::sqrt(count));
+        const double f = centre * std::exp(low + (high - low) * layout.uniform()) * noise.jitter(0.015);
+        const double d = decay * (0.5 + 0.7 * layout.uniform());
+        const double a = amp * (0.4 + 0.6 * layout.uniform()) * noise.jitter(0.15) / std::sqrt(count);
+        addMode(out, start, f, d, a);
     }
 }
 
 // Everything the switch, the cap and the board do when the stem hits bottom or top.
-void addImpact(std::vector<float> &out, Noise &noise, const SwitchProfile &p, const ShapeTraits &shape, double start,
-               double strength, double brightness, double body)
+void addImpact(std::vector<float> &out, Noise layout, Noise &noise, const SwitchProfile &p, const ShapeTraits &shape,
+               double start, double strength, double brightness, double body)
 {
     const double ls = p.lengthScale;
     const double cap = p.capFrequency * shape.capScale * brightness * noise.jitter(0.03);
     addNoise(out, noise, start, 0.0005 * ls, 0.8 * strength * p.bottomOutNoise, 300, p.brightness * brightness);
     addNoise(out, noise, start, 0.0025 * ls, 0.5 * strength * p.bottomOutNoise, 200, p.brightness * brightness, cap);
-    addModeCloud(out, noise, start, cap, -0.4, 1.1, 10, p.capDecay * ls, 1.0 * strength);
+    addModeCloud(out, layout, noise, start, cap, -0.4, 1.1, 10, p.capDecay * ls, 1.0 * strength);
     const double housing = p.housingFrequency * brightness * (0.5 + 0.5 * shape.capScale);
-    addModeCloud(out, noise, start, housing, -0.25, 0.35, 6, p.housingDecay * ls, 0.6 * strength);
-    addModeCloud(out, noise, start, p.plateFrequency, -0.15, 0.15, 3, 0.012 * ls, p.plateLevel * strength * body * shape.body);
+    addModeCloud(out, layout, noise, start, housing, -0.25, 0.35, 6, p.housingDecay * ls, 0.6 * strength);
+    addModeCloud(out, layout, noise, start, p.plateFrequency, -0.15, 0.15, 3, 0.012 * ls, p.plateLevel * strength * body * shape.body);
     addMode(out, start, p.caseFrequency * shape.capScale * noise.jitter(0.02), p.caseDecay * ls,
             p.caseLevel * strength * body * shape.body);
     addMode(out, start, p.caseFrequency * 2.3 * noise.jitter(0.04), p.caseDecay * ls * 0.5,
@@ -168,8 +173,8 @@ void addRattle(std::vector<float> &out, Noise &noise, const SwitchProfile &p, co
 }
 
 // The mechanism's own event that leads a press (bump, click, dome collapse, spring buckling).
-void addEvent(std::vector<float> &out, Noise &noise, const SwitchProfile &p, const ShapeTraits &shape, double start,
-              double level)
+void addEvent(std::vector<float> &out, const Noise &layout, Noise &noise, const SwitchProfile &p,
+              const ShapeTraits &shape, double start, double level)
 {
     if (level <= 0)
         return;
@@ -179,8 +184,8 @@ void addEvent(std::vector<float> &out, Noise &noise, const SwitchProfile &p, con
     case M::Linear:
         return;
     case M::Tactile:
-        addNoise(out, noise, start, d, 1.2 * level, 600, p.brightness, f);
-        addImpact(out, noise, p, shape, start, 0.35 * level, 0.8, 0.3);
+        addNoise(out, noise, start, d, 3.0 * level, 600, p.brightness, f);
+        addImpact(out, layout, noise, p, shape, start, 0.35 * level, 0.8, 0.3);
         return;
     case M::ClickJacket:
         addNoise(out, noise, start, 0.0006, level, 1500, 14000, f);
@@ -201,8 +206,8 @@ void addEvent(std::vector<float> &out, Noise &noise, const SwitchProfile &p, con
         addMode(out, start, f * 1.8, d * 0.5, 0.2 * level);
         return;
     case M::TopreDome:
-        addNoise(out, noise, start, 0.004, 0.8 * level, 80, 1500);
-        addMode(out, start, f, d, 0.6 * level);
+        addNoise(out, noise, start, 0.004, 2.4 * level, 80, 1500);
+        addMode(out, start, f, d, 1.5 * level);
         return;
     case M::BeamSpring:
     case M::BucklingSpring:
@@ -235,11 +240,22 @@ void finish(std::vector<float> &out)
 
 StrokeSynth::StrokeSynth(const SwitchProfile &profile) : m_profile(profile)
 {
-    // FNV-1a of the folder name: switches with equal parts still get their own noise.
-    std::uint32_t h = 2166136261u;
-    for (QChar c : profile.folder) {
-        h ^= c.unicode();
-        h *= 16777619u;
+    // The seed comes from the sound's parameters, not the name: two switches given the same
+    // parameters sound the same, so a copied profile shows up as a duplicate pack.
+    const SwitchProfile &p = profile;
+    const double fields[] = {p.capFrequency, p.capDecay, p.brightness, p.housingFrequency, p.housingDecay,
+                             p.bottomOutDelay, p.bottomOutNoise, p.plateFrequency, p.plateLevel, p.caseFrequency,
+                             p.caseLevel, p.caseDecay, p.springLevel, p.springFrequency, p.springDecay, p.eventLevel,
+                             p.eventFrequency, p.eventDecay, p.upstrokeLevel, p.upstrokeBrightness,
+                             p.releaseEventLevel, p.stabiliserRattle, p.lengthScale,
+                             static_cast<double>(p.mechanism), p.pbt ? 1.0 : 0.0};
+    std::uint32_t h = 2166136261u; // FNV-1a over the bytes
+    for (double field : fields) {
+        auto bits = std::bit_cast<std::uint64_t>(field);
+        for (int i = 0; i < 8; ++i, bits >>= 8) {
+            h ^= static_cast<std::uint32_t>(bits & 0xff);
+            h *= 16777619u;
+        }
     }
     m_seed = h;
 }
@@ -255,11 +271,12 @@ std::vector<float> StrokeSynth::press(KeyShape shape, int variant) const
     const SwitchProfile &p = m_profile;
     const ShapeTraits s = traits(shape);
     Noise noise(seedFor(shape, true, variant));
+    const Noise layout(seedFor(shape, true, -1));
     std::vector<float> out(static_cast<std::size_t>(s.seconds * p.lengthScale * fs), 0.0f);
 
-    addEvent(out, noise, p, s, 0, p.eventLevel * noise.jitter(0.1));
+    addEvent(out, layout, noise, p, s, 0, p.eventLevel * noise.jitter(0.1));
     const double bottom = p.mechanism == M::Linear ? 0 : p.bottomOutDelay * noise.jitter(0.1);
-    addImpact(out, noise, p, s, bottom, noise.jitter(0.1), 1.0, 1.0);
+    addImpact(out, layout, noise, p, s, bottom, noise.jitter(0.1), 1.0, 1.0);
     addSpring(out, noise, p, bottom, p.springLevel);
     addRattle(out, noise, p, s, bottom, 1.0);
     finish(out);
@@ -271,13 +288,15 @@ std::vector<float> StrokeSynth::release(KeyShape shape, int variant) const
     const SwitchProfile &p = m_profile;
     const ShapeTraits s = traits(shape);
     Noise noise(seedFor(shape, false, variant));
+    const Noise layout(seedFor(shape, true, -1));
     std::vector<float> out(static_cast<std::size_t>(s.seconds * 0.8 * p.lengthScale * fs), 0.0f);
 
-    // Click mechanisms snap back on the way up, before the stem tops out.
-    const bool leads = p.releaseEventLevel > 0;
-    addEvent(out, noise, p, s, 0, p.releaseEventLevel * noise.jitter(0.1));
+    // A strong snap-back (click jackets, click bars) is heard before the stem tops out; a faint
+    // one merges with the top-out.
+    const bool leads = p.releaseEventLevel >= 0.8 * p.upstrokeLevel;
+    addEvent(out, layout, noise, p, s, 0, p.releaseEventLevel * noise.jitter(0.1));
     const double top = leads ? 0.005 * noise.jitter(0.15) : 0;
-    addImpact(out, noise, p, s, top, p.upstrokeLevel * noise.jitter(0.1), 1.1 * p.upstrokeBrightness, 0.5);
+    addImpact(out, layout, noise, p, s, top, p.upstrokeLevel * noise.jitter(0.1), 1.1 * p.upstrokeBrightness, 0.5);
     addSpring(out, noise, p, top, 0.7 * p.springLevel);
     addRattle(out, noise, p, s, top, 0.7);
     finish(out);
