@@ -17,7 +17,7 @@ SwitchProfile base(QString folder, QString name, QString type, int order, M mech
     p.pbt = pbt;
     // Keycap material sets the first guess for the cap modes and the click colour.
     p.capFrequency = pbt ? 1650 : 2600;
-    p.capDecay = pbt ? 0.008 : 0.014;
+    p.capDecay = pbt ? 0.004 : 0.007;
     p.brightness = pbt ? 4200 : 8000;
     return p;
 }
@@ -52,7 +52,7 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("nk-cream", "NovelKeys Cream", "Linear", 60, M::Linear, false);
-    p.housingFrequency = 4600; p.housingDecay = 0.004; p.brightness = 9500; p.springLevel = 0.07;
+    p.housingFrequency = 4600; p.housingDecay = 0.0025; p.brightness = 9500; p.springLevel = 0.07;
     p.springFrequency = 6200; p.caseFrequency = 300; p.caseLevel = 0.2; p.upstrokeLevel = 0.85;
     p.upstrokeBrightness = 1.2; p.bottomOutNoise = 1.4;
     all.push_back(p);
@@ -92,7 +92,7 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("topre", "Topre · 45 g", "Tactile", 130, M::TopreDome, true);
-    p.housingFrequency = 1800; p.housingDecay = 0.004; p.brightness = 2500; p.caseFrequency = 160;
+    p.housingFrequency = 1800; p.housingDecay = 0.0025; p.brightness = 2500; p.caseFrequency = 160;
     p.caseLevel = 0.6; p.caseDecay = 0.03; p.eventLevel = 0.4; p.eventFrequency = 900;
     p.eventDecay = 0.008; p.bottomOutDelay = 0.006; p.springLevel = 0.02; p.upstrokeLevel = 0.6;
     p.upstrokeBrightness = 0.8; p.stabiliserRattle = 0.1; p.bottomOutNoise = 0.5;
@@ -121,7 +121,7 @@ std::vector<SwitchProfile> makeProfiles()
 
     p = base("alps-blue", "Alps SKCM Blue", "Clicky", 180, M::AlpsClick, false);
     p.eventLevel = 1.2; p.eventFrequency = 5600; p.eventDecay = 0.002; p.bottomOutDelay = 0.007;
-    p.housingFrequency = 5000; p.housingDecay = 0.005; p.releaseEventLevel = 0.25;
+    p.housingFrequency = 5000; p.housingDecay = 0.003; p.releaseEventLevel = 0.25;
     p.springLevel = 0.06; p.springFrequency = 7000;
     all.push_back(p);
 

@@ -20,12 +20,12 @@ struct SwitchProfile {
     // Keycap: PBT is denser and duller (lower modes, faster decay, darker click), ABS rings brighter.
     bool pbt = false;
     double capFrequency = 2000;
-    double capDecay = 0.012;
+    double capDecay = 0.006;
     double brightness = 6000; // low-pass corner of the impact noise
 
     // Housing and bottom-out.
     double housingFrequency = 3500;
-    double housingDecay = 0.006;
+    double housingDecay = 0.0035;
     double bottomOutDelay = 0;  // after the first event of a press, in seconds
     double bottomOutNoise = 1;  // share of noise against modes in the impact
 
