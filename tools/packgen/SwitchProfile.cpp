@@ -32,7 +32,7 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("mx-black", "Cherry MX Black · PBT", "Linear", 20, M::Linear, true);
-    p.housingFrequency = 3300; p.springLevel = 0.11; p.springFrequency = 4800; p.springDecay = 0.06;
+    p.housingFrequency = 3300; p.springLevel = 0.11; p.springFrequency = 4800; p.springDecay = 0.045;
     p.upstrokeLevel = 0.65;
     all.push_back(p);
 
