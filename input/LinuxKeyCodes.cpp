@@ -69,7 +69,7 @@ std::optional<KeyCode> fromEvdev(unsigned evdevCode)
 std::optional<KeyCode> fromX11(unsigned x11Keycode)
 {
     constexpr unsigned evdevOffset = 8;
-    if (x11Keycode < evdevOffset)
+    if (x11Keycode < evdevOffset || x11Keycode > 255)
         return std::nullopt;
     return fromEvdev(x11Keycode - evdevOffset);
 }
