@@ -172,6 +172,9 @@ private slots:
 
     void serverGoesAway()
     {
+#if defined(__SANITIZE_THREAD__)
+        QSKIP("libX11 unlocks a display mutex twice on its lost-connection path; TSan reports that");
+#endif
         test::XvfbServer server;
         QVERIFY2(!server.display().isEmpty(), qPrintable(server.error()));
         Delivered delivered;
