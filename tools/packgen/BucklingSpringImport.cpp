@@ -50,7 +50,8 @@ std::vector<float> blockDc(std::vector<float> frames, int rate)
 }
 
 // Starts the sound 0.3 ms before its first sample at 10 % of the peak, with a short fade-in, and
-// ends it where it falls below -60 dB of the peak.
+// ends it where it falls into the recording's noise floor (taken from its last 10 ms) or below
+// -60 dB of the peak, whichever comes first.
 std::vector<float> trim(const std::vector<float> &frames, int rate)
 {
     const float peak = SoundMeasure::peak(frames);
@@ -61,8 +62,13 @@ std::vector<float> trim(const std::vector<float> &frames, int rate)
     while (start < frames.size() && std::abs(frames[start]) < 0.1f * peak)
         ++start;
     start = start > preRoll ? start - preRoll : 0;
+    const auto tail = std::min(frames.size(), static_cast<std::size_t>(0.01 * rate));
+    float floor = 0;
+    for (std::size_t i = frames.size() - tail; i < frames.size(); ++i)
+        floor = std::max(floor, std::abs(frames[i]));
+    const float threshold = std::max(0.001f * peak, 2.5f * floor);
     std::size_t end = frames.size();
-    while (end > start && std::abs(frames[end - 1]) < 0.001f * peak)
+    while (end > start && std::abs(frames[end - 1]) < threshold)
         --end;
     const auto fade = static_cast<std::size_t>(0.005 * rate);
     end = std::min(frames.size(), end + fade);
