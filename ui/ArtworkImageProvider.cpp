@@ -42,7 +42,7 @@ QImage ArtworkImageProvider::requestImage(const QString &id, QSize *size, const 
 
     if (query.hasQueryItem(QStringLiteral("tint"))) {
         painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        painter.fillRect(image.rect(), QColor(query.queryItemValue(QStringLiteral("tint"))));
+        painter.fillRect(image.rect(), QColor(u'#' + query.queryItemValue(QStringLiteral("tint"))));
     }
     painter.end();
 

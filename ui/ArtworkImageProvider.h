@@ -5,7 +5,7 @@
 namespace plinkum {
 
 // Serves the SVG artwork of the interface as images: "image://art/<name>" draws art/<name>.svg
-// as it is, "<name>?tint=<colour>" in one colour (symbols follow the text colour around them),
+// as it is, "<name>?tint=<rrggbb or aarrggbb>" in one colour (symbols follow the text colour around them),
 // "<name>?grey" without saturation (the keycap while the sounds are off).
 class ArtworkImageProvider : public QQuickImageProvider {
 public:

@@ -17,11 +17,25 @@ using namespace plinkum;
 namespace {
 
 QStringList qmlWarnings;
+QtMessageHandler defaultHandler = nullptr;
 
-void collectWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+// Faults in the views surface as warnings that name their QML file, or as our own log lines.
+void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type != QtDebugMsg && type != QtInfoMsg)
+    defaultHandler(type, context, message);
+    if (type != QtDebugMsg && type != QtInfoMsg && (message.contains("qrc:/") || message.contains("QML") || message.contains("Plinkum:")))
         qmlWarnings.append(message);
+}
+
+QQuickItem *findNamed(QQuickItem *item, const QString &name)
+{
+    if (item->objectName() == name)
+        return item;
+    for (QQuickItem *child : item->childItems()) {
+        if (QQuickItem *found = findNamed(child, name))
+            return found;
+    }
+    return nullptr;
 }
 
 PackInfo pack(const QString &folder, const QString &name, std::optional<QString> type, bool builtIn = true)
@@ -120,7 +134,7 @@ void TestUiScreens::init()
     m_ui = std::make_unique<UserInterface>(m_state.get(), m_catalog.get(), std::move(actions),
                                            [this](bool open) { m_onboardingOpen.append(open); });
     qmlWarnings.clear();
-    qInstallMessageHandler(collectWarnings);
+    defaultHandler = qInstallMessageHandler(collectWarnings);
 }
 
 void TestUiScreens::cleanup()
@@ -134,7 +148,10 @@ void TestUiScreens::cleanup()
 
 QQuickItem *TestUiScreens::findItem(QQuickWindow *window, const QString &name) const
 {
-    return window->contentItem()->findChild<QQuickItem *>(name);
+    QQuickItem *item = findNamed(window->contentItem(), name);
+    if (!item)
+        qWarning("no item named %s", qPrintable(name));
+    return item;
 }
 
 void TestUiScreens::settle(QQuickWindow *window, int ms)
@@ -185,6 +202,7 @@ void TestUiScreens::panelShowsEveryState()
     QVERIFY(banner);
     QCOMPARE(banner->isVisible(), !permission);
     QQuickItem *content = findItem(window, "panelContent");
+    QVERIFY(content);
     QCOMPARE(content->isEnabled(), enabled);
     shoot(window, file);
     QCOMPARE(content->opacity(), enabled ? 1.0 : 0.45);
@@ -197,6 +215,7 @@ void TestUiScreens::panelControlsWriteTheState()
     settle(window);
 
     QQuickItem *toggle = findItem(window, "enableSwitch");
+    QVERIFY(toggle);
     QTest::mouseClick(window, Qt::LeftButton, {}, toggle->mapToScene(QPointF(toggle->width() / 2, toggle->height() / 2)).toPoint());
     QCOMPARE(m_state->isEnabled, false);
     QCOMPARE(findItem(window, "panelContent")->isEnabled(), false);
@@ -205,6 +224,7 @@ void TestUiScreens::panelControlsWriteTheState()
     QCOMPARE(m_state->isEnabled, true);
 
     QQuickItem *grid = findItem(window, "switchGrid");
+    QVERIFY(grid);
     const QPointF firstTile = grid->mapToScene(QPointF(40, 20));
     QTest::mouseClick(window, Qt::LeftButton, {}, firstTile.toPoint());
     QVERIFY(m_state->selectedPackID != "bundle:mx-brown-pbt");
@@ -240,14 +260,21 @@ void TestUiScreens::settingsOpensOneWindowWithEveryTab()
     QVERIFY(window);
     m_ui->context().showSettings();
     QCOMPARE(m_ui->settings().window(), window);
-    QCOMPARE(QGuiApplication::topLevelWindows().count(&QWindow::isVisible), 1);
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(), [](QWindow *w) { return w->isVisible(); }), 1);
 
     m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(),
                         {pack("Blue Box", "Blue Box", std::nullopt, false), pack("thock", "Thock · Lubed", std::nullopt, false)});
-    for (const QString &tab : {"general", "sounds", "about"}) {
+    for (const QString tab : {"general", "sounds", "about"}) {
         window->setProperty("tab", tab);
         shoot(window, "settings-" + tab);
     }
+    window->setProperty("tab", "sounds");
+    QQuickItem *sounds = findItem(window, "soundsTab");
+    QVERIFY(sounds);
+    QMetaObject::invokeMethod(sounds, "scrollToEnd");
+    shoot(window, "settings-sounds-custom");
+    window->setProperty("tab", "about");
     // Closing hides; the next show brings the same window back on the tab it was left on.
     window->close();
     QVERIFY(!window->isVisible());
@@ -301,6 +328,7 @@ void TestUiScreens::onboardingAdvancesWhenAccessArrives()
     shoot(window, "onboarding-ready");
 
     QQuickItem *field = findItem(window, "tryItField");
+    QVERIFY(field);
     QVERIFY(field->hasActiveFocus());
     QTest::mouseClick(window, Qt::LeftButton, {},
                       findItem(window, "startButton")->mapToScene(QPointF(20, 20)).toPoint());
@@ -315,7 +343,9 @@ void TestUiScreens::onboardingStartsReadyWithAccess()
     QQuickWindow *window = m_ui->onboarding().window();
     settle(window);
     QCOMPARE(window->property("step").toString(), "ready");
-    QVERIFY(!findItem(window, "selectedPackRow")->isVisible());
+    QQuickItem *packRow = findItem(window, "selectedPackRow");
+    QVERIFY(packRow);
+    QVERIFY(!packRow->isVisible());
     // Losing access later does not send the user back.
     m_state->hasPermission = false;
     emit m_state->hasPermissionChanged();

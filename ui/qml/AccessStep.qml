@@ -62,9 +62,7 @@ ColumnLayout {
         Layout.fillWidth: true
         Layout.topMargin: 14
         spacing: 8
-        BusyIndicator {
-            implicitWidth: 16
-            implicitHeight: 16
+        Spinner {
             running: root.visible
         }
         Label {

@@ -19,7 +19,7 @@ AbstractButton {
 
     contentItem: Text {
         text: root.text
-        font.pixelSize: 11.5
+        font.pixelSize: 11
         font.weight: Font.Medium
         color: root.isSelected ? "white" : root.palette.windowText
         Behavior on color { ColorAnimation { duration: 150; easing.type: Easing.OutQuad } }

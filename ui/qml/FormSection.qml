@@ -18,7 +18,7 @@ ColumnLayout {
         visible: root.header !== ""
         Layout.leftMargin: 10
         text: root.header
-        font.pixelSize: 11.5
+        font.pixelSize: 11
         font.weight: Font.DemiBold
         color: Style.fade(palette.windowText, 0.55)
     }

@@ -52,10 +52,9 @@ ScrollView {
                         Symbol { name: "checkmark.circle.fill"; color: "#28a745"; size: 14 }
                         Label { text: qsTr("Allowed"); color: "#28a745"; font.pixelSize: 13 }
                     }
-                    Button {
+                    StandardButton {
                         visible: !root.appState.hasPermission
                         text: qsTr("Allow Keyboard Access")
-                        font.pixelSize: 12
                         onClicked: root.ui.openInputMonitoringSettings()
                     }
                 }

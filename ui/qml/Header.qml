@@ -49,7 +49,7 @@ Control {
             Text {
                 Layout.fillWidth: true
                 text: root.appState.isEnabled ? (root.selectedPack.name ?? "") : qsTr("Paused")
-                font.pixelSize: 11.5
+                font.pixelSize: 11
                 color: Style.fade(root.palette.windowText, 0.55)
                 elide: Text.ElideRight
                 maximumLineCount: 1

@@ -90,7 +90,7 @@ Rectangle {
                     }
                     Text {
                         text: parent.modelData.text
-                        font.pixelSize: 12.5
+                        font.pixelSize: 12
                         font.weight: Font.Medium
                         color: Style.fade("white", 0.85)
                     }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Controls.Basic
+import QtQuick.Templates as T
 import Plinkum.Ui
 
 // "Couldn't import sound pack" with the reason; dismissing it clears the error.
@@ -10,12 +11,13 @@ Popup {
     required property QtObject appState
     readonly property string message: appState.importError ?? ""
 
-    parent: Overlay.overlay
+    parent: T.Overlay.overlay
     anchors.centerIn: parent
     width: 300
     modal: true
     padding: 20
     closePolicy: Popup.CloseOnEscape
+    focus: true
 
     onMessageChanged: {
         if (message !== "")
@@ -34,7 +36,7 @@ Popup {
         border.color: Style.fade(palette.windowText, 0.12)
         antialiasing: true
     }
-    Overlay.modal: Rectangle { color: Style.fade("black", 0.25) }
+    T.Overlay.modal: Rectangle { color: Style.fade("black", 0.25) }
 
     contentItem: ColumnLayout {
         spacing: 0
@@ -57,7 +59,7 @@ Popup {
             text: root.message
             wrapMode: Text.Wrap
             horizontalAlignment: Text.AlignHCenter
-            font.pixelSize: 11.5
+            font.pixelSize: 11
         }
         PrimaryButton {
             Layout.fillWidth: true

@@ -17,6 +17,13 @@ ApplicationWindow {
     minimumHeight: height
     maximumHeight: height
     color: palette.window
+    // The paused content is dimmed as a whole; its text keeps the normal colour underneath.
+    palette.disabled.windowText: system.windowText
+
+    SystemPalette {
+        id: system
+        colorGroup: SystemPalette.Active
+    }
 
     onActiveChanged: {
         if (!active && popup)

@@ -31,14 +31,14 @@ Control {
 
             Text {
                 text: qsTr("Keyboard access needed")
-                font.pixelSize: 12.5
+                font.pixelSize: 12
                 font.weight: Font.DemiBold
                 color: root.palette.windowText
             }
             Text {
                 Layout.fillWidth: true
                 text: qsTr("Allow keyboard access so sounds can play while you type. Keystrokes are never recorded or sent anywhere.")
-                font.pixelSize: 11.5
+                font.pixelSize: 11
                 color: Style.fade(root.palette.windowText, 0.55)
                 wrapMode: Text.Wrap
             }
@@ -56,7 +56,7 @@ Control {
                     implicitHeight: 22
                     contentItem: Text {
                         text: allow.text
-                        font.pixelSize: 11.5
+                        font.pixelSize: 11
                         font.weight: Font.Medium
                         color: "white"
                         verticalAlignment: Text.AlignVCenter

@@ -70,7 +70,7 @@ Control {
             currentIndex: ["general", "sounds", "about"].indexOf(root.tab)
 
             GeneralTab { ui: root.ui }
-            SoundsTab { ui: root.ui }
+            SoundsTab { objectName: "soundsTab"; ui: root.ui }
             AboutTab { ui: root.ui }
         }
     }

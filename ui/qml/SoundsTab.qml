@@ -11,6 +11,11 @@ Item {
     required property UiContext ui
     readonly property QtObject appState: ui.state
 
+    // Shows the end of the list, where the user's own packs are.
+    function scrollToEnd() {
+        scroll.contentItem.contentY = Math.max(0, scroll.contentHeight - scroll.height)
+    }
+
     ScrollView {
         id: scroll
         anchors.fill: parent
@@ -54,11 +59,9 @@ Item {
                         ui: root.ui
                         pack: modelData
                         divider: index > 0
-                        accessory: Button {
+                        accessory: StandardButton {
                             text: qsTr("Remove")
-                            flat: true
-                            font.pixelSize: 12
-                            palette.buttonText: "#d70015"
+                            destructive: true
                             onClicked: root.ui.removePack(customRow.pack.id)
                         }
                     }
@@ -76,10 +79,9 @@ Item {
                         color: Style.fade(palette.windowText, 0.07)
                     }
                     contentItem: RowLayout {
-                        Button {
+                        StandardButton {
                             objectName: "importButton"
                             text: qsTr("Import Sound Pack…")
-                            font.pixelSize: 12
                             onClicked: folderDialog.open()
                         }
                         Item { Layout.fillWidth: true }

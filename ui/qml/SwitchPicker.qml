@@ -49,19 +49,27 @@ Control {
             bottomMargin: 1
             clip: true
             boundsBehavior: Flickable.StopAtBounds
-            cellWidth: Math.floor((width - 2 + 8) / 2)
+            // Two columns 8 apart: each cell holds its tile and half the gap.
+            cellWidth: Math.floor((width - 2) / 2)
             cellHeight: 46 + 8
             model: picker.visiblePacks
             ScrollBar.vertical: ScrollBar {
                 policy: ScrollBar.AsNeeded
                 width: 6
             }
-            delegate: SwitchTile {
+            delegate: Item {
+                id: cell
                 required property var modelData
-                width: grid.cellWidth - 8
-                pack: modelData
-                isSelected: modelData.id === root.appState.selectedPackID
-                onClicked: root.appState.selectedPackID = modelData.id
+                required property int index
+                width: grid.cellWidth
+                height: grid.cellHeight
+                SwitchTile {
+                    x: cell.index % 2 === 0 ? 0 : 4
+                    width: grid.cellWidth - 4
+                    pack: cell.modelData
+                    isSelected: cell.modelData.id === root.appState.selectedPackID
+                    onClicked: root.appState.selectedPackID = cell.modelData.id
+                }
             }
 
             Component.onCompleted: {

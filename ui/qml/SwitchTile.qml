@@ -41,7 +41,7 @@ AbstractButton {
             Text {
                 Layout.fillWidth: true
                 text: root.pack.subtitle ?? ""
-                font.pixelSize: 10.5
+                font.pixelSize: 10
                 color: Style.fade(root.palette.windowText, 0.55)
                 elide: Text.ElideRight
                 maximumLineCount: 1

@@ -8,6 +8,8 @@ Switch {
 
     property color onColor: Style.accent
 
+    implicitWidth: indicator.implicitWidth
+    implicitHeight: indicator.implicitHeight
     padding: 0
     spacing: 0
     indicator: Rectangle {
