@@ -8,11 +8,11 @@ namespace plinkum {
 // Helps the user give Plinkum read access to keyboards. Where pkexec and the grant helper are
 // installed, one authenticated step installs a udev rule for the user at the seat; otherwise,
 // or when the helper fails, a help page explains the udev rule and the input group.
-class KeyboardAccess : public QObject {
+class KeyboardAccessRequest : public QObject {
     Q_OBJECT
 
 public:
-    explicit KeyboardAccess(QObject *parent = nullptr);
+    explicit KeyboardAccessRequest(QObject *parent = nullptr);
 
     void requestAccess();
 

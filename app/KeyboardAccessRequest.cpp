@@ -1,4 +1,4 @@
-#include "KeyboardAccess.h"
+#include "KeyboardAccessRequest.h"
 
 #include "Log.h"
 
@@ -17,12 +17,12 @@ constexpr auto helperName = "plinkum-grant-keyboard-access";
 constexpr int dismissedByUser = 126;
 } // namespace
 
-KeyboardAccess::KeyboardAccess(QObject *parent)
+KeyboardAccessRequest::KeyboardAccessRequest(QObject *parent)
     : QObject(parent)
 {
 }
 
-QString KeyboardAccess::helperPath()
+QString KeyboardAccessRequest::helperPath()
 {
     const QString here = QCoreApplication::applicationDirPath();
     for (const QString &candidate : {here + QStringLiteral("/../libexec/plinkum/") + QLatin1String(helperName),
@@ -34,14 +34,14 @@ QString KeyboardAccess::helperPath()
     return {};
 }
 
-QString KeyboardAccess::helpPagePath()
+QString KeyboardAccessRequest::helpPagePath()
 {
     return QFileInfo(QCoreApplication::applicationDirPath()
                      + QStringLiteral("/../share/plinkum/help/keyboard-access.html"))
         .absoluteFilePath();
 }
 
-void KeyboardAccess::requestAccess()
+void KeyboardAccessRequest::requestAccess()
 {
     const QString pkexec = QStandardPaths::findExecutable(QStringLiteral("pkexec"));
     const QString helper = helperPath();
@@ -73,7 +73,7 @@ void KeyboardAccess::requestAccess()
     process->start();
 }
 
-void KeyboardAccess::openHelpPage()
+void KeyboardAccessRequest::openHelpPage()
 {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(helpPagePath())))
         log(("could not open " + helpPagePath()).toStdString());
