@@ -23,24 +23,23 @@ namespace {
 
 const QString otherTitle = QStringLiteral("Other");
 
-std::optional<PackInfo> describe(const QString &folder, bool isBuiltIn)
-{
-    return PackLoader::readInfo(QUrl::fromLocalFile(folder), isBuiltIn);
-}
-
 // Decodes the whole pack once; the import refuses what would not play.
 std::optional<PackLibrary::ImportError> validate(const PackInfo &info)
 {
     using Kind = PackLibrary::ImportError::Kind;
-    try {
-        PackLoader::load(info);
-    } catch (const PackLoadException &e) {
-        return PackLibrary::ImportError{e.error() == PackLoadError::NoSounds ? Kind::NoSounds : Kind::NoManifest,
-                                        description(e.error())};
-    } catch (const PackDocumentError &e) {
-        return PackLibrary::ImportError{Kind::InvalidDocument, e.message()};
+    const PackLoader::LoadResult result = PackLoader::load(info);
+    if (result.ok())
+        return std::nullopt;
+    const PackLoadFailure &failure = result.failure();
+    switch (failure.kind) {
+    case PackLoadFailure::Kind::NoManifest:
+        return PackLibrary::ImportError{Kind::NoManifest, failure.message};
+    case PackLoadFailure::Kind::NoSounds:
+        return PackLibrary::ImportError{Kind::NoSounds, failure.message};
+    case PackLoadFailure::Kind::InvalidDocument:
+        break;
     }
-    return std::nullopt;
+    return PackLibrary::ImportError{Kind::InvalidDocument, failure.message};
 }
 
 QString readLink(const QString &path)
@@ -108,15 +107,14 @@ QString visibleName(const QString &name)
     return visible.isEmpty() ? QStringLiteral("Pack") : visible;
 }
 
-bool moveToTrash(const QString &path)
+// Failures are ignored: the pack then simply stays where it is.
+void moveToTrash(const QString &path)
 {
     // Without the data folder Qt cannot set up the home trash; it then moves the item into
     // files/ under the working directory and still reports success.
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     QString inTrash;
-    if (!QFile::moveToTrash(path, &inTrash))
-        return false;
-    if (QDir::isRelativePath(inTrash)) {
+    if (QFile::moveToTrash(path, &inTrash) && QDir::isRelativePath(inTrash)) {
         // Put it back and remove what Qt created; rmdir leaves folders that hold anything else.
         const QFileInfo moved(inTrash);
         const QString info = QDir::cleanPath(moved.absolutePath() + QStringLiteral("/../info"));
@@ -127,9 +125,7 @@ bool moveToTrash(const QString &path)
         } else {
             log(("pack left in " + moved.absoluteFilePath() + " by a failed move to the trash").toStdString());
         }
-        return false;
     }
-    return true;
 }
 
 } // namespace
@@ -188,13 +184,12 @@ QList<PackLibrary::Group> PackLibrary::grouped() const
 std::optional<PackInfo> PackLibrary::importPack(const QString &sourceFolder, ImportError *error)
 {
     auto fail = [&](ImportError e) {
-        log(("import failed: " + e.message).toStdString());
         if (error)
             *error = std::move(e);
         return std::nullopt;
     };
     const QString source = QDir::cleanPath(QFileInfo(sourceFolder).absoluteFilePath());
-    const std::optional<PackInfo> sourceInfo = describe(source, false);
+    const std::optional<PackInfo> sourceInfo = PackLoader::readInfo(source, false);
     if (!sourceInfo)
         return fail({ImportError::Kind::NoManifest, description(PackLoadError::NoManifest)});
     if (auto invalid = validate(*sourceInfo))
@@ -228,7 +223,7 @@ std::optional<PackInfo> PackLibrary::importPack(const QString &sourceFolder, Imp
     }
 
     reloadCustom();
-    if (std::optional<PackInfo> copied = describe(destination, false))
+    if (std::optional<PackInfo> copied = PackLoader::readInfo(destination, false))
         return copied;
     PackInfo fallback = *sourceInfo;
     fallback.id = PackInfo::idFor(QFileInfo(destination).fileName(), false);
@@ -243,8 +238,8 @@ void PackLibrary::deletePack(const PackInfo &pack)
     // Only a folder directly inside the user packs folder is ever trashed.
     const QFileInfo packFolder(pack.url.toLocalFile());
     const QString parent = QFileInfo(packFolder.absolutePath()).canonicalFilePath();
-    if (!parent.isEmpty() && parent == QFileInfo(m_folder).canonicalFilePath() && !moveToTrash(packFolder.filePath()))
-        log(("could not move " + packFolder.filePath() + " to the trash").toStdString());
+    if (!parent.isEmpty() && parent == QFileInfo(m_folder).canonicalFilePath())
+        moveToTrash(packFolder.filePath());
     reloadCustom();
 }
 
@@ -267,7 +262,7 @@ QList<PackInfo> PackLibrary::scanFolder(const QString &folder, bool isBuiltIn) c
     const QDir dir(folder);
     // Sorted by folder name so that equal names keep one order from scan to scan.
     for (const QFileInfo &entry : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (std::optional<PackInfo> info = describe(entry.absoluteFilePath(), isBuiltIn))
+        if (std::optional<PackInfo> info = PackLoader::readInfo(entry.absoluteFilePath(), isBuiltIn))
             packs.append(*info);
     }
     return packs;
