@@ -104,8 +104,6 @@ std::unique_ptr<EvdevKeySource> EvdevKeySource::open(const std::string &deviceDi
     source->scanDevices(result);
     if (source->m_devices.empty())
         return nullptr;
-    if (!source->m_monitor)
-        plinkum::log("keyboards plugged in later will not be heard (no udev hot-plug notices)");
     return source;
 }
 
@@ -174,6 +172,7 @@ void EvdevKeySource::removeDevice(std::size_t index, KeySink &sink)
     ::epoll_ctl(m_epoll.get(), EPOLL_CTL_DEL, device.reader->fd(), nullptr);
     m_devices.erase(m_devices.begin() + static_cast<std::ptrdiff_t>(index));
     m_deviceCount.store(m_devices.size(), std::memory_order_relaxed);
+    plinkum::log("keyboard removed; keyboards read: " + std::to_string(m_devices.size()));
 }
 
 void EvdevKeySource::stop()
@@ -226,7 +225,6 @@ void EvdevKeySource::handleHotplug(KeySink &sink)
             const bool known = index < m_devices.size();
             if (what == "remove" && known) {
                 removeDevice(index, sink);
-                plinkum::log("keyboard removed; keyboards read: " + std::to_string(m_devices.size()));
             } else if (what == "add" && !known && taggedKeyboard(device)) {
                 if (UniqueFd fd = openNode(devnode)) {
                     addDevice(std::move(fd), devnode);

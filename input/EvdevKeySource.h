@@ -35,6 +35,8 @@ public:
     void stop() override;
     std::string_view name() const override { return "evdev"; }
 
+    // False when udev's hot-plug notices are unavailable (keyboards plugged in later go unheard).
+    bool watchesHotplug() const { return m_monitor != nullptr; }
     // Devices being read; any thread may ask.
     std::size_t deviceCount() const { return m_deviceCount.load(std::memory_order_relaxed); }
 

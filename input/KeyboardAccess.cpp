@@ -24,9 +24,12 @@ std::unique_ptr<KeySource> KeyboardAccess::openSource(const Environment &environ
 {
     EvdevKeySource::Scan scan;
     if (auto evdev = EvdevKeySource::open(environment.deviceDir, &scan)) {
-        if (reason)
+        if (reason) {
             *reason = "evdev: " + std::to_string(scan.readable) + " of "
                 + std::to_string(scan.keyboards) + " keyboard devices readable";
+            if (!evdev->watchesHotplug())
+                *reason += ", no udev hot-plug notices";
+        }
         return evdev;
     }
 

@@ -75,6 +75,8 @@ bool KeyboardMonitor::start()
         return false;
     m_source = std::move(source);
     m_thread = std::thread([this] { threadBody(); });
+    // Named from here so the name is there as soon as start returns.
+    pthread_setname_np(m_thread.native_handle(), threadName);
     return true;
 }
 
@@ -92,7 +94,6 @@ std::string_view KeyboardMonitor::sourceName() const
 
 void KeyboardMonitor::threadBody()
 {
-    pthread_setname_np(pthread_self(), threadName);
     raiseCurrentThreadPriority();
     // m_source was set before this thread began and is never replaced.
     m_source->run(m_filter);

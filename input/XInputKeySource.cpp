@@ -14,13 +14,29 @@
 #include <cerrno>
 #include <cstdint>
 #include <mutex>
+#include <set>
 
 namespace plinkum {
 namespace {
 
+// Xlib's default reaction to a lost server connection is to end the process. For our displays
+// it only marks the connection lost; every other display keeps the handler it had.
+std::mutex displaysMutex;
+std::set<Display *> ourDisplays;
+XIOErrorHandler previousIOErrorHandler = nullptr;
+
+int ioErrorHandler(Display *display)
+{
+    {
+        const std::lock_guard lock(displaysMutex);
+        if (ourDisplays.contains(display))
+            return 0;
+    }
+    return previousIOErrorHandler ? previousIOErrorHandler(display) : 0;
+}
+
 void markLost(Display *, void *userData)
 {
-    // Returning instead of exiting leaves the connection dead but the process alive.
     *static_cast<bool *>(userData) = true;
 }
 
@@ -30,8 +46,11 @@ std::unique_ptr<XInputKeySource> XInputKeySource::open(const std::string &displa
 {
     if (displayName.empty())
         return nullptr;
-    static std::once_flag threadsInitialised;
-    std::call_once(threadsInitialised, [] { XInitThreads(); });
+    static std::once_flag initialised;
+    std::call_once(initialised, [] {
+        XInitThreads();
+        previousIOErrorHandler = XSetIOErrorHandler(ioErrorHandler);
+    });
 
     Display *display = XOpenDisplay(displayName.c_str());
     if (!display)
@@ -73,11 +92,19 @@ XInputKeySource::XInputKeySource(Display *display, int xiOpcode)
     , m_stop(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     XSetIOErrorExitHandler(m_display, markLost, &m_connectionLost);
+    const std::lock_guard lock(displaysMutex);
+    ourDisplays.insert(m_display);
 }
 
 XInputKeySource::~XInputKeySource()
 {
+    // Closing a connection Xlib has declared lost can hang; a lost one stays registered (and
+    // allocated) until the process ends.
+    if (m_connectionLost)
+        return;
     XCloseDisplay(m_display);
+    const std::lock_guard lock(displaysMutex);
+    ourDisplays.erase(m_display);
 }
 
 void XInputKeySource::stop()
