@@ -1,89 +1,21 @@
 #include "NaturalOrder.h"
 #include "PackLibrary.h"
+#include "PackFolders.h"
 #include "PackLoadError.h"
 
 #include <QDirIterator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
-
-#include <cmath>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace plinkum;
 using Kind = PackLibrary::ImportError::Kind;
-using Files = QMap<QString, QByteArray>;
+using namespace PackFolders;
 
 namespace {
-
-// A short 48 kHz mono 16-bit click, so validation has something to decode.
-QByteArray clickWav()
-{
-    constexpr quint32 frames = 2400;
-    QByteArray data;
-    for (quint32 i = 0; i < frames; ++i) {
-        const auto v = qint16(12000 * std::sin(i * 0.3) * std::exp(-double(i) / 400));
-        const auto le = qToLittleEndian(v);
-        data.append(reinterpret_cast<const char *>(&le), 2);
-    }
-    QByteArray wav;
-    auto u32 = [&](quint32 v) { v = qToLittleEndian(v); wav.append(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [&](quint16 v) { v = qToLittleEndian(v); wav.append(reinterpret_cast<const char *>(&v), 2); };
-    wav.append("RIFF");
-    u32(36 + data.size());
-    wav.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(48000);
-    u32(96000);
-    u16(2);
-    u16(16);
-    wav.append("data");
-    u32(data.size());
-    return wav + data;
-}
-
-// Creates `folder` with the given files; a value "WAV" writes a click, anything else is the text.
-void writeFolder(const QString &folder, const Files &files)
-{
-    QVERIFY(QDir().mkpath(folder));
-    for (auto it = files.begin(); it != files.end(); ++it) {
-        const QString path = folder + u'/' + it.key();
-        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(it.value() == "WAV" ? clickWav() : it.value());
-    }
-}
-
-QByteArray manifest(const QByteArray &name, const QByteArray &type = {}, int order = 0)
-{
-    QByteArray json = "{\"name\":\"" + name + "\",\"order\":" + QByteArray::number(order);
-    if (!type.isEmpty())
-        json += ",\"type\":\"" + type + "\"";
-    return json + ",\"down\":{\"standard\":[\"click.wav\"]}}";
-}
-
-Files validPack(const QByteArray &name)
-{
-    return {{"pack.json", manifest(name)}, {"click.wav", "WAV"}};
-}
-
-// Everything under `folder`, hidden entries included.
-QStringList contents(const QString &folder)
-{
-    QStringList found;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next().mid(folder.size() + 1);
-    found.sort();
-    return found;
-}
 
 QStringList ids(const QList<PackInfo> &packs)
 {
@@ -134,10 +66,10 @@ private slots:
 
     void importNamesEachCopyFreely()
     {
-        writeFolder(m_sources + "/Blue Box", validPack("Blue"));
-        writeFolder(m_sources + "/.dotted", validPack("Dotted"));
-        writeFolder(m_builtIn + "/mx-brown-pbt", validPack("Brown"));
-        writeFolder(m_sources + "/mx-brown-pbt", validPack("Brown"));
+        QVERIFY(writeFolder(m_sources + "/Blue Box", validPack("Blue")));
+        QVERIFY(writeFolder(m_sources + "/.dotted", validPack("Dotted")));
+        QVERIFY(writeFolder(m_builtIn + "/mx-brown-pbt", validPack("Brown")));
+        QVERIFY(writeFolder(m_sources + "/mx-brown-pbt", validPack("Brown")));
         const auto lib = library();
         QCOMPARE(lib->folder(), userFolder());
         QSignalSpy changed(lib.get(), &PackLibrary::customChanged);
@@ -162,7 +94,7 @@ private slots:
 
     void importCopiesLinksAsLinks()
     {
-        writeFolder(m_sources + "/Linked", validPack("Linked"));
+        QVERIFY(writeFolder(m_sources + "/Linked", validPack("Linked")));
         // A link to the parent would make a copy that follows links endless.
         QVERIFY(QFile::link("..", m_sources + "/Linked/loop"));
         QVERIFY(QFile::link("click.wav", m_sources + "/Linked/again.wav"));
@@ -182,24 +114,24 @@ private slots:
 
         const QByteArray sliceConfig = R"({"name":"Slices","sound":"click.wav","defines":{"30":[0,40]}})";
         QTest::newRow("empty folder") << Files{} << Kind::NoManifest;
-        QTest::newRow("only audio") << Files{{"click.wav", "WAV"}} << Kind::NoManifest;
+        QTest::newRow("only audio") << Files{{"click.wav", wav}} << Kind::NoManifest;
         QTest::newRow("config define is a number")
             << Files{{"config.json", R"({"sound":"click.wav","defines":{"30":5}})"},
-                                         {"click.wav", "WAV"}}
+                                         {"click.wav", wav}}
             << Kind::NoManifest;
         QTest::newRow("pack.json without down beside a valid config")
             << Files{{"pack.json", R"({"name":"Half"})"}, {"config.json", sliceConfig},
-                                         {"click.wav", "WAV"}}
+                                         {"click.wav", wav}}
             << Kind::InvalidDocument;
         QTest::newRow("pack.json not JSON beside a valid config")
             << Files{{"pack.json", "{\"name\":"}, {"config.json", sliceConfig},
-                                         {"click.wav", "WAV"}}
+                                         {"click.wav", wav}}
             << Kind::InvalidDocument;
         QTest::newRow("every file missing")
             << Files{{"pack.json", manifest("Ghost")}} << Kind::NoSounds;
         QTest::newRow("only release sounds")
             << Files{{"config.json", R"({"sound":"click.wav","defines":{"30-up":[0,40]}})"},
-                                         {"click.wav", "WAV"}}
+                                         {"click.wav", wav}}
             << Kind::NoSounds;
     }
 
@@ -207,7 +139,7 @@ private slots:
     {
         QFETCH(Files, files);
         QFETCH(Kind, kind);
-        writeFolder(m_sources + "/Broken", files);
+        QVERIFY(writeFolder(m_sources + "/Broken", files));
         const auto lib = library();
         QSignalSpy changed(lib.get(), &PackLibrary::customChanged);
 
@@ -235,10 +167,10 @@ private slots:
     void failedCopyLeavesNothing()
     {
         QFETCH(QString, fifo);
-        writeFolder(m_sources + "/Piped", validPack("Piped"));
-        writeFolder(m_sources + "/Piped/sounds/deeper", {{"b.wav", "WAV"}, {"c.wav", "WAV"}});
+        QVERIFY(writeFolder(m_sources + "/Piped", validPack("Piped")));
+        QVERIFY(writeFolder(m_sources + "/Piped/sounds/deeper", {{"b.wav", wav}, {"c.wav", wav}}));
         QVERIFY(::mkfifo(QFile::encodeName(m_sources + "/Piped/" + fifo).constData(), 0644) == 0);
-        writeFolder(m_sources + "/Fine", validPack("Fine"));
+        QVERIFY(writeFolder(m_sources + "/Fine", validPack("Fine")));
         const auto lib = library();
         QVERIFY(lib->importPack(m_sources + "/Fine"));
 
@@ -276,7 +208,7 @@ private slots:
     void customSortsByName()
     {
         for (const char *name : {"Pack 10", "Pack 9", "pack 1", "Alpha"})
-            writeFolder(userFolder() + "/f" + QByteArray(name).replace(' ', '_'), validPack(name));
+            QVERIFY(writeFolder(userFolder() + "/f" + QByteArray(name).replace(' ', '_'), validPack(name)));
         const auto lib = library();
         QStringList names;
         for (const PackInfo &p : lib->custom())
@@ -292,8 +224,8 @@ private slots:
         } packs[] = {{"a", "Tactile", 3}, {"b", "Retro", 4}, {"c", "", 5}, {"d", "Linear", 6},
                      {"e", "Tactile", 7}, {"f", "Zeta", 8}, {"g", "Vintage", 9}, {"h", "Clicky", 0}};
         for (const auto &p : packs)
-            writeFolder(m_builtIn + '/' + p.folder,
-                        {{"pack.json", manifest(p.folder, p.type, p.order)}, {"click.wav", "WAV"}});
+            QVERIFY(writeFolder(m_builtIn + '/' + p.folder,
+                                {{"pack.json", manifest(p.folder, p.type, p.order)}, {"click.wav", wav}}));
         const auto lib = library();
         QCOMPARE(ids(lib->builtIn()), QStringList({"bundle:h", "bundle:a", "bundle:b", "bundle:c", "bundle:d",
                                                    "bundle:e", "bundle:f", "bundle:g"}));
@@ -306,9 +238,9 @@ private slots:
 
     void deleteMovesUserPacksToTrash()
     {
-        writeFolder(m_builtIn + "/base", validPack("Base"));
-        writeFolder(userFolder() + "/Mine", validPack("Mine"));
-        writeFolder(m_tmp->path() + "/elsewhere", validPack("Elsewhere"));
+        QVERIFY(writeFolder(m_builtIn + "/base", validPack("Base")));
+        QVERIFY(writeFolder(userFolder() + "/Mine", validPack("Mine")));
+        QVERIFY(writeFolder(m_tmp->path() + "/elsewhere", validPack("Elsewhere")));
         const auto lib = library();
         QSignalSpy changed(lib.get(), &PackLibrary::customChanged);
 
@@ -333,10 +265,10 @@ private slots:
     // With no usable data folder Qt moves the item below the working directory and reports success.
     void deleteWithoutTrashKeepsThePack()
     {
-        writeFolder(m_tmp->path() + "/cwd", {{"file", "not a folder"}});
+        QVERIFY(writeFolder(m_tmp->path() + "/cwd", {{"file", "not a folder"}}));
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_tmp->path() + "/cwd/file/data"));
         const QString packs = m_tmp->path() + "/packs";
-        writeFolder(packs + "/Mine", validPack("Mine"));
+        QVERIFY(writeFolder(packs + "/Mine", validPack("Mine")));
         const QString cwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_tmp->path() + "/cwd"));
         PackLibrary lib(m_builtIn, packs);
@@ -363,7 +295,7 @@ private slots:
             expected << "folder:" + pack;
         }
         QVERIFY(expected.size() >= 6);
-        writeFolder(m_builtIn + "/zz-last", validPack("ZZ"));
+        QVERIFY(writeFolder(m_builtIn + "/zz-last", validPack("ZZ")));
 
         const auto lib = library();
         QStringList listed = ids(lib->custom());

@@ -1,7 +1,9 @@
-// plinkum-pack: describes, loads and checks sound packs from the command line. Output is one
-// JSON document on stdout; exit 0 on success, 1 on a pack error, 2 on a usage error.
+// plinkum-pack: describes, loads and checks sound packs, and manages the user packs, from the
+// command line. Output is one JSON document on stdout; exit 0 on success, 1 on a pack error, 2 on
+// a usage error.
 
 #include "JsonOutput.h"
+#include "LibraryCommands.h"
 #include "PackCommands.h"
 
 #include <QCoreApplication>
@@ -25,6 +27,12 @@ constexpr std::array commands{
             plinkum::PackCommands::load},
     Command{"check", "check DIR                report what a pack gives and every file it skips",
             plinkum::PackCommands::check},
+    Command{"list", "list                     list the built-in and user packs, and the groups",
+            plinkum::LibraryCommands::list},
+    Command{"import", "import DIR               copy a pack folder into the user packs folder",
+            plinkum::LibraryCommands::importPack},
+    Command{"remove", "remove ID                move a user pack to the trash",
+            plinkum::LibraryCommands::remove},
 };
 
 void printUsage(std::FILE *stream)
