@@ -454,8 +454,7 @@ void PulseOutput::openStream(const std::optional<std::string> &sink)
     attr.prebuf = static_cast<std::uint32_t>(-1);
     attr.minreq = requestBytes;
     attr.fragsize = static_cast<std::uint32_t>(-1);
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE
-                                                      | PA_STREAM_INTERPOLATE_TIMING);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE);
     m_streamOpening = true;
     if (pa_stream_connect_playback(m_stream, sink ? sink->c_str() : nullptr, &attr, flags, nullptr, nullptr) < 0) {
         dropStream();
