@@ -94,7 +94,7 @@ std::optional<QString> LoginItem::write() const
                               "Name=Plinkum\n"
                               "Comment=Mechanical keyboard sounds while you type\n"
                               "Exec=%1\n"
-                              "Icon=plinkum\n"
+                              "Icon=io.github.plinkum.Plinkum\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n")
                               .arg(quotedExecArgument(m_executable));
