@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace plinkum {
+
+class Mixer;
+
+// Where the mixer's sound goes. The engine owns one; tests and headless runs put a null or WAV
+// output in place of the sound server.
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+
+    // Starts pulling sound from mixer, or, when already running, re-checks which device to play
+    // on. preferBuiltIn asks for the built-in speakers over the default device. Returns the
+    // reason on failure. Main thread.
+    virtual std::optional<std::string> start(Mixer &mixer, bool preferBuiltIn) = 0;
+
+    virtual bool isRunning() const = 0;
+
+    // The handler runs on the output's own thread whenever the default device or the set of
+    // devices changes; it must hand the work to another thread rather than call start itself.
+    virtual void setDevicesChangedHandler(std::function<void()> handler) = 0;
+
+    // The device the output plays on, empty when it has none or devices have no names.
+    virtual std::string currentDevice() const = 0;
+};
+
+} // namespace plinkum

@@ -1,0 +1,52 @@
+#include "ClockedOutput.h"
+
+#include "Mixer.h"
+
+#include <chrono>
+
+namespace plinkum {
+
+ClockedOutput::~ClockedOutput()
+{
+    stop();
+}
+
+std::optional<std::string> ClockedOutput::start(Mixer &mixer, bool)
+{
+    if (m_running)
+        return std::nullopt;
+    if (auto error = open())
+        return error;
+    m_mixer = &mixer;
+    m_stopRequested = false;
+    m_running = true;
+    m_thread = std::thread([this] { run(); });
+    return std::nullopt;
+}
+
+void ClockedOutput::stop()
+{
+    if (!m_running)
+        return;
+    m_stopRequested = true;
+    m_thread.join();
+    m_running = false;
+    m_mixer->reset();
+    close();
+}
+
+void ClockedOutput::run()
+{
+    using namespace std::chrono;
+    constexpr auto period = duration_cast<steady_clock::duration>(
+        duration<double>(static_cast<double>(blockFrames) / 48000.0));
+    auto next = steady_clock::now();
+    while (!m_stopRequested.load(std::memory_order_relaxed)) {
+        m_mixer->render(m_block.data(), blockFrames);
+        deliver(m_block.data(), blockFrames);
+        next += period;
+        std::this_thread::sleep_until(next);
+    }
+}
+
+} // namespace plinkum

@@ -1,0 +1,158 @@
+#include "SoundEngine.h"
+
+#include "KeyTables.h"
+#include "Log.h"
+
+#include <algorithm>
+
+namespace plinkum {
+
+namespace {
+std::uint64_t entropySeed()
+{
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+}
+} // namespace
+
+SoundEngine::SoundEngine(std::size_t voiceCount, std::unique_ptr<AudioOutput> output,
+                         std::optional<std::uint64_t> seed)
+    : m_mixer(voiceCount), m_output(std::move(output)), m_random(seed ? *seed : entropySeed())
+{
+    // Build the key table now so that the first key press does not pay for it.
+    KeyTables::keyPositions();
+    m_retired.reserve(4);
+}
+
+SoundEngine::~SoundEngine()
+{
+    // The output's thread reads the mixer and the packs' buffers: end it before they go.
+    m_output.reset();
+}
+
+SoundEngine::Config SoundEngine::config() const
+{
+    std::lock_guard guard(m_lock);
+    return m_config;
+}
+
+void SoundEngine::setConfig(const Config &config)
+{
+    std::lock_guard guard(m_lock);
+    m_config = config;
+}
+
+LoadedPackPtr SoundEngine::pack() const
+{
+    std::lock_guard guard(m_lock);
+    return m_pack;
+}
+
+void SoundEngine::setPack(LoadedPackPtr pack)
+{
+    {
+        std::lock_guard guard(m_lock);
+        if (m_pack)
+            m_retired.emplace_back(m_generation, std::move(m_pack));
+        m_pack = std::move(pack);
+        m_mixer.setGeneration(++m_generation);
+    }
+    releaseRetiredPacks();
+}
+
+void SoundEngine::setPrefersBuiltInSpeakers(bool prefers)
+{
+    if (prefers == m_prefersBuiltInSpeakers)
+        return;
+    m_prefersBuiltInSpeakers = prefers;
+    start();
+}
+
+bool SoundEngine::start()
+{
+    releaseRetiredPacks();
+    if (!m_output)
+        return true;
+    if (const auto error = m_output->start(m_mixer, m_prefersBuiltInSpeakers)) {
+        log("audio engine failed to start: " + *error);
+        return false;
+    }
+    return true;
+}
+
+void SoundEngine::setDevicesChangedHandler(std::function<void()> handler)
+{
+    if (m_output)
+        m_output->setDevicesChangedHandler(std::move(handler));
+}
+
+std::size_t SoundEngine::nextVoice() const
+{
+    std::lock_guard guard(m_lock);
+    return m_nextVoice;
+}
+
+void SoundEngine::releaseRetiredPacks()
+{
+    std::vector<LoadedPackPtr> doomed;
+    {
+        std::lock_guard guard(m_lock);
+        const std::uint64_t reachable = m_mixer.oldestReachableGeneration();
+        auto it = m_retired.begin();
+        for (; it != m_retired.end() && it->first < reachable; ++it)
+            doomed.push_back(std::move(it->second));
+        m_retired.erase(m_retired.begin(), it);
+    }
+    // doomed frees the packs here, outside the lock.
+}
+
+float SoundEngine::drawJitter()
+{
+    // 2^24 + 1 equally likely values spread evenly over [0.85, 1.0], both ends included.
+    constexpr std::uint32_t steps = 1u << 24;
+    const std::uint32_t r = std::uniform_int_distribution<std::uint32_t>(0, steps)(m_random);
+    if (r == steps)
+        return 1.0f;
+    constexpr float low = 0.85f;
+    constexpr float span = 1.0f - low;
+    return low + static_cast<float>(r) * 0x1p-24f * span;
+}
+
+void SoundEngine::play(KeyCode keyCode, bool down)
+{
+    LoadedPackPtr expired;
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_config.enabled || (!down && !m_config.playKeyUp) || !m_pack || m_mixer.voiceCount() == 0)
+            return;
+
+        const SampleList &samples = m_pack->samples(keyCode, down);
+        if (samples.empty())
+            return;
+
+        const Sample &sample = *samples[std::uniform_int_distribution<std::size_t>(0, samples.size() - 1)(m_random)];
+        const AudioBuffer &buffer = m_config.pitchVariation
+            ? sample.variants[std::uniform_int_distribution<std::size_t>(0, sample.variants.size() - 1)(m_random)]
+            : sample.unshifted();
+
+        const std::size_t voice = m_nextVoice;
+        m_nextVoice = (m_nextVoice + 1) % m_mixer.voiceCount();
+
+        const float volume = m_config.volume * drawJitter() * (down ? 1.0f : keyUpGain);
+        float pan = 0.0f;
+        if (m_config.stereo)
+            if (const auto position = KeyTables::keyPosition(keyCode))
+                pan = *position * panWidth;
+
+        // A full ring means the audio thread has stalled; the sound is lost rather than waited for.
+        m_mixer.startVoice(voice, buffer, volume, pan, m_generation);
+
+        if (!m_retired.empty() && m_retired.front().first < m_mixer.oldestReachableGeneration()) {
+            expired = std::move(m_retired.front().second);
+            m_retired.erase(m_retired.begin());
+        }
+    }
+    // expired, if any, is freed here, after the lock is released.
+}
+
+} // namespace plinkum

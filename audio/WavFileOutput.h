@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ClockedOutput.h"
+
+#include <string>
+
+typedef struct sf_private_tag SNDFILE;
+
+namespace plinkum {
+
+// Runs the mixer in real time and records what it plays into a 48 kHz stereo float WAV file.
+class WavFileOutput : public ClockedOutput {
+public:
+    explicit WavFileOutput(std::string path);
+    ~WavFileOutput() override;
+
+protected:
+    std::optional<std::string> open() override;
+    void deliver(const float *interleaved, std::size_t frames) override;
+    void close() override;
+
+private:
+    std::string m_path;
+    SNDFILE *m_file = nullptr;
+};
+
+} // namespace plinkum

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "KeySource.h"
+
+#include <memory>
+#include <string>
+
+namespace plinkum {
+
+// Whether this process can hear the keyboard, and the key source to do it with. The rule: evdev
+// when at least one keyboard node is readable; else XInput2 in an X11 session; else nothing.
+// Inside a Wayland session the X server would hear only XWayland windows, so it is not used.
+class KeyboardAccess {
+public:
+    struct Environment {
+        std::string deviceDir = "/dev/input";
+        std::string display;         // X display name; empty: none
+        bool waylandSession = false; // XDG_SESSION_TYPE=wayland or WAYLAND_DISPLAY set
+
+        static Environment fromProcess();
+    };
+
+    struct Result {
+        bool canListen = false;
+        std::string reason; // one line for diagnostics; names sources, never keys
+    };
+
+    static Result check(const Environment &environment = Environment::fromProcess());
+    static bool canListen(const Environment &environment = Environment::fromProcess())
+    {
+        return check(environment).canListen;
+    }
+
+    // The source the rule picks, opened; null when there is none.
+    static std::unique_ptr<KeySource> openSource(const Environment &environment, std::string *reason = nullptr);
+};
+
+} // namespace plinkum

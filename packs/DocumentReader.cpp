@@ -1,0 +1,127 @@
+#include "DocumentReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QVariant>
+
+#include <cmath>
+
+namespace plinkum::PackLoader {
+
+DocumentReader::FileStatus DocumentReader::readFile(const QString &path, QByteArray &data)
+{
+    const QFileInfo info(path);
+    // A FIFO or device named like a document would block or never end.
+    if (!info.isFile())
+        return FileStatus::Unreadable;
+    if (info.size() > maxDocumentBytes)
+        return FileStatus::TooLarge;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileStatus::Unreadable;
+    data = file.read(maxDocumentBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return FileStatus::Unreadable;
+    return data.size() > maxDocumentBytes ? FileStatus::TooLarge : FileStatus::Read;
+}
+
+std::optional<QJsonObject> DocumentReader::parse(const QByteArray &data)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError) {
+        failDocument(QStringLiteral("not valid JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset));
+        return std::nullopt;
+    }
+    if (!document.isObject()) {
+        failDocument(QStringLiteral("the document must be a JSON object"));
+        return std::nullopt;
+    }
+    return document.object();
+}
+
+std::optional<QJsonValue> DocumentReader::member(const QJsonObject &object, const QString &name, bool required)
+{
+    const QJsonValue value = object.value(name);
+    if (value.isUndefined() || value.isNull()) {
+        if (required)
+            fail(quote(name), QStringLiteral("is missing"));
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<QString> DocumentReader::string(const QJsonObject &object, const QString &name, bool required)
+{
+    const std::optional<QJsonValue> value = member(object, name, required);
+    if (!value)
+        return std::nullopt;
+    if (!value->isString()) {
+        fail(quote(name), QStringLiteral("must be a string"));
+        return std::nullopt;
+    }
+    return value->toString();
+}
+
+std::optional<qint64> DocumentReader::integer(const QJsonObject &object, const QString &name)
+{
+    const std::optional<QJsonValue> value = member(object, name, false);
+    if (!value)
+        return std::nullopt;
+    const std::optional<qint64> integral = integralValue(*value);
+    if (!integral)
+        fail(quote(name), QStringLiteral("must be an integer"));
+    return integral;
+}
+
+std::optional<QJsonObject> DocumentReader::object(const QJsonObject &object, const QString &name, bool required)
+{
+    const std::optional<QJsonValue> value = member(object, name, required);
+    if (!value)
+        return std::nullopt;
+    if (!value->isObject()) {
+        fail(quote(name), QStringLiteral("must be an object"));
+        return std::nullopt;
+    }
+    return value->toObject();
+}
+
+void DocumentReader::fail(const QString &member, const QString &problem)
+{
+    if (m_error.isEmpty())
+        m_error = QStringLiteral("%1: member %2 %3").arg(m_fileName, member, problem);
+}
+
+void DocumentReader::failDocument(const QString &problem)
+{
+    if (m_error.isEmpty())
+        m_error = QStringLiteral("%1: %2").arg(m_fileName, problem);
+}
+
+QString DocumentReader::quote(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+QString DocumentReader::quote(const QString &name, const QString &parent)
+{
+    return quote(name) + QStringLiteral(" of ") + quote(parent);
+}
+
+std::optional<qint64> DocumentReader::integralValue(const QJsonValue &value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    // Qt keeps a number written as an integer that fits 64 bits as one, exactly.
+    const QVariant variant = value.toVariant();
+    if (variant.typeId() == QMetaType::LongLong)
+        return variant.toLongLong();
+    const double d = value.toDouble();
+    if (d != std::trunc(d) || d < -9223372036854775808.0 || d >= 9223372036854775808.0)
+        return std::nullopt;
+    return static_cast<qint64>(d);
+}
+
+} // namespace plinkum::PackLoader

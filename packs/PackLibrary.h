@@ -1,0 +1,83 @@
+#pragma once
+
+#include "NaturalOrder.h"
+#include "PackInfo.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace plinkum {
+
+// The catalogue of available packs: the read-only built-in packs shipped with the application and
+// the user's imported packs. Lists packs without decoding audio, imports a pack folder after
+// checking that it loads, and moves user packs to the trash. Used on the main thread.
+class PackLibrary : public QObject {
+    Q_OBJECT
+
+public:
+    // Switch families shown first when grouping, in this order; untyped packs go under "Other".
+    static const QStringList familyOrder;
+
+    struct Group {
+        QString title;
+        QList<PackInfo> packs;
+
+        friend bool operator==(const Group &, const Group &) = default;
+    };
+
+    struct ImportError {
+        enum class Kind { NoManifest, NoSounds, InvalidDocument, CopyFailed };
+        Kind kind;
+        QString message; // shown to the user as it is
+    };
+
+    // The application's folders: built-in packs beside the executable, user packs in
+    // $XDG_DATA_HOME/Plinkum/Packs.
+    explicit PackLibrary(QObject *parent = nullptr);
+    // Other folders, for tools and tests.
+    PackLibrary(const QString &builtInFolder, const QString &userFolder, QObject *parent = nullptr);
+
+    static QString defaultBuiltInFolder();
+    static QString defaultUserFolder();
+
+    // Built-in packs by ascending order; set once.
+    const QList<PackInfo> &builtIn() const { return m_builtIn; }
+    // User packs by name, numbers inside names by value.
+    const QList<PackInfo> &custom() const { return m_custom; }
+    // Built-in packs, then user packs.
+    QList<PackInfo> all() const;
+    // Built-in packs by switch family: the four families first, then other titles and "Other" in
+    // the order they first appear.
+    QList<Group> grouped() const;
+
+    // The user packs folder.
+    QString folder() const { return m_folder; }
+    QString builtInFolder() const { return m_builtInFolder; }
+
+    // Copies a pack folder into the user packs folder under a free name, after checking that it
+    // describes itself and loads. On failure nothing is left behind and `error` says why.
+    std::optional<PackInfo> importPack(const QString &sourceFolder, ImportError *error = nullptr);
+    // Moves a user pack to the trash; built-in packs are left alone. Rescans either way.
+    void deletePack(const PackInfo &pack);
+    // Lists the user packs folder again, for changes made outside the library.
+    void reloadCustom();
+
+signals:
+    void customChanged();
+
+private:
+    QList<PackInfo> scanFolder(const QString &folder, bool isBuiltIn) const;
+    QString freeDestination(const QString &name) const;
+
+    QString m_builtInFolder;
+    QString m_folder;
+    NaturalOrder m_nameOrder;
+    QList<PackInfo> m_builtIn;
+    QList<PackInfo> m_custom;
+};
+
+} // namespace plinkum

@@ -1,0 +1,235 @@
+// Runs the engine's PulseAudio output against a private pulseaudio daemon with null sinks: one
+// made to look like laptop speakers, one like a USB headset that is the default.
+
+#include "PulseOutput.h"
+#include "SoundEngine.h"
+#include "TestPacks.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace plinkum;
+
+namespace {
+
+const QString builtInSinkArgs = QStringLiteral(
+    "sink_name=builtin rate=48000 format=float32le sink_properties=\"device.form_factor=internal device.bus=pci\"");
+const QString headsetSinkArgs = QStringLiteral(
+    "sink_name=headset rate=48000 format=float32le sink_properties=\"device.form_factor=headset device.bus=usb\"");
+
+// An engine on a PulseOutput whose device listener runs start on this thread, as the
+// application does.
+struct Fixture {
+    explicit Fixture(bool preferBuiltIn)
+        : engine(24, std::make_unique<PulseOutput>(), 1)
+    {
+        engine.setPack(testpacks::uniform(48000));
+        engine.setPrefersBuiltInSpeakers(preferBuiltIn);
+        engine.setDevicesChangedHandler([this] {
+            QMetaObject::invokeMethod(&mainThread, [this] {
+                engine.start();
+                ++restarts;
+            }, Qt::QueuedConnection);
+        });
+    }
+    ~Fixture() { engine.setDevicesChangedHandler({}); }
+
+    std::string device() const { return engine.output()->currentDevice(); }
+
+    SoundEngine engine;
+    QObject mainThread;
+    int restarts = 0;
+};
+
+// What plinkum::log writes to stderr while f runs.
+template <typename F>
+QString capturedStderr(F f)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(fds[1], STDERR_FILENO);
+    f();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    close(fds[1]);
+    QByteArray text(4096, '\0');
+    const ssize_t n = read(fds[0], text.data(), text.size());
+    close(fds[0]);
+    return QString::fromUtf8(text.left(n > 0 ? n : 0));
+}
+
+} // namespace
+
+class TestPulseOutput : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+
+    QString socket() const { return m_dir.filePath("native"); }
+
+    bool pactl(const QStringList &args)
+    {
+        QProcess p;
+        p.start("pactl", args);
+        return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+
+    bool startDaemon(bool withBuiltIn)
+    {
+        QFile script(m_dir.filePath("daemon.pa"));
+        if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        QTextStream out(&script);
+        out << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << socket() << "\n";
+        if (withBuiltIn)
+            out << "load-module module-null-sink " << builtInSinkArgs << "\n";
+        out << "load-module module-null-sink " << headsetSinkArgs << "\n";
+        out << "set-default-sink headset\n";
+        script.close();
+
+        // pulseaudio warns when run as root (as in CI) but runs; it wants writable state dirs.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_dir.path());
+        m_daemon.setProcessEnvironment(env);
+        m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_daemon.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+                                      "--use-pid-file=no", "--log-level=error", "-F", script.fileName()});
+        if (!m_daemon.waitForStarted(5000))
+            return false;
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            if (QFileInfo::exists(socket()) && pactl({"info"}))
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+
+    void stopDaemon()
+    {
+        if (m_daemon.state() == QProcess::NotRunning)
+            return;
+        m_daemon.kill();
+        m_daemon.waitForFinished(5000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() || QStandardPaths::findExecutable("pactl").isEmpty())
+            QSKIP("pulseaudio and pactl are needed (tools/install-deps.sh installs them)");
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_RUNTIME_DIR", m_dir.path().toUtf8());
+        qputenv("PULSE_RUNTIME_PATH", m_dir.filePath("runtime").toUtf8());
+        qputenv("PULSE_SERVER", ("unix:" + socket()).toUtf8());
+    }
+
+    void cleanup() { stopDaemon(); }
+
+    void failedStartLogsAndNextStartRetries()
+    {
+        Fixture f(true);
+        bool started = true;
+        const QString log = capturedStderr([&] { started = f.engine.start(); });
+        QVERIFY(!started);
+        QVERIFY2(log.startsWith("Plinkum: audio engine failed to start: "), qPrintable(log));
+        QVERIFY(!f.engine.output()->isRunning());
+
+        QVERIFY(startDaemon(true));
+        QVERIFY(f.engine.start());
+        QVERIFY(f.engine.output()->isRunning());
+    }
+
+    void routing_data()
+    {
+        QTest::addColumn<bool>("prefer");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("built-in preferred") << true << "builtin";
+        QTest::newRow("default otherwise") << false << "headset";
+    }
+    void routing()
+    {
+        QFETCH(bool, prefer);
+        QFETCH(QString, expected);
+        QVERIFY(startDaemon(true));
+        Fixture f(prefer);
+        QVERIFY(f.engine.start());
+        QCOMPARE(QString::fromStdString(f.device()), expected);
+
+        // Turning the preference over moves the running stream.
+        f.engine.setPrefersBuiltInSpeakers(!prefer);
+        QCOMPARE(QString::fromStdString(f.device()), QString(prefer ? "headset" : "builtin"));
+    }
+
+    void defaultSinkChangeReroutes()
+    {
+        QVERIFY(startDaemon(true));
+        Fixture f(false);
+        QVERIFY(f.engine.start());
+        QCOMPARE(f.device(), std::string("headset"));
+
+        QVERIFY(pactl({"set-default-sink", "builtin"}));
+        QTRY_COMPARE(f.device(), std::string("builtin"));
+
+        // With the preference on, a new default does not take the sound off the speakers.
+        f.engine.setPrefersBuiltInSpeakers(true);
+        const int before = f.restarts;
+        QVERIFY(pactl({"set-default-sink", "headset"}));
+        QTRY_VERIFY(f.restarts > before);
+        QTRY_COMPARE(f.device(), std::string("builtin"));
+    }
+
+    void addedSinkReroutes()
+    {
+        QVERIFY(startDaemon(false));
+        Fixture f(true);
+        QVERIFY(f.engine.start());
+        QCOMPARE(f.device(), std::string("headset"));
+
+        QVERIFY(pactl({"load-module", "module-null-sink", "sink_name=builtin", "rate=48000", "format=float32le",
+                       "sink_properties=\"device.form_factor=internal device.bus=pci\""}));
+        QTRY_COMPARE(f.device(), std::string("builtin"));
+    }
+
+    void survivesServerRestart()
+    {
+        QVERIFY(startDaemon(true));
+        Fixture f(true);
+        QVERIFY(f.engine.start());
+
+        stopDaemon();
+        QTRY_VERIFY(!f.engine.output()->isRunning());
+        QVERIFY(startDaemon(true));
+        QTRY_VERIFY_WITH_TIMEOUT(f.engine.output()->isRunning(), 10000);
+        QCOMPARE(f.device(), std::string("builtin"));
+
+        // The stream pulls sound again: a played key reaches a voice.
+        f.engine.play(0, true);
+        QTRY_VERIFY(f.engine.mixer().isPlaying(0));
+    }
+
+    void reportsLatency()
+    {
+        QVERIFY(startDaemon(true));
+        Fixture f(true);
+        QVERIFY(f.engine.start());
+        QTest::qWait(1000);
+        const auto timing = static_cast<PulseOutput *>(f.engine.output())->timing();
+        QVERIFY(timing);
+        QCOMPARE(timing->requestFrames, SoundEngine::ioBufferFrames);
+        qInfo("granted request %u frames, target %u frames (%.1f ms); stream latency now %.1f ms",
+              timing->requestFrames, timing->targetFrames, timing->targetFrames / 48.0, timing->latencyMs);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPulseOutput)
+#include "tst_pulseoutput.moc"

@@ -1,0 +1,146 @@
+// Proves the audio side of the mixer keeps the real-time contract while the engine plays and
+// swaps packs on another thread: every allocation, free and mutex lock on the audio thread is
+// counted, and where no sanitizer runtime is present the audio thread renders under seccomp's
+// strict mode, in which any system call other than read, write and exit kills the process.
+
+#include "SoundEngine.h"
+#include "TestPacks.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <linux/seccomp.h>
+#include <new>
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define PLINKUM_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define PLINKUM_SANITIZED 1
+#endif
+#endif
+
+namespace {
+thread_local bool armed = false;
+std::atomic<int> allocations{0};
+std::atomic<int> frees{0};
+std::atomic<int> locks{0};
+} // namespace
+
+void *operator new(std::size_t size)
+{
+    if (armed)
+        ++allocations;
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept
+{
+    if (armed && p)
+        ++frees;
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept
+{
+    operator delete(p);
+}
+
+extern "C" int pthread_mutex_lock(pthread_mutex_t *mutex)
+{
+    using Lock = int (*)(pthread_mutex_t *);
+    static const Lock real = reinterpret_cast<Lock>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
+    if (armed)
+        ++locks;
+    return real(mutex);
+}
+
+using namespace plinkum;
+
+namespace {
+
+LoadedPackPtr bigPack()
+{
+    SampleList list;
+    for (int i = 0; i < 8; ++i)
+        list.push_back(testpacks::constant({0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, 2000 + 100 * i));
+    return std::make_shared<LoadedPack>(PackInfo{}, LoadedPack::CategoryMap{{KeyCategory::Standard, list}},
+                                        LoadedPack::CategoryMap{{KeyCategory::Standard, list}}, LoadedPack::KeyMap{},
+                                        LoadedPack::KeyMap{});
+}
+
+// Plays and swaps packs on this thread while the audio thread renders.
+void driveEngine(SoundEngine &engine, const std::atomic<bool> &audioDone)
+{
+    int n = 0;
+    while (!audioDone.load()) {
+        engine.play(KeyCode(n % 50), n % 2 == 0);
+        if (++n % 200 == 0)
+            engine.setPack(bigPack());
+        std::this_thread::yield();
+    }
+}
+
+} // namespace
+
+class TestRealtimeMixer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void renderAllocatesAndLocksNothing()
+    {
+        SoundEngine engine(24, nullptr, 1);
+        engine.setPack(bigPack());
+        std::atomic<bool> audioDone{false};
+        std::thread audio([&] {
+            std::array<float, 512> block{};
+            armed = true;
+            for (int i = 0; i < 3000; ++i)
+                engine.mixer().render(block.data(), 256);
+            armed = false;
+            audioDone = true;
+        });
+        driveEngine(engine, audioDone);
+        audio.join();
+        QCOMPARE(allocations.load(), 0);
+        QCOMPARE(frees.load(), 0);
+        QCOMPARE(locks.load(), 0);
+    }
+
+    // The counters above see only what goes through operator new and pthread_mutex_lock; the
+    // kernel sees every system call.
+    void renderMakesNoSystemCall()
+    {
+#ifdef PLINKUM_SANITIZED
+        QSKIP("the sanitizer runtime makes system calls of its own on the audio thread");
+#else
+        SoundEngine engine(24, nullptr, 2);
+        engine.setPack(bigPack());
+        std::atomic<bool> audioDone{false};
+        std::thread audio([&] {
+            std::array<float, 512> block{};
+            if (prctl(PR_SET_SECCOMP, SECCOMP_MODE_STRICT) != 0)
+                std::abort();
+            for (int i = 0; i < 3000; ++i)
+                engine.mixer().render(block.data(), 256);
+            audioDone.store(true);
+            // Strict mode allows exit but not the calls of a normal thread exit; the kernel
+            // still clears the thread id, which is what join waits for.
+            syscall(SYS_exit, 0);
+        });
+        driveEngine(engine, audioDone);
+        audio.join();
+        QVERIFY(audioDone.load());
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRealtimeMixer)
+#include "tst_realtimemixer.moc"

@@ -1,0 +1,292 @@
+#include "AudioFile.h"
+#include "BuiltInPacks.h"
+#include "KeyCategory.h"
+#include "KeyTables.h"
+#include "SoundMeasure.h"
+
+#include <QtTest>
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+using namespace plinkum;
+
+namespace {
+
+const QStringList families{QStringLiteral("Linear"), QStringLiteral("Tactile"), QStringLiteral("Clicky"),
+                           QStringLiteral("Vintage")};
+
+QDir packsDir() { return QDir(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR)); }
+
+QStringList packFolders() { return packsDir().entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name); }
+
+QJsonObject manifest(const QString &folder)
+{
+    QFile file(packsDir().filePath(folder + QStringLiteral("/pack.json")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+// The files a key event plays, by the manifest's lookup rule: the key's own list, else its
+// category's, else the standard list; releases never borrow press sounds.
+QJsonArray filesFor(const QJsonObject &m, KeyCode key, bool down)
+{
+    const QJsonArray own = m.value(QLatin1String(down ? "keys" : "keysUp")).toObject().value(QString::number(key)).toArray();
+    if (!own.isEmpty())
+        return own;
+    const QJsonObject byCategory = m.value(QLatin1String(down ? "down" : "up")).toObject();
+    const QJsonArray category = byCategory.value(QString::fromUtf8(rawValue(keyCategory(key)).data())).toArray();
+    return category.isEmpty() ? byCategory.value(QStringLiteral("standard")).toArray() : category;
+}
+
+std::vector<std::vector<float>> decode(const QString &folder, const QJsonArray &files, int *rate)
+{
+    std::vector<std::vector<float>> out;
+    for (const auto &file : files) {
+        if (auto audio = AudioFile::read(packsDir().filePath(folder + QLatin1Char('/') + file.toString()))) {
+            *rate = audio->sampleRate;
+            out.push_back(std::move(audio->frames));
+        }
+    }
+    return out;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<float> differences(const std::vector<float> &frames)
+{
+    std::vector<float> out(frames.size() > 1 ? frames.size() - 1 : 0);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = frames[i + 1] - frames[i];
+    return out;
+}
+
+// Highest normalised cross-correlation of needle against haystack over the first lags, on first
+// differences so that the DC offset and rumble the importer removes do not count.
+double bestCorrelation(std::vector<float> needle, std::vector<float> haystack, std::size_t lags)
+{
+    needle = differences(needle);
+    haystack = differences(haystack);
+    double needleEnergy = 0;
+    for (float x : needle)
+        needleEnergy += double(x) * x;
+    double best = 0;
+    for (std::size_t lag = 0; lag < lags && lag + needle.size() <= haystack.size(); ++lag) {
+        double dot = 0, energy = 0;
+        for (std::size_t i = 0; i < needle.size(); ++i) {
+            dot += double(needle[i]) * haystack[lag + i];
+            energy += double(haystack[lag + i]) * haystack[lag + i];
+        }
+        if (energy > 0 && needleEnergy > 0)
+            best = std::max(best, dot / std::sqrt(energy * needleEnergy));
+    }
+    return best;
+}
+
+} // namespace
+
+class TestBuiltInPacks : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lineup()
+    {
+        const QStringList folders = packFolders();
+        QCOMPARE(folders.size(), 21);
+        const QJsonObject brown = manifest(QStringLiteral("mx-brown-pbt"));
+        QCOMPARE(brown.value(QStringLiteral("name")).toString(), QStringLiteral("Cherry MX Brown · PBT"));
+        QCOMPARE(brown.value(QStringLiteral("type")).toString(), QStringLiteral("Tactile"));
+        // Folders whose names give the switch swatches their own colours.
+        for (const char *folder : {"mx-red", "mx-black", "mx-blue", "box-navy", "alps-blue", "red-ink", "black-ink",
+                                   "holy-panda", "nk-cream", "alpaca", "tealios", "topre", "buckling-spring"})
+            QVERIFY2(folders.contains(QLatin1String(folder)), folder);
+
+        // Families come in panel order when sorted by `order`, each present, orders unique.
+        QMap<qint64, QString> typeByOrder;
+        for (const QString &folder : folders) {
+            const QJsonObject m = manifest(folder);
+            const qint64 order = m.value(QStringLiteral("order")).toInteger();
+            QVERIFY2(!typeByOrder.contains(order), qPrintable(folder));
+            typeByOrder.insert(order, m.value(QStringLiteral("type")).toString());
+        }
+        int family = 0;
+        for (const QString &type : typeByOrder) {
+            while (family < families.size() && families.at(family) != type)
+                ++family;
+            QVERIFY2(family < families.size(), qPrintable(type));
+        }
+        for (const QString &type : families)
+            QVERIFY(typeByOrder.values().contains(type));
+    }
+
+    void manifests_data()
+    {
+        QTest::addColumn<QString>("folder");
+        for (const QString &folder : packFolders())
+            QTest::newRow(qPrintable(folder)) << folder;
+    }
+
+    void manifests()
+    {
+        QFETCH(QString, folder);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(readAll(packsDir().filePath(folder + "/pack.json")), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QJsonObject m = doc.object();
+        QVERIFY(!m.value(QStringLiteral("name")).toString().isEmpty());
+        QVERIFY(families.contains(m.value(QStringLiteral("type")).toString()));
+        QVERIFY(m.value(QStringLiteral("order")).isDouble());
+        for (const char *direction : {"down", "up"}) {
+            const QJsonObject map = m.value(QLatin1String(direction)).toObject();
+            for (KeyCategory category : allKeyCategories) {
+                const QString name = QString::fromUtf8(rawValue(category).data());
+                QVERIFY2(!map.value(name).toArray().isEmpty(), qPrintable(QStringLiteral("%1.%2").arg(direction, name)));
+            }
+            QVERIFY(map.value(QStringLiteral("standard")).toArray().size() >= 3);
+        }
+        for (const char *member : {"keys", "keysUp"}) {
+            const QJsonObject keys = m.value(QLatin1String(member)).toObject();
+            for (auto it = keys.begin(); it != keys.end(); ++it) {
+                bool ok = false;
+                it.key().toUShort(&ok);
+                QVERIFY2(ok && !it.value().toArray().isEmpty(), qPrintable(it.key()));
+            }
+        }
+    }
+
+    void sounds_data() { manifests_data(); }
+
+    // Every file decodes, starts at once, stays below full scale; each pack is as loud as the rest.
+    void sounds()
+    {
+        QFETCH(QString, folder);
+        const QDir dir(packsDir().filePath(folder));
+        for (const QString &name : dir.entryList({QStringLiteral("*.flac")}, QDir::Files)) {
+            const auto audio = AudioFile::read(dir.filePath(name));
+            QVERIFY2(audio && !audio->frames.empty(), qPrintable(name));
+            QVERIFY2(SoundMeasure::peak(audio->frames) < BuiltInPacks::peakLimit + 1e-3f, qPrintable(name));
+            QVERIFY2(SoundMeasure::onsetSeconds(audio->frames, audio->sampleRate) <= 0.001, qPrintable(name));
+        }
+        const QJsonObject m = manifest(folder);
+        int rate = 0;
+        const auto presses = decode(folder, m.value("down").toObject().value("standard").toArray(), &rate);
+        const auto releases = decode(folder, m.value("up").toObject().value("standard").toArray(), &rate);
+        const double loudness = SoundMeasure::typingLoudness(presses, releases, rate);
+        QVERIFY2(std::abs(loudness - BuiltInPacks::targetLufs) <= 1.0, qPrintable(QString::number(loudness)));
+    }
+
+    void everyKeySounds_data() { manifests_data(); }
+
+    void everyKeySounds()
+    {
+        QFETCH(QString, folder);
+        const QJsonObject m = manifest(folder);
+        const QDir dir(packsDir().filePath(folder));
+        for (const auto &row : KeyTables::keyboardRows()) {
+            for (KeyCode key : row) {
+                for (bool down : {true, false}) {
+                    const QJsonArray files = filesFor(m, key, down);
+                    QVERIFY2(!files.isEmpty(), qPrintable(QStringLiteral("key %1 %2").arg(key).arg(down)));
+                    for (const auto &file : files)
+                        QVERIFY2(dir.exists(file.toString()), qPrintable(file.toString()));
+                }
+            }
+        }
+    }
+
+    // Catches two packs made from the same parameters (identical or near-identical sound).
+    void packsDiffer()
+    {
+        const QStringList folders = packFolders();
+        std::vector<std::vector<double>> bands;
+        for (const QString &folder : folders) {
+            int rate = 0;
+            const auto presses = decode(folder, manifest(folder).value("down").toObject().value("standard").toArray(), &rate);
+            QVERIFY(!presses.empty());
+            bands.push_back(SoundMeasure::bandLevels(presses, rate));
+        }
+        for (int i = 0; i < folders.size(); ++i) {
+            for (int j = i + 1; j < folders.size(); ++j) {
+                const double distance = SoundMeasure::spectralDistance(bands[i], bands[j]);
+                QVERIFY2(distance >= 0.8, qPrintable(QStringLiteral("%1 and %2: %3 dB").arg(folders[i], folders[j]).arg(distance)));
+            }
+        }
+    }
+
+    // Without the recordings the buckling spring is modelled, credited as such, and every run
+    // writes the same bytes.
+    void generatorIsDeterministicWithoutRecordings()
+    {
+        QTemporaryDir first, second;
+        QString error;
+        QVERIFY2(BuiltInPacks::generate({first.path(), QString(), {}}, &error), qPrintable(error));
+        QVERIFY2(BuiltInPacks::generate({second.path(), QStringLiteral("/nonexistent"), {}}, &error), qPrintable(error));
+        QDirIterator it(first.path(), QDir::Files, QDirIterator::Subdirectories);
+        int files = 0;
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString relative = QDir(first.path()).relativeFilePath(path);
+            QVERIFY2(readAll(path) == readAll(QDir(second.path()).filePath(relative)), qPrintable(relative));
+            ++files;
+        }
+        QVERIFY(files > 21 * 10);
+        const QDir modelled(QDir(first.path()).filePath(QStringLiteral("buckling-spring")));
+        QVERIFY(modelled.exists(QStringLiteral("press-standard-1.flac")));
+        QVERIFY(!modelled.exists(QStringLiteral("GPL-2.txt")));
+        const QByteArray credits = readAll(QDir(first.path()).filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt")));
+        QVERIFY(!credits.contains("bucklespring"));
+        QVERIFY(!credits.contains("recordings"));
+        QVERIFY(credits.contains("  Buckling Spring · IBM Model M\n"));
+    }
+
+    // The recordings land on the right keys: each key's file is its own Model M recording.
+    void recordingsMapToKeys_data()
+    {
+        QTest::addColumn<int>("keyCode");
+        QTest::addColumn<QString>("evdev");
+        QTest::newRow("A") << 0 << "1e";
+        QTest::newRow("H (5 and 4 swap in key codes)") << 4 << "23";
+        QTest::newRow("space") << 49 << "39";
+        QTest::newRow("return") << 36 << "1c";
+        QTest::newRow("left shift") << 56 << "2a";
+        QTest::newRow("up arrow") << 126 << "67";
+        QTest::newRow("F12") << 111 << "58";
+        QTest::newRow("forward delete") << 117 << "6f";
+    }
+
+    void recordingsMapToKeys()
+    {
+        QFETCH(int, keyCode);
+        QFETCH(QString, evdev);
+        const QDir source(QStringLiteral(PLINKUM_BUCKLESPRING_DIR));
+        if (!source.exists(QStringLiteral("39-1.wav")))
+            QSKIP("bucklespring-data is not installed; the buckling spring pack is modelled");
+        const QJsonObject m = manifest(QStringLiteral("buckling-spring"));
+        for (bool down : {true, false}) {
+            const QJsonArray files = m.value(QLatin1String(down ? "keys" : "keysUp")).toObject().value(QString::number(keyCode)).toArray();
+            QCOMPARE(files.size(), 1);
+            const auto packed = AudioFile::read(packsDir().filePath("buckling-spring/" + files.first().toString()));
+            const auto original = AudioFile::read(source.filePath(evdev + (down ? "-1.wav" : "-0.wav")));
+            QVERIFY(packed && original);
+            std::vector<float> head(packed->frames.begin(), packed->frames.begin() + std::min<std::size_t>(4000, packed->frames.size()));
+            // The right recording correlates above 0.93, another key's below 0.25.
+            QVERIFY2(bestCorrelation(head, original->frames, original->frames.size() / 2) > 0.8, down ? "press" : "release");
+        }
+        QVERIFY(packsDir().exists(QStringLiteral("buckling-spring/GPL-2.txt")));
+        QVERIFY(packsDir().exists(QStringLiteral("buckling-spring/copyright.txt")));
+        QVERIFY(readAll(packsDir().filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt"))).contains("bucklespring"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBuiltInPacks)
+#include "tst_builtinpacks.moc"

@@ -1,0 +1,315 @@
+#include "NaturalOrder.h"
+#include "PackLibrary.h"
+#include "PackFolders.h"
+#include "PackLoadError.h"
+
+#include <QDirIterator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace plinkum;
+using Kind = PackLibrary::ImportError::Kind;
+using namespace PackFolders;
+
+namespace {
+
+QStringList ids(const QList<PackInfo> &packs)
+{
+    QStringList result;
+    for (const PackInfo &p : packs)
+        result << p.id;
+    return result;
+}
+
+} // namespace
+
+class TestPackLibrary : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir *m_tmp = nullptr;
+    QString m_builtIn;
+    QString m_sources;
+
+    QString userFolder() const { return m_tmp->path() + "/data/Plinkum/Packs"; }
+    std::unique_ptr<PackLibrary> library() const
+    {
+        return std::make_unique<PackLibrary>(m_builtIn, PackLibrary::defaultUserFolder());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // Sorting must not depend on the machine's locale; CI runs in C.
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void init()
+    {
+        m_tmp = new QTemporaryDir;
+        QVERIFY(m_tmp->isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_tmp->path() + "/data"));
+        m_builtIn = m_tmp->path() + "/builtin";
+        m_sources = m_tmp->path() + "/sources";
+        QVERIFY(QDir().mkpath(m_builtIn));
+    }
+
+    void cleanup()
+    {
+        delete m_tmp;
+        m_tmp = nullptr;
+    }
+
+    void importNamesEachCopyFreely()
+    {
+        QVERIFY(writeFolder(m_sources + "/Blue Box", validPack("Blue")));
+        QVERIFY(writeFolder(m_sources + "/.dotted", validPack("Dotted")));
+        QVERIFY(writeFolder(m_builtIn + "/mx-brown-pbt", validPack("Brown")));
+        QVERIFY(writeFolder(m_sources + "/mx-brown-pbt", validPack("Brown")));
+        const auto lib = library();
+        QCOMPARE(lib->folder(), userFolder());
+        QSignalSpy changed(lib.get(), &PackLibrary::customChanged);
+
+        QStringList imported;
+        for (const char *source : {"Blue Box", "Blue Box", "Blue Box", ".dotted", "mx-brown-pbt"}) {
+            PackLibrary::ImportError error;
+            const auto info = lib->importPack(m_sources + '/' + source, &error);
+            QVERIFY2(info, qPrintable(error.message));
+            QVERIFY(!info->isBuiltIn);
+            QCOMPARE(info->url, QUrl::fromLocalFile(userFolder() + '/' + info->id.mid(7)));
+            imported << info->id;
+        }
+        QCOMPARE(imported, QStringList({"folder:Blue Box", "folder:Blue Box 2", "folder:Blue Box 3",
+                                        "folder:dotted", "folder:mx-brown-pbt"}));
+        QCOMPARE(changed.count(), 5);
+        QCOMPARE(ids(lib->custom()), QStringList({"folder:Blue Box", "folder:Blue Box 2", "folder:Blue Box 3",
+                                                  "folder:mx-brown-pbt", "folder:dotted"}));
+        QCOMPARE(ids(lib->builtIn()), QStringList({"bundle:mx-brown-pbt"}));
+        QCOMPARE(contents(m_sources + "/Blue Box"), QStringList({"click.wav", "pack.json"}));
+    }
+
+    void importCopiesLinksAsLinks()
+    {
+        QVERIFY(writeFolder(m_sources + "/Linked", validPack("Linked")));
+        // A link to the parent would make a copy that follows links endless.
+        QVERIFY(QFile::link("..", m_sources + "/Linked/loop"));
+        QVERIFY(QFile::link("click.wav", m_sources + "/Linked/again.wav"));
+        const auto lib = library();
+        const auto info = lib->importPack(m_sources + "/Linked");
+        QVERIFY(info);
+        const QString copy = userFolder() + "/Linked";
+        QCOMPARE(contents(copy), QStringList({"again.wav", "click.wav", "loop", "pack.json"}));
+        QCOMPARE(QFileInfo(copy + "/loop").symLinkTarget(), QFileInfo(userFolder()).canonicalFilePath());
+        QVERIFY(QFileInfo(copy + "/again.wav").isSymLink());
+    }
+
+    void importRefusesBrokenPacks_data()
+    {
+        QTest::addColumn<Files>("files");
+        QTest::addColumn<Kind>("kind");
+
+        const QByteArray sliceConfig = R"({"name":"Slices","sound":"click.wav","defines":{"30":[0,40]}})";
+        QTest::newRow("empty folder") << Files{} << Kind::NoManifest;
+        QTest::newRow("only audio") << Files{{"click.wav", wav}} << Kind::NoManifest;
+        QTest::newRow("config define is a number")
+            << Files{{"config.json", R"({"sound":"click.wav","defines":{"30":5}})"},
+                                         {"click.wav", wav}}
+            << Kind::NoManifest;
+        QTest::newRow("pack.json without down beside a valid config")
+            << Files{{"pack.json", R"({"name":"Half"})"}, {"config.json", sliceConfig},
+                                         {"click.wav", wav}}
+            << Kind::InvalidDocument;
+        QTest::newRow("pack.json not JSON beside a valid config")
+            << Files{{"pack.json", "{\"name\":"}, {"config.json", sliceConfig},
+                                         {"click.wav", wav}}
+            << Kind::InvalidDocument;
+        QTest::newRow("every file missing")
+            << Files{{"pack.json", manifest("Ghost")}} << Kind::NoSounds;
+        QTest::newRow("only release sounds")
+            << Files{{"config.json", R"({"sound":"click.wav","defines":{"30-up":[0,40]}})"},
+                                         {"click.wav", wav}}
+            << Kind::NoSounds;
+    }
+
+    void importRefusesBrokenPacks()
+    {
+        QFETCH(Files, files);
+        QFETCH(Kind, kind);
+        QVERIFY(writeFolder(m_sources + "/Broken", files));
+        const auto lib = library();
+        QSignalSpy changed(lib.get(), &PackLibrary::customChanged);
+
+        PackLibrary::ImportError error{Kind::CopyFailed, {}};
+        QVERIFY(!lib->importPack(m_sources + "/Broken", &error));
+        QCOMPARE(error.kind, kind);
+        QVERIFY(!error.message.isEmpty());
+        if (kind == Kind::NoManifest)
+            QCOMPARE(error.message, description(PackLoadError::NoManifest));
+        if (kind == Kind::NoSounds)
+            QCOMPARE(error.message, description(PackLoadError::NoSounds));
+        QCOMPARE(contents(userFolder()), QStringList());
+        QVERIFY(lib->custom().isEmpty());
+        QCOMPARE(changed.count(), 0);
+    }
+
+    // A FIFO stops the copy for any user, root included, and would block a reader forever.
+    void failedCopyLeavesNothing_data()
+    {
+        QTest::addColumn<QString>("fifo");
+        QTest::newRow("first entry") << "a-fifo";
+        QTest::newRow("after files were copied") << "sounds/deeper/z-fifo";
+    }
+
+    void failedCopyLeavesNothing()
+    {
+        QFETCH(QString, fifo);
+        QVERIFY(writeFolder(m_sources + "/Piped", validPack("Piped")));
+        QVERIFY(writeFolder(m_sources + "/Piped/sounds/deeper", {{"b.wav", wav}, {"c.wav", wav}}));
+        QVERIFY(::mkfifo(QFile::encodeName(m_sources + "/Piped/" + fifo).constData(), 0644) == 0);
+        QVERIFY(writeFolder(m_sources + "/Fine", validPack("Fine")));
+        const auto lib = library();
+        QVERIFY(lib->importPack(m_sources + "/Fine"));
+
+        PackLibrary::ImportError error;
+        QVERIFY(!lib->importPack(m_sources + "/Piped", &error));
+        QCOMPARE(error.kind, Kind::CopyFailed);
+        QVERIFY2(error.message.contains(fifo), qPrintable(error.message));
+        QCOMPARE(contents(userFolder()), QStringList({"Fine", "Fine/click.wav", "Fine/pack.json"}));
+        QCOMPARE(ids(lib->custom()), QStringList({"folder:Fine"}));
+    }
+
+    void naturalOrder_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("numbers by value") << "Pack 9" << "Pack 10";
+        QTest::newRow("case ignored") << "pack2" << "Pack10";
+        QTest::newRow("letters ignore case") << "alpha" << "Beta";
+        QTest::newRow("leading zeros") << "Pack 9" << "Pack 010";
+        QTest::newRow("prefix first") << "Blue Box" << "Blue Box 2";
+        QTest::newRow("beyond 64 bits") << "x 99999999999999999999" << "x 100000000000000000000";
+        QTest::newRow("numbers inside") << "a2b" << "a10a";
+    }
+
+    void naturalOrder()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        const NaturalOrder order;
+        QVERIFY(order.compare(before, after) < 0);
+        QVERIFY(order.compare(after, before) > 0);
+        QCOMPARE(order.compare(before, before), 0);
+    }
+
+    void customSortsByName()
+    {
+        for (const char *name : {"Pack 10", "Pack 9", "pack 1", "Alpha"})
+            QVERIFY(writeFolder(userFolder() + "/f" + QByteArray(name).replace(' ', '_'), validPack(name)));
+        const auto lib = library();
+        QStringList names;
+        for (const PackInfo &p : lib->custom())
+            names << p.name;
+        QCOMPARE(names, QStringList({"Alpha", "pack 1", "Pack 9", "Pack 10"}));
+    }
+
+    void groupsBuiltInPacks()
+    {
+        struct {
+            const char *folder, *type;
+            int order;
+        } packs[] = {{"a", "Tactile", 3}, {"b", "Retro", 4}, {"c", "", 5}, {"d", "Linear", 6},
+                     {"e", "Tactile", 7}, {"f", "Zeta", 8}, {"g", "Vintage", 9}, {"h", "Clicky", 0}};
+        for (const auto &p : packs)
+            QVERIFY(writeFolder(m_builtIn + '/' + p.folder,
+                                {{"pack.json", manifest(p.folder, p.type, p.order)}, {"click.wav", wav}}));
+        const auto lib = library();
+        QCOMPARE(ids(lib->builtIn()), QStringList({"bundle:h", "bundle:a", "bundle:b", "bundle:c", "bundle:d",
+                                                   "bundle:e", "bundle:f", "bundle:g"}));
+        QStringList shape;
+        for (const PackLibrary::Group &g : lib->grouped())
+            shape << g.title + ':' + ids(g.packs).join(',');
+        QCOMPARE(shape, QStringList({"Linear:bundle:d", "Tactile:bundle:a,bundle:e", "Clicky:bundle:h",
+                                     "Vintage:bundle:g", "Retro:bundle:b", "Other:bundle:c", "Zeta:bundle:f"}));
+    }
+
+    void deleteMovesUserPacksToTrash()
+    {
+        QVERIFY(writeFolder(m_builtIn + "/base", validPack("Base")));
+        QVERIFY(writeFolder(userFolder() + "/Mine", validPack("Mine")));
+        QVERIFY(writeFolder(m_tmp->path() + "/elsewhere", validPack("Elsewhere")));
+        const auto lib = library();
+        QSignalSpy changed(lib.get(), &PackLibrary::customChanged);
+
+        lib->deletePack(lib->builtIn().first());
+        PackInfo outside = lib->custom().first();
+        outside.url = QUrl::fromLocalFile(m_tmp->path() + "/elsewhere");
+        lib->deletePack(outside);
+        QCOMPARE(ids(lib->all()), QStringList({"bundle:base", "folder:Mine"}));
+        QVERIFY(QFileInfo::exists(m_builtIn + "/base/pack.json"));
+        QVERIFY(QFileInfo::exists(m_tmp->path() + "/elsewhere/pack.json"));
+        QCOMPARE(changed.count(), 0);
+
+        lib->deletePack(lib->custom().first());
+        QCOMPARE(ids(lib->all()), QStringList({"bundle:base"}));
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(!QFileInfo::exists(userFolder() + "/Mine"));
+        const QString trash = m_tmp->path() + "/data/Trash";
+        QVERIFY(QFileInfo::exists(trash + "/files/Mine/pack.json"));
+        QVERIFY(QFileInfo::exists(trash + "/info/Mine.trashinfo"));
+    }
+
+    // With no usable data folder Qt moves the item below the working directory and reports success.
+    void deleteWithoutTrashKeepsThePack()
+    {
+        QVERIFY(writeFolder(m_tmp->path() + "/cwd", {{"file", "not a folder"}}));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_tmp->path() + "/cwd/file/data"));
+        const QString packs = m_tmp->path() + "/packs";
+        QVERIFY(writeFolder(packs + "/Mine", validPack("Mine")));
+        const QString cwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_tmp->path() + "/cwd"));
+        PackLibrary lib(m_builtIn, packs);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Unable to establish trash directory"));
+        lib.deletePack(lib.custom().first());
+        QVERIFY(QDir::setCurrent(cwd));
+        QCOMPARE(ids(lib.custom()), QStringList({"folder:Mine"}));
+        QCOMPARE(contents(packs), QStringList({"Mine", "Mine/click.wav", "Mine/pack.json"}));
+        QCOMPARE(contents(m_tmp->path() + "/cwd"), QStringList({"file"}));
+    }
+
+    void listsMechvibesPacksAfterBuiltIn()
+    {
+        const QString testdata = QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes");
+        QStringList expected;
+        for (const QString &pack : QDir(testdata).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QDirIterator it(testdata + '/' + pack, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString file = it.next();
+                const QString copy = userFolder() + '/' + pack + file.mid(testdata.size() + pack.size() + 1);
+                QVERIFY(QDir().mkpath(QFileInfo(copy).absolutePath()));
+                QVERIFY(QFile::copy(file, copy));
+            }
+            expected << "folder:" + pack;
+        }
+        QVERIFY(expected.size() >= 6);
+        QVERIFY(writeFolder(m_builtIn + "/zz-last", validPack("ZZ")));
+
+        const auto lib = library();
+        QStringList listed = ids(lib->custom());
+        listed.sort();
+        QCOMPARE(listed, expected);
+        for (const PackInfo &p : lib->custom()) {
+            QVERIFY(!p.isBuiltIn);
+            QVERIFY(!p.type);
+            QVERIFY(!p.name.isEmpty());
+        }
+        QCOMPARE(lib->all().first().id, QStringLiteral("bundle:zz-last"));
+        QCOMPARE(lib->all().mid(1), lib->custom());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackLibrary)
+#include "tst_packlibrary.moc"

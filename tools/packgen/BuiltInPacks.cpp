@@ -1,0 +1,130 @@
+#include "BuiltInPacks.h"
+
+#include "BucklingSpringImport.h"
+#include "PackWriter.h"
+#include "StrokeSynth.h"
+#include "SwitchProfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace plinkum {
+
+namespace {
+
+using Shape = StrokeSynth::KeyShape;
+
+struct Role {
+    const char *stem;
+    Shape shape;
+    int presses;
+    int releases;
+};
+
+// Alternatives per role: a random one plays per key event, so the common keys get more.
+constexpr Role roles[] = {
+    {"standard", Shape::Standard, 4, 3}, {"space", Shape::Space, 2, 2},       {"enter", Shape::Return, 2, 2},
+    {"backspace", Shape::Backspace, 2, 2}, {"modifier", Shape::Modifier, 2, 2}, {"shift", Shape::Shift, 2, 2},
+    {"capslock", Shape::Wide, 2, 2},
+};
+
+// Keys with their own sounds: both shifts carry a stabiliser, Caps Lock is a long unstabilised
+// cap, and Forward Delete is a plain 1u key that would otherwise borrow the Backspace bar.
+constexpr std::pair<std::uint16_t, const char *> keyRoles[] = {
+    {56, "shift"}, {60, "shift"}, {57, "capslock"}, {117, "standard"}};
+
+void model(const SwitchProfile &profile, PackWriter &writer)
+{
+    const StrokeSynth synth(profile);
+    for (const Role &role : roles) {
+        const QString stem = QLatin1String(role.stem);
+        const bool category = stem != QLatin1String("shift") && stem != QLatin1String("capslock");
+        QStringList presses, releases;
+        for (int i = 0; i < role.presses; ++i)
+            presses << writer.addSound(QStringLiteral("press-%1-%2").arg(stem).arg(i + 1), synth.press(role.shape, i),
+                                       StrokeSynth::sampleRate);
+        for (int i = 0; i < role.releases; ++i)
+            releases << writer.addSound(QStringLiteral("release-%1-%2").arg(stem).arg(i + 1),
+                                        synth.release(role.shape, i), StrokeSynth::sampleRate);
+        for (const auto &[keyCode, keyRole] : keyRoles) {
+            if (stem != QLatin1String(keyRole))
+                continue;
+            for (const QString &file : presses)
+                writer.addKey(keyCode, file);
+            for (const QString &file : releases)
+                writer.addKeyUp(keyCode, file);
+        }
+        if (!category)
+            continue;
+        for (const QString &file : presses)
+            writer.addDown(stem, file);
+        for (const QString &file : releases)
+            writer.addUp(stem, file);
+    }
+}
+
+QByteArray acknowledgements(const QStringList &modelled, const QString &recorded)
+{
+    QByteArray text =
+        "Sources of the built-in switch sounds\n"
+        "=====================================\n\n";
+    if (!recorded.isEmpty()) {
+        text += recorded.toUtf8() + ":\n"
+                "  Key-by-key recordings of an IBM Model M keyboard from bucklespring\n"
+                "  (https://github.com/zevv/bucklespring), copyright 2016 Ico Doornekampt as stated\n"
+                "  in Debian's bucklespring-data package (packaged for Debian by Dominik George).\n"
+                "  Licence: GNU General Public License, version 2 or later; the licence texts are\n"
+                "  in the pack's folder. Plinkum mapped the recordings to its key codes, trimmed\n"
+                "  their silence and scaled their loudness; it changed nothing else.\n\n";
+    }
+    text += "Synthesised, not recorded, by Plinkum's pack generator (tools/packgen), which\n"
+            "models the parts of a keystroke (keycap, housing, bump or click, spring, plate,\n"
+            "case, stabilisers) for each switch:\n";
+    for (const QString &name : modelled)
+        text += "  " + name.toUtf8() + "\n";
+    text += "\nSwitch names say which switch a sound is modelled on; they are the trademarks of\n"
+            "their owners, who have neither made nor endorsed these sounds.\n";
+    return text;
+}
+
+} // namespace
+
+bool BuiltInPacks::generate(const Options &options, QString *error)
+{
+    QStringList modelled;
+    QString recorded;
+    for (const SwitchProfile &profile : switchProfiles()) {
+        PackWriter writer(profile.name, profile.type, profile.order);
+        const bool real = profile.mechanism == SwitchProfile::Mechanism::BucklingSpring
+            && !options.bucklespringWavFolder.isEmpty()
+            && BucklingSpringImport::build(options.bucklespringWavFolder, writer);
+        if (real) {
+            recorded = profile.name;
+            for (const QString &path : options.bucklespringLicences) {
+                QFile licence(path);
+                if (licence.open(QIODevice::ReadOnly))
+                    writer.addText(QFileInfo(path).fileName() + QStringLiteral(".txt"), licence.readAll());
+            }
+        } else {
+            model(profile, writer);
+            modelled << profile.name;
+        }
+        writer.matchLoudness(targetLufs);
+        if (writer.peak() > peakLimit) {
+            *error = QStringLiteral("%1 peaks at %2 after loudness matching").arg(profile.folder).arg(writer.peak());
+            return false;
+        }
+        if (!writer.write(QDir(options.outFolder).filePath(profile.folder), error))
+            return false;
+    }
+    QFile file(QDir(options.outFolder).filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt")));
+    const QByteArray text = acknowledgements(modelled, recorded);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        *error = QStringLiteral("cannot write %1").arg(file.fileName());
+        return false;
+    }
+    return true;
+}
+
+} // namespace plinkum

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace plinkum {
+
+// Writes the built-in packs and ACKNOWLEDGEMENTS.txt into a Packs folder.
+class BuiltInPacks {
+public:
+    struct Options {
+        QString outFolder;
+        QString bucklespringWavFolder;  // empty or missing: the buckling spring is modelled too
+        QStringList bucklespringLicences; // copied into that pack when its recordings are used
+    };
+
+    // Loudness of a typing run on standard keys that every pack is scaled to.
+    static constexpr double targetLufs = -32.0;
+    // Highest sample peak any pack may reach after scaling (-1 dBFS).
+    static constexpr float peakLimit = 0.891f;
+
+    static bool generate(const Options &options, QString *error);
+};
+
+} // namespace plinkum

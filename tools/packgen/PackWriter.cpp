@@ -1,0 +1,115 @@
+#include "PackWriter.h"
+
+#include "AudioFile.h"
+#include "SoundMeasure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cmath>
+
+namespace plinkum {
+
+namespace {
+void append(QJsonObject &object, const QString &member, const QString &file)
+{
+    QJsonArray files = object.value(member).toArray();
+    files.append(file);
+    object.insert(member, files);
+}
+} // namespace
+
+PackWriter::PackWriter(QString name, QString type, int order)
+    : m_name(std::move(name)), m_type(std::move(type)), m_order(order)
+{
+}
+
+QString PackWriter::addSound(const QString &stem, std::vector<float> frames, int sampleRate)
+{
+    const QString file = stem + QStringLiteral(".flac");
+    m_sounds[file] = Sound{std::move(frames), sampleRate};
+    return file;
+}
+
+void PackWriter::addDown(const QString &category, const QString &file) { append(m_down, category, file); }
+void PackWriter::addUp(const QString &category, const QString &file) { append(m_up, category, file); }
+void PackWriter::addKey(std::uint16_t keyCode, const QString &file) { append(m_keys, QString::number(keyCode), file); }
+void PackWriter::addKeyUp(std::uint16_t keyCode, const QString &file)
+{
+    append(m_keysUp, QString::number(keyCode), file);
+}
+void PackWriter::addText(const QString &fileName, QByteArray content) { m_texts[fileName] = std::move(content); }
+
+std::vector<std::vector<float>> PackWriter::framesOf(const QString &direction) const
+{
+    const QJsonObject &map = direction == QLatin1String("down") ? m_down : m_up;
+    std::vector<std::vector<float>> frames;
+    for (const auto &file : map.value(QStringLiteral("standard")).toArray())
+        frames.push_back(m_sounds.at(file.toString()).frames);
+    return frames;
+}
+
+double PackWriter::loudness() const
+{
+    const int rate = m_sounds.empty() ? 0 : m_sounds.begin()->second.sampleRate;
+    return SoundMeasure::typingLoudness(framesOf(QStringLiteral("down")), framesOf(QStringLiteral("up")), rate);
+}
+
+void PackWriter::matchLoudness(double targetLufs)
+{
+    const double measured = loudness();
+    if (!std::isfinite(measured))
+        return;
+    const auto gain = static_cast<float>(std::pow(10.0, (targetLufs - measured) / 20.0));
+    for (auto &[file, sound] : m_sounds) {
+        for (float &x : sound.frames)
+            x *= gain;
+    }
+}
+
+float PackWriter::peak() const
+{
+    float peak = 0;
+    for (const auto &[file, sound] : m_sounds)
+        peak = std::max(peak, SoundMeasure::peak(sound.frames));
+    return peak;
+}
+
+bool PackWriter::write(const QString &folder, QString *error) const
+{
+    QDir dir(folder);
+    if ((dir.exists() && !dir.removeRecursively()) || !QDir().mkpath(folder)) {
+        *error = QStringLiteral("cannot create %1").arg(folder);
+        return false;
+    }
+    for (const auto &[file, sound] : m_sounds) {
+        if (!AudioFile::writeFlac(dir.filePath(file), sound.frames, sound.sampleRate)) {
+            *error = QStringLiteral("cannot write %1").arg(dir.filePath(file));
+            return false;
+        }
+    }
+    QJsonObject manifest{{QStringLiteral("name"), m_name},
+                         {QStringLiteral("type"), m_type},
+                         {QStringLiteral("order"), m_order},
+                         {QStringLiteral("down"), m_down}};
+    if (!m_up.isEmpty())
+        manifest.insert(QStringLiteral("up"), m_up);
+    if (!m_keys.isEmpty())
+        manifest.insert(QStringLiteral("keys"), m_keys);
+    if (!m_keysUp.isEmpty())
+        manifest.insert(QStringLiteral("keysUp"), m_keysUp);
+    auto texts = m_texts;
+    texts[QStringLiteral("pack.json")] = QJsonDocument(manifest).toJson(QJsonDocument::Indented);
+    for (const auto &[name, content] : texts) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+            *error = QStringLiteral("cannot write %1").arg(file.fileName());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace plinkum

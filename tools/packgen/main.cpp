@@ -1,0 +1,28 @@
+// plinkum-packgen: writes the built-in switch packs at build time.
+//   plinkum-packgen OUT_DIR [BUCKLESPRING_WAV_DIR [LICENCE_FILE ...]]
+#include "BuiltInPacks.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        std::fputs("usage: plinkum-packgen OUT_DIR [BUCKLESPRING_WAV_DIR [LICENCE_FILE ...]]\n", stderr);
+        return 2;
+    }
+    plinkum::BuiltInPacks::Options options;
+    options.outFolder = args.at(0);
+    options.bucklespringWavFolder = args.value(1);
+    options.bucklespringLicences = args.mid(2);
+    QString error;
+    if (!plinkum::BuiltInPacks::generate(options, &error)) {
+        std::fprintf(stderr, "plinkum-packgen: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#include "JsonOutput.h"
+
+#include <QJsonDocument>
+
+#include <cstdio>
+
+namespace plinkum::JsonOutput {
+
+void print(const QJsonObject &document, bool indented)
+{
+    const QByteArray text = QJsonDocument(document).toJson(indented ? QJsonDocument::Indented : QJsonDocument::Compact);
+    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stdout);
+    if (!text.endsWith('\n'))
+        std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int printFailure(const PackLoadFailure &failure)
+{
+    print({{QStringLiteral("error"), failure.kindName()}, {QStringLiteral("message"), failure.message}});
+    return PackError;
+}
+
+QJsonObject info(const PackInfo &info)
+{
+    return {
+        {QStringLiteral("id"), info.id},
+        {QStringLiteral("name"), info.name},
+        {QStringLiteral("type"), info.type ? QJsonValue(*info.type) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("order"), QJsonValue(info.order)},
+        {QStringLiteral("isBuiltIn"), info.isBuiltIn},
+    };
+}
+
+} // namespace plinkum::JsonOutput

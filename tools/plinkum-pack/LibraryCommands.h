@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+
+// list, import and remove: the pack library as the application sees it, with the same folders
+// (XDG_DATA_HOME steers the user packs folder). Each takes the arguments after its own name and
+// returns the exit code.
+namespace plinkum::LibraryCommands {
+
+int list(const QStringList &arguments);
+int importPack(const QStringList &arguments);
+int remove(const QStringList &arguments);
+
+} // namespace plinkum::LibraryCommands

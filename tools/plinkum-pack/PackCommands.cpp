@@ -1,0 +1,168 @@
+#include "PackCommands.h"
+
+#include "JsonOutput.h"
+#include "PackLoader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+
+#include <cstdio>
+
+namespace plinkum::PackCommands {
+
+namespace {
+
+struct FolderArguments {
+    QString folder;
+    bool isBuiltIn = false;
+};
+
+// DIR and, where allowed, --builtin; nothing (after a message on stderr) when they do not fit.
+std::optional<FolderArguments> folderArguments(const QStringList &arguments, bool builtInAllowed, const char *usage)
+{
+    FolderArguments parsed;
+    for (const QString &argument : arguments) {
+        if (builtInAllowed && argument == QLatin1String("--builtin")) {
+            parsed.isBuiltIn = true;
+        } else if (parsed.folder.isEmpty() && !argument.startsWith(QLatin1String("--"))) {
+            parsed.folder = argument;
+        } else {
+            std::fprintf(stderr, "usage: %s\n", usage);
+            return std::nullopt;
+        }
+    }
+    if (parsed.folder.isEmpty()) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// The descriptor to load with. A folder readInfo does not describe is still loaded, so the
+// failure says why (no document, or which member of which document is wrong).
+PackInfo describe(const FolderArguments &arguments)
+{
+    if (std::optional<PackInfo> info = PackLoader::readInfo(arguments.folder, arguments.isBuiltIn))
+        return *info;
+    const QString path = QDir::cleanPath(QFileInfo(arguments.folder).absoluteFilePath());
+    const QString name = QFileInfo(path).fileName();
+    return PackInfo{PackInfo::idFor(name, arguments.isBuiltIn), name, std::nullopt, 0, QUrl::fromLocalFile(path),
+                    arguments.isBuiltIn};
+}
+
+QJsonObject sampleJson(const Sample &sample)
+{
+    QJsonArray frames;
+    for (const AudioBuffer &variant : sample.variants)
+        frames.append(static_cast<qint64>(variant.frameCount()));
+    double energy = 0.0;
+    for (float s : sample.unshifted().frames())
+        energy += static_cast<double>(s) * static_cast<double>(s);
+    return {{QStringLiteral("frames"), frames}, {QStringLiteral("energy"), energy}};
+}
+
+template<typename Map, typename Name>
+QJsonObject mapJson(const Map &map, Name name, bool samplesInFull)
+{
+    QJsonObject object;
+    for (const auto &[key, list] : map) {
+        if (samplesInFull) {
+            QJsonArray samples;
+            for (const SamplePtr &sample : list)
+                samples.append(sampleJson(*sample));
+            object.insert(name(key), samples);
+        } else {
+            object.insert(name(key), static_cast<qint64>(list.size()));
+        }
+    }
+    return object;
+}
+
+QString categoryName(KeyCategory category)
+{
+    const std::string_view raw = rawValue(category);
+    return QString::fromLatin1(raw.data(), static_cast<qsizetype>(raw.size()));
+}
+
+QString keyCodeName(KeyCode keyCode)
+{
+    return QString::number(keyCode);
+}
+
+QJsonArray entriesJson(const QList<PackLoader::LoadReport::Entry> &entries, const QString &whatName)
+{
+    QJsonArray array;
+    for (const auto &entry : entries)
+        array.append(QJsonObject{{whatName, entry.what}, {QStringLiteral("reason"), entry.reason}});
+    return array;
+}
+
+} // namespace
+
+int info(const QStringList &arguments)
+{
+    const auto parsed = folderArguments(arguments, true, "plinkum-pack info DIR [--builtin]");
+    if (!parsed)
+        return JsonOutput::UsageError;
+    const std::optional<PackInfo> info = PackLoader::readInfo(parsed->folder, parsed->isBuiltIn);
+    if (!info) {
+        JsonOutput::print({{QStringLiteral("error"), QStringLiteral("notAPack")}});
+        return JsonOutput::PackError;
+    }
+    JsonOutput::print(JsonOutput::info(*info));
+    return JsonOutput::Success;
+}
+
+int load(const QStringList &arguments)
+{
+    const auto parsed = folderArguments(arguments, true, "plinkum-pack load DIR [--builtin]");
+    if (!parsed)
+        return JsonOutput::UsageError;
+    const PackLoader::LoadResult result = PackLoader::load(describe(*parsed));
+    if (!result.ok())
+        return JsonOutput::printFailure(result.failure());
+    const LoadedPack &pack = *result.pack();
+    JsonOutput::print({
+        {QStringLiteral("info"), JsonOutput::info(pack.info())},
+        {QStringLiteral("down"), mapJson(pack.down(), categoryName, true)},
+        {QStringLiteral("up"), mapJson(pack.up(), categoryName, true)},
+        {QStringLiteral("keyDown"), mapJson(pack.keyDown(), keyCodeName, true)},
+        {QStringLiteral("keyUp"), mapJson(pack.keyUp(), keyCodeName, true)},
+    });
+    return JsonOutput::Success;
+}
+
+int check(const QStringList &arguments)
+{
+    const auto parsed = folderArguments(arguments, false, "plinkum-pack check DIR");
+    if (!parsed)
+        return JsonOutput::UsageError;
+    const PackInfo info = describe(*parsed);
+    PackLoader::LoadReport report;
+    const PackLoader::LoadResult result = PackLoader::load(info, &report);
+
+    QJsonObject document{
+        {QStringLiteral("folder"), info.url.toLocalFile()},
+        {QStringLiteral("format"), report.format.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(report.format)},
+        {QStringLiteral("name"), info.name},
+        {QStringLiteral("loads"), result.ok()},
+        {QStringLiteral("skipped"), entriesJson(report.skipped, QStringLiteral("file"))},
+        {QStringLiteral("ignored"), entriesJson(report.ignored, QStringLiteral("entry"))},
+    };
+    if (result.ok()) {
+        const LoadedPack &pack = *result.pack();
+        // Sample counts: what each category and key got.
+        document.insert(QStringLiteral("down"), mapJson(pack.down(), categoryName, false));
+        document.insert(QStringLiteral("up"), mapJson(pack.up(), categoryName, false));
+        document.insert(QStringLiteral("keyDown"), mapJson(pack.keyDown(), keyCodeName, false));
+        document.insert(QStringLiteral("keyUp"), mapJson(pack.keyUp(), keyCodeName, false));
+    } else {
+        document.insert(QStringLiteral("error"), QJsonObject{{QStringLiteral("error"), result.failure().kindName()},
+                                                            {QStringLiteral("message"), result.failure().message}});
+    }
+    JsonOutput::print(document, true);
+    return result.ok() ? JsonOutput::Success : JsonOutput::PackError;
+}
+
+} // namespace plinkum::PackCommands

@@ -1,0 +1,68 @@
+// plinkum-pack: describes, loads and checks sound packs, and manages the user packs, from the
+// command line. Output is one JSON document on stdout; exit 0 on success, 1 on a pack error, 2 on
+// a usage error.
+
+#include "JsonOutput.h"
+#include "LibraryCommands.h"
+#include "PackCommands.h"
+
+#include <QCoreApplication>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+struct Command {
+    const char *name;
+    const char *usage;
+    int (*run)(const QStringList &arguments);
+};
+
+// One row per subcommand; groups of subcommands live in their own file pairs.
+constexpr std::array commands{
+    Command{"info", "info DIR [--builtin]     describe a pack folder without decoding audio",
+            plinkum::PackCommands::info},
+    Command{"load", "load DIR [--builtin]     load a pack and list every sample's variants",
+            plinkum::PackCommands::load},
+    Command{"check", "check DIR                report what a pack gives and every file it skips",
+            plinkum::PackCommands::check},
+    Command{"list", "list                     list the built-in and user packs, and the groups",
+            plinkum::LibraryCommands::list},
+    Command{"import", "import DIR               copy a pack folder into the user packs folder",
+            plinkum::LibraryCommands::importPack},
+    Command{"remove", "remove ID                move a user pack to the trash",
+            plinkum::LibraryCommands::remove},
+};
+
+void printUsage(std::FILE *stream)
+{
+    std::fprintf(stream, "usage: plinkum-pack COMMAND ARGUMENTS\n\ncommands:\n");
+    for (const Command &command : commands)
+        std::fprintf(stream, "  %s\n", command.usage);
+    std::fprintf(stream, "\nOutput is JSON on stdout. Exit status: 0 success, 1 pack error, 2 usage error.\n");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.isEmpty()) {
+        printUsage(stderr);
+        return plinkum::JsonOutput::UsageError;
+    }
+    const QString name = arguments.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        printUsage(stdout);
+        return plinkum::JsonOutput::Success;
+    }
+    for (const Command &command : commands) {
+        if (name == QLatin1String(command.name))
+            return command.run(arguments);
+    }
+    std::fprintf(stderr, "plinkum-pack: unknown command %s\n", qPrintable(name));
+    printUsage(stderr);
+    return plinkum::JsonOutput::UsageError;
+}
