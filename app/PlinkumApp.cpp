@@ -1,30 +1,48 @@
 #include "PlinkumApp.h"
 
 #include "AppState.h"
-#include "PanelWindow.h"
+#include "OnboardingWindowController.h"
+#include "PackCatalog.h"
 #include "TrayIcon.h"
+#include "TrayPanel.h"
+#include "UserInterface.h"
 
 #include <QCoreApplication>
 
 namespace plinkum {
 
+namespace {
+
+UiContext::Actions actionsFor(AppState &state)
+{
+    UiContext::Actions actions;
+    actions.preview = [&state] { state.engine().play(0, true); };
+    actions.importPack = [&state](const QUrl &folder) { state.importPack(folder); };
+    actions.deletePack = [&state](const PackInfo &pack) { state.deletePack(pack); };
+    actions.openInputMonitoringSettings = [&state] { state.openInputMonitoringSettings(); };
+    actions.relaunch = [&state] { state.relaunch(); };
+    actions.quit = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+    return actions;
+}
+
+} // namespace
+
 PlinkumApp::PlinkumApp(AppState &state, QObject *parent)
     : QObject(parent)
     , m_state(state)
     , m_tray(new TrayIcon(state, this))
-    , m_panel(new PanelWindow(state))
+    , m_catalog(new PackCatalog(this))
 {
+    m_catalog->track(*state.library());
+    m_ui = std::make_unique<UserInterface>(&state, m_catalog, actionsFor(state),
+                                           [&state](bool open) { state.setOnboardingOpen(open); });
     connect(m_tray, &TrayIcon::activated, this, &PlinkumApp::openPanel);
-    connect(m_tray, &TrayIcon::unavailable, this, &PlinkumApp::openPanel);
+    connect(m_tray, &TrayIcon::unavailable, this, [this] { m_ui->panel().showWindow(); });
     connect(m_tray, &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(m_panel, &PanelWindow::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(&m_state, &AppState::onboardingRequested, this, &PlinkumApp::showOnboarding);
 }
 
-PlinkumApp::~PlinkumApp()
-{
-    delete m_panel;
-}
+PlinkumApp::~PlinkumApp() = default;
 
 void PlinkumApp::start()
 {
@@ -41,18 +59,20 @@ void PlinkumApp::reopen()
 
 void PlinkumApp::openPanel()
 {
-    m_panel->open();
+    if (m_tray->isShown())
+        m_ui->panel().togglePopup(m_tray->iconGeometry());
+    else
+        m_ui->panel().showWindow();
 }
 
 bool PlinkumApp::isPanelOpen() const
 {
-    return m_panel->isVisible();
+    return m_ui->panel().isVisible();
 }
 
-// The first-run window is not here yet; the panel carries the keyboard-access prompt meanwhile.
 void PlinkumApp::showOnboarding()
 {
-    openPanel();
+    m_ui->onboarding().show();
 }
 
 } // namespace plinkum

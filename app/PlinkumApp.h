@@ -2,11 +2,14 @@
 
 #include <QObject>
 
+#include <memory>
+
 namespace plinkum {
 
 class AppState;
-class PanelWindow;
+class PackCatalog;
 class TrayIcon;
+class UserInterface;
 
 // The tray application around the state: the tray icon, the panel it opens, and what happens
 // when Plinkum is started again while it runs.
@@ -30,7 +33,8 @@ private:
 
     AppState &m_state;
     TrayIcon *m_tray = nullptr;
-    PanelWindow *m_panel = nullptr;
+    PackCatalog *m_catalog = nullptr;
+    std::unique_ptr<UserInterface> m_ui;
 };
 
 } // namespace plinkum

@@ -78,6 +78,11 @@ void TrayIcon::tryShow()
     m_tray->show();
 }
 
+QRect TrayIcon::iconGeometry() const
+{
+    return m_tray ? m_tray->geometry() : QRect();
+}
+
 void TrayIcon::updateIcon()
 {
     if (m_tray)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <QTimer>
 
 class QMenu;
@@ -25,6 +26,8 @@ public:
 
     void show();
     bool isShown() const;
+    // Where the icon is on screen; empty when the tray does not say (StatusNotifierItem).
+    QRect iconGeometry() const;
 
 signals:
     void activated();

@@ -1,5 +1,6 @@
 #include "PackCatalog.h"
 
+#include "PackLibrary.h"
 #include "StyleKit.h"
 #include "TitleParts.h"
 
@@ -21,6 +22,19 @@ void PackCatalog::setFolder(const QUrl &folder)
         return;
     m_folder = folder;
     emit changed();
+}
+
+void PackCatalog::track(const PackLibrary &library)
+{
+    const auto refresh = [this, &library] {
+        QList<Group> groups;
+        for (const PackLibrary::Group &group : library.grouped())
+            groups.append({group.title, group.packs});
+        setPacks(library.builtIn(), groups, library.custom());
+    };
+    setFolder(QUrl::fromLocalFile(library.folder()));
+    refresh();
+    connect(&library, &PackLibrary::customChanged, this, refresh);
 }
 
 QList<PackInfo> PackCatalog::all() const { return m_builtIn + m_custom; }

@@ -11,6 +11,8 @@
 
 namespace plinkum {
 
+class PackLibrary;
+
 // The pack lists of the library as the views read them: built-in packs (in their order), their
 // family groups, and the user's packs. Each pack reaches QML as a map with its id, name, type,
 // tile texts and swatch colour. Fed by whoever owns the library; views never change it.
@@ -33,6 +35,8 @@ public:
 
     void setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<PackInfo> custom);
     void setFolder(const QUrl &folder);
+    // Shows the library's lists now and again whenever its user packs change.
+    void track(const PackLibrary &library);
 
     [[nodiscard]] const QList<PackInfo> &builtIn() const { return m_builtIn; }
     [[nodiscard]] const QList<Group> &groups() const { return m_groups; }

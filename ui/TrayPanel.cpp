@@ -22,10 +22,17 @@ TrayPanel::~TrayPanel() { delete m_window; }
 
 bool TrayPanel::ensureWindow()
 {
+    if (m_window)
+        return true;
+    m_window = WindowLoader::create(m_engine, QStringLiteral("PanelWindow"),
+                                    {{QStringLiteral("ui"), QVariant::fromValue(&m_context)}});
     if (!m_window)
-        m_window = WindowLoader::create(m_engine, QStringLiteral("PanelWindow"),
-                                        {{QStringLiteral("ui"), QVariant::fromValue(&m_context)}});
-    return m_window;
+        return false;
+    connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            m_hiddenSince.start();
+    });
+    return true;
 }
 
 void TrayPanel::showPopup(const QRect &trayIcon)
@@ -50,9 +57,10 @@ void TrayPanel::showWindow()
 
 void TrayPanel::togglePopup(const QRect &trayIcon)
 {
+    constexpr int sameClickMs = 300;
     if (isVisible())
         hide();
-    else
+    else if (!m_hiddenSince.isValid() || m_hiddenSince.elapsed() > sameClickMs)
         showPopup(trayIcon);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QQuickWindow>
@@ -37,6 +38,9 @@ private:
     QQmlEngine &m_engine;
     UiContext &m_context;
     QPointer<QQuickWindow> m_window;
+    // A click on the tray icon first takes the focus from the open popup, which hides it; that
+    // same click must not open it again.
+    QElapsedTimer m_hiddenSince;
 };
 
 } // namespace plinkum
