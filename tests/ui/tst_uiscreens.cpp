@@ -94,6 +94,7 @@ private slots:
     void settingsOpensOneWindowWithEveryTab();
     void importErrorAlertClearsTheError();
     void removeOnlyReachesUserPacks();
+    void cancelledFolderChooserImportsNothing();
     void onboardingAdvancesWhenAccessArrives();
     void onboardingStartsReadyWithAccess();
 
@@ -109,6 +110,8 @@ private:
     int m_previews = 0;
     QList<bool> m_onboardingOpen;
     QStringList m_deleted;
+    QList<QUrl> m_imported;
+    int m_accessRequests = 0;
 };
 
 void TestUiScreens::initTestCase()
@@ -127,10 +130,14 @@ void TestUiScreens::init()
     m_previews = 0;
     m_onboardingOpen.clear();
     m_deleted.clear();
+    m_imported.clear();
+    m_accessRequests = 0;
 
     UiContext::Actions actions;
     actions.preview = [this] { ++m_previews; };
     actions.deletePack = [this](const PackInfo &info) { m_deleted.append(info.id); };
+    actions.importPack = [this](const QUrl &folder) { m_imported.append(folder); };
+    actions.openInputMonitoringSettings = [this] { ++m_accessRequests; };
     m_ui = std::make_unique<UserInterface>(m_state.get(), m_catalog.get(), std::move(actions),
                                            [this](bool open) { m_onboardingOpen.append(open); });
     qmlWarnings.clear();
@@ -310,6 +317,28 @@ void TestUiScreens::removeOnlyReachesUserPacks()
     QCOMPARE(m_deleted, QStringList({"folder:mine"}));
 }
 
+void TestUiScreens::cancelledFolderChooserImportsNothing()
+{
+    m_ui->settings().show();
+    QQuickWindow *window = m_ui->settings().window();
+    window->setProperty("tab", "sounds");
+    QQuickItem *sounds = findItem(window, "soundsTab");
+    QVERIFY(sounds);
+    QMetaObject::invokeMethod(sounds, "scrollToEnd");
+    settle(window);
+    QQuickItem *importButton = findItem(window, "importButton");
+    QVERIFY(importButton);
+    QTest::mouseClick(window, Qt::LeftButton, {}, importButton->mapToScene(QPointF(10, 10)).toPoint());
+
+    QObject *chooser = sounds->findChild<QObject *>("importDialog");
+    QVERIFY(chooser);
+    QTRY_VERIFY(chooser->property("visible").toBool());
+    QVERIFY(QMetaObject::invokeMethod(chooser, "reject"));
+    QTRY_VERIFY(!chooser->property("visible").toBool());
+    QVERIFY(m_imported.isEmpty());
+    QVERIFY(m_state->importError.isEmpty());
+}
+
 void TestUiScreens::onboardingAdvancesWhenAccessArrives()
 {
     m_state->hasPermission = false;
@@ -320,6 +349,8 @@ void TestUiScreens::onboardingAdvancesWhenAccessArrives()
     QCOMPARE(window->property("step").toString(), "access");
     QVERIFY(!(window->flags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     shoot(window, "onboarding-access");
+    QTest::keyClick(window, Qt::Key_Return);
+    QCOMPARE(m_accessRequests, 1);
 
     m_state->hasPermission = true;
     emit m_state->hasPermissionChanged();

@@ -13,7 +13,7 @@ ApplicationWindow {
 
     signal stepAdvancing()
 
-    title: qsTr("Welcome to %1").arg("Plinkum")
+    title: "Plinkum"
     width: 800
     height: 540
     minimumWidth: width

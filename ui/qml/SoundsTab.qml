@@ -98,6 +98,7 @@ Item {
 
     FolderDialog {
         id: folderDialog
+        objectName: "importDialog"
         title: qsTr("Import Sound Pack…")
         onAccepted: root.ui.importPack(selectedFolder)
     }
