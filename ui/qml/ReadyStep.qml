@@ -62,6 +62,7 @@ ColumnLayout {
         color: Style.fade("white", 0.06)
         border.width: 1
         border.color: field.activeFocus ? Style.fade(Style.accent, 0.8) : Style.fade("white", 0.1)
+        clip: true
 
         TextArea {
             id: field
