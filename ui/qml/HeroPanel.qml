@@ -13,20 +13,11 @@ Rectangle {
         GradientStop { position: 1; color: Qt.rgba(0.07, 0.065, 0.075, 1) }
     }
 
-    Canvas {
-        // The accent glow behind the keycap.
+    Image {
+        // The accent glow behind the keycap, drawn for the panel's fixed 340 × 540.
         anchors.fill: parent
-        onPaint: {
-            const ctx = getContext("2d")
-            ctx.reset()
-            const cx = width * 0.5
-            const cy = height * 0.36
-            const glow = ctx.createRadialGradient(cx, cy, 0, cx, cy, 220)
-            glow.addColorStop(0, Style.fade(Style.accent, 0.32))
-            glow.addColorStop(1, Style.fade(Style.accent, 0))
-            ctx.fillStyle = glow
-            ctx.fillRect(0, 0, width, height)
-        }
+        source: "image://art/hero.glow"
+        sourceSize: Qt.size(width, height)
     }
 
     ColumnLayout {
