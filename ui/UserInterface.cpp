@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QQmlEngine>
+#include <QQuickWindow>
 #include <QTranslator>
 
 #include <mutex>
@@ -26,6 +27,11 @@ UserInterface::UserInterface(QObject *state, PackCatalog *catalog, UiContext::Ac
     , m_settings(new SettingsWindowController(*m_engine, *m_context, this))
     , m_onboarding(new OnboardingWindowController(*m_engine, *m_context, std::move(storeOnboardingOpen), this))
 {
+    // A few flat views need no GPU: the software renderer spares a tray app a GL context (its
+    // memory, and drivers that minimal systems lack). QT_QUICK_BACKEND still chooses otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+
     static std::once_flag registered;
     std::call_once(registered, qml_register_types_Plinkum_Ui);
     auto *translator = new QTranslator(this);

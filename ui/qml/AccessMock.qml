@@ -55,8 +55,8 @@ CardBackground {
                     checked: root.on
                     onColor: "#0a84ff"
                     enabled: false
-                    opacity: 1
-                    Behavior on checked { enabled: false }
+                    moveDuration: 300
+                    moveEasing: Easing.InOutQuad
                 }
             }
         }

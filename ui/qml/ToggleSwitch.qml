@@ -7,6 +7,8 @@ Switch {
     id: root
 
     property color onColor: Style.accent
+    property int moveDuration: 150
+    property int moveEasing: Easing.OutQuad
 
     implicitWidth: indicator.implicitWidth
     implicitHeight: indicator.implicitHeight
@@ -19,7 +21,7 @@ Switch {
         y: (root.height - height) / 2
         radius: height / 2
         color: root.checked ? root.onColor : Style.fade(root.palette.windowText, 0.16)
-        Behavior on color { ColorAnimation { duration: 150 } }
+        Behavior on color { ColorAnimation { duration: root.moveDuration } }
         antialiasing: true
 
         Rectangle {
@@ -28,7 +30,7 @@ Switch {
             radius: 8
             y: 2
             x: root.checked ? parent.width - width - 2 : 2
-            Behavior on x { NumberAnimation { duration: 150; easing.type: Easing.OutQuad } }
+            Behavior on x { NumberAnimation { duration: root.moveDuration; easing.type: root.moveEasing } }
             color: "white"
             border.width: 0.5
             border.color: Style.fade("black", 0.15)
