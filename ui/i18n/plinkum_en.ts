@@ -190,22 +190,22 @@
 <context>
     <name>HeroPanel</name>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="62"/>
+        <location filename="../qml/HeroPanel.qml" line="53"/>
         <source>Mechanical switch sounds for the keyboard you already have.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="72"/>
+        <location filename="../qml/HeroPanel.qml" line="63"/>
         <source>21 switches, modelled key by key</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="73"/>
+        <location filename="../qml/HeroPanel.qml" line="64"/>
         <source>Instant, low-latency playback</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="74"/>
+        <location filename="../qml/HeroPanel.qml" line="65"/>
         <source>Private — nothing leaves your computer</source>
         <translation type="unfinished"></translation>
     </message>
@@ -259,12 +259,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="73"/>
+        <location filename="../qml/ReadyStep.qml" line="74"/>
         <source>Type here to try it…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="105"/>
+        <location filename="../qml/ReadyStep.qml" line="106"/>
         <source>Start typing</source>
         <translation type="unfinished"></translation>
     </message>
