@@ -329,6 +329,9 @@ bool AppState::importPack(const QUrl &folder)
 
 void AppState::deletePack(const PackInfo &pack)
 {
+    // Built-in packs are never removed, so the selection has no reason to move.
+    if (pack.isBuiltIn)
+        return;
     m_library->deletePack(pack);
     if (pack.id == m_selectedPackID)
         setSelectedPackID(QString::fromLatin1(defaultPackID));
