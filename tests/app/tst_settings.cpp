@@ -71,6 +71,20 @@ private slots:
         QTEST(settings.stringValue(Settings::selectedPackKey), "pack");
     }
 
+    void damagedFileIsReplacedOnTheNextWrite()
+    {
+        const QString path = writeFile(QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 22));
+        {
+            Settings settings(path);
+            settings.registerDefaults();
+            QVERIFY(settings.setBool(Settings::stereoKey, false));
+        }
+        Settings again(path);
+        again.registerDefaults();
+        QCOMPARE(again.boolValue(Settings::stereoKey), false);
+        QCOMPARE(again.doubleValue(Settings::volumeKey, 0, 1), 0.6);
+    }
+
     void roundTripThroughTheFile()
     {
         const QString path = m_dir->filePath(QStringLiteral("Plinkum/Plinkum.conf"));
