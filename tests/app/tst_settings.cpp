@@ -56,7 +56,7 @@ private slots:
         QTest::newRow("not a number") << QByteArray("[General]\nvolume=nan\nenabled=0\n") << false << 0.6 << pack;
         QTest::newRow("infinite") << QByteArray("[General]\nvolume=inf\n") << true << 0.6 << pack;
         QTest::newRow("a list where text belongs") << QByteArray("[General]\nselectedPack=a, b\n") << true << 0.6 << pack;
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 22) << true << 0.6 << pack;
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 18) << true << 0.6 << pack;
         QTest::newRow("hand-written") << QByteArray("[General]\nenabled = FALSE \nvolume = 0.30\nselectedPack=folder:Blue Box\n")
                                       << false << 0.3 << QStringLiteral("folder:Blue Box");
     }
@@ -73,7 +73,7 @@ private slots:
 
     void damagedFileIsReplacedOnTheNextWrite()
     {
-        const QString path = writeFile(QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 22));
+        const QString path = writeFile(QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 18));
         {
             Settings settings(path);
             settings.registerDefaults();
