@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QProcess>
 
+#include <algorithm>
 #include <cmath>
 
 namespace plinkum {
@@ -329,18 +330,22 @@ bool AppState::importPack(const QUrl &folder)
 
 void AppState::deletePack(const PackInfo &pack)
 {
+    // Built-in packs are never removed, so the selection has no reason to move.
+    if (pack.isBuiltIn)
+        return;
+    const QString id = pack.id;
     m_library->deletePack(pack);
-    if (pack.id == m_selectedPackID)
+    if (id == m_selectedPackID)
         setSelectedPackID(QString::fromLatin1(defaultPackID));
 }
 
 void AppState::deletePack(const QString &id)
 {
-    for (const PackInfo &pack : m_library->custom())
-        if (pack.id == id) {
-            deletePack(pack);
-            return;
-        }
+    const QList<PackInfo> custom = m_library->custom();
+    const auto pack = std::find_if(custom.begin(), custom.end(), [&id](const PackInfo &p) { return p.id == id; });
+    // The copy keeps the pack alive while the library replaces its list.
+    if (pack != custom.end())
+        deletePack(PackInfo(*pack));
 }
 
 void AppState::openInputMonitoringSettings()

@@ -6,6 +6,7 @@
 #include "PackLibrary.h"
 #include "PulseOutput.h"
 #include "Settings.h"
+#include "SinkSurvey.h"
 #include "SoundEngine.h"
 
 #include <QFileInfo>
@@ -37,21 +38,33 @@ QString Diagnostics::report()
         << '\n';
 
     out << "\nSound\n";
-    {
+    Settings settings;
+    settings.registerDefaults();
+    const bool preferBuiltIn = settings.boolValue(Settings::builtInSpeakersKey);
+    const std::optional<SinkSurvey> survey = SinkSurvey::take();
+    if (!survey) {
+        out << "  sound server:    not reachable\n";
+    } else {
+        out << "  sound server:    " << QString::fromStdString(survey->server) << '\n';
+        out << "  default output:  " << QString::fromStdString(survey->defaultSink) << '\n';
+        const auto builtIn = OutputRouting::builtInSink(survey->sinks);
+        for (const OutputRouting::Sink &sink : survey->sinks)
+            out << "  output:          " << QString::fromStdString(sink.name)
+                << (builtIn && *builtIn == sink.name ? " (built-in speakers)" : " (not built-in)") << '\n';
+        const auto target = OutputRouting::target(survey->sinks, survey->defaultSink, preferBuiltIn);
+        out << "  prefer built-in: " << yesNo(preferBuiltIn) << '\n';
+        out << "  chosen output:   " << (target ? QString::fromStdString(*target) : QStringLiteral("none")) << '\n';
+
         auto output = std::make_unique<PulseOutput>();
         PulseOutput *pulse = output.get();
         SoundEngine engine(1, std::move(output));
-        Settings settings;
-        settings.registerDefaults();
-        const bool builtIn = settings.boolValue(Settings::builtInSpeakersKey);
-        engine.setPrefersBuiltInSpeakers(builtIn);
-        const bool started = engine.start();
-        out << "  sound server:    " << (started ? "connected" : "not reachable") << '\n';
-        out << "  prefer built-in: " << yesNo(builtIn) << '\n';
-        out << "  playing on:      " << QString::fromStdString(pulse->currentDevice()) << '\n';
-        if (const auto timing = pulse->timing())
-            out << "  latency granted: " << QString::number(timing->latencyMs, 'f', 1) << " ms (requests of "
-                << timing->requestFrames << " frames, target " << timing->targetFrames << " frames)\n";
+        engine.setPrefersBuiltInSpeakers(preferBuiltIn);
+        if (engine.start()) {
+            out << "  playing on:      " << QString::fromStdString(pulse->currentDevice()) << '\n';
+            if (const auto timing = pulse->timing())
+                out << "  latency granted: " << QString::number(timing->latencyMs, 'f', 1) << " ms (requests of "
+                    << timing->requestFrames << " frames, target " << timing->targetFrames << " frames)\n";
+        }
     }
 
     PackLibrary library;
@@ -59,7 +72,6 @@ QString Diagnostics::report()
     out << "  built-in:        " << library.builtIn().size() << " in " << library.builtInFolder() << '\n';
     out << "  yours:           " << library.custom().size() << " in " << library.folder() << '\n';
 
-    Settings settings;
     out << "\nSettings\n";
     out << "  file:            " << settings.path() << (QFileInfo::exists(settings.path()) ? "" : " (not written yet)")
         << '\n';

@@ -88,7 +88,8 @@ bool Settings::store(const char *key, const QVariant &value)
 {
     m_settings->setValue(QString::fromLatin1(key), value);
     m_settings->sync();
-    const bool ok = m_settings->status() == QSettings::NoError;
+    // A FormatError only says the file was damaged when read; the write itself replaced it.
+    const bool ok = m_settings->status() != QSettings::AccessError;
     if (!ok && !m_lastWriteFailed)
         log(("could not save settings to " + m_settings->fileName()).toStdString());
     m_lastWriteFailed = !ok;

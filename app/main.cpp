@@ -31,7 +31,7 @@ void describeApplication()
 int runEventLoop(AppState &state, SingleInstance &instance)
 {
     SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, qApp, &QCoreApplication::quit);
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, QCoreApplication::instance(), &QCoreApplication::quit);
     QObject::connect(&state, &AppState::aboutToRelaunch, &instance, &SingleInstance::release);
     return QCoreApplication::exec();
 }

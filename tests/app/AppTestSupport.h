@@ -22,6 +22,8 @@ namespace AppTestSupport {
 class CountingOutput : public plinkum::NullOutput {
 public:
     explicit CountingOutput(std::atomic<int> *starts) : m_starts(starts) {}
+    // The output's thread calls into this object until it is stopped.
+    ~CountingOutput() override { stop(); }
     std::optional<std::string> start(plinkum::Mixer &mixer, bool preferBuiltIn) override
     {
         ++*m_starts;

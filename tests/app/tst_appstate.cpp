@@ -143,6 +143,14 @@ private slots:
         QCOMPARE(enginePackID(state), QStringLiteral("bundle:mx-brown-pbt"));
         QCOMPARE(state.engine().nextVoice(), std::size_t(2));
         QVERIFY(state.library()->custom().isEmpty());
+
+        // Built-in packs are never removed: selecting one and "deleting" it changes nothing.
+        state.setSelectedPackID(QStringLiteral("bundle:alpaca"));
+        waitForLoads(state);
+        state.deletePack(*state.selectedPack());
+        QCOMPARE(state.selectedPackID(), QStringLiteral("bundle:alpaca"));
+        QVERIFY(!state.isLoadingPack());
+        QCOMPARE(state.library()->builtIn().size(), 2);
     }
 
     void failedImportKeepsTheSelection()

@@ -105,6 +105,24 @@ private slots:
             XCloseDisplay(m_xlib);
     }
 
+    void diagnoseReportsTheSoundServer()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        m_pulse->addTo(environment);
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        QProcess plinkum;
+        plinkum.setProcessEnvironment(environment);
+        plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--diagnose")});
+        QVERIFY(plinkum.waitForFinished(15000));
+        QCOMPARE(plinkum.exitCode(), 0);
+        const QString report = QString::fromUtf8(plinkum.readAllStandardOutput());
+        QVERIFY2(report.contains(QStringLiteral("can listen:      yes")), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("output:          clicks (not built-in)")), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("chosen output:   clicks")), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("latency granted: ")), qPrintable(report));
+    }
+
     void typedKeysAreHeard()
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -26,6 +26,8 @@ private:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                           QStringLiteral("suppressions=" PLINKUM_SOURCE_DIR "/tests/app/lsan-suppressions.txt"));
         // No sound server: the engine reports it and carries on.
         environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + m_dir.filePath(QStringLiteral("none")));
         return environment;
@@ -63,12 +65,17 @@ private slots:
             QSKIP("Xvfb is needed (tools/install-deps.sh installs it)");
         Display *xlib = XOpenDisplay(qPrintable(display));
         QVERIFY(xlib);
+        const auto closeDisplay = qScopeGuard([xlib] { XCloseDisplay(xlib); });
 
         QProcess first;
         first.setProcessEnvironment(environment(display));
         first.setProcessChannelMode(QProcess::ForwardedChannels);
         first.start(QStringLiteral(PLINKUM), {});
         QVERIFY(first.waitForStarted());
+        const auto stopOnFailure = qScopeGuard([&first] {
+            first.kill();
+            first.waitForFinished();
+        });
         const QString socket = m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid()));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 10000);
         // No tray on a bare X server and keyboard access through XInput2: nothing shows yet.
@@ -88,7 +95,6 @@ private slots:
         ::kill(pid_t(first.processId()), SIGTERM);
         QVERIFY(first.waitForFinished(5000));
         QCOMPARE(first.exitCode(), 0);
-        XCloseDisplay(xlib);
     }
 
     void killedInstanceDoesNotBlockTheNext()

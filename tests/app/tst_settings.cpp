@@ -56,7 +56,7 @@ private slots:
         QTest::newRow("not a number") << QByteArray("[General]\nvolume=nan\nenabled=0\n") << false << 0.6 << pack;
         QTest::newRow("infinite") << QByteArray("[General]\nvolume=inf\n") << true << 0.6 << pack;
         QTest::newRow("a list where text belongs") << QByteArray("[General]\nselectedPack=a, b\n") << true << 0.6 << pack;
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 22) << true << 0.6 << pack;
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 18) << true << 0.6 << pack;
         QTest::newRow("hand-written") << QByteArray("[General]\nenabled = FALSE \nvolume = 0.30\nselectedPack=folder:Blue Box\n")
                                       << false << 0.3 << QStringLiteral("folder:Blue Box");
     }
@@ -69,6 +69,20 @@ private slots:
         QTEST(settings.boolValue(Settings::enabledKey), "enabled");
         QTEST(settings.doubleValue(Settings::volumeKey, 0, 1), "volume");
         QTEST(settings.stringValue(Settings::selectedPackKey), "pack");
+    }
+
+    void damagedFileIsReplacedOnTheNextWrite()
+    {
+        const QString path = writeFile(QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 18));
+        {
+            Settings settings(path);
+            settings.registerDefaults();
+            QVERIFY(settings.setBool(Settings::stereoKey, false));
+        }
+        Settings again(path);
+        again.registerDefaults();
+        QCOMPARE(again.boolValue(Settings::stereoKey), false);
+        QCOMPARE(again.doubleValue(Settings::volumeKey, 0, 1), 0.6);
     }
 
     void roundTripThroughTheFile()
