@@ -38,12 +38,9 @@ void UiContext::removePack(const QString &id)
 {
     if (!m_catalog)
         return;
-    for (const PackInfo &pack : m_catalog->custom()) {
-        if (pack.id == id) {
-            runIfSet(m_actions.deletePack, pack);
-            return;
-        }
-    }
+    // A copy: removing the pack replaces the catalogue's list while the removal still reads it.
+    if (const auto pack = m_catalog->find(id); pack && !pack->isBuiltIn)
+        runIfSet(m_actions.deletePack, *pack);
 }
 
 void UiContext::openInputMonitoringSettings() { runIfSet(m_actions.openInputMonitoringSettings); }

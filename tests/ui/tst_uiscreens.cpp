@@ -135,7 +135,11 @@ void TestUiScreens::init()
 
     UiContext::Actions actions;
     actions.preview = [this] { ++m_previews; };
-    actions.deletePack = [this](const PackInfo &info) { m_deleted.append(info.id); };
+    // Like the library, removal replaces the user pack list before the caller is done with the pack.
+    actions.deletePack = [this](const PackInfo &info) {
+        fillCatalog(*m_catalog, {});
+        m_deleted.append(info.id);
+    };
     actions.importPack = [this](const QUrl &folder) { m_imported.append(folder); };
     actions.openInputMonitoringSettings = [this] { ++m_accessRequests; };
     m_ui = std::make_unique<UserInterface>(m_state.get(), m_catalog.get(), std::move(actions),
