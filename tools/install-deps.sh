@@ -15,6 +15,7 @@ packages=(
   qt6-qpa-plugins qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qtquick-dialogs qml6-module-qtquick-shapes libqt6svg6
+  qml6-module-qt-labs-folderlistmodel fonts-dejavu-core
   # tests: a real sound server, a real X server, key injection
   pulseaudio pulseaudio-utils xvfb x11-xserver-utils sox
 )

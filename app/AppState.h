@@ -1,0 +1,164 @@
+#pragma once
+
+#include "KeyboardMonitor.h"
+#include "LoginItem.h"
+#include "PackInfo.h"
+#include "PackLibrary.h"
+#include "Settings.h"
+#include "SoundEngine.h"
+
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace plinkum {
+
+class KeyboardAccessRequest;
+
+// The one owner of the running system and the model every view observes: it owns the sound
+// engine, the pack library and the keyboard monitor, keeps the user's settings as properties
+// that store themselves and take effect at once, loads the selected pack in the background,
+// and tracks whether the keyboard can be heard. Main thread only.
+class AppState : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool hasPermission READ hasPermission NOTIFY hasPermissionChanged)
+    Q_PROPERTY(bool isLoadingPack READ isLoadingPack NOTIFY isLoadingPackChanged)
+    Q_PROPERTY(QString importError READ importError WRITE setImportError NOTIFY importErrorChanged)
+    Q_PROPERTY(bool isEnabled READ isEnabled WRITE setIsEnabled NOTIFY isEnabledChanged)
+    Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
+    Q_PROPERTY(bool playKeyUp READ playKeyUp WRITE setPlayKeyUp NOTIFY playKeyUpChanged)
+    Q_PROPERTY(bool stereo READ stereo WRITE setStereo NOTIFY stereoChanged)
+    Q_PROPERTY(bool pitchVariation READ pitchVariation WRITE setPitchVariation NOTIFY pitchVariationChanged)
+    Q_PROPERTY(bool builtInSpeakers READ builtInSpeakers WRITE setBuiltInSpeakers NOTIFY builtInSpeakersChanged)
+    Q_PROPERTY(QString selectedPackID READ selectedPackID WRITE setSelectedPackID NOTIFY selectedPackIDChanged)
+    Q_PROPERTY(QString selectedPackName READ selectedPackName NOTIFY selectedPackIDChanged)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(bool shouldShowOnboarding READ shouldShowOnboarding NOTIFY shouldShowOnboardingChanged)
+    Q_PROPERTY(plinkum::PackLibrary *library READ library CONSTANT)
+
+public:
+    static constexpr std::size_t voiceCount = 24;
+    static constexpr int permissionPollMs = 1500;
+
+    // What the state is built from. Every part left empty is the real one of this session; tests
+    // and the headless mode put their own in place.
+    struct Services {
+        std::unique_ptr<AudioOutput> output;            // default: the sound server
+        KeyboardMonitor::SourceOpener openKeySource;    // default: the source keyboard access picks
+        std::function<bool()> hasKeyboardAccess;        // default: the keyboard access check
+        QString settingsPath;                           // default: Settings::defaultPath()
+        QString autostartPath;                          // default: LoginItem::defaultPath()
+        QString builtInPacksFolder;                     // default: beside the executable
+        QString userPacksFolder;                        // default: $XDG_DATA_HOME/Plinkum/Packs
+    };
+
+    explicit AppState(Services services = {}, QObject *parent = nullptr);
+    ~AppState() override;
+
+    // The application's state, once main has built it; null before and after.
+    static AppState *shared();
+
+    SoundEngine &engine() { return *m_engine; }
+    PackLibrary *library() { return m_library; }
+    KeyboardMonitor &monitor() { return *m_monitor; }
+
+    bool hasPermission() const { return m_hasPermission; }
+    bool isLoadingPack() const { return m_isLoadingPack; }
+    QString importError() const { return m_importError; }
+    bool isEnabled() const { return m_isEnabled; }
+    double volume() const { return m_volume; }
+    bool playKeyUp() const { return m_playKeyUp; }
+    bool stereo() const { return m_stereo; }
+    bool pitchVariation() const { return m_pitchVariation; }
+    bool builtInSpeakers() const { return m_builtInSpeakers; }
+    QString selectedPackID() const { return m_selectedPackID; }
+    bool launchAtLogin() const { return m_launchAtLogin; }
+
+    // The first pack, built-in then user packs, whose id is the selection.
+    std::optional<PackInfo> selectedPack() const;
+    QString selectedPackName() const;
+    bool shouldShowOnboarding() const;
+
+    void setImportError(const QString &error);
+    void setIsEnabled(bool enabled);
+    void setVolume(double volume);
+    void setPlayKeyUp(bool playKeyUp);
+    void setStereo(bool stereo);
+    void setPitchVariation(bool pitchVariation);
+    void setBuiltInSpeakers(bool builtInSpeakers);
+    void setSelectedPackID(const QString &id);
+    void setLaunchAtLogin(bool launchAtLogin);
+
+    void applyConfig();
+    void loadSelectedPack(bool preview);
+    void startMonitoring();
+
+    // Copies a pack folder into the user packs and selects it; a failure sets importError.
+    Q_INVOKABLE bool importPack(const QUrl &folder);
+    void deletePack(const PackInfo &pack);
+    Q_INVOKABLE void deletePack(const QString &id);
+    // Offers the user the way to let Plinkum read keyboards.
+    Q_INVOKABLE void openInputMonitoringSettings();
+    // Starts a new Plinkum half a second from now and quits this one.
+    Q_INVOKABLE void relaunch();
+    // Written by the first-run window: true while it is shown, false once closed.
+    Q_INVOKABLE void setOnboardingOpen(bool open);
+
+signals:
+    void hasPermissionChanged();
+    void isLoadingPackChanged();
+    void importErrorChanged();
+    void isEnabledChanged();
+    void volumeChanged();
+    void playKeyUpChanged();
+    void stereoChanged();
+    void pitchVariationChanged();
+    void builtInSpeakersChanged();
+    void selectedPackIDChanged();
+    void launchAtLoginChanged();
+    void shouldShowOnboardingChanged();
+
+    // Show the first-run window: queued once after construction when shouldShowOnboarding.
+    void onboardingRequested();
+    // A pack load for the current selection has finished (loaded or not).
+    void packLoadFinished(bool loaded);
+    // The process is about to start its successor; let go of anything it must claim.
+    void aboutToRelaunch();
+
+private:
+    void setHasPermission(bool hasPermission);
+    void setIsLoadingPack(bool isLoadingPack);
+    void finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview);
+    void pollKeyboardAccess();
+
+    std::unique_ptr<SoundEngine> m_engine;
+    PackLibrary *m_library = nullptr;
+    // Declared after the engine: its handler calls the engine, so it must go first.
+    std::unique_ptr<KeyboardMonitor> m_monitor;
+    QTimer *m_permissionTimer = nullptr;
+    Settings m_settings;
+    LoginItem m_loginItem;
+    std::function<bool()> m_hasKeyboardAccess;
+    KeyboardAccessRequest *m_accessRequest = nullptr;
+    QThreadPool m_loads;
+
+    bool m_hasPermission = false;
+    bool m_isLoadingPack = false;
+    QString m_importError;
+    bool m_isEnabled = true;
+    double m_volume = 0.6;
+    bool m_playKeyUp = true;
+    bool m_stereo = true;
+    bool m_pitchVariation = true;
+    bool m_builtInSpeakers = true;
+    QString m_selectedPackID;
+    bool m_launchAtLogin = false;
+};
+
+} // namespace plinkum

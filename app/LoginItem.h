@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace plinkum {
+
+// Opening Plinkum at login through an XDG autostart entry, by default
+// $XDG_CONFIG_HOME/autostart/plinkum.desktop. Registering writes the entry; unregistering
+// removes it. An entry that is hidden or disabled counts as not registered.
+class LoginItem {
+public:
+    static QString defaultPath();
+
+    explicit LoginItem(QString entryPath = defaultPath(), QString executable = {});
+
+    bool isRegistered() const;
+
+    // Returns the reason when the entry could not be written or removed.
+    std::optional<QString> setRegistered(bool registered);
+
+    QString path() const { return m_path; }
+
+private:
+    std::optional<QString> write() const;
+
+    QString m_path;
+    QString m_executable;
+};
+
+} // namespace plinkum

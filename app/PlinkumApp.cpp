@@ -1,0 +1,78 @@
+#include "PlinkumApp.h"
+
+#include "AppState.h"
+#include "OnboardingWindowController.h"
+#include "PackCatalog.h"
+#include "TrayIcon.h"
+#include "TrayPanel.h"
+#include "UserInterface.h"
+
+#include <QCoreApplication>
+
+namespace plinkum {
+
+namespace {
+
+UiContext::Actions actionsFor(AppState &state)
+{
+    UiContext::Actions actions;
+    actions.preview = [&state] { state.engine().play(0, true); };
+    actions.importPack = [&state](const QUrl &folder) { state.importPack(folder); };
+    actions.deletePack = [&state](const PackInfo &pack) { state.deletePack(pack); };
+    actions.openInputMonitoringSettings = [&state] { state.openInputMonitoringSettings(); };
+    actions.relaunch = [&state] { state.relaunch(); };
+    actions.quit = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
+    return actions;
+}
+
+} // namespace
+
+PlinkumApp::PlinkumApp(AppState &state, QObject *parent)
+    : QObject(parent)
+    , m_state(state)
+    , m_tray(new TrayIcon(state, this))
+    , m_catalog(new PackCatalog(this))
+{
+    m_catalog->track(*state.library());
+    m_ui = std::make_unique<UserInterface>(&state, m_catalog, actionsFor(state),
+                                           [&state](bool open) { state.setOnboardingOpen(open); });
+    connect(m_tray, &TrayIcon::activated, this, &PlinkumApp::openPanel);
+    connect(m_tray, &TrayIcon::unavailable, this, [this] { m_ui->panel().showWindow(); });
+    connect(m_tray, &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(&m_state, &AppState::onboardingRequested, this, &PlinkumApp::showOnboarding);
+}
+
+PlinkumApp::~PlinkumApp() = default;
+
+void PlinkumApp::start()
+{
+    m_tray->show();
+}
+
+void PlinkumApp::reopen()
+{
+    if (m_state.shouldShowOnboarding())
+        showOnboarding();
+    else
+        openPanel();
+}
+
+void PlinkumApp::openPanel()
+{
+    if (m_tray->isShown())
+        m_ui->panel().togglePopup(m_tray->iconGeometry());
+    else
+        m_ui->panel().showWindow();
+}
+
+bool PlinkumApp::isPanelOpen() const
+{
+    return m_ui->panel().isVisible();
+}
+
+void PlinkumApp::showOnboarding()
+{
+    m_ui->onboarding().show();
+}
+
+} // namespace plinkum

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace plinkum {
+
+// Keeps one Plinkum per user. The first process listens on a local socket whose name includes
+// the user id; a later one finds it there, asks it to reopen and steps aside.
+class SingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    // The socket of the user running Plinkum: in $XDG_RUNTIME_DIR when there is one (private to
+    // the user), else in the temporary folder.
+    static QString defaultName();
+
+    explicit SingleInstance(QString name = defaultName(), QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when this process is now the one instance. False when another instance answered; it
+    // has been asked to reopen.
+    bool claim();
+
+    // Lets go of the name so that a process started from here can claim it (relaunch).
+    void release();
+
+signals:
+    void reopenRequested();
+
+private:
+    bool askRunningInstanceToReopen() const;
+
+    QString m_name;
+    QLocalServer *m_server = nullptr;
+};
+
+} // namespace plinkum

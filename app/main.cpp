@@ -1,0 +1,98 @@
+#include "AppState.h"
+#include "CommandLine.h"
+#include "Diagnostics.h"
+#include "Log.h"
+#include "PlinkumApp.h"
+#include "SignalWatcher.h"
+#include "SingleInstance.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <memory>
+
+using namespace plinkum;
+
+namespace {
+
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+void describeApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Plinkum"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PLINKUM_VERSION));
+}
+
+// Runs until SIGINT or SIGTERM, or until the state asks to quit (relaunch).
+int runEventLoop(AppState &state, SingleInstance &instance)
+{
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, QCoreApplication::instance(), &QCoreApplication::quit);
+    QObject::connect(&state, &AppState::aboutToRelaunch, &instance, &SingleInstance::release);
+    return QCoreApplication::exec();
+}
+
+int runHeadless(int argc, char **argv, bool noDisplay)
+{
+    QCoreApplication app(argc, argv);
+    describeApplication();
+    if (noDisplay)
+        log("no display found; running headless");
+    SingleInstance instance;
+    if (!instance.claim())
+        return 0;
+    AppState state;
+    return runEventLoop(state, instance);
+}
+
+int runTray(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    describeApplication();
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.plinkum.Plinkum"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    SingleInstance instance;
+    if (!instance.claim())
+        return 0;
+    AppState state;
+    PlinkumApp plinkum(state);
+    QObject::connect(&instance, &SingleInstance::reopenRequested, &plinkum, &PlinkumApp::reopen);
+    plinkum.start();
+    return runEventLoop(state, instance);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = CommandLine::parse(arguments);
+    switch (line.mode) {
+    case CommandLine::Mode::Help:
+        print(stdout, CommandLine::helpText());
+        return 0;
+    case CommandLine::Mode::Version:
+        print(stdout, CommandLine::versionText());
+        return 0;
+    case CommandLine::Mode::Invalid:
+        print(stderr, line.error + u'\n' + CommandLine::helpText());
+        return 2;
+    case CommandLine::Mode::Diagnose: {
+        QCoreApplication app(argc, argv);
+        describeApplication();
+        print(stdout, Diagnostics::report());
+        return 0;
+    }
+    case CommandLine::Mode::Headless:
+        return runHeadless(argc, argv, line.noDisplay);
+    case CommandLine::Mode::Tray:
+        return runTray(argc, argv);
+    }
+    return 0;
+}

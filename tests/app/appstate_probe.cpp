@@ -1,0 +1,45 @@
+// A second process for the durability tests.
+//   appstate_probe read SETTINGS_FILE        prints every setting as key=value
+//   appstate_probe set ROOT PROPERTY VALUE   builds the state on ROOT's folders, assigns the
+//                                            property, prints "set" and waits to be killed
+#include "AppTestSupport.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace plinkum;
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == u"read") {
+        Settings settings(args[2]);
+        settings.registerDefaults();
+        for (const char *key : {Settings::enabledKey, Settings::playKeyUpKey, Settings::stereoKey,
+                                Settings::pitchVariationKey, Settings::builtInSpeakersKey, Settings::onboardingOpenKey})
+            std::printf("%s=%s\n", key, settings.boolValue(key) ? "true" : "false");
+        std::printf("%s=%g\n", Settings::volumeKey, settings.doubleValue(Settings::volumeKey, 0, 1));
+        std::printf("%s=%s\n", Settings::selectedPackKey, qPrintable(settings.stringValue(Settings::selectedPackKey)));
+        return 0;
+    }
+    if (args.size() == 5 && args[1] == u"set") {
+        const QString root = args[2];
+        std::atomic<int> starts = 0;
+        AppState::Services services;
+        services.output = std::make_unique<AppTestSupport::CountingOutput>(&starts);
+        services.hasKeyboardAccess = [] { return false; };
+        services.settingsPath = root + QStringLiteral("/config/Plinkum/Plinkum.conf");
+        services.autostartPath = root + QStringLiteral("/config/autostart/plinkum.desktop");
+        services.builtInPacksFolder = root + QStringLiteral("/builtin");
+        services.userPacksFolder = root + QStringLiteral("/user");
+        AppState state(std::move(services));
+        if (!state.setProperty(qPrintable(args[3]), args[4]))
+            return 2;
+        std::printf("set\n");
+        std::fflush(stdout);
+        return app.exec();
+    }
+    return 2;
+}

@@ -1,0 +1,74 @@
+#include "AppTestSupport.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace plinkum;
+using namespace AppTestSupport;
+
+class TestDurability : public QObject {
+    Q_OBJECT
+
+private:
+    static QString readInAnotherProcess(const QString &settingsPath)
+    {
+        QProcess reader;
+        reader.start(QStringLiteral(PROBE), {QStringLiteral("read"), settingsPath});
+        reader.waitForFinished(10000);
+        return QString::fromUtf8(reader.readAllStandardOutput());
+    }
+
+    static void addRows()
+    {
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("line"); // as the other process reads it
+        QTest::newRow("isEnabled") << "isEnabled" << "false" << "enabled=false";
+        QTest::newRow("volume") << "volume" << "0.3" << "volume=0.3";
+        QTest::newRow("playKeyUp") << "playKeyUp" << "false" << "playKeyUp=false";
+        QTest::newRow("stereo") << "stereo" << "false" << "stereo=false";
+        QTest::newRow("pitchVariation") << "pitchVariation" << "false" << "pitchVariation=false";
+        QTest::newRow("builtInSpeakers") << "builtInSpeakers" << "false" << "builtInSpeakers=false";
+        QTest::newRow("selectedPackID") << "selectedPackID" << "bundle:alpaca" << "selectedPack=bundle:alpaca";
+    }
+
+private slots:
+    void anotherProcessReadsEachChange_data() { addRows(); }
+
+    void anotherProcessReadsEachChange()
+    {
+        QFETCH(QString, property);
+        QFETCH(QString, value);
+        QFETCH(QString, line);
+        Folders folders;
+        std::atomic<int> starts = 0;
+        AppState state(folders.services(&starts, [] { return true; }));
+        QVERIFY(!readInAnotherProcess(folders.settings).contains(line));
+        QVERIFY(state.setProperty(qPrintable(property), value));
+        // Read while this process still runs and holds the store open.
+        QVERIFY2(readInAnotherProcess(folders.settings).contains(line + u'\n'), qPrintable(line));
+    }
+
+    void killedRightAfterAChangeLosesNothing_data() { addRows(); }
+
+    void killedRightAfterAChangeLosesNothing()
+    {
+        QFETCH(QString, property);
+        QFETCH(QString, value);
+        QFETCH(QString, line);
+        Folders folders;
+        QProcess writer;
+        writer.start(QStringLiteral(PROBE), {QStringLiteral("set"), folders.root.path(), property, value});
+        QVERIFY(writer.waitForReadyRead(10000));
+        QCOMPARE(writer.readLine(), QByteArray("set\n"));
+        ::kill(pid_t(writer.processId()), SIGKILL);
+        QVERIFY(writer.waitForFinished(5000));
+        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(readInAnotherProcess(folders.settings).contains(line + u'\n'), qPrintable(line));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDurability)
+#include "tst_durability.moc"

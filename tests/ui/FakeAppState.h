@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// Stands in for the application state: the same property names, no engine behind them.
+class FakeAppState : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isEnabled MEMBER isEnabled NOTIFY isEnabledChanged)
+    Q_PROPERTY(double volume MEMBER volume NOTIFY volumeChanged)
+    Q_PROPERTY(bool hasPermission MEMBER hasPermission NOTIFY hasPermissionChanged)
+    Q_PROPERTY(QString selectedPackID MEMBER selectedPackID NOTIFY selectedPackIDChanged)
+    Q_PROPERTY(QString importError MEMBER importError NOTIFY importErrorChanged)
+    Q_PROPERTY(bool playKeyUp MEMBER playKeyUp NOTIFY playKeyUpChanged)
+    Q_PROPERTY(bool stereo MEMBER stereo NOTIFY stereoChanged)
+    Q_PROPERTY(bool pitchVariation MEMBER pitchVariation NOTIFY pitchVariationChanged)
+    Q_PROPERTY(bool builtInSpeakers MEMBER builtInSpeakers NOTIFY builtInSpeakersChanged)
+    Q_PROPERTY(bool launchAtLogin MEMBER launchAtLogin NOTIFY launchAtLoginChanged)
+
+public:
+    using QObject::QObject;
+
+    bool isEnabled = true;
+    double volume = 0.6;
+    bool hasPermission = true;
+    QString selectedPackID = QStringLiteral("bundle:mx-brown-pbt");
+    QString importError;
+    bool playKeyUp = true;
+    bool stereo = true;
+    bool pitchVariation = true;
+    bool builtInSpeakers = true;
+    bool launchAtLogin = false;
+
+signals:
+    void isEnabledChanged();
+    void volumeChanged();
+    void hasPermissionChanged();
+    void selectedPackIDChanged();
+    void importErrorChanged();
+    void playKeyUpChanged();
+    void stereoChanged();
+    void pitchVariationChanged();
+    void builtInSpeakersChanged();
+    void launchAtLoginChanged();
+};

@@ -1,0 +1,50 @@
+#include "DesktopActions.h"
+
+#include "Log.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+
+namespace plinkum {
+
+QString DesktopActions::acknowledgementsPath()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath()
+                           + QStringLiteral("/../share/plinkum/Packs/ACKNOWLEDGEMENTS.txt"));
+}
+
+void DesktopActions::openWebsite() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(website))); }
+
+void DesktopActions::contactSupport() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(supportMail))); }
+
+void DesktopActions::openAcknowledgements()
+{
+    const QString path = acknowledgementsPath();
+    if (QFileInfo::exists(path))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void DesktopActions::revealFolder(const QUrl &folder)
+{
+    const QUrl parent = QUrl::fromLocalFile(QFileInfo(folder.toLocalFile()).absolutePath());
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{folder.toString()} << QString();
+    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [parent](QDBusPendingCallWatcher *finished) {
+        finished->deleteLater();
+        if (!finished->isError())
+            return;
+        if (!QDesktopServices::openUrl(parent))
+            plinkum::log("could not open the sound packs folder");
+    });
+}
+
+} // namespace plinkum

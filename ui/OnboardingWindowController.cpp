@@ -1,0 +1,57 @@
+#include "OnboardingWindowController.h"
+
+#include "UiContext.h"
+#include "WindowLoader.h"
+
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QScreen>
+
+namespace plinkum {
+
+OnboardingWindowController::OnboardingWindowController(QQmlEngine &engine, UiContext &context,
+                                                       StoreOpen storeOpen, QObject *parent)
+    : QObject(parent)
+    , m_engine(engine)
+    , m_context(context)
+    , m_storeOpen(std::move(storeOpen))
+{
+}
+
+OnboardingWindowController::~OnboardingWindowController() { delete m_window; }
+
+void OnboardingWindowController::show(const QString &startStep)
+{
+    if (!m_window) {
+        m_window = WindowLoader::create(m_engine, QStringLiteral("OnboardingWindow"),
+                                        {{QStringLiteral("ui"), QVariant::fromValue(&m_context)},
+                                         {QStringLiteral("startStep"), startStep}});
+        if (!m_window)
+            return;
+        connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible && m_storeOpen)
+                m_storeOpen(false);
+        });
+        connect(m_window, SIGNAL(stepAdvancing()), this, SLOT(updateCloseButton()));
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame = m_window->geometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            m_window->setPosition(frame.topLeft());
+        }
+    }
+    updateCloseButton();
+    if (m_storeOpen)
+        m_storeOpen(true);
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+}
+
+void OnboardingWindowController::updateCloseButton()
+{
+    if (!m_window)
+        return;
+    m_window->setFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
+} // namespace plinkum

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QQuickWindow>
+
+#include <functional>
+
+class QQmlEngine;
+
+
+namespace plinkum {
+
+class UiContext;
+
+// The one first-run window. While it is open the "onboardingOpen" flag is stored as true, so a
+// relaunch from inside it (to pick up new keyboard access) brings it back.
+class OnboardingWindowController : public QObject {
+    Q_OBJECT
+
+public:
+    using StoreOpen = std::function<void(bool open)>;
+
+    OnboardingWindowController(QQmlEngine &engine, UiContext &context, StoreOpen storeOpen,
+                               QObject *parent = nullptr);
+    ~OnboardingWindowController() override;
+
+    // `startStep` ("access" or "ready") overrides the step chosen from the access state; the
+    // application always leaves it empty.
+    void show(const QString &startStep = {});
+    [[nodiscard]] QQuickWindow *window() const { return m_window; }
+
+public slots:
+    // Only the close button: the window has no minimise or maximise button.
+    void updateCloseButton();
+
+private:
+    QQmlEngine &m_engine;
+    UiContext &m_context;
+    StoreOpen m_storeOpen;
+    QPointer<QQuickWindow> m_window;
+};
+
+} // namespace plinkum

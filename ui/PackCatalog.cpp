@@ -1,0 +1,101 @@
+#include "PackCatalog.h"
+
+#include "PackLibrary.h"
+#include "StyleKit.h"
+#include "TitleParts.h"
+
+#include <QCoreApplication>
+
+namespace plinkum {
+
+void PackCatalog::setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<PackInfo> custom)
+{
+    m_builtIn = std::move(builtIn);
+    m_groups = std::move(groups);
+    m_custom = std::move(custom);
+    emit changed();
+}
+
+void PackCatalog::setFolder(const QUrl &folder)
+{
+    if (folder == m_folder)
+        return;
+    m_folder = folder;
+    emit changed();
+}
+
+void PackCatalog::track(const PackLibrary &library)
+{
+    const auto refresh = [this, &library] {
+        QList<Group> groups;
+        for (const PackLibrary::Group &group : library.grouped())
+            groups.append({group.title, group.packs});
+        setPacks(library.builtIn(), groups, library.custom());
+    };
+    setFolder(QUrl::fromLocalFile(library.folder()));
+    refresh();
+    connect(&library, &PackLibrary::customChanged, this, refresh);
+}
+
+QList<PackInfo> PackCatalog::all() const { return m_builtIn + m_custom; }
+
+std::optional<PackInfo> PackCatalog::find(const QString &id) const
+{
+    for (const auto *list : {&m_builtIn, &m_custom}) {
+        for (const PackInfo &pack : *list) {
+            if (pack.id == id)
+                return pack;
+        }
+    }
+    return std::nullopt;
+}
+
+QVariantMap PackCatalog::pack(const QString &id) const
+{
+    const auto found = find(id);
+    return found ? toMap(*found) : QVariantMap{};
+}
+
+QVariantMap PackCatalog::toMap(const PackInfo &pack)
+{
+    const TitleParts parts = TitleParts::fromName(pack.name);
+    // A tile always has a second line: the name's own, else the family, else "Custom".
+    QString subtitle;
+    if (parts.subtitle)
+        subtitle = *parts.subtitle;
+    else if (pack.type)
+        subtitle = QCoreApplication::translate("Family", pack.type->toUtf8().constData());
+    else
+        subtitle = QCoreApplication::translate("Family", "Custom");
+
+    return {
+        {QStringLiteral("id"), pack.id},
+        {QStringLiteral("name"), pack.name},
+        {QStringLiteral("type"), pack.type.value_or(QString())},
+        {QStringLiteral("isBuiltIn"), pack.isBuiltIn},
+        {QStringLiteral("title"), parts.title},
+        {QStringLiteral("subtitle"), subtitle},
+        {QStringLiteral("color"), StyleKit::stemColor(pack.id)},
+    };
+}
+
+QVariantList PackCatalog::toList(const QList<PackInfo> &packs)
+{
+    QVariantList list;
+    list.reserve(packs.size());
+    for (const PackInfo &pack : packs)
+        list.append(toMap(pack));
+    return list;
+}
+
+QVariantList PackCatalog::groupList() const
+{
+    QVariantList list;
+    for (const Group &group : m_groups) {
+        list.append(QVariantMap{{QStringLiteral("title"), group.title},
+                                {QStringLiteral("packs"), toList(group.packs)}});
+    }
+    return list;
+}
+
+} // namespace plinkum

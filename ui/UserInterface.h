@@ -1,0 +1,41 @@
+#pragma once
+
+#include "OnboardingWindowController.h"
+#include "UiContext.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QQmlEngine;
+
+namespace plinkum {
+
+class PackCatalog;
+class SettingsWindowController;
+class TrayPanel;
+
+// Owns the QML engine and the three windows of the interface; the application builds one.
+class UserInterface : public QObject {
+    Q_OBJECT
+
+public:
+    UserInterface(QObject *state, PackCatalog *catalog, UiContext::Actions actions,
+                  OnboardingWindowController::StoreOpen storeOnboardingOpen, QObject *parent = nullptr);
+    ~UserInterface() override;
+
+    [[nodiscard]] QQmlEngine &engine() const { return *m_engine; }
+    [[nodiscard]] UiContext &context() const { return *m_context; }
+    [[nodiscard]] TrayPanel &panel() const { return *m_panel; }
+    [[nodiscard]] SettingsWindowController &settings() const { return *m_settings; }
+    [[nodiscard]] OnboardingWindowController &onboarding() const { return *m_onboarding; }
+
+private:
+    std::unique_ptr<QQmlEngine> m_engine;
+    UiContext *m_context;
+    TrayPanel *m_panel;
+    SettingsWindowController *m_settings;
+    OnboardingWindowController *m_onboarding;
+};
+
+} // namespace plinkum

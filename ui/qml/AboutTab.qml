@@ -1,0 +1,59 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Controls.Basic
+import Plinkum.Ui
+
+// Name, version, the privacy promise and where to learn more.
+Control {
+    id: root
+
+    required property UiContext ui
+    readonly property color secondary: Style.fade(palette.windowText, 0.55)
+
+    contentItem: Item {
+        ColumnLayout {
+            anchors.centerIn: parent
+            width: parent.width
+            spacing: 0
+
+            Symbol {
+                Layout.alignment: Qt.AlignHCenter
+                name: "keycap"
+                tinted: false
+                size: 120
+            }
+            Label {
+                Layout.alignment: Qt.AlignHCenter
+                Layout.topMargin: 6
+                text: "Plinkum"
+                font.pixelSize: 26
+                font.weight: Font.Bold
+            }
+            Label {
+                Layout.alignment: Qt.AlignHCenter
+                Layout.topMargin: 2
+                text: qsTr("Version %1").arg(root.ui.versionText)
+                font.pixelSize: 12
+                color: root.secondary
+            }
+            Label {
+                Layout.alignment: Qt.AlignHCenter
+                Layout.maximumWidth: 320
+                Layout.topMargin: 16
+                text: qsTr("Keystrokes are only used to play sounds. Nothing is recorded, stored, or sent.")
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+                font.pixelSize: 12
+                color: root.secondary
+            }
+            Row {
+                Layout.alignment: Qt.AlignHCenter
+                Layout.topMargin: 18
+                spacing: 18
+                LinkButton { text: qsTr("Website"); onClicked: root.ui.openWebsite() }
+                LinkButton { text: qsTr("Contact support"); onClicked: root.ui.contactSupport() }
+                LinkButton { text: qsTr("Acknowledgements"); onClicked: root.ui.openAcknowledgements() }
+            }
+        }
+    }
+}

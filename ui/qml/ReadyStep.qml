@@ -1,0 +1,109 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Controls.Basic
+import Plinkum.Ui
+
+// The last step: a field to hear the sounds right away, and the way out.
+ColumnLayout {
+    id: root
+
+    required property UiContext ui
+    readonly property QtObject appState: ui.state
+    readonly property var selectedPack: {
+        ui.catalog.builtIn; ui.catalog.custom // re-evaluate when the lists change
+        return ui.catalog.pack(appState.selectedPackID)
+    }
+    property bool active: false
+
+    signal done()
+
+    spacing: 0
+
+    onActiveChanged: {
+        if (active)
+            field.forceActiveFocus()
+    }
+    Component.onCompleted: {
+        if (active)
+            field.forceActiveFocus()
+    }
+
+    Shortcut {
+        sequences: ["Return", "Enter"]
+        enabled: root.active
+        onActivated: root.done()
+    }
+
+    Symbol {
+        name: "checkmark.seal.fill"
+        color: "#32d74b"
+        size: 34
+    }
+    Label {
+        Layout.topMargin: 12
+        text: qsTr("You’re all set")
+        font.pixelSize: 24
+        font.weight: Font.Bold
+    }
+    Label {
+        Layout.fillWidth: true
+        Layout.topMargin: 6
+        text: qsTr("%1 lives in your system tray. Click the keycap icon to switch sounds or change the volume.").arg("Plinkum")
+        font.pixelSize: 13
+        color: Style.fade("white", 0.55)
+        wrapMode: Text.Wrap
+    }
+    Rectangle {
+        Layout.fillWidth: true
+        Layout.topMargin: 22
+        implicitHeight: field.implicitHeight + 28
+        radius: 11
+        antialiasing: true
+        color: Style.fade("white", 0.06)
+        border.width: 1
+        border.color: field.activeFocus ? Style.fade(Style.accent, 0.8) : Style.fade("white", 0.1)
+        clip: true
+
+        TextArea {
+            id: field
+            objectName: "tryItField"
+            anchors.fill: parent
+            anchors.margins: 14
+            padding: 0
+            background: null
+            placeholderText: qsTr("Type here to try it…")
+            placeholderTextColor: Style.fade("white", 0.35)
+            color: "white"
+            font.pixelSize: 14
+            wrapMode: TextEdit.Wrap
+            implicitHeight: 3 * fontMetrics.lineSpacing
+            FontMetrics {
+                id: fontMetrics
+                font: field.font
+            }
+        }
+    }
+    RowLayout {
+        objectName: "selectedPackRow"
+        visible: root.selectedPack.id !== undefined
+        Layout.topMargin: 10
+        spacing: 8
+        StemSwatch {
+            size: 14
+            color: root.selectedPack.color ?? Style.accent
+        }
+        Label {
+            text: root.selectedPack.name ?? ""
+            font.pixelSize: 12
+            font.weight: Font.Medium
+            color: Style.fade("white", 0.55)
+        }
+    }
+    PrimaryButton {
+        objectName: "startButton"
+        Layout.fillWidth: true
+        Layout.topMargin: 22
+        text: qsTr("Start typing")
+        onClicked: root.done()
+    }
+}

@@ -1,0 +1,110 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Controls.Basic
+import QtQuick.Dialogs
+import Plinkum.Ui
+
+// Every pack by family, the user's own packs with import and removal.
+Item {
+    id: root
+
+    required property UiContext ui
+    readonly property QtObject appState: ui.state
+
+    // Shows the end of the list, where the user's own packs are.
+    function scrollToEnd() {
+        scroll.contentItem.contentY = Math.max(0, scroll.contentHeight - scroll.height)
+    }
+
+    ScrollView {
+        id: scroll
+        anchors.fill: parent
+        contentWidth: availableWidth
+
+        ColumnLayout {
+            width: scroll.availableWidth - 48
+            x: 24
+            spacing: 16
+
+            Item { implicitHeight: 4 }
+
+            Repeater {
+                model: root.ui.catalog.groups
+                FormSection {
+                    id: section
+                    required property var modelData
+                    header: qsTranslate("Family", modelData.title)
+                    Repeater {
+                        model: section.modelData.packs
+                        PackRow {
+                            required property var modelData
+                            required property int index
+                            ui: root.ui
+                            pack: modelData
+                            divider: index > 0
+                        }
+                    }
+                }
+            }
+
+            FormSection {
+                header: qsTranslate("Family", "Custom")
+                footer: qsTr("Import a folder with a pack.json, or any Mechvibes sound pack.")
+                Repeater {
+                    model: root.ui.catalog.custom
+                    PackRow {
+                        id: customRow
+                        required property var modelData
+                        required property int index
+                        ui: root.ui
+                        pack: modelData
+                        divider: index > 0
+                        accessory: StandardButton {
+                            text: qsTr("Remove")
+                            destructive: true
+                            onClicked: root.ui.removePack(customRow.pack.id)
+                        }
+                    }
+                }
+                Control {
+                    Layout.fillWidth: true
+                    leftPadding: 12
+                    rightPadding: 12
+                    implicitHeight: 42
+                    background: Rectangle {
+                        visible: root.ui.catalog.custom.length > 0
+                        x: 12
+                        width: parent.width - 24
+                        height: 1
+                        color: Style.fade(palette.windowText, 0.07)
+                    }
+                    contentItem: RowLayout {
+                        StandardButton {
+                            objectName: "importButton"
+                            text: qsTr("Import Sound Pack…")
+                            onClicked: folderDialog.open()
+                        }
+                        Item { Layout.fillWidth: true }
+                        LinkButton {
+                            text: qsTr("Open Sound Packs Folder")
+                            onClicked: root.ui.revealPacksFolder()
+                        }
+                    }
+                }
+            }
+            Item { implicitHeight: 8 }
+        }
+    }
+
+    FolderDialog {
+        id: folderDialog
+        objectName: "importDialog"
+        title: qsTr("Import Sound Pack…")
+        onAccepted: root.ui.importPack(selectedFolder)
+    }
+
+    ImportErrorAlert {
+        objectName: "importErrorAlert"
+        appState: root.appState
+    }
+}
