@@ -436,9 +436,9 @@ void PulseOutput::moveFinished(bool success)
 
 void PulseOutput::openStream(const std::optional<std::string> &sink)
 {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(Mixer::sampleRate),
-                              static_cast<std::uint8_t>(Mixer::channelCount)};
-    m_stream = pa_stream_new(m_context, "Key sounds", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(Mixer::sampleRate),
+                                static_cast<std::uint8_t>(Mixer::channelCount)};
+    m_stream = pa_stream_new(m_context, "Key sounds", &format, nullptr);
     if (!m_stream) {
         finishRoutePass();
         return;
