@@ -2,61 +2,88 @@
 
 #include "KeyEvent.h"
 #include "KeySink.h"
+#include "KeyboardMonitor.h"
+#include "UniqueFd.h"
 
-#include <QDir>
-#include <QFile>
-#include <QString>
-#include <QStringList>
+#include <QtTest>
 
+#include <fcntl.h>
+#include <linux/input.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <mutex>
 #include <vector>
 
 namespace plinkum::test {
 
-// Events written as short words: d<code> down, u<code> up (what the monitor delivers), and for
-// what a key source reports, r<code> auto-repeated down and f<code> flags changed.
-inline QString word(KeyEvent event)
-{
-    return QString(event.type == KeyEvent::Type::Down ? "d" : "u") + QString::number(event.keyCode);
-}
-
-// Records what a key source reports; any thread may report, any thread may read.
-class RecordingSink final : public KeySink {
+// Records events as words: d<code> down, u<code> up, and as a key sink also r<code>
+// auto-repeated down and f<code> flags changed. Any thread may record, any thread may read.
+class Recorder final : public KeySink {
 public:
-    void handleKeyDown(KeyCode code, bool isRepeat) override { add((isRepeat ? "r" : "d") + QString::number(code)); }
-    void handleKeyUp(KeyCode code) override { add("u" + QString::number(code)); }
-    void handleFlagsChanged(KeyCode code) override { add("f" + QString::number(code)); }
+    void handleKeyDown(KeyCode code, bool isRepeat) override { add(isRepeat ? "r" : "d", code); }
+    void handleKeyUp(KeyCode code) override { add("u", code); }
+    void handleFlagsChanged(KeyCode code) override { add("f", code); }
+
+    // A monitor handler; notes any event delivered off the monitor thread.
+    KeyboardMonitor::Handler handler()
+    {
+        return [this](KeyEvent e) {
+            char name[16] = {};
+            pthread_getname_np(pthread_self(), name, sizeof(name));
+            offThread = offThread || QString(name) != KeyboardMonitor::threadName;
+            add(e.type == KeyEvent::Type::Down ? "d" : "u", e.keyCode);
+        };
+    }
 
     QString text() const
     {
         const std::lock_guard lock(m_mutex);
         return m_words.join(' ');
     }
-    void clear()
-    {
-        const std::lock_guard lock(m_mutex);
-        m_words.clear();
-    }
+
+    std::atomic<bool> offThread{false};
 
 private:
-    void add(const QString &w)
+    void add(const char *type, KeyCode code)
     {
         const std::lock_guard lock(m_mutex);
-        m_words << w;
+        m_words << type + QString::number(code);
     }
     mutable std::mutex m_mutex;
     QStringList m_words;
 };
 
-// Threads of this process with the given name.
+// A non-blocking pipe standing in for an evdev node.
+struct Pipe {
+    UniqueFd read, write;
+    Pipe()
+    {
+        int fds[2];
+        QVERIFY(::pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0);
+        read.reset(fds[0]);
+        write.reset(fds[1]);
+    }
+    void send(const std::vector<input_event> &events) const
+    {
+        const auto size = events.size() * sizeof(input_event);
+        QCOMPARE(::write(write.get(), events.data(), size), ssize_t(size));
+    }
+    // One key event and its SYN_REPORT.
+    void key(unsigned code, int value) const
+    {
+        send({{{}, EV_KEY, static_cast<__u16>(code), value}, {{}, EV_SYN, SYN_REPORT, 0}});
+    }
+};
+
 inline int threadsNamed(const QString &name)
 {
     int count = 0;
     const QDir tasks("/proc/self/task");
     for (const QString &tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile comm(tasks.filePath(tid + "/comm"));
-        if (comm.open(QIODevice::ReadOnly) && QString::fromUtf8(comm.readAll()).trimmed() == name)
-            ++count;
+        count += comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name.toUtf8();
     }
     return count;
 }
