@@ -22,18 +22,6 @@ Run render(const QStringList &arguments)
     return {process.exitCode(), QJsonDocument::fromJson(process.readAllStandardOutput()).object()};
 }
 
-// Energy of the left and right channel over [from, to) seconds.
-std::pair<double, double> energy(const std::vector<float> &samples, double from, double to)
-{
-    double left = 0.0;
-    double right = 0.0;
-    for (auto f = static_cast<std::size_t>(from * 48000); f < static_cast<std::size_t>(to * 48000); ++f) {
-        left += double(samples[2 * f]) * samples[2 * f];
-        right += double(samples[2 * f + 1]) * samples[2 * f + 1];
-    }
-    return {left, right};
-}
-
 std::vector<float> readWav(const QString &path, SF_INFO &info)
 {
     SNDFILE *file = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
@@ -75,13 +63,19 @@ private slots:
         QCOMPARE(info.channels, 2);
         QCOMPARE(info.frames, 72000);
         QCOMPARE(readWav(dir.filePath("2.wav"), info), samples);
-        const auto [escapeLeft, escapeRight] = energy(samples, 0.0, 0.5);
-        const auto [arrowLeft, arrowRight] = energy(samples, 0.5, 1.5);
-        QVERIFY(escapeLeft > 4 * escapeRight);
-        QVERIFY(arrowRight > 4 * arrowLeft);
+        // Escape (first half second) is louder on the left, Right Arrow (the rest) on the right.
+        const auto leftLouder = [](const std::vector<float> &x, std::size_t from, std::size_t to) {
+            double balance = 0.0;
+            for (std::size_t f = from; f < to; ++f)
+                balance += double(x[2 * f]) * x[2 * f] - double(x[2 * f + 1]) * x[2 * f + 1];
+            return balance;
+        };
+        QVERIFY(leftLouder(samples, 0, 24000) > 0.0);
+        QVERIFY(leftLouder(samples, 24000, 72000) < 0.0);
         const std::vector<float> mono = readWav(dir.filePath("mono.wav"), info);
-        QCOMPARE(energy(mono, 0.0, 1.5).first, energy(mono, 0.0, 1.5).second);
-        QVERIFY(energy(mono, 0.0, 1.5).first > 0.0);
+        QVERIFY(std::any_of(mono.begin(), mono.end(), [](float s) { return s != 0.0f; }));
+        for (std::size_t f = 0; f < mono.size() / 2; ++f)
+            QCOMPARE(mono[2 * f], mono[2 * f + 1]);
     }
 
     void rejects_data()
