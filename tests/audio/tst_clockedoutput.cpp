@@ -1,4 +1,3 @@
-#include "NullOutput.h"
 #include "SoundEngine.h"
 #include "TestPacks.h"
 #include "WavFileOutput.h"
@@ -13,18 +12,11 @@ class TestClockedOutput : public QObject {
     Q_OBJECT
 
 private slots:
-    void nullOutputPullsInRealTime()
-    {
-        SoundEngine engine(24, std::make_unique<NullOutput>(), 1);
-        engine.setPack(testpacks::uniform(48000));
-        QVERIFY(engine.start());
-        QVERIFY(engine.output()->isRunning());
-        engine.play(0, true);
-        QTRY_VERIFY_WITH_TIMEOUT(engine.mixer().isPlaying(0), 1000);
-    }
-
+    // The clock thread pulls blocks from the mixer in real time and the file gets what played.
     void wavFileRecordsWhatPlays()
     {
+        QVERIFY(!SoundEngine(24, std::make_unique<WavFileOutput>("/nonexistent-dir/out.wav"), 1).start());
+
         QTemporaryDir dir;
         const QString path = dir.filePath("out.wav");
         {
@@ -44,13 +36,6 @@ private slots:
         QCOMPARE(info.channels, 2);
         QVERIFY(info.frames >= 4800); // about 200 ms of blocks, whatever the machine's load
         QVERIFY(std::any_of(samples.begin(), samples.end(), [](float s) { return s > 0.3f; }));
-    }
-
-    void unwritableFileFailsToStart()
-    {
-        SoundEngine engine(24, std::make_unique<WavFileOutput>("/nonexistent-dir/out.wav"), 1);
-        QVERIFY(!engine.start());
-        QVERIFY(!engine.output()->isRunning());
     }
 };
 

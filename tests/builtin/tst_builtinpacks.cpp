@@ -8,12 +8,6 @@
 
 #include <QtTest>
 
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
-
 #include <cmath>
 #include <map>
 
@@ -25,23 +19,11 @@ QDir packsDir() { return QDir(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR)); }
 
 QStringList packFolders() { return packsDir().entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name); }
 
-QJsonObject manifest(const QString &folder)
-{
-    QFile file(packsDir().filePath(folder + QStringLiteral("/pack.json")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
-
-std::vector<std::vector<float>> decode(const QString &folder, const QJsonArray &files, int *rate)
+std::vector<std::vector<float>> standardSounds(const LoadedPack::CategoryMap &map)
 {
     std::vector<std::vector<float>> out;
-    for (const auto &file : files) {
-        if (auto audio = AudioFile::read(packsDir().filePath(folder + QLatin1Char('/') + file.toString()))) {
-            *rate = audio->sampleRate;
-            out.push_back(std::move(audio->frames));
-        }
-    }
+    for (const SamplePtr &sample : map.at(KeyCategory::Standard))
+        out.push_back(sample->unshifted().frames());
     return out;
 }
 
@@ -51,29 +33,25 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::vector<float> differences(const std::vector<float> &frames)
+QJsonObject manifest(const QString &folder)
 {
-    std::vector<float> out(frames.size() > 1 ? frames.size() - 1 : 0);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = frames[i + 1] - frames[i];
-    return out;
+    return QJsonDocument::fromJson(readAll(packsDir().filePath(folder + QStringLiteral("/pack.json")))).object();
 }
 
 // Highest normalised cross-correlation of needle against haystack over the first lags, on first
 // differences so that the DC offset and rumble the importer removes do not count.
-double bestCorrelation(std::vector<float> needle, std::vector<float> haystack, std::size_t lags)
+double bestCorrelation(const std::vector<float> &needle, const std::vector<float> &haystack, std::size_t lags)
 {
-    needle = differences(needle);
-    haystack = differences(haystack);
-    double needleEnergy = 0;
-    for (float x : needle)
-        needleEnergy += double(x) * x;
-    double best = 0;
-    for (std::size_t lag = 0; lag < lags && lag + needle.size() <= haystack.size(); ++lag) {
+    const auto d = [](const std::vector<float> &x, std::size_t i) { return double(x[i + 1]) - x[i]; };
+    const std::size_t n = needle.size() - 1;
+    double needleEnergy = 0, best = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        needleEnergy += d(needle, i) * d(needle, i);
+    for (std::size_t lag = 0; lag < lags && lag + n < haystack.size(); ++lag) {
         double dot = 0, energy = 0;
-        for (std::size_t i = 0; i < needle.size(); ++i) {
-            dot += double(needle[i]) * haystack[lag + i];
-            energy += double(haystack[lag + i]) * haystack[lag + i];
+        for (std::size_t i = 0; i < n; ++i) {
+            dot += d(needle, i) * d(haystack, lag + i);
+            energy += d(haystack, lag + i) * d(haystack, lag + i);
         }
         if (energy > 0 && needleEnergy > 0)
             best = std::max(best, dot / std::sqrt(energy * needleEnergy));
@@ -112,7 +90,6 @@ private slots:
                                         [](const PackInfo &p) { return p.id == QLatin1String(defaultPackID); });
         QVERIFY(brown != library.builtIn().end());
         QCOMPARE(brown->name, QStringLiteral("Cherry MX Brown · PBT"));
-        QCOMPARE(brown->type, std::optional<QString>(QStringLiteral("Tactile")));
         QSet<qint64> orders;
         for (const PackInfo &pack : library.builtIn())
             orders.insert(pack.order);
@@ -124,47 +101,30 @@ private slots:
             QVERIFY2(folders.contains(QLatin1String(folder)), folder);
     }
 
-    void manifests_data()
+    void pack_data()
     {
         QTest::addColumn<QString>("folder");
         for (const QString &folder : packFolders())
             QTest::newRow(qPrintable(folder)) << folder;
     }
 
-    void manifests()
+    // Own sounds for every category, alternatives for ordinary keys, a sound for every key on
+    // press and release; every file starts at once and stays below full scale; each pack is as
+    // loud as the rest.
+    void pack()
     {
         QFETCH(QString, folder);
-        QJsonParseError error;
-        const QJsonDocument doc = QJsonDocument::fromJson(readAll(packsDir().filePath(folder + "/pack.json")), &error);
-        QCOMPARE(error.error, QJsonParseError::NoError);
-        const QJsonObject m = doc.object();
-        QVERIFY(!m.value(QStringLiteral("name")).toString().isEmpty());
-        QVERIFY(PackLibrary::familyOrder.contains(m.value(QStringLiteral("type")).toString()));
-        QVERIFY(m.value(QStringLiteral("order")).isDouble());
-        for (const char *direction : {"down", "up"}) {
-            const QJsonObject map = m.value(QLatin1String(direction)).toObject();
-            for (KeyCategory category : allKeyCategories) {
-                const QString name = QString::fromUtf8(rawValue(category).data());
-                QVERIFY2(!map.value(name).toArray().isEmpty(), qPrintable(QStringLiteral("%1.%2").arg(direction, name)));
-            }
-            QVERIFY(map.value(QStringLiteral("standard")).toArray().size() >= 3);
+        const LoadedPackPtr pack = m_loaded.at(folder);
+        for (const auto *map : {&pack->down(), &pack->up()}) {
+            for (KeyCategory category : allKeyCategories)
+                QVERIFY2(map->contains(category) && !map->at(category).empty(), rawValue(category).data());
+            QVERIFY(map->at(KeyCategory::Standard).size() >= 3);
         }
-        for (const char *member : {"keys", "keysUp"}) {
-            const QJsonObject keys = m.value(QLatin1String(member)).toObject();
-            for (auto it = keys.begin(); it != keys.end(); ++it) {
-                bool ok = false;
-                it.key().toUShort(&ok);
-                QVERIFY2(ok && !it.value().toArray().isEmpty(), qPrintable(it.key()));
-            }
-        }
-    }
+        for (const auto &row : KeyTables::keyboardRows())
+            for (KeyCode key : row)
+                QVERIFY2(!pack->samples(key, true).empty() && !pack->samples(key, false).empty(),
+                         qPrintable(QString::number(key)));
 
-    void sounds_data() { manifests_data(); }
-
-    // Every file decodes, starts at once, stays below full scale; each pack is as loud as the rest.
-    void sounds()
-    {
-        QFETCH(QString, folder);
         const QDir dir(packsDir().filePath(folder));
         for (const QString &name : dir.entryList({QStringLiteral("*.flac")}, QDir::Files)) {
             const auto audio = AudioFile::read(dir.filePath(name));
@@ -172,26 +132,8 @@ private slots:
             QVERIFY2(SoundMeasure::peak(audio->frames) < BuiltInPacks::peakLimit + 1e-3f, qPrintable(name));
             QVERIFY2(SoundMeasure::onsetSeconds(audio->frames, audio->sampleRate) <= 0.001, qPrintable(name));
         }
-        const QJsonObject m = manifest(folder);
-        int rate = 0;
-        const auto presses = decode(folder, m.value("down").toObject().value("standard").toArray(), &rate);
-        const auto releases = decode(folder, m.value("up").toObject().value("standard").toArray(), &rate);
-        const double loudness = SoundMeasure::typingLoudness(presses, releases, rate);
+        const double loudness = SoundMeasure::typingLoudness(standardSounds(pack->down()), standardSounds(pack->up()), 48000);
         QVERIFY2(std::abs(loudness - BuiltInPacks::targetLufs) <= 1.0, qPrintable(QString::number(loudness)));
-    }
-
-    void everyKeySounds_data() { manifests_data(); }
-
-    void everyKeySounds()
-    {
-        QFETCH(QString, folder);
-        const LoadedPackPtr pack = m_loaded.at(folder);
-        for (const auto &row : KeyTables::keyboardRows()) {
-            for (KeyCode key : row) {
-                QVERIFY2(!pack->samples(key, true).empty(), qPrintable(QStringLiteral("press of key %1").arg(key)));
-                QVERIFY2(!pack->samples(key, false).empty(), qPrintable(QStringLiteral("release of key %1").arg(key)));
-            }
-        }
     }
 
     // Catches two packs made from the same parameters (identical or near-identical sound).
@@ -200,11 +142,7 @@ private slots:
         const QStringList folders = packFolders();
         std::vector<std::vector<double>> bands;
         for (const QString &folder : folders) {
-            std::vector<std::vector<float>> presses;
-            for (const SamplePtr &sample : m_loaded.at(folder)->down().at(KeyCategory::Standard))
-                presses.push_back(sample->unshifted().frames());
-            QVERIFY(!presses.empty());
-            bands.push_back(SoundMeasure::bandLevels(presses, 48000));
+            bands.push_back(SoundMeasure::bandLevels(standardSounds(m_loaded.at(folder)->down()), 48000));
         }
         for (int i = 0; i < folders.size(); ++i) {
             for (int j = i + 1; j < folders.size(); ++j) {
@@ -248,11 +186,8 @@ private slots:
         QTest::newRow("A") << 0 << "1e";
         QTest::newRow("H (5 and 4 swap in key codes)") << 4 << "23";
         QTest::newRow("space") << 49 << "39";
-        QTest::newRow("return") << 36 << "1c";
         QTest::newRow("left shift") << 56 << "2a";
         QTest::newRow("up arrow") << 126 << "67";
-        QTest::newRow("F12") << 111 << "58";
-        QTest::newRow("forward delete") << 117 << "6f";
     }
 
     void recordingsMapToKeys()
