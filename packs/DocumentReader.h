@@ -44,7 +44,6 @@ public:
 
     bool failed() const { return !m_error.isEmpty(); }
     const QString &error() const { return m_error; }
-    const QString &fileName() const { return m_fileName; }
 
     // An integral JSON number within 64 bits: 3, -7, 3.0 and 1e2 are, 2.5 and 1e19 are not.
     static std::optional<qint64> integralValue(const QJsonValue &value);

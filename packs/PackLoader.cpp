@@ -188,6 +188,9 @@ PackLoadFailure tooLarge(const QString &document)
 
 std::optional<PackInfo> readInfo(const QString &folder, bool isBuiltIn)
 {
+    // An empty path would read the documents of the working directory.
+    if (folder.isEmpty())
+        return std::nullopt;
     const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     const QString folderName = QFileInfo(path).fileName();
     const QString id = PackInfo::idFor(folderName, isBuiltIn);
@@ -208,11 +211,13 @@ std::optional<PackInfo> readInfo(const QString &folder, bool isBuiltIn)
 
 std::optional<PackInfo> readInfo(const QUrl &folder, bool isBuiltIn)
 {
-    return readInfo(folder.toLocalFile(), isBuiltIn);
+    return folder.isLocalFile() ? readInfo(folder.toLocalFile(), isBuiltIn) : std::nullopt;
 }
 
 LoadResult load(const PackInfo &info, LoadReport *report)
 {
+    if (!info.url.isLocalFile())
+        return PackLoadFailure::fromError(PackLoadError::NoManifest);
     const QDir dir(folderPath(info));
     QByteArray data;
     QString error;

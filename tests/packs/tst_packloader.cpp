@@ -308,6 +308,15 @@ private slots:
     {
         PackFolder pack;
         QVERIFY(!PackLoader::readInfo(pack.path(), false));
+        // Nothing must be read from the working directory for an empty or non-file location.
+        QVERIFY(QDir::setCurrent(pack.path()));
+        pack.config(R"({"defines": {"30": "a.wav"}})");
+        pack.tone("a.wav");
+        QVERIFY(!PackLoader::readInfo(QString(), false));
+        QVERIFY(!PackLoader::readInfo(QUrl("https://example.org/pack"), false));
+        QCOMPARE(PackLoader::load(PackInfo{}).failure().kindName(), QString("noManifest"));
+        QVERIFY(QDir::setCurrent(QDir::tempPath()));
+        QFile::remove(pack.file("config.json"));
         pack.config(R"({"defines": {}})");
         std::optional<PackInfo> info = PackLoader::readInfo(pack.path() + "/", true);
         QVERIFY(info);

@@ -33,6 +33,12 @@ class TestPlinkumPack : public QObject {
     static QString testdata(const char *pack) { return QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes/") + pack; }
 
 private slots:
+    void initTestCase()
+    {
+        if (!QDir(QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes")).exists())
+            QSKIP("the shared Mechvibes test packs are not beside the source tree (../shared/testdata)");
+    }
+
     void usage_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -19,6 +19,12 @@ class TestTestdataPacks : public QObject {
     }
 
 private slots:
+    void initTestCase()
+    {
+        if (!QDir(QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes")).exists())
+            QSKIP("the shared Mechvibes test packs are not beside the source tree (../shared/testdata)");
+    }
+
     void load_data()
     {
         QTest::addColumn<QString>("folder");
