@@ -220,17 +220,17 @@ std::optional<std::string> PulseOutput::connectContext(int flags)
 
 void PulseOutput::dropStream()
 {
-    if (!m_stream)
-        return;
-    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    pa_stream_disconnect(m_stream);
-    pa_stream_unref(m_stream);
-    m_stream = nullptr;
+    if (m_stream) {
+        pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+        pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+        pa_stream_disconnect(m_stream);
+        pa_stream_unref(m_stream);
+        m_stream = nullptr;
+    }
     m_streamOpening = false;
     m_running = false;
-    // No write callback can run now (they run under this lock): silence what was playing so a
-    // new stream does not resume stale sounds, and let go of the packs they came from.
+    // Without a stream no render can run: silence what was playing, so that a new stream does
+    // not resume stale sounds, and let the engine free the packs those sounds came from.
     if (m_mixer)
         m_mixer->reset();
 }
@@ -405,6 +405,8 @@ void PulseOutput::sinkInfoReceived(const pa_sink_info *info, int eol)
 void PulseOutput::decideRoute()
 {
     const std::optional<std::string> target = OutputRouting::target(m_sinks, m_defaultSink, m_preferBuiltIn);
+    if (m_stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)))
+        dropStream();
     if (!m_stream) {
         openStream(target);
         return;

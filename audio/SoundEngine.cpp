@@ -70,10 +70,9 @@ void SoundEngine::setPrefersBuiltInSpeakers(bool prefers)
 
 bool SoundEngine::start()
 {
+    const auto error = m_output ? m_output->start(m_mixer, m_prefersBuiltInSpeakers) : std::nullopt;
     releaseRetiredPacks();
-    if (!m_output)
-        return true;
-    if (const auto error = m_output->start(m_mixer, m_prefersBuiltInSpeakers)) {
+    if (error) {
         log("audio engine failed to start: " + *error);
         return false;
     }

@@ -5,6 +5,7 @@
 #include "JsonOutput.h"
 #include "LibraryCommands.h"
 #include "PackCommands.h"
+#include "RenderCommands.h"
 
 #include <QCoreApplication>
 
@@ -27,6 +28,9 @@ constexpr std::array commands{
             plinkum::PackCommands::load},
     Command{"check", "check DIR                report what a pack gives and every file it skips",
             plinkum::PackCommands::check},
+    Command{"render", "render DIR --keys SEQ --out FILE.wav [--stereo|--pitch|--key-up on|off] [--volume V] [--seed N]\n"
+                      "                           play KEY:down@MS and KEY:up@MS events through the engine into a WAV file",
+            plinkum::RenderCommands::render},
     Command{"list", "list                     list the built-in and user packs, and the groups",
             plinkum::LibraryCommands::list},
     Command{"import", "import DIR               copy a pack folder into the user packs folder",

@@ -1,0 +1,142 @@
+#include "RenderCommands.h"
+
+#include "JsonOutput.h"
+#include "KeySequence.h"
+#include "OfflineRenderer.h"
+#include "PackLoader.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <variant>
+
+namespace plinkum::RenderCommands {
+
+namespace {
+
+constexpr const char *usage =
+    "plinkum-pack render DIR --keys \"SEQ\" --out FILE.wav [--stereo on|off] [--pitch on|off] "
+    "[--key-up on|off] [--volume V] [--seed N]";
+
+struct RenderArguments {
+    QString folder;
+    QString keys;
+    QString out;
+    OfflineRenderer::Options options;
+};
+
+int usageError(const QString &why)
+{
+    std::fprintf(stderr, "plinkum-pack render: %s\nusage: %s\n", qPrintable(why), usage);
+    return JsonOutput::UsageError;
+}
+
+std::optional<bool> onOff(const QString &value)
+{
+    if (value == QLatin1String("on"))
+        return true;
+    if (value == QLatin1String("off"))
+        return false;
+    return std::nullopt;
+}
+
+// The arguments, or the message saying what is wrong with them.
+std::variant<RenderArguments, QString> parse(const QStringList &arguments)
+{
+    RenderArguments parsed;
+    bool haveKeys = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (!argument.startsWith(QLatin1String("--"))) {
+            if (!parsed.folder.isEmpty())
+                return QStringLiteral("only one pack folder");
+            parsed.folder = argument;
+            continue;
+        }
+        if (i + 1 >= arguments.size())
+            return argument + QStringLiteral(" needs a value");
+        const QString value = arguments[++i];
+        bool ok = true;
+        if (argument == QLatin1String("--keys")) {
+            parsed.keys = value;
+            haveKeys = true;
+        } else if (argument == QLatin1String("--out")) {
+            parsed.out = value;
+        } else if (argument == QLatin1String("--stereo") || argument == QLatin1String("--pitch")
+                   || argument == QLatin1String("--key-up")) {
+            const std::optional<bool> flag = onOff(value);
+            if (!flag)
+                return argument + QStringLiteral(" takes on or off");
+            bool &option = argument == QLatin1String("--stereo") ? parsed.options.stereo
+                : argument == QLatin1String("--pitch")           ? parsed.options.pitchVariation
+                                                                 : parsed.options.playKeyUp;
+            option = *flag;
+        } else if (argument == QLatin1String("--volume")) {
+            const float volume = value.toFloat(&ok);
+            if (!ok || !std::isfinite(volume) || volume < 0.0f || volume > 1.0f)
+                return QStringLiteral("--volume takes a number from 0 to 1");
+            parsed.options.volume = volume;
+        } else if (argument == QLatin1String("--seed")) {
+            const qulonglong seed = value.toULongLong(&ok);
+            if (!ok)
+                return QStringLiteral("--seed takes a non-negative whole number");
+            parsed.options.seed = seed;
+        } else {
+            return QStringLiteral("unknown option ") + argument;
+        }
+    }
+    if (parsed.folder.isEmpty() || !haveKeys || parsed.out.isEmpty())
+        return QStringLiteral("DIR, --keys and --out are required");
+    return parsed;
+}
+
+PackInfo describe(const QString &folder)
+{
+    if (std::optional<PackInfo> info = PackLoader::readInfo(folder, false))
+        return *info;
+    // Loading it anyway makes the failure say why the folder is not a pack.
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QString name = QFileInfo(path).fileName();
+    return PackInfo{PackInfo::idFor(name, false), name, std::nullopt, 0, QUrl::fromLocalFile(path), false};
+}
+
+} // namespace
+
+int render(const QStringList &arguments)
+{
+    const auto parsed = parse(arguments);
+    if (const QString *why = std::get_if<QString>(&parsed))
+        return usageError(*why);
+    const RenderArguments &args = std::get<RenderArguments>(parsed);
+
+    std::string error;
+    const std::optional<KeySequence> sequence = KeySequence::parse(args.keys.toStdString(), &error);
+    if (!sequence)
+        return usageError(QStringLiteral("--keys: ") + QString::fromStdString(error));
+
+    const PackLoader::LoadResult result = PackLoader::load(describe(args.folder));
+    if (!result.ok())
+        return JsonOutput::printFailure(result.failure());
+
+    const std::vector<float> samples = OfflineRenderer::render(result.pack(), *sequence, args.options);
+    if (const auto failure = OfflineRenderer::writeWav(QFile::encodeName(args.out).toStdString(), samples)) {
+        JsonOutput::print({{QStringLiteral("error"), QStringLiteral("writeFailed")},
+                           {QStringLiteral("message"), QString::fromStdString(*failure)}});
+        return JsonOutput::PackError;
+    }
+    float peak = 0.0f;
+    for (float s : samples)
+        peak = std::max(peak, std::abs(s));
+    const auto frames = static_cast<qint64>(samples.size() / Mixer::channelCount);
+    JsonOutput::print({{QStringLiteral("out"), args.out},
+                       {QStringLiteral("frames"), frames},
+                       {QStringLiteral("seconds"), static_cast<double>(frames) / Mixer::sampleRate},
+                       {QStringLiteral("peak"), static_cast<double>(peak)}});
+    return JsonOutput::Success;
+}
+
+} // namespace plinkum::RenderCommands
