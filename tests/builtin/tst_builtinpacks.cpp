@@ -2,6 +2,8 @@
 #include "BuiltInPacks.h"
 #include "KeyCategory.h"
 #include "KeyTables.h"
+#include "PackLibrary.h"
+#include "PackLoader.h"
 #include "SoundMeasure.h"
 
 #include <QtTest>
@@ -13,13 +15,11 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <map>
 
 using namespace plinkum;
 
 namespace {
-
-const QStringList families{QStringLiteral("Linear"), QStringLiteral("Tactile"), QStringLiteral("Clicky"),
-                           QStringLiteral("Vintage")};
 
 QDir packsDir() { return QDir(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR)); }
 
@@ -31,18 +31,6 @@ QJsonObject manifest(const QString &folder)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QJsonDocument::fromJson(file.readAll()).object();
-}
-
-// The files a key event plays, by the manifest's lookup rule: the key's own list, else its
-// category's, else the standard list; releases never borrow press sounds.
-QJsonArray filesFor(const QJsonObject &m, KeyCode key, bool down)
-{
-    const QJsonArray own = m.value(QLatin1String(down ? "keys" : "keysUp")).toObject().value(QString::number(key)).toArray();
-    if (!own.isEmpty())
-        return own;
-    const QJsonObject byCategory = m.value(QLatin1String(down ? "down" : "up")).toObject();
-    const QJsonArray category = byCategory.value(QString::fromUtf8(rawValue(keyCategory(key)).data())).toArray();
-    return category.isEmpty() ? byCategory.value(QStringLiteral("standard")).toArray() : category;
 }
 
 std::vector<std::vector<float>> decode(const QString &folder, const QJsonArray &files, int *rate)
@@ -99,34 +87,41 @@ class TestBuiltInPacks : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        for (const QString &folder : packFolders()) {
+            const auto info = PackLoader::readInfo(packsDir().filePath(folder), true);
+            QVERIFY2(info, qPrintable(folder));
+            const auto result = PackLoader::load(*info);
+            QVERIFY2(result.ok(), qPrintable(folder));
+            m_loaded[folder] = result.pack();
+        }
+    }
+
+    // The library lists all 21 under the four families in panel order, the default among them.
     void lineup()
     {
-        const QStringList folders = packFolders();
-        QCOMPARE(folders.size(), 21);
-        const QJsonObject brown = manifest(QStringLiteral("mx-brown-pbt"));
-        QCOMPARE(brown.value(QStringLiteral("name")).toString(), QStringLiteral("Cherry MX Brown · PBT"));
-        QCOMPARE(brown.value(QStringLiteral("type")).toString(), QStringLiteral("Tactile"));
+        QTemporaryDir user;
+        const PackLibrary library(packsDir().path(), user.path());
+        QCOMPARE(library.builtIn().size(), 21);
+        QStringList titles;
+        for (const auto &group : library.grouped())
+            titles << group.title;
+        QCOMPARE(titles, PackLibrary::familyOrder);
+        const auto brown = std::find_if(library.builtIn().begin(), library.builtIn().end(),
+                                        [](const PackInfo &p) { return p.id == QLatin1String(defaultPackID); });
+        QVERIFY(brown != library.builtIn().end());
+        QCOMPARE(brown->name, QStringLiteral("Cherry MX Brown · PBT"));
+        QCOMPARE(brown->type, std::optional<QString>(QStringLiteral("Tactile")));
+        QSet<qint64> orders;
+        for (const PackInfo &pack : library.builtIn())
+            orders.insert(pack.order);
+        QCOMPARE(orders.size(), 21);
         // Folders whose names give the switch swatches their own colours.
+        const QStringList folders = packFolders();
         for (const char *folder : {"mx-red", "mx-black", "mx-blue", "box-navy", "alps-blue", "red-ink", "black-ink",
                                    "holy-panda", "nk-cream", "alpaca", "tealios", "topre", "buckling-spring"})
             QVERIFY2(folders.contains(QLatin1String(folder)), folder);
-
-        // Families come in panel order when sorted by `order`, each present, orders unique.
-        QMap<qint64, QString> typeByOrder;
-        for (const QString &folder : folders) {
-            const QJsonObject m = manifest(folder);
-            const qint64 order = m.value(QStringLiteral("order")).toInteger();
-            QVERIFY2(!typeByOrder.contains(order), qPrintable(folder));
-            typeByOrder.insert(order, m.value(QStringLiteral("type")).toString());
-        }
-        int family = 0;
-        for (const QString &type : typeByOrder) {
-            while (family < families.size() && families.at(family) != type)
-                ++family;
-            QVERIFY2(family < families.size(), qPrintable(type));
-        }
-        for (const QString &type : families)
-            QVERIFY(typeByOrder.values().contains(type));
     }
 
     void manifests_data()
@@ -144,7 +139,7 @@ private slots:
         QCOMPARE(error.error, QJsonParseError::NoError);
         const QJsonObject m = doc.object();
         QVERIFY(!m.value(QStringLiteral("name")).toString().isEmpty());
-        QVERIFY(families.contains(m.value(QStringLiteral("type")).toString()));
+        QVERIFY(PackLibrary::familyOrder.contains(m.value(QStringLiteral("type")).toString()));
         QVERIFY(m.value(QStringLiteral("order")).isDouble());
         for (const char *direction : {"down", "up"}) {
             const QJsonObject map = m.value(QLatin1String(direction)).toObject();
@@ -190,16 +185,11 @@ private slots:
     void everyKeySounds()
     {
         QFETCH(QString, folder);
-        const QJsonObject m = manifest(folder);
-        const QDir dir(packsDir().filePath(folder));
+        const LoadedPackPtr pack = m_loaded.at(folder);
         for (const auto &row : KeyTables::keyboardRows()) {
             for (KeyCode key : row) {
-                for (bool down : {true, false}) {
-                    const QJsonArray files = filesFor(m, key, down);
-                    QVERIFY2(!files.isEmpty(), qPrintable(QStringLiteral("key %1 %2").arg(key).arg(down)));
-                    for (const auto &file : files)
-                        QVERIFY2(dir.exists(file.toString()), qPrintable(file.toString()));
-                }
+                QVERIFY2(!pack->samples(key, true).empty(), qPrintable(QStringLiteral("press of key %1").arg(key)));
+                QVERIFY2(!pack->samples(key, false).empty(), qPrintable(QStringLiteral("release of key %1").arg(key)));
             }
         }
     }
@@ -210,10 +200,11 @@ private slots:
         const QStringList folders = packFolders();
         std::vector<std::vector<double>> bands;
         for (const QString &folder : folders) {
-            int rate = 0;
-            const auto presses = decode(folder, manifest(folder).value("down").toObject().value("standard").toArray(), &rate);
+            std::vector<std::vector<float>> presses;
+            for (const SamplePtr &sample : m_loaded.at(folder)->down().at(KeyCategory::Standard))
+                presses.push_back(sample->unshifted().frames());
             QVERIFY(!presses.empty());
-            bands.push_back(SoundMeasure::bandLevels(presses, rate));
+            bands.push_back(SoundMeasure::bandLevels(presses, 48000));
         }
         for (int i = 0; i < folders.size(); ++i) {
             for (int j = i + 1; j < folders.size(); ++j) {
@@ -286,6 +277,9 @@ private slots:
         QVERIFY(packsDir().exists(QStringLiteral("buckling-spring/copyright.txt")));
         QVERIFY(readAll(packsDir().filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt"))).contains("bucklespring"));
     }
+
+private:
+    std::map<QString, LoadedPackPtr> m_loaded;
 };
 
 QTEST_GUILESS_MAIN(TestBuiltInPacks)

@@ -1,6 +1,7 @@
 #include "BucklingSpringImport.h"
 
 #include "AudioFile.h"
+#include "LinuxKeyCodes.h"
 #include "SoundMeasure.h"
 
 #include <QDir>
@@ -14,21 +15,6 @@
 namespace plinkum {
 
 namespace {
-
-// evdev code → key code, for every key of an ANSI board that has a recording.
-constexpr std::pair<int, std::uint16_t> evdevToKeyCode[] = {
-    {0x01, 53},  {0x02, 18},  {0x03, 19},  {0x04, 20},  {0x05, 21},  {0x06, 23},  {0x07, 22},  {0x08, 26},
-    {0x09, 28},  {0x0a, 25},  {0x0b, 29},  {0x0c, 27},  {0x0d, 24},  {0x0e, 51},  {0x0f, 48},  {0x10, 12},
-    {0x11, 13},  {0x12, 14},  {0x13, 15},  {0x14, 17},  {0x15, 16},  {0x16, 32},  {0x17, 34},  {0x18, 31},
-    {0x19, 35},  {0x1a, 33},  {0x1b, 30},  {0x1c, 36},  {0x1d, 59},  {0x1e, 0},   {0x1f, 1},   {0x20, 2},
-    {0x21, 3},   {0x22, 5},   {0x23, 4},   {0x24, 38},  {0x25, 40},  {0x26, 37},  {0x27, 41},  {0x28, 39},
-    {0x29, 50},  {0x2a, 56},  {0x2b, 42},  {0x2c, 6},   {0x2d, 7},   {0x2e, 8},   {0x2f, 9},   {0x30, 11},
-    {0x31, 45},  {0x32, 46},  {0x33, 43},  {0x34, 47},  {0x35, 44},  {0x36, 60},  {0x38, 58},  {0x39, 49},
-    {0x3a, 57},  {0x3b, 122}, {0x3c, 120}, {0x3d, 99},  {0x3e, 118}, {0x3f, 96},  {0x40, 97},  {0x41, 98},
-    {0x42, 100}, {0x43, 101}, {0x44, 109}, {0x57, 103}, {0x58, 111}, {0x60, 76},  {0x61, 62},  {0x64, 61},
-    {0x66, 115}, {0x67, 126}, {0x68, 116}, {0x69, 123}, {0x6a, 124}, {0x6b, 119}, {0x6c, 125}, {0x6d, 121},
-    {0x6e, 114}, {0x6f, 117}, {0x7d, 55},  {0x7e, 54},
-};
 
 // Home-row letters stand in for keys the board never had recorded (Function, the keypad).
 constexpr int standardStandIns[] = {0x1e, 0x1f, 0x20, 0x21, 0x24, 0x25};
@@ -50,7 +36,8 @@ std::vector<float> blockDc(std::vector<float> frames, int rate)
 }
 
 // Starts the sound 0.3 ms before its first sample at 10 % of the peak, with a short fade-in, and
-// ends it where it falls below -60 dB of the peak.
+// ends it where it falls into the recording's noise floor (taken from its last 10 ms) or below
+// -60 dB of the peak, whichever comes first.
 std::vector<float> trim(const std::vector<float> &frames, int rate)
 {
     const float peak = SoundMeasure::peak(frames);
@@ -61,8 +48,13 @@ std::vector<float> trim(const std::vector<float> &frames, int rate)
     while (start < frames.size() && std::abs(frames[start]) < 0.1f * peak)
         ++start;
     start = start > preRoll ? start - preRoll : 0;
+    const auto tail = std::min(frames.size(), static_cast<std::size_t>(0.01 * rate));
+    float floor = 0;
+    for (std::size_t i = frames.size() - tail; i < frames.size(); ++i)
+        floor = std::max(floor, std::abs(frames[i]));
+    const float threshold = std::max(0.001f * peak, 2.5f * floor);
     std::size_t end = frames.size();
-    while (end > start && std::abs(frames[end - 1]) < 0.001f * peak)
+    while (end > start && std::abs(frames[end - 1]) < threshold)
         --end;
     const auto fade = static_cast<std::size_t>(0.005 * rate);
     end = std::min(frames.size(), end + fade);
@@ -86,7 +78,12 @@ bool BucklingSpringImport::build(const QString &wavFolder, PackWriter &writer)
     const QDir dir(wavFolder);
     std::map<int, Recording> recordings;
     PackWriter staged = writer;
-    for (const auto &[evdev, keyCode] : evdevToKeyCode) {
+    // bucklespring names its files by evdev code; scan codes up to 0xff, the names' two digits.
+    for (int evdev = 1; evdev <= 0xff; ++evdev) {
+        const auto mapped = LinuxKeyCodes::fromEvdev(static_cast<unsigned>(evdev));
+        if (!mapped)
+            continue;
+        const KeyCode keyCode = *mapped;
         const QString hex = QStringLiteral("%1").arg(evdev, 2, 16, QLatin1Char('0'));
         const auto press = AudioFile::read(dir.filePath(hex + QStringLiteral("-1.wav")));
         const auto release = AudioFile::read(dir.filePath(hex + QStringLiteral("-0.wav")));

@@ -75,8 +75,9 @@ QByteArray acknowledgements(const QStringList &modelled, const QString &recorded
                 "  (https://github.com/zevv/bucklespring), copyright 2016 Ico Doornekampt as stated\n"
                 "  in Debian's bucklespring-data package (packaged for Debian by Dominik George).\n"
                 "  Licence: GNU General Public License, version 2 or later; the licence texts are\n"
-                "  in the pack's folder. Plinkum mapped the recordings to its key codes, trimmed\n"
-                "  their silence and scaled their loudness; it changed nothing else.\n\n";
+                "  in the pack's folder. Plinkum mapped the recordings to its key codes, removed\n"
+                "  their DC offset, cut the silence before and the hiss after each stroke, scaled\n"
+                "  their loudness and stored them as FLAC; it changed nothing else.\n\n";
     }
     text += "Synthesised, not recorded, by Plinkum's pack generator (tools/packgen), which\n"
             "models the parts of a keystroke (keycap, housing, bump or click, spring, plate,\n"

@@ -117,8 +117,8 @@ ShapeTraits traits(StrokeSynth::KeyShape shape)
 
 // A cloud of inharmonic modes around a centre: real caps and housings ring at many close,
 // irregular frequencies, which is what keeps a struck part from sounding like a beep.
-// The layout (where the modes sit) belongs to the switch and key shape; each stroke only moves
-// them a little, as the same key struck again does.
+// The layout (where the modes sit) belongs to the switch, scaled by the cap length; each stroke moves
+// them only a little, as the same key struck again does.
 void addModeCloud(std::vector<float> &out, Noise &layout, Noise &noise, double start, double centre, double low,
                   double high, int count, double decay, double amp)
 {
@@ -178,7 +178,9 @@ void addEvent(std::vector<float> &out, const Noise &layout, Noise &noise, const 
 {
     if (level <= 0)
         return;
-    const double f = p.eventFrequency * noise.jitter(0.02);
+    // Spring-driven hammers and beams move the cap itself, so a longer cap lowers their snap.
+    const bool drivesCap = p.mechanism == M::BeamSpring || p.mechanism == M::BucklingSpring;
+    const double f = p.eventFrequency * (drivesCap ? std::sqrt(shape.capScale) : 1.0) * noise.jitter(0.02);
     const double d = p.eventDecay * p.lengthScale;
     switch (p.mechanism) {
     case M::Linear:
@@ -271,7 +273,7 @@ std::vector<float> StrokeSynth::press(KeyShape shape, int variant) const
     const SwitchProfile &p = m_profile;
     const ShapeTraits s = traits(shape);
     Noise noise(seedFor(shape, true, variant));
-    const Noise layout(seedFor(shape, true, -1));
+    const Noise layout(seedFor(KeyShape::Standard, true, -1)); // one layout per switch; caps scale it
     std::vector<float> out(static_cast<std::size_t>(s.seconds * p.lengthScale * fs), 0.0f);
 
     addEvent(out, layout, noise, p, s, 0, p.eventLevel * noise.jitter(0.1));
@@ -288,7 +290,7 @@ std::vector<float> StrokeSynth::release(KeyShape shape, int variant) const
     const SwitchProfile &p = m_profile;
     const ShapeTraits s = traits(shape);
     Noise noise(seedFor(shape, false, variant));
-    const Noise layout(seedFor(shape, true, -1));
+    const Noise layout(seedFor(KeyShape::Standard, true, -1)); // one layout per switch; caps scale it
     std::vector<float> out(static_cast<std::size_t>(s.seconds * 0.8 * p.lengthScale * fs), 0.0f);
 
     // A strong snap-back (click jackets, click bars) is heard before the stem tops out; a faint

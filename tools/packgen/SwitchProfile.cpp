@@ -32,7 +32,7 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("mx-black", "Cherry MX Black · PBT", "Linear", 20, M::Linear, true);
-    p.housingFrequency = 3300; p.springLevel = 0.11; p.springFrequency = 4800; p.springDecay = 0.06;
+    p.housingFrequency = 3300; p.springLevel = 0.11; p.springFrequency = 4800; p.springDecay = 0.045;
     p.upstrokeLevel = 0.65;
     all.push_back(p);
 
@@ -95,7 +95,7 @@ std::vector<SwitchProfile> makeProfiles()
     p.housingFrequency = 1800; p.housingDecay = 0.0025; p.brightness = 2500; p.caseFrequency = 160;
     p.caseLevel = 0.6; p.caseDecay = 0.03; p.eventLevel = 0.4; p.eventFrequency = 900;
     p.eventDecay = 0.008; p.bottomOutDelay = 0.006; p.springLevel = 0.02; p.upstrokeLevel = 0.6;
-    p.upstrokeBrightness = 0.8; p.stabiliserRattle = 0.1; p.bottomOutNoise = 0.5;
+    p.upstrokeBrightness = 0.8; p.stabiliserRattle = 0.25; p.bottomOutNoise = 0.5;
     all.push_back(p);
 
     // Clicky: the click leads, loud and bright; jackets and bars also click on the way up.
@@ -129,7 +129,7 @@ std::vector<SwitchProfile> makeProfiles()
     p = base("alps-white", "Alps SKCM White", "Vintage", 190, M::Tactile, false);
     p.eventLevel = 0.5; p.eventFrequency = 3600; p.eventDecay = 0.004; p.bottomOutDelay = 0.008;
     p.housingFrequency = 4400; p.brightness = 7000; p.upstrokeLevel = 0.55; p.lengthScale = 1.1;
-    p.stabiliserRattle = 0.4; p.releaseEventLevel = 0.2;
+    p.stabiliserRattle = 0.9; p.releaseEventLevel = 0.2;
     all.push_back(p);
 
     p = base("beam-spring", "Beam Spring · IBM 3278", "Vintage", 200, M::BeamSpring, true);

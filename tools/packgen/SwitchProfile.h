@@ -49,7 +49,7 @@ struct SwitchProfile {
     double upstrokeBrightness = 1;  // scales the release impact's frequencies
     double releaseEventLevel = 0;
 
-    double stabiliserRattle = 0.25;
+    double stabiliserRattle = 0.6;
     double lengthScale = 1;     // stretches decays; longer for loose, hollow switches
 };
 
