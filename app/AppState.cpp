@@ -96,7 +96,8 @@ AppState::AppState(Services services, QObject *parent)
 
 AppState::~AppState()
 {
-    m_loads.waitForDone();
+    for (std::thread &thread : m_loadThreads)
+        thread.join();
     m_engine->setDevicesChangedHandler({});
     if (sharedState == this)
         sharedState = nullptr;
@@ -258,16 +259,35 @@ void AppState::loadSelectedPack(bool preview)
         chosen = m_library->builtIn().first();
     }
     setIsLoadingPack(true);
-    m_loads.start([this, info = *chosen, preview] {
+    m_loadThreads.emplace_back([this, info = *chosen, preview] {
         LoadedPackPtr pack;
         try {
             pack = PackLoader::load(info).pack();
         } catch (...) {
             // Counts as a failed load: the engine keeps the pack it has.
         }
-        QMetaObject::invokeMethod(
-            this, [this, id = info.id, pack, preview] { finishLoad(id, pack, preview); }, Qt::QueuedConnection);
+        std::lock_guard lock(m_loadsMutex);
+        m_finishedLoads.push_back({std::this_thread::get_id(), info.id, std::move(pack), preview});
+        QMetaObject::invokeMethod(this, "applyFinishedLoads", Qt::QueuedConnection);
     });
+}
+
+void AppState::applyFinishedLoads()
+{
+    std::vector<FinishedLoad> finished;
+    {
+        std::lock_guard lock(m_loadsMutex);
+        finished.swap(m_finishedLoads);
+    }
+    for (FinishedLoad &load : finished) {
+        const auto thread = std::find_if(m_loadThreads.begin(), m_loadThreads.end(),
+                                         [&load](const std::thread &t) { return t.get_id() == load.thread; });
+        if (thread != m_loadThreads.end()) {
+            thread->join();
+            m_loadThreads.erase(thread);
+        }
+        finishLoad(load.chosenID, std::move(load.pack), load.preview);
+    }
 }
 
 void AppState::finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview)

@@ -9,13 +9,15 @@
 
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace plinkum {
 
@@ -131,7 +133,17 @@ signals:
     // The process is about to start its successor; let go of anything it must claim.
     void aboutToRelaunch();
 
+private slots:
+    void applyFinishedLoads();
+
 private:
+    struct FinishedLoad {
+        std::thread::id thread;
+        QString chosenID;
+        LoadedPackPtr pack;
+        bool preview = false;
+    };
+
     void setHasPermission(bool hasPermission);
     void setIsLoadingPack(bool isLoadingPack);
     void finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview);
@@ -146,7 +158,12 @@ private:
     LoginItem m_loginItem;
     std::function<bool()> m_hasKeyboardAccess;
     KeyboardAccessRequest *m_accessRequest = nullptr;
-    QThreadPool m_loads;
+
+    // One thread per pack load. Results come back through this list, under its mutex, and the
+    // threads are joined once their result has been taken, so nothing outlives the state.
+    std::mutex m_loadsMutex;
+    std::vector<std::thread> m_loadThreads;
+    std::vector<FinishedLoad> m_finishedLoads;
 
     bool m_hasPermission = false;
     bool m_isLoadingPack = false;
