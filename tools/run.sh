@@ -4,9 +4,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
-build=${PLINKUM_BUILD_DIR:-$root/build}
-if [ -x "$build/bin/plinkum" ]; then
-  exec "$build/bin/plinkum" "$@"
-fi
-echo "Plinkum: the application is not built yet; the command-line tool is:" >&2
-exec "$build/bin/plinkum-pack" --help
+exec "${PLINKUM_BUILD_DIR:-$root/build}/bin/plinkum" "$@"

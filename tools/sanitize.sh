@@ -7,5 +7,6 @@ build=${PLINKUM_ASAN_BUILD_DIR:-$root/build-asan}
 PLINKUM_BUILD_DIR=$build "$root/tools/build.sh" -DPLINKUM_SANITIZE="address;undefined" -DPLINKUM_BUILD_BENCH=OFF
 cd "$build"
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1} \
+LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan-suppressions.txt} \
 UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
   ctest --output-on-failure --timeout 900 "$@"
