@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
+#include <QDataStream>
 
 #include <atomic>
 #include <condition_variable>
@@ -87,26 +87,18 @@ inline void writeFile(const QString &path, const QByteArray &content)
 // A 16-bit mono 48 kHz WAV click: a short decaying square burst, loud enough not to be trimmed.
 inline QByteArray clickWav()
 {
-    const int frames = 2400;
-    QByteArray data(44 + frames * 2, '\0');
-    auto put32 = [&](int at, quint32 v) { qToLittleEndian(v, data.data() + at); };
-    auto put16 = [&](int at, quint16 v) { qToLittleEndian(v, data.data() + at); };
-    memcpy(data.data(), "RIFF", 4);
-    put32(4, 36 + frames * 2);
-    memcpy(data.data() + 8, "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, 1);
-    put32(24, 48000);
-    put32(28, 96000);
-    put16(32, 2);
-    put16(34, 16);
-    memcpy(data.data() + 36, "data", 4);
-    put32(40, frames * 2);
-    for (int i = 0; i < frames; ++i) {
-        const double level = 20000.0 * (1.0 - double(i) / frames) * ((i / 12) % 2 ? 1 : -1);
-        put16(44 + i * 2, quint16(qint16(level)));
-    }
+    const quint32 frames = 2400;
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + frames * 2);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(48000) << quint32(96000) << quint16(2) << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(frames * 2);
+    for (quint32 i = 0; i < frames; ++i)
+        out << qint16(20000.0 * (1.0 - double(i) / frames) * ((i / 12) % 2 ? 1 : -1));
     return data;
 }
 
@@ -121,26 +113,29 @@ inline void writePack(const QString &folder, const QString &name, int order = 0)
 }
 
 // The folders of one test run: built-in packs mx-brown-pbt and alpaca, an empty user folder,
-// and the settings and autostart files.
+// the settings and autostart files, and how often the audio output was started.
 struct Folders {
+    mutable std::atomic<int> starts = 0;
     QTemporaryDir root;
-    QString builtIn = root.filePath(QStringLiteral("builtin"));
-    QString user = root.filePath(QStringLiteral("user"));
-    QString settings = root.filePath(QStringLiteral("config/Plinkum/Plinkum.conf"));
-    QString autostart = root.filePath(QStringLiteral("config/autostart/plinkum.desktop"));
+    QString base; // root, or another process's folders
+    QString builtIn = base + QStringLiteral("/builtin");
+    QString user = base + QStringLiteral("/user");
+    QString settings = base + QStringLiteral("/config/Plinkum/Plinkum.conf");
+    QString autostart = base + QStringLiteral("/config/autostart/plinkum.desktop");
 
-    Folders()
+    explicit Folders(const QString &existing) : base(existing) {}
+    Folders() : base(root.path())
     {
         writePack(builtIn + QStringLiteral("/mx-brown-pbt"), QStringLiteral("MX Brown PBT"), 1);
         writePack(builtIn + QStringLiteral("/alpaca"), QStringLiteral("Alpaca"), 2);
         QDir().mkpath(user);
     }
 
-    plinkum::AppState::Services services(std::atomic<int> *starts, std::function<bool()> access,
+    plinkum::AppState::Services services(std::function<bool()> access = [] { return true; },
                                          FakeKeySource **source = nullptr) const
     {
         plinkum::AppState::Services services;
-        services.output = std::make_unique<CountingOutput>(starts);
+        services.output = std::make_unique<CountingOutput>(&starts);
         services.hasKeyboardAccess = std::move(access);
         services.openKeySource = [source]() -> std::unique_ptr<plinkum::KeySource> {
             auto fake = std::make_unique<FakeKeySource>();

@@ -25,16 +25,8 @@ int main(int argc, char **argv)
         return 0;
     }
     if (args.size() == 5 && args[1] == u"set") {
-        const QString root = args[2];
-        std::atomic<int> starts = 0;
-        AppState::Services services;
-        services.output = std::make_unique<AppTestSupport::CountingOutput>(&starts);
-        services.hasKeyboardAccess = [] { return false; };
-        services.settingsPath = root + QStringLiteral("/config/Plinkum/Plinkum.conf");
-        services.autostartPath = root + QStringLiteral("/config/autostart/plinkum.desktop");
-        services.builtInPacksFolder = root + QStringLiteral("/builtin");
-        services.userPacksFolder = root + QStringLiteral("/user");
-        AppState state(std::move(services));
+        const AppTestSupport::Folders folders(args[2]);
+        AppState state(folders.services([] { return false; }));
         if (!state.setProperty(qPrintable(args[3]), args[4]))
             return 2;
         std::printf("set\n");

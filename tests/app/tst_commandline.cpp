@@ -21,16 +21,11 @@ private slots:
         const QString x11 = QStringLiteral("DISPLAY=:0");
         QTest::newRow("tray on X11") << QStringList{} << x11 << M::Tray << false;
         QTest::newRow("tray on Wayland") << QStringList{} << QStringLiteral("WAYLAND_DISPLAY=wayland-0") << M::Tray << false;
-        QTest::newRow("offscreen platform") << QStringList{} << QStringLiteral("QT_QPA_PLATFORM=offscreen") << M::Tray << false;
         QTest::newRow("no display") << QStringList{} << QString() << M::Headless << true;
         QTest::newRow("xcb without X") << QStringList{} << QStringLiteral("QT_QPA_PLATFORM=xcb") << M::Headless << true;
-        QTest::newRow("headless") << QStringList{QStringLiteral("--headless")} << x11 << M::Headless << false;
         QTest::newRow("headless, no display") << QStringList{QStringLiteral("--headless")} << QString() << M::Headless << false;
-        QTest::newRow("diagnose") << QStringList{QStringLiteral("--diagnose")} << QString() << M::Diagnose << false;
-        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << x11 << M::Version << false;
         QTest::newRow("help wins") << QStringList{QStringLiteral("--headless"), QStringLiteral("-h")} << x11 << M::Help << false;
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--loud")} << x11 << M::Invalid << false;
-        QTest::newRow("stray argument") << QStringList{QStringLiteral("now")} << x11 << M::Invalid << false;
     }
 
     void parse()

@@ -1,16 +1,18 @@
-// Plinkum as a user runs it, against real servers: `plinkum --headless` on a private X display
-// and a private pulseaudio daemon; keys typed through XTEST must be heard on the sink's monitor.
+// Plinkum as a user runs it, against real servers: a private X display and a private pulseaudio
+// daemon. One instance per user with a second launch handing over to the first, the command line,
+// and keys typed through XTEST heard on the sink's monitor.
 #include "KeyboardAccess.h"
 #include "TestServers.h"
 
 #include <QtTest>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #include <cmath>
-#include <optional>
 #include <csignal>
+#include <optional>
 
 class TestEndToEnd : public QObject {
     Q_OBJECT
@@ -20,12 +22,58 @@ private:
     static constexpr float threshold = 0.01f;
 
     QTemporaryDir m_dir;
-    std::unique_ptr<TestServers::Xvfb> m_x;
+    TestServers::Xvfb m_x;
     std::unique_ptr<TestServers::PulseAudio> m_pulse;
     QString m_display;
+    bool m_hasPulse = false;
     Display *m_xlib = nullptr;
     QProcess m_recorder;
     std::vector<float> m_samples;
+
+    // Without a display or sound server when these are not given; the engine reports it and carries on.
+    QProcessEnvironment environment(const QString &display, bool pulse = false) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM", "DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        if (!display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), display);
+        environment.insert(QStringLiteral("HOME"), m_dir.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                           QStringLiteral("suppressions=" PLINKUM_SOURCE_DIR "/tests/lsan-suppressions.txt"));
+        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + m_dir.filePath(QStringLiteral("none")));
+        if (pulse)
+            m_pulse->addTo(environment);
+        return environment;
+    }
+
+    QString socket() const { return m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid())); }
+
+    // Mapped top-level windows titled "Plinkum".
+    int plinkumWindows() const
+    {
+        int found = 0;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(m_xlib, DefaultRootWindow(m_xlib), &root, &parent, &children, &count))
+            return 0;
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            char *name = nullptr;
+            if (XGetWindowAttributes(m_xlib, children[i], &attributes) && attributes.map_state == IsViewable
+                && XFetchName(m_xlib, children[i], &name) && name) {
+                found += QByteArray(name) == "Plinkum";
+            }
+            if (name)
+                XFree(name);
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
 
     void collect()
     {
@@ -69,32 +117,14 @@ private:
         return count;
     }
 
-    bool heardSince(std::size_t from) const
-    {
-        for (std::size_t i = from; i < m_samples.size(); ++i)
-            if (std::fabs(m_samples[i]) > threshold)
-                return true;
-        return false;
-    }
-
 private slots:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
-            QSKIP("parec is needed (pulseaudio-utils; tools/install-deps.sh installs it)");
-        plinkum::KeyboardAccess::Environment devicesOnly;
-        if (plinkum::KeyboardAccess::check(devicesOnly).canListen)
-            QSKIP("keyboards are readable under /dev/input here, so Plinkum would listen there and not to "
-                  "the test's X server");
-        m_x = std::make_unique<TestServers::Xvfb>();
-        m_display = m_x->start();
-        if (m_display.isEmpty())
-            QSKIP("Xvfb is needed (tools/install-deps.sh installs it)");
+        m_display = m_x.start();
+        if (!m_display.isEmpty())
+            m_xlib = XOpenDisplay(qPrintable(m_display));
         m_pulse = std::make_unique<TestServers::PulseAudio>(m_dir.path());
-        if (!m_pulse->start())
-            QSKIP("a private pulseaudio daemon could not be started");
-        m_xlib = XOpenDisplay(qPrintable(m_display));
-        QVERIFY(m_xlib);
+        m_hasPulse = m_pulse->start();
     }
 
     void cleanupTestCase()
@@ -105,19 +135,97 @@ private slots:
             XCloseDisplay(m_xlib);
     }
 
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0 << QByteArray("Plinkum 0.1.0\n");
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << QByteArray("Usage: plinkum");
+        QTest::newRow("unknown") << QStringList{QStringLiteral("--bogus")} << 2 << QByteArray();
+        QTest::newRow("diagnose") << QStringList{QStringLiteral("--diagnose")} << 0 << QByteArray("\nKeyboard\n");
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, output);
+        QProcess plinkum;
+        plinkum.setProcessEnvironment(environment(QString()));
+        plinkum.start(QStringLiteral(PLINKUM), arguments);
+        QVERIFY(plinkum.waitForFinished(10000));
+        QTEST(plinkum.exitCode(), "exitCode");
+        QVERIFY(plinkum.readAllStandardOutput().contains(output));
+    }
+
+    void secondLaunchReopensTheFirst()
+    {
+        if (!m_xlib)
+            QSKIP("Xvfb is needed (tools/install-deps.sh installs it)");
+        QProcessEnvironment environment = this->environment(m_display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QProcess first;
+        first.setProcessEnvironment(environment);
+        first.setProcessChannelMode(QProcess::ForwardedChannels);
+        first.start(QStringLiteral(PLINKUM), {});
+        QVERIFY(first.waitForStarted());
+        const auto stopOnFailure = qScopeGuard([&first] {
+            first.kill();
+            first.waitForFinished();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket()), 10000);
+        // No tray on a bare X server and keyboard access through XInput2: nothing shows yet.
+        QTest::qWait(300);
+        QCOMPARE(plinkumWindows(), 0);
+
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(QStringLiteral(PLINKUM), {});
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+
+        QTRY_COMPARE_WITH_TIMEOUT(plinkumWindows(), 1, 5000);
+        QCOMPARE(first.state(), QProcess::Running);
+        ::kill(pid_t(first.processId()), SIGTERM);
+        QVERIFY(first.waitForFinished(5000));
+        QCOMPARE(first.exitCode(), 0);
+    }
+
+    void killedInstanceDoesNotBlockTheNext()
+    {
+        QProcess first;
+        first.setProcessEnvironment(environment(QString()));
+        first.setProcessChannelMode(QProcess::ForwardedChannels);
+        first.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket()), 10000);
+        first.kill();
+        first.waitForFinished();
+
+        // Started without a display, plinkum says so and runs headless, as the new instance.
+        QProcess next;
+        next.setProcessEnvironment(environment(QString()));
+        next.start(QStringLiteral(PLINKUM), {});
+        QVERIFY(next.waitForStarted());
+        QVERIFY(!next.waitForFinished(1500));
+        QVERIFY(next.readAllStandardError().contains("Plinkum: no display found; running headless\n"));
+        ::kill(pid_t(next.processId()), SIGINT);
+        QVERIFY(next.waitForFinished(5000));
+        QCOMPARE(next.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(next.exitCode(), 0);
+    }
+
     void diagnoseReportsTheSoundServer()
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        m_pulse->addTo(environment);
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        if (!m_hasPulse)
+            QSKIP("a private pulseaudio daemon could not be started (tools/install-deps.sh installs it)");
         QProcess plinkum;
-        plinkum.setProcessEnvironment(environment);
+        plinkum.setProcessEnvironment(environment(m_display, true));
         plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--diagnose")});
         QVERIFY(plinkum.waitForFinished(15000));
         QCOMPARE(plinkum.exitCode(), 0);
         const QString report = QString::fromUtf8(plinkum.readAllStandardOutput());
-        QVERIFY2(report.contains(QStringLiteral("can listen:      yes")), qPrintable(report));
+        QVERIFY2(!m_xlib || report.contains(QStringLiteral("can listen:      yes")), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("output:          clicks (not built-in)")), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("chosen output:   clicks")), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("latency granted: ")), qPrintable(report));
@@ -125,22 +233,19 @@ private slots:
 
     void typedKeysAreHeard()
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        m_pulse->addTo(environment);
+        if (!m_xlib || !m_hasPulse || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
+            QSKIP("Xvfb, pulseaudio and parec are needed (tools/install-deps.sh installs them)");
+        plinkum::KeyboardAccess::Environment devicesOnly;
+        if (plinkum::KeyboardAccess::check(devicesOnly).canListen)
+            QSKIP("keyboards are readable under /dev/input here, so Plinkum would listen there and not to "
+                  "the test's X server");
+        QProcessEnvironment environment = this->environment(m_display, true);
         m_recorder.setProcessEnvironment(environment);
         m_recorder.start(QStringLiteral("parec"), {QStringLiteral("--device=") + TestServers::PulseAudio::monitor(),
                                                    QStringLiteral("--format=float32le"), QStringLiteral("--rate=48000"),
                                                    QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=10"),
                                                    QStringLiteral("--raw")});
         QVERIFY(m_recorder.waitForStarted());
-
-        for (const char *name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
-            environment.remove(QString::fromLatin1(name));
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        environment.insert(QStringLiteral("HOME"), m_dir.path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
         QProcess plinkum;
         plinkum.setProcessEnvironment(environment);
         plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -153,13 +258,13 @@ private slots:
 
         // Nothing plays before a key is typed; then type until the pack has loaded and is heard.
         waitCollecting(800);
-        QVERIFY(!heardSince(0));
+        QCOMPARE(onsets(0), 0);
         bool heard = false;
         for (int attempt = 0; attempt < 40 && !heard; ++attempt) {
             const std::size_t before = m_samples.size();
             press("a");
             waitCollecting(300);
-            heard = heardSince(before);
+            heard = onsets(before) > 0;
         }
         QVERIFY2(heard, "no key sound reached the sink within 12 s");
 

@@ -61,25 +61,14 @@ private slots:
         QFile::remove(m_path.filePath(QStringLiteral("called")));
     }
 
-    void withoutPkexecTheHelpPageOpens()
-    {
-        KeyboardAccessRequest request;
-        QSignalSpy granted(&request, &KeyboardAccessRequest::granted);
-        request.requestAccess();
-        QCOMPARE(m_catcher.opened.size(), 1);
-        QCOMPARE(m_catcher.opened.first(), QUrl::fromLocalFile(KeyboardAccessRequest::helpPagePath()));
-        QVERIFY(QFile::exists(KeyboardAccessRequest::helpPagePath()));
-        QCOMPARE(granted.count(), 0);
-    }
-
     void pkexecRunsTheHelperAlone_data()
     {
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<int>("granted");
         QTest::addColumn<int>("helpPages");
+        QTest::newRow("no pkexec") << -1 << 0 << 1;
         QTest::newRow("granted") << 0 << 1 << 0;
         QTest::newRow("dismissed by the user") << 126 << 0 << 0;
-        QTest::newRow("not authorised") << 127 << 0 << 1;
         QTest::newRow("helper failed") << 1 << 0 << 1;
     }
 
@@ -87,14 +76,20 @@ private slots:
     {
         QFETCH(int, exitCode);
         QVERIFY2(!KeyboardAccessRequest::helperPath().isEmpty(), "the grant helper is built beside the tests");
-        fakePkexec(exitCode);
+        if (exitCode >= 0)
+            fakePkexec(exitCode);
         KeyboardAccessRequest request;
         QSignalSpy granted(&request, &KeyboardAccessRequest::granted);
         request.requestAccess();
-        QTRY_VERIFY(QFile::exists(m_path.filePath(QStringLiteral("called"))));
+        if (exitCode >= 0)
+            QTRY_VERIFY(QFile::exists(m_path.filePath(QStringLiteral("called"))));
         QTest::qWait(100);
         QTEST(int(granted.count()), "granted");
         QTEST(int(m_catcher.opened.size()), "helpPages");
+        for (const QUrl &page : std::as_const(m_catcher.opened))
+            QVERIFY(page == QUrl::fromLocalFile(KeyboardAccessRequest::helpPagePath()) && QFile::exists(page.toLocalFile()));
+        if (exitCode < 0)
+            return;
         QFile called(m_path.filePath(QStringLiteral("called")));
         QVERIFY(called.open(QIODevice::ReadOnly));
         // The helper's path and nothing else: no arguments for it to be talked into anything.
