@@ -50,7 +50,7 @@ private slots:
     void init()
     {
         m_folders = std::make_unique<Folders>();
-        m_state = std::make_unique<AppState>(m_folders->services(&m_starts, [] { return true; }));
+        m_state = std::make_unique<AppState>(m_folders->services());
         QTRY_VERIFY_WITH_TIMEOUT(!m_state->isLoadingPack(), 10000);
         m_app = std::make_unique<PlinkumApp>(*m_state);
         m_app->openPanel();
@@ -122,7 +122,6 @@ private slots:
 
 private:
     std::unique_ptr<Folders> m_folders;
-    std::atomic<int> m_starts = 0;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<PlinkumApp> m_app;
     QQuickWindow *m_panel = nullptr;
