@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "QuickItems.h"
 
 #include "PlinkumApp.h"
 
@@ -10,17 +11,6 @@ using namespace plinkum;
 using namespace AppTestSupport;
 
 namespace {
-
-QQuickItem *findNamed(QQuickItem *item, const QString &name)
-{
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems()) {
-        if (QQuickItem *found = findNamed(child, name))
-            return found;
-    }
-    return nullptr;
-}
 
 QList<QQuickWindow *> windowsTitled(const QString &title)
 {

@@ -1,4 +1,5 @@
 #include "FakeAppState.h"
+#include "QuickItems.h"
 
 #include "OnboardingWindowController.h"
 #include "PackCatalog.h"
@@ -25,17 +26,6 @@ void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QS
     defaultHandler(type, context, message);
     if (type != QtDebugMsg && type != QtInfoMsg && (message.contains("qrc:/") || message.contains("QML") || message.contains("Plinkum:")))
         qmlWarnings.append(message);
-}
-
-QQuickItem *findNamed(QQuickItem *item, const QString &name)
-{
-    if (item->objectName() == name)
-        return item;
-    for (QQuickItem *child : item->childItems()) {
-        if (QQuickItem *found = findNamed(child, name))
-            return found;
-    }
-    return nullptr;
 }
 
 PackInfo pack(const QString &folder, const QString &name, std::optional<QString> type, bool builtIn = true)
