@@ -17,7 +17,7 @@ using namespace plinkum;
 
 namespace {
 
-const QString packsDir = QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes");
+const QString packsDir = QStringLiteral(PLINKUM_DATA_DIR "/mechvibes");
 
 // The testdata packs use every audio file they hold, so the bare decode reads them all.
 QStringList audioFiles(const QString &folder)

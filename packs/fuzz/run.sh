@@ -15,7 +15,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
   -DPLINKUM_SANITIZE="address;undefined" >/dev/null
 cmake --build "$build" --parallel "${PLINKUM_FUZZ_JOBS:-$(nproc)}" --target fuzz_manifest fuzz_mechvibesconfig
 
-testdata="$root/../shared/testdata/mechvibes"
+testdata="$root/data/mechvibes"
 corpora=$(mktemp -d)
 trap 'rm -rf "$corpora"' EXIT
 run() {

@@ -246,7 +246,7 @@ private slots:
 
     void listsMechvibesPacksAfterBuiltIn()
     {
-        const QString testdata = QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes");
+        const QString testdata = QStringLiteral(PLINKUM_DATA_DIR "/mechvibes");
         QStringList expected;
         for (const QString &pack : QDir(testdata).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             QDirIterator it(testdata + '/' + pack, QDir::Files, QDirIterator::Subdirectories);

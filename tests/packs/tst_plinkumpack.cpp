@@ -30,15 +30,9 @@ class TestPlinkumPack : public QObject {
         return result;
     }
 
-    static QString testdata(const char *pack) { return QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes/") + pack; }
+    static QString testdata(const char *pack) { return QStringLiteral(PLINKUM_DATA_DIR "/mechvibes/") + pack; }
 
 private slots:
-    void initTestCase()
-    {
-        if (!QDir(QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes")).exists())
-            QSKIP("the shared Mechvibes test packs are not beside the source tree (../shared/testdata)");
-    }
-
     void usage_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -19,12 +19,6 @@ class TestTestdataPacks : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        if (!QDir(QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes")).exists())
-            QSKIP("the shared Mechvibes test packs are not beside the source tree (../shared/testdata)");
-    }
-
     void load_data()
     {
         QTest::addColumn<QString>("folder");
@@ -52,7 +46,7 @@ private slots:
         QFETCH(QString, up);
         QFETCH(int, keyDown);
         QFETCH(int, keyUp);
-        const QString path = QStringLiteral(PLINKUM_TESTDATA_DIR "/mechvibes/") + folder;
+        const QString path = QStringLiteral(PLINKUM_DATA_DIR "/mechvibes/") + folder;
         const std::optional<PackInfo> info = PackLoader::readInfo(path, false);
         QVERIFY(info);
         QCOMPARE(info->name, name);
