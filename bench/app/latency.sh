@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Key-to-sound latency of `plinkum --headless` beside floor_player, the minimal reference player,
-# measured in the same run on a private Xvfb display and a private pulseaudio null sink; then the
-# resident memory and idle CPU of plinkum after a minute of typing.
+# Key-to-sound latency of `plinkum --headless` beside reference_player, the minimal player, both
+# measured by latency_probe in the same run on a private Xvfb display and a private pulseaudio null
+# sink; then the resident memory and idle CPU of plinkum after a minute of typing.
 # Usage (from the build tree): bin/plinkum_latency.sh [PRESSES] [INTERVAL_MS] [THRESHOLD]
 set -euo pipefail
 bin=$(cd "$(dirname "$0")" && pwd)
@@ -33,19 +33,20 @@ HOME="$work" XDG_RUNTIME_DIR="$work" pulseaudio -n --daemonize=no --exit-idle-ti
 pids+=($!)
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 
-probe() { "$bin/e2e_latency" "$display" clicks.monitor "$1" "$2" "${3:-a}" "$threshold"; }
+probe() { "$bin/latency_probe" "$display" clicks.monitor "$1" "$2" "${3:-a}" "$threshold"; }
 median() { sed -n 's/.*median \([0-9.]*\).*/\1/p' <<<"$1"; }
 
-"$bin/floor_player" "$display" &
-floor_pid=$!
-pids+=($floor_pid)
+"$bin/reference_player" "$display" &
+reference_pid=$!
+pids+=($reference_pid)
 sleep 1
-floor=$(probe "$presses" "$interval")
-kill "$floor_pid"
-echo "floor_player:      $floor"
+probe 5 200 >/dev/null || true
+reference=$(probe "$presses" "$interval")
+kill "$reference_pid"
+echo "reference_player:   $reference"
 
 mkdir -p "$work/config/Plinkum"
-# Full volume and no pitch spread, so the onset threshold sees the same kind of edge as the floor's.
+# Full volume and no pitch spread, so the onset threshold sees the same kind of edge as the reference's.
 printf '[General]\nvolume=1\npitchVariation=false\n' >"$work/config/Plinkum/Plinkum.conf"
 env -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE DISPLAY="$display" HOME="$work" XDG_RUNTIME_DIR="$work" \
   XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" "$bin/plinkum" --headless 2>"$work/plinkum.log" &
@@ -56,12 +57,12 @@ probe 5 200 >/dev/null || true
 plinkum=$(probe "$presses" "$interval")
 echo "plinkum --headless: $plinkum"
 
-f=$(median "$floor")
+r=$(median "$reference")
 p=$(median "$plinkum")
-awk -v f="$f" -v p="$p" 'BEGIN { printf "median ratio plinkum/floor: %.2f (target <= 1.30)\n", p / f }'
+awk -v r="$r" -v p="$p" 'BEGIN { printf "median ratio plinkum/reference: %.2f (target <= 1.30)\n", p / r }'
 
 # A minute of typing across the alphabet, then memory and the CPU of a minute's idling.
-probe 600 100 cycle >/dev/null
+probe 600 100 alphabet >/dev/null
 rss=$(awk '/VmRSS/ { print $2 }' "/proc/$plinkum_pid/status")
 ticks() { awk '{ print $14 + $15 }' "/proc/$plinkum_pid/stat"; }
 before=$(ticks)
