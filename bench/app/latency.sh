@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Key-to-sound latency of `plinkum --headless` beside reference_player, the minimal player, both
 # measured by latency_probe in the same run on a private Xvfb display and a private pulseaudio null
-# sink; then the resident memory and idle CPU of plinkum after a minute of typing.
-# Usage (from the build tree): bin/plinkum_latency.sh [PRESSES] [INTERVAL_MS] [THRESHOLD]
+# sink; then plinkum's resident memory after a minute of typing, and what idling costs after it:
+# the CPU share and wake-ups per second of plinkum and of the sound server.
+# Usage (from the build tree): bin/plinkum_latency.sh [PRESSES] [INTERVAL_MS] [THRESHOLD] [IDLE_S]
 set -euo pipefail
 bin=$(cd "$(dirname "$0")" && pwd)
 presses=${1:-200}
 interval=${2:-150}
 threshold=${3:-0.005}
+idle=${4:-60}
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -30,7 +32,8 @@ PA
 export PULSE_SERVER="unix:$work/native" PULSE_RUNTIME_PATH="$work/pulse"
 HOME="$work" XDG_RUNTIME_DIR="$work" pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
   --use-pid-file=no --log-level=error -F "$work/daemon.pa" &
-pids+=($!)
+pulse_pid=$!
+pids+=($pulse_pid)
 for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 
 probe() { "$bin/latency_probe" "$display" clicks.monitor "$1" "$2" "${3:-a}" "$threshold"; }
@@ -61,13 +64,27 @@ r=$(median "$reference")
 p=$(median "$plinkum")
 awk -v r="$r" -v p="$p" 'BEGIN { printf "median ratio plinkum/reference: %.2f (target <= 1.30)\n", p / r }'
 
-# A minute of typing across the alphabet, then memory and the CPU of a minute's idling.
-probe 600 100 alphabet >/dev/null
+echo "plinkum typing a minute across the alphabet: $(probe 600 100 alphabet)"
 rss=$(awk '/VmRSS/ { print $2 }' "/proc/$plinkum_pid/status")
-ticks() { awk '{ print $14 + $15 }' "/proc/$plinkum_pid/stat"; }
-before=$(ticks)
-sleep 60
-after=$(ticks)
-hz=$(getconf CLK_TCK)
 echo "plinkum resident memory after a minute of typing: $((rss / 1024)) MiB ($rss KiB)"
-awk -v t=$((after - before)) -v hz="$hz" 'BEGIN { printf "plinkum idle CPU over the next 60 s: %.2f %%\n", 100 * t / hz / 60 }'
+
+# CPU ticks of the whole process, then its wake-ups: every context switch, voluntary or not, of
+# every thread, since each one is the process being scheduled in again.
+counters() {
+  sed 's/.*) //' "/proc/$1/stat" | awk '{ printf "%d ", $12 + $13 }'
+  { cat /proc/"$1"/task/*/status 2>/dev/null || true; } | awk '/ctxt_switches/ { s += $2 } END { print s }'
+}
+read -r plinkum_ticks plinkum_switches < <(counters "$plinkum_pid")
+read -r pulse_ticks pulse_switches < <(counters "$pulse_pid")
+start=$(date +%s.%N)
+sleep "$idle"
+read -r plinkum_ticks2 plinkum_switches2 < <(counters "$plinkum_pid")
+read -r pulse_ticks2 pulse_switches2 < <(counters "$pulse_pid")
+seconds=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { print e - s }')
+hz=$(getconf CLK_TCK)
+idle_cost() {
+  awk -v name="$1" -v t=$(($3 - $2)) -v w=$(($5 - $4)) -v s="$seconds" -v hz="$hz" \
+    'BEGIN { printf "%s idle over %.0f s after typing: CPU %.2f %%, %.1f wake-ups/s\n", name, s, 100 * t / hz / s, w / s }'
+}
+idle_cost "plinkum   " "$plinkum_ticks" "$plinkum_ticks2" "$plinkum_switches" "$plinkum_switches2"
+idle_cost "pulseaudio" "$pulse_ticks" "$pulse_ticks2" "$pulse_switches" "$pulse_switches2"
