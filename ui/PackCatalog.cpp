@@ -5,11 +5,29 @@
 #include "TitleParts.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace plinkum {
 
 void PackCatalog::setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<PackInfo> custom)
 {
+    if (builtIn != m_builtIn) {
+        m_recordedNames.clear();
+        m_modelledNames.clear();
+        for (const PackInfo &pack : builtIn) {
+            QFile file(pack.url.toLocalFile() + QStringLiteral("/pack.json"));
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QJsonObject manifest = QJsonDocument::fromJson(file.read(4 << 20)).object();
+            const QString source = manifest.value(QStringLiteral("source")).toString();
+            if (source == QLatin1String("recorded"))
+                m_recordedNames << pack.name;
+            else if (source == QLatin1String("modelled"))
+                m_modelledNames << pack.name;
+        }
+    }
     m_builtIn = std::move(builtIn);
     m_groups = std::move(groups);
     m_custom = std::move(custom);

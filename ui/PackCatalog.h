@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QStringList>
 #include <QUrl>
 #include <QVariantList>
 #include <QVariantMap>
@@ -24,6 +25,8 @@ class PackCatalog : public QObject {
     Q_PROPERTY(QVariantList custom READ customList NOTIFY changed)
     Q_PROPERTY(QVariantList groups READ groupList NOTIFY changed)
     Q_PROPERTY(QUrl folder READ folder NOTIFY changed)
+    Q_PROPERTY(QStringList recordedNames READ recordedNames NOTIFY changed)
+    Q_PROPERTY(QStringList modelledNames READ modelledNames NOTIFY changed)
 
 public:
     struct Group {
@@ -42,6 +45,10 @@ public:
     [[nodiscard]] const QList<Group> &groups() const { return m_groups; }
     [[nodiscard]] const QList<PackInfo> &custom() const { return m_custom; }
     [[nodiscard]] QUrl folder() const { return m_folder; }
+    // Names of the built-in packs made from recordings and of those modelled, in pack order, as
+    // their pack.json says ("source"), so the views never claim more than the packs hold.
+    [[nodiscard]] const QStringList &recordedNames() const { return m_recordedNames; }
+    [[nodiscard]] const QStringList &modelledNames() const { return m_modelledNames; }
 
     // Built-in packs, then user packs.
     [[nodiscard]] QList<PackInfo> all() const;
@@ -65,6 +72,8 @@ private:
     QList<Group> m_groups;
     QList<PackInfo> m_custom;
     QUrl m_folder;
+    QStringList m_recordedNames;
+    QStringList m_modelledNames;
 };
 
 } // namespace plinkum

@@ -46,6 +46,20 @@ Control {
                 font.pixelSize: 12
                 color: root.secondary
             }
+            Label {
+                readonly property var catalog: root.ui.catalog
+                Layout.alignment: Qt.AlignHCenter
+                Layout.maximumWidth: 320
+                Layout.topMargin: 10
+                visible: catalog.recordedNames.length + catalog.modelledNames.length > 0
+                text: qsTr("Recorded key by key: %1. Modelled: %2. The acknowledgements name who made each recording and its licence.")
+                      .arg(catalog.recordedNames.join(", ")).arg(catalog.modelledNames.join(", "))
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+                font.pixelSize: 11
+                color: root.secondary
+            }
             Row {
                 Layout.alignment: Qt.AlignHCenter
                 Layout.topMargin: 18

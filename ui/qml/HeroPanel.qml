@@ -6,6 +6,7 @@ import Plinkum.Ui
 Rectangle {
     id: root
 
+    required property UiContext ui
     property bool floating: false
 
     gradient: Gradient {
@@ -60,7 +61,9 @@ Rectangle {
             spacing: 11
             Repeater {
                 model: [
-                    { icon: "waveform", text: qsTr("21 switches, modelled key by key") },
+                    { icon: "waveform", text: qsTr("%1 switches, %2 of them recorded key by key")
+                                                .arg(root.ui.catalog.builtIn.length)
+                                                .arg(root.ui.catalog.recordedNames.length) },
                     { icon: "bolt.fill", text: qsTr("Instant, low-latency playback") },
                     { icon: "lock.fill", text: qsTr("Private — nothing leaves your computer") }
                 ]

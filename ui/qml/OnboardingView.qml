@@ -50,6 +50,7 @@ Control {
         spacing: 0
 
         HeroPanel {
+            ui: root.ui
             Layout.preferredWidth: 340
             Layout.fillHeight: true
         }
