@@ -283,18 +283,21 @@ std::vector<float> cut(const std::vector<float> &frames, Span span, double rate,
     span.end = std::min(span.end, frames.size());
     if (span.end <= span.begin + 16)
         return {};
-    std::vector<float> out(frames.begin() + static_cast<std::ptrdiff_t>(span.begin),
-                           frames.begin() + static_cast<std::ptrdiff_t>(span.end));
-    const float top = SoundMeasure::peak(out);
-    std::size_t onset = 0;
-    while (onset < out.size() && std::abs(out[onset]) < 0.1f * top)
+    const float top = SoundMeasure::peak(std::vector<float>(frames.begin() + static_cast<std::ptrdiff_t>(span.begin),
+                                                            frames.begin() + static_cast<std::ptrdiff_t>(span.end)));
+    std::size_t onset = span.begin;
+    while (onset < span.end && std::abs(frames[onset]) < 0.1f * top)
         ++onset;
+    // The pre-roll may reach back before the span when the sound rises right at its start.
     const auto preRoll = static_cast<std::size_t>(0.0005 * rate);
     const std::size_t start = onset > preRoll ? onset - preRoll : 0;
-    out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(start));
+    std::vector<float> out(frames.begin() + static_cast<std::ptrdiff_t>(start),
+                           frames.begin() + static_cast<std::ptrdiff_t>(span.end));
     onset -= start;
-    for (std::size_t i = 0; i < onset; ++i)
-        out[i] *= static_cast<float>(i) / onset;
+    // A file cut right at its transient still gets four samples of fade-in against a click.
+    const std::size_t fadeIn = std::max<std::size_t>(onset, 4);
+    for (std::size_t i = 0; i < std::min(fadeIn, out.size()); ++i)
+        out[i] *= static_cast<float>(i) / fadeIn;
 
     const std::size_t peakAt = static_cast<std::size_t>(
         std::max_element(out.begin(), out.end(), [](float a, float b) { return std::abs(a) < std::abs(b); }) - out.begin());
@@ -523,6 +526,10 @@ bool MechvibesRecordingImport::build(const QString &folder, PackWriter &writer, 
         const Sounds &sounds = strokes.at(id);
         const int index = static_cast<int>(written.size()) + 1;
         const QString stem = QStringLiteral("%1").arg(index, 2, 10, QLatin1Char('0'));
+        const QString press = staged.addSound(QStringLiteral("press-") + stem, tame(sounds.press), rate);
+        const auto given = written.find(releaseId);
+        if (!releaseId.isEmpty() && given != written.end())
+            return written[key] = {press, given->second.second};
         std::vector<float> release;
         if (!releaseId.isEmpty() && strokes.count(releaseId))
             release = strokes.at(releaseId).press;
@@ -532,8 +539,9 @@ bool MechvibesRecordingImport::build(const QString &folder, PackWriter &writer, 
             release = releaseFromPress(sounds.press, rate, floor);
             ++r.releasesMade;
         }
-        const auto pair = std::make_pair(staged.addSound(QStringLiteral("press-") + stem, tame(sounds.press), rate),
-                                         staged.addSound(QStringLiteral("release-") + stem, tame(std::move(release)), rate));
+        const auto pair = std::make_pair(press, staged.addSound(QStringLiteral("release-") + stem, tame(std::move(release)), rate));
+        if (!releaseId.isEmpty())
+            written[releaseId] = pair;
         return written[key] = pair;
     };
 
