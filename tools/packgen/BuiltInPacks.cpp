@@ -68,27 +68,35 @@ void model(const SwitchProfile &profile, PackWriter &writer)
     }
 }
 
-QByteArray acknowledgements(const QStringList &modelled, const QString &bucklingSpring)
+QByteArray acknowledgements(const QStringList &modelled, const QString &bucklingSpring, int releasesMade)
 {
     QByteArray text =
         "Sources of the built-in switch sounds\n"
         "=====================================\n\n"
-        "Recorded key by key, from the sound packs shipped with Mechvibes\n"
+        "Recorded, from the sound packs shipped with Mechvibes\n"
         "(https://github.com/hainguyents13/mechvibes, folder src/audio), MIT licence,\n"
         "copyright 2021 Hai Nguyen; the licence is in each of these packs' folders:\n";
     for (const RecordedSwitch &recording : recordedSwitches())
         text += "  " + recording.name.toUtf8() + " (from Mechvibes' " + recording.source.toUtf8() + ")\n";
-    text += "  Mechvibes does not say who recorded its Cherry MX and Topre packs. Its NovelKeys\n"
-            "  Cream pack calls itself \"original by Ryan\". The Holy Panda sounds come from kbsim\n"
-            "  (https://github.com/tplai/kbsim) by Thomas Lai, MIT licence, whose licence is in\n"
-            "  that pack's folder as well.\n"
-            "  Plinkum re-cut each key where its press really starts, split the press from the\n"
-            "  release that follows it in the same slice, removed DC offset, rumble below 30 Hz\n"
-            "  and, where it stood out, mains hum, faded the noise floor out of each tail, scaled\n"
-            "  the loudness and stored the sounds as FLAC. Where a key's release was not in the\n"
-            "  recording, that key uses its category's sounds; a category without one gets a\n"
-            "  release made from its press (the press's first milliseconds, brighter, quieter\n"
-            "  and shorter).\n\n";
+    text += "  Mechvibes does not say who recorded its Cherry MX and Topre packs, which were\n"
+            "  recorded key by key in one take each. Its NovelKeys Cream pack, a file per key,\n"
+            "  calls itself \"original by Ryan\". The Holy Panda sounds (press and release files\n"
+            "  for ordinary keys, space, return and backspace) come from kbsim\n"
+            "  (https://github.com/tplai/kbsim, MIT licence, copyright Thomas Lai), whose\n"
+            "  licence is in that pack's folder as well.\n"
+            "  Plinkum re-cut each key so that its press starts at its main transient (a\n"
+            "  tactile bump ahead of it is not kept), split the press from the release that\n"
+            "  follows it in the same slice or file and ended each where it dies away; it\n"
+            "  removed DC offset, rumble below 30 Hz and, where it stood out, mains hum,\n"
+            "  redrew peaks the recording had clipped flat, faded the noise floor out of each\n"
+            "  tail, brought keys recorded louder than the letters\n"
+            "  down to 1 dB above them, scaled the loudness and stored the sounds as FLAC.\n"
+            "  Keys whose slice was clipped, ran into another key or held no release play\n"
+            "  their category's sounds instead; a category without a recorded release gets\n"
+            "  one made from its press (its first milliseconds, brighter, quieter and\n"
+            "  shorter): ";
+    text += releasesMade ? QByteArray::number(releasesMade) + " release(s) were made so.\n\n"
+                         : QByteArray("none was needed.\n\n");
     if (!bucklingSpring.isEmpty()) {
         text += bucklingSpring.toUtf8() + ":\n"
                 "  Key-by-key recordings of an IBM Model M keyboard from bucklespring\n"
@@ -135,13 +143,16 @@ bool BuiltInPacks::generate(const Options &options, QString *error)
         *error = QStringLiteral("no Mechvibes recordings with their licence in %1").arg(options.mechvibesFolder);
         return false;
     }
+    int releasesMade = 0;
     for (const RecordedSwitch &recording : recordedSwitches()) {
         PackWriter writer(recording.name, recording.type, recording.order);
         const QDir source(mechvibes.filePath(recording.source));
-        if (!MechvibesRecordingImport::build(source.path(), writer)) {
+        MechvibesRecordingImport::Report report;
+        if (!MechvibesRecordingImport::build(source.path(), writer, &report)) {
             *error = QStringLiteral("cannot cut the recordings in %1").arg(source.path());
             return false;
         }
+        releasesMade += report.releasesMade;
         writer.describe(QStringLiteral("source"), QStringLiteral("recorded"));
         writer.describe(QStringLiteral("credit"), recording.credit);
         writer.addText(QStringLiteral("LICENSE-mechvibes.txt"), mechvibesLicence);
@@ -180,7 +191,7 @@ bool BuiltInPacks::generate(const Options &options, QString *error)
             return false;
     }
     QFile file(QDir(options.outFolder).filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt")));
-    const QByteArray text = acknowledgements(modelled, recorded);
+    const QByteArray text = acknowledgements(modelled, recorded, releasesMade);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         *error = QStringLiteral("cannot write %1").arg(file.fileName());
         return false;

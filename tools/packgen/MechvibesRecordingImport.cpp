@@ -179,9 +179,27 @@ std::optional<Source> readClean(const QString &path)
     if (!audio || audio->frames.empty())
         return std::nullopt;
     Source source{{}, audio->sampleRate, {}};
-    for (std::size_t i = 1; i < audio->frames.size(); ++i) {
-        if (std::abs(audio->frames[i]) >= 0.999f && std::abs(audio->frames[i - 1]) >= 0.999f)
+    std::vector<float> &x = audio->frames;
+    for (std::size_t i = 1; i < x.size(); ++i) {
+        if (std::abs(x[i]) >= 0.999f && std::abs(x[i - 1]) >= 0.999f)
             source.clipped.push_back(i);
+    }
+    // Such keys are left out where they have a key of their own; for a sound the pack has only
+    // once (its space bar, say) each flat top is redrawn as a cubic through the slopes either side.
+    for (std::size_t i = 2; i + 2 < x.size(); ++i) {
+        std::size_t end = i;
+        while (end + 2 < x.size() && std::abs(x[end]) >= 0.999f)
+            ++end;
+        if (end - i >= 2) {
+            const double y0 = x[i - 1], y1 = x[end], m0 = x[i - 1] - x[i - 2], m1 = x[end + 1] - x[end];
+            const double span = end - i + 1.0;
+            for (std::size_t k = i; k < end; ++k) {
+                const double t = (k - i + 1.0) / span, t2 = t * t, t3 = t2 * t;
+                x[k] = static_cast<float>((2 * t3 - 3 * t2 + 1) * y0 + (t3 - 2 * t2 + t) * span * m0
+                                          + (-2 * t3 + 3 * t2) * y1 + (t3 - t2) * span * m1);
+            }
+        }
+        i = end;
     }
     removeRumble(audio->frames, audio->sampleRate);
     source.frames = std::move(audio->frames);

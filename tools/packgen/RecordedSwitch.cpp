@@ -23,8 +23,8 @@ const std::vector<RecordedSwitch> &recordedSwitches()
         {"mx-brown-pbt", "Cherry MX Brown · PBT", "Tactile", 90, "cherrymx-brown-pbt", mechvibes, {}},
         {"mx-brown-abs", "Cherry MX Brown · ABS", "Tactile", 100, "cherrymx-brown-abs", mechvibes, {}},
         {"holy-panda", "Holy Panda", "Tactile", 110, "holy-pandas",
-         "Recorded for kbsim by Thomas Lai (https://github.com/tplai/kbsim, MIT licence), shipped with Mechvibes "
-         "(https://github.com/hainguyents13/mechvibes), MIT licence, copyright 2021 Hai Nguyen",
+         "Recorded sounds from kbsim (https://github.com/tplai/kbsim, MIT licence, copyright Thomas Lai), shipped "
+         "with Mechvibes (https://github.com/hainguyents13/mechvibes), MIT licence, copyright 2021 Hai Nguyen",
          "LICENSE"},
         {"topre", "Topre Purple Hybrid · PBT", "Tactile", 130, "topre-purple-hybrid-pbt", mechvibes, {}},
         {"mx-blue", "Cherry MX Blue · PBT", "Clicky", 140, "cherrymx-blue-pbt", mechvibes, {}},
