@@ -303,7 +303,8 @@ Stroke segment(const Source &source, std::size_t from, std::size_t to, std::size
 
 // Cuts one sound: it starts 0.5 ms before its first sample at 10 % of its peak with a fade-in over
 // those 0.5 ms, a downward expander (ratio 3, threshold about 15 dB above the floor) pulls the
-// tail after the peak into silence, and a 3 ms fade closes the cut.
+// tail after the peak into silence, and a 10 ms fade closes the cut, which for a press is often
+// where its release starts rather than where it has died away.
 std::vector<float> cut(const std::vector<float> &frames, Span span, double rate, const Floor &floor)
 {
     span.end = std::min(span.end, frames.size());
@@ -344,7 +345,7 @@ std::vector<float> cut(const std::vector<float> &frames, Span span, double rate,
     while (end > peakAt + 1 && std::abs(out[end - 1]) < floor.rms * 0.5)
         --end;
     out.resize(std::min(out.size(), end + static_cast<std::size_t>(0.002 * rate)));
-    const auto fade = std::min(out.size() - peakAt - 1, static_cast<std::size_t>(0.003 * rate));
+    const auto fade = std::min(out.size() - peakAt - 1, static_cast<std::size_t>(0.01 * rate));
     for (std::size_t i = 0; i < fade; ++i)
         out[out.size() - 1 - i] *= static_cast<float>(0.5 - 0.5 * std::cos(std::numbers::pi * i / fade));
     return out;
