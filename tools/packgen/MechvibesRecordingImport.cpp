@@ -589,10 +589,13 @@ bool MechvibesRecordingImport::build(const QString &folder, PackWriter &writer, 
         }
     }
 
+    std::set<std::pair<QString, QString>> listed; // category and file, so that a shared release is listed once
     const auto addCategory = [&](const QString &category, const QString &id, const QString &releaseId) {
         const auto [press, release] = files(id, releaseId);
-        staged.addDown(category, press);
-        staged.addUp(category, release);
+        if (listed.insert({category, press}).second)
+            staged.addDown(category, press);
+        if (listed.insert({category, release}).second)
+            staged.addUp(category, release);
     };
     for (const auto &[id, releaseId] : ordinary)
         addCategory(QStringLiteral("standard"), id, releaseId);
