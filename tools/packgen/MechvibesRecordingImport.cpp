@@ -273,31 +273,32 @@ Stroke segment(const Source &source, std::size_t from, std::size_t to, std::size
         return limit;
     };
 
-    if (activity >= 10 && mean(activity - 10, activity) > loudest - 25)
-        stroke.fault = QStringLiteral("another sound runs into its start");
-    if (std::max(onset, nominalBlock) - std::min(onset, nominalBlock) > 60)
-        stroke.fault = QStringLiteral("the press lies away from its slice");
-    if (std::any_of(source.clipped.begin(), source.clipped.end(), [&](std::size_t i) { return i >= at(0) && i < at(n); }))
-        stroke.fault = QStringLiteral("clipped");
-
+    // The first fault found, most telling first.
+    const auto flag = [&](bool fault, const char *why) {
+        if (fault && stroke.fault.isEmpty())
+            stroke.fault = QLatin1String(why);
+    };
+    const auto clippedWithin = [&](Span span) {
+        return std::any_of(source.clipped.begin(), source.clipped.end(),
+                           [&](std::size_t i) { return i >= span.begin && i < span.end; });
+    };
     const std::size_t release = nextRise(peak + 30);
     stroke.press.begin = at(onset >= 2 ? onset - 2 : 0);
-    if (release >= n) {
-        stroke.press.end = at(decayEnd(peak, n));
-        return stroke;
+    stroke.press.end = at(release < n ? std::min(decayEnd(peak, release - 2), release - 2) : decayEnd(peak, n));
+    std::size_t following = n, releaseEnd = n;
+    if (release < n) {
+        stroke.releaseFound = true;
+        const std::size_t releasePeak = static_cast<std::size_t>(
+            std::max_element(level.begin() + release, level.begin() + std::min(n, release + 15)) - level.begin());
+        following = nextRise(releasePeak + 30);
+        releaseEnd = decayEnd(releasePeak, following < n ? following - 2 : n);
+        stroke.release = {at(release - 2), at(releaseEnd)};
     }
-    stroke.releaseFound = true;
-    stroke.press.end = at(std::min(decayEnd(peak, release - 2), release - 2));
-    const std::size_t releasePeak = static_cast<std::size_t>(
-        std::max_element(level.begin() + release, level.begin() + std::min(n, release + 15)) - level.begin());
-    const std::size_t following = nextRise(releasePeak + 30);
-    const std::size_t limit = following < n ? following - 2 : n;
-    const std::size_t releaseEnd = decayEnd(releasePeak, limit);
-    if (following < n && stroke.fault.isEmpty())
-        stroke.fault = QStringLiteral("a third sound follows the release");
-    else if (releaseEnd >= n && stroke.fault.isEmpty())
-        stroke.fault = QStringLiteral("the release does not die away before the next key");
-    stroke.release = {at(release - 2), at(releaseEnd)};
+    flag(clippedWithin(stroke.press) || clippedWithin(stroke.release), "clipped");
+    flag(activity >= 10 && mean(activity - 10, activity) > loudest - 25, "another sound runs into its start");
+    flag(std::max(onset, nominalBlock) - std::min(onset, nominalBlock) > 60, "the press lies away from its slice");
+    flag(following < n, "a third sound follows the release");
+    flag(stroke.releaseFound && releaseEnd >= n, "the release does not die away before the next key");
     return stroke;
 }
 
