@@ -254,10 +254,12 @@ Stroke segment(const Source &source, std::size_t from, std::size_t to, std::size
             sum += level[i];
         return b > a ? sum / (b - a) : -HUGE_VAL;
     };
-    const auto rise = [&](std::size_t i) {
-        return i >= 10 && level[i] >= loudest - 25 && level[i] >= floor.peakDb + 20 && level[i] - mean(i - 10, i - 2) >= 10;
-    };
-    const auto nextRise = [&](std::size_t start) {
+    // A sharp rise of at least 10 dB over the 8 ms before, reaching `below` dB under the press.
+    const auto nextRise = [&](std::size_t start, double below) {
+        const auto rise = [&](std::size_t i) {
+            return i >= 10 && level[i] >= loudest - below && level[i] >= floor.peakDb + 20
+                   && level[i] - mean(i - 10, i - 2) >= 10;
+        };
         std::size_t i = start;
         while (i < n && !rise(i))
             ++i;
@@ -282,7 +284,10 @@ Stroke segment(const Source &source, std::size_t from, std::size_t to, std::size
         return std::any_of(source.clipped.begin(), source.clipped.end(),
                            [&](std::size_t i) { return i >= span.begin && i < span.end; });
     };
-    const std::size_t release = nextRise(peak + 30);
+    // Releases run down to 32 dB under the press. The 60 ms from a release's first rise belong
+    // to it (a tactile switch's upstroke bump comes some 30 ms before its top-out), as do small
+    // events after it (stabiliser rattle); a sound within 15 dB of the press is another key.
+    const std::size_t release = nextRise(peak + 30, 32);
     stroke.press.begin = at(onset >= 2 ? onset - 2 : 0);
     stroke.press.end = at(release < n ? std::min(decayEnd(peak, release - 2), release - 2) : decayEnd(peak, n));
     std::size_t following = n, releaseEnd = n;
@@ -290,14 +295,14 @@ Stroke segment(const Source &source, std::size_t from, std::size_t to, std::size
         stroke.releaseFound = true;
         const std::size_t releasePeak = static_cast<std::size_t>(
             std::max_element(level.begin() + release, level.begin() + std::min(n, release + 15)) - level.begin());
-        following = nextRise(releasePeak + 30);
+        following = nextRise(std::max(releasePeak + 30, release + 60), 15);
         releaseEnd = decayEnd(releasePeak, following < n ? following - 2 : n);
         stroke.release = {at(release - 2), at(releaseEnd)};
     }
     flag(clippedWithin(stroke.press) || clippedWithin(stroke.release), "clipped");
     flag(activity >= 10 && mean(activity - 10, activity) > loudest - 25, "another sound runs into its start");
     flag(std::max(onset, nominalBlock) - std::min(onset, nominalBlock) > 60, "the press lies away from its slice");
-    flag(following < n, "a third sound follows the release");
+    flag(following < n, "another key follows the release");
     flag(stroke.releaseFound && releaseEnd >= n, "the release does not die away before the next key");
     return stroke;
 }
