@@ -108,7 +108,9 @@ void removeHum(std::vector<float> &frames, double rate, MechvibesRecordingImport
         for (int k = 1; k <= 4; ++k) {
             const double f = mains * k;
             const double neighbourhood = (level(f - 9) + level(f - 5) + level(f + 5) + level(f + 9)) / 4;
-            const double prominence = level(f) - neighbourhood;
+            const double tone = level(f);
+            // Below -95 dBFS a tone is under the 16-bit dither the packs are stored with.
+            const double prominence = tone >= -95 ? tone - neighbourhood : 0;
             strongest = std::max(strongest, prominence);
             if (prominence >= 6)
                 harmonics.push_back(f);
