@@ -109,9 +109,11 @@ void removeHum(std::vector<float> &frames, double rate, MechvibesRecordingImport
             const double f = mains * k;
             const double neighbourhood = (level(f - 9) + level(f - 5) + level(f + 5) + level(f + 9)) / 4;
             const double tone = level(f);
-            // Below -95 dBFS a tone is under the 16-bit dither the packs are stored with.
-            const double prominence = tone >= -95 ? tone - neighbourhood : 0;
-            strongest = std::max(strongest, prominence);
+            const double prominence = tone - neighbourhood;
+            // Below -95 dBFS a tone is under the 16-bit dither the packs are stored with; once
+            // one harmonic is above it, the quieter ones that stand out are notched as well.
+            if (tone >= -95)
+                strongest = std::max(strongest, prominence);
             if (prominence >= 6)
                 harmonics.push_back(f);
         }
