@@ -184,7 +184,7 @@ private slots:
 
     // Without bucklespring's recordings the buckling spring is modelled, credited as such, and
     // every run writes the same bytes; the eight Mechvibes packs are recorded in either case.
-    void generatorIsDeterministicWithoutRecordings()
+    void generatorIsDeterministicWithoutBucklespring()
     {
         QTemporaryDir first, second;
         QString error;

@@ -423,30 +423,30 @@ bool MechvibesRecordingImport::build(const QString &folder, PackWriter &writer, 
         rate = source->rate;
         removeHum(source->frames, rate, r);
         floor = noiseFloor({&source->frames}, rate);
-        std::map<double, std::pair<double, QString>> slices; // start -> duration, id
+        std::map<std::pair<double, double>, QString> slices; // start and duration -> id
         for (auto it = config->defines.begin(); it != config->defines.end(); ++it) {
             const auto number = keyNumber(it.key());
             if (!it.value() || it.value()->kind != MechvibesConfig::Define::Kind::Slice || !number)
                 continue;
             const QString id = QStringLiteral("%1+%2").arg(it.value()->start).arg(it.value()->duration);
-            slices[it.value()->start] = {it.value()->duration, id};
+            slices[{it.value()->start, it.value()->duration}] = id;
             strokeOfKey[*number] = id;
         }
         const auto sample = [&](double ms) {
             return static_cast<std::size_t>(std::clamp(ms / 1000 * rate, 0.0, double(source->frames.size())));
         };
         for (auto it = slices.begin(); it != slices.end(); ++it) {
-            const auto &[start, slice] = *it;
+            const auto &[start, duration] = it->first;
             const auto next = std::next(it);
             // From 40 ms before the slice to 250 ms after it, stopping short of the next key.
-            double end = start + slice.first + 250;
+            double end = start + duration + 250;
             if (next != slices.end())
-                end = std::max(std::min(end, next->first - 40), start + 60);
+                end = std::max(std::min(end, next->first.first - 40), start + 60);
             const Stroke stroke = segment(*source, sample(start - 40), sample(end), sample(start), floor);
             Sounds sounds{cut(source->frames, stroke.press, rate, floor), {}, stroke.releaseFound, stroke.fault};
             if (stroke.releaseFound)
                 sounds.release = cut(source->frames, stroke.release, rate, floor);
-            strokes[slice.second] = std::move(sounds);
+            strokes[it->second] = std::move(sounds);
         }
     } else {
         // A file per key, or version 2 defaults: press files that may hold the release as well,
