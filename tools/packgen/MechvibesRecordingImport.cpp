@@ -509,13 +509,30 @@ bool MechvibesRecordingImport::build(const QString &folder, PackWriter &writer, 
     const auto hasRelease = [&](long long number) {
         return !releaseFor(number).isEmpty() || strokes.at(strokeOfKey.at(number)).releaseFound;
     };
+    const auto category = [](long long number) {
+        const auto keyCode = KeyTables::mechvibesKey(number);
+        return keyCode ? std::optional(keyCategory(*keyCode)) : std::nullopt;
+    };
+    // A pack may lend one key's recording to others (nk-cream plays Tab for Control and Shift
+    // for the keypad's 0); a recording speaks for a category only when no other category has as
+    // many keys playing it.
+    const auto standIn = [&](long long number) {
+        std::map<std::optional<KeyCategory>, int> sharing;
+        for (const auto &[other, id] : strokeOfKey) {
+            if (id == strokeOfKey.at(number))
+                ++sharing[category(other)];
+        }
+        const int own = sharing[category(number)];
+        return std::any_of(sharing.begin(), sharing.end(),
+                           [&](const auto &c) { return c.first != category(number) && c.second >= own; });
+    };
     const auto pick = [&](const auto &candidates, std::size_t wanted) {
         std::vector<long long> picked;
         std::set<QString> seen;
         for (long long number : candidates) {
             const auto it = strokeOfKey.find(number);
             if (picked.size() < wanted && it != strokeOfKey.end() && clean(it->second) && hasRelease(number)
-                && seen.insert(it->second).second)
+                && !standIn(number) && seen.insert(it->second).second)
                 picked.push_back(number);
         }
         return picked;
