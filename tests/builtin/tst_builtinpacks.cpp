@@ -2,6 +2,7 @@
 #include "BuiltInPacks.h"
 #include "KeyCategory.h"
 #include "KeyTables.h"
+#include "MechvibesConfig.h"
 #include "PackLibrary.h"
 #include "PackLoader.h"
 #include "SoundMeasure.h"
@@ -16,6 +17,7 @@ using namespace plinkum;
 namespace {
 
 QDir packsDir() { return QDir(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR)); }
+QDir mechvibesDir() { return QDir(QStringLiteral(PLINKUM_MECHVIBES_DIR)); }
 
 QStringList packFolders() { return packsDir().entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name); }
 
@@ -38,25 +40,37 @@ QJsonObject manifest(const QString &folder)
     return QJsonDocument::fromJson(readAll(packsDir().filePath(folder + QStringLiteral("/pack.json")))).object();
 }
 
-// Highest normalised cross-correlation of needle against haystack over the first lags, on first
-// differences so that the DC offset and rumble the importer removes do not count.
-double bestCorrelation(const std::vector<float> &needle, const std::vector<float> &haystack, std::size_t lags)
+struct Match {
+    double correlation = 0;
+    std::size_t lag = 0;
+};
+
+// Best normalised cross-correlation of needle against haystack over lags [from, to), on first
+// differences so that the DC offset and rumble the importers remove do not count.
+Match bestMatch(const std::vector<float> &needle, const std::vector<float> &haystack, std::size_t from, std::size_t to)
 {
     const auto d = [](const std::vector<float> &x, std::size_t i) { return double(x[i + 1]) - x[i]; };
     const std::size_t n = needle.size() - 1;
-    double needleEnergy = 0, best = 0;
+    double needleEnergy = 0;
+    Match best;
     for (std::size_t i = 0; i < n; ++i)
         needleEnergy += d(needle, i) * d(needle, i);
-    for (std::size_t lag = 0; lag < lags && lag + n < haystack.size(); ++lag) {
+    for (std::size_t lag = from; lag < to && lag + n < haystack.size(); ++lag) {
         double dot = 0, energy = 0;
         for (std::size_t i = 0; i < n; ++i) {
             dot += d(needle, i) * d(haystack, lag + i);
             energy += d(haystack, lag + i) * d(haystack, lag + i);
         }
-        if (energy > 0 && needleEnergy > 0)
-            best = std::max(best, dot / std::sqrt(energy * needleEnergy));
+        if (energy > 0 && needleEnergy > 0 && dot / std::sqrt(energy * needleEnergy) > best.correlation)
+            best = {dot / std::sqrt(energy * needleEnergy), lag};
     }
     return best;
+}
+
+std::vector<float> head(const std::vector<float> &frames, std::size_t from, std::size_t count)
+{
+    from = std::min(from, frames.size());
+    return {frames.begin() + from, frames.begin() + std::min(frames.size(), from + count)};
 }
 
 } // namespace
@@ -109,8 +123,9 @@ private slots:
     }
 
     // Own sounds for every category, alternatives for ordinary keys, a sound for every key on
-    // press and release; every file starts at once and stays below full scale; each pack is as
-    // loud as the rest.
+    // press and release, a release for every key with a press of its own; every file starts
+    // within 1 ms of its transient and stays below full scale; each pack is as loud as the rest;
+    // a recorded pack carries its credit and the licence of its recordings.
     void pack()
     {
         QFETCH(QString, folder);
@@ -118,22 +133,37 @@ private slots:
         for (const auto *map : {&pack->down(), &pack->up()}) {
             for (KeyCategory category : allKeyCategories)
                 QVERIFY2(map->contains(category) && !map->at(category).empty(), rawValue(category).data());
-            QVERIFY(map->at(KeyCategory::Standard).size() >= 3);
         }
+        QVERIFY(pack->down().at(KeyCategory::Standard).size() >= 3);
         for (const auto &row : KeyTables::keyboardRows())
             for (KeyCode key : row)
                 QVERIFY2(!pack->samples(key, true).empty() && !pack->samples(key, false).empty(),
                          qPrintable(QString::number(key)));
+        for (const auto &[key, samples] : pack->keyDown())
+            QVERIFY2(pack->keyUp().contains(key), qPrintable(QString::number(key)));
 
         const QDir dir(packsDir().filePath(folder));
         for (const QString &name : dir.entryList({QStringLiteral("*.flac")}, QDir::Files)) {
             const auto audio = AudioFile::read(dir.filePath(name));
             QVERIFY2(audio && !audio->frames.empty(), qPrintable(name));
-            QVERIFY2(SoundMeasure::peak(audio->frames) < BuiltInPacks::peakLimit + 1e-3f, qPrintable(name));
+            const float peak = SoundMeasure::peak(audio->frames);
+            QVERIFY2(peak < BuiltInPacks::peakLimit + 1e-3f, qPrintable(name));
             QVERIFY2(SoundMeasure::onsetSeconds(audio->frames, audio->sampleRate) <= 0.001, qPrintable(name));
+            QVERIFY2(std::abs(audio->frames.front()) < 0.1f * peak, qPrintable(name + QStringLiteral(" starts inside its transient")));
         }
         const double loudness = SoundMeasure::typingLoudness(standardSounds(pack->down()), standardSounds(pack->up()), 48000);
         QVERIFY2(std::abs(loudness - BuiltInPacks::targetLufs) <= 1.0, qPrintable(QString::number(loudness)));
+
+        const QJsonObject m = manifest(folder);
+        const QString source = m.value(QStringLiteral("source")).toString();
+        QVERIFY2(source == QLatin1String("recorded") || source == QLatin1String("modelled"), qPrintable(source));
+        if (source == QLatin1String("recorded")) {
+            QVERIFY(m.value(QStringLiteral("credit")).toString().startsWith(QLatin1String("Recorded")));
+            if (folder != QLatin1String("buckling-spring")) {
+                QCOMPARE(readAll(dir.filePath(QStringLiteral("LICENSE-mechvibes.txt"))),
+                         readAll(mechvibesDir().filePath(QStringLiteral("LICENSE-mechvibes.txt"))));
+            }
+        }
     }
 
     // Catches two packs made from the same parameters (identical or near-identical sound).
@@ -152,14 +182,15 @@ private slots:
         }
     }
 
-    // Without the recordings the buckling spring is modelled, credited as such, and every run
-    // writes the same bytes.
-    void generatorIsDeterministicWithoutRecordings()
+    // Without bucklespring's recordings the buckling spring is modelled, credited as such, and
+    // every run writes the same bytes; the eight Mechvibes packs are recorded in either case.
+    void generatorIsDeterministicWithoutBucklespring()
     {
         QTemporaryDir first, second;
         QString error;
-        QVERIFY2(BuiltInPacks::generate({first.path(), QString(), {}}, &error), qPrintable(error));
-        QVERIFY2(BuiltInPacks::generate({second.path(), QStringLiteral("/nonexistent"), {}}, &error), qPrintable(error));
+        QVERIFY2(BuiltInPacks::generate({first.path(), mechvibesDir().path(), QString(), {}}, &error), qPrintable(error));
+        QVERIFY2(BuiltInPacks::generate({second.path(), mechvibesDir().path(), QStringLiteral("/nonexistent"), {}}, &error),
+                 qPrintable(error));
         QDirIterator it(first.path(), QDir::Files, QDirIterator::Subdirectories);
         int files = 0;
         while (it.hasNext()) {
@@ -174,8 +205,61 @@ private slots:
         QVERIFY(!modelled.exists(QStringLiteral("GPL-2.txt")));
         const QByteArray credits = readAll(QDir(first.path()).filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt")));
         QVERIFY(!credits.contains("bucklespring"));
-        QVERIFY(!credits.contains("recordings"));
         QVERIFY(credits.contains("  Buckling Spring · IBM Model M\n"));
+        QVERIFY(credits.contains("  Cherry MX Red · PBT (from Mechvibes' cherrymx-red-pbt)\n"));
+        QVERIFY(!BuiltInPacks::generate({first.path(), QString(), QString(), {}}, &error));
+    }
+
+    // Each recorded key's press comes from its own place in the Mechvibes recording, within
+    // 40 ms before to 60 ms after the start of the slice Mechvibes gives (its times are rough and
+    // often lead the stroke by 20 ms), and its release from the same stroke 30 to 400 ms later.
+    void recordedKeysComeFromTheirSlices_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("number");
+        QTest::newRow("MX Red S") << "mx-red" << "cherrymx-red-pbt" << 31;
+        QTest::newRow("MX Black A") << "mx-black" << "cherrymx-black-pbt" << 30;
+        QTest::newRow("MX Brown PBT A") << "mx-brown-pbt" << "cherrymx-brown-pbt" << 30;
+        QTest::newRow("MX Brown ABS Return") << "mx-brown-abs" << "cherrymx-brown-abs" << 28;
+        QTest::newRow("MX Blue S") << "mx-blue" << "cherrymx-blue-pbt" << 31;
+        QTest::newRow("Topre space") << "topre" << "topre-purple-hybrid-pbt" << 57;
+        QTest::newRow("NK Cream A (a file per key)") << "nk-cream" << "nk-cream" << 30;
+    }
+
+    void recordedKeysComeFromTheirSlices()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, source);
+        QFETCH(int, number);
+        const QDir from(mechvibesDir().filePath(source));
+        const auto config = PackLoader::MechvibesConfig::decode(readAll(from.filePath(QStringLiteral("config.json"))));
+        QVERIFY(config && config->defines.value(QString::number(number)));
+        const auto define = *config->defines.value(QString::number(number));
+        const bool slice = define.kind == PackLoader::MechvibesConfig::Define::Kind::Slice;
+        const auto recording = AudioFile::read(from.filePath(slice ? *config->sound : define.file));
+        QVERIFY(recording);
+        const double rate = recording->sampleRate;
+        const auto at = [&](double ms) { return static_cast<std::size_t>(std::max(0.0, ms) * rate / 1000); };
+        const std::size_t start = slice ? at(define.start) : 0;
+        const std::size_t end = slice ? at(define.start + define.duration + 300) : recording->frames.size();
+
+        const QString key = QString::number(*KeyTables::mechvibesKey(number));
+        const QJsonObject m = manifest(folder);
+        const auto sound = [&](const char *member) {
+            const QJsonArray files = m.value(QLatin1String(member)).toObject().value(key).toArray();
+            return files.size() == 1 ? AudioFile::read(packsDir().filePath(folder + QLatin1Char('/') + files.first().toString()))
+                                     : std::nullopt;
+        };
+        const auto press = sound("keys");
+        const auto release = sound("keysUp");
+        QVERIFY(press && release);
+        // Skips the fade-in; 8 ms of the transient identify a stroke.
+        const Match down = bestMatch(head(press->frames, at(0.6), at(8)), recording->frames, start > at(40) ? start - at(40) : 0, end);
+        QVERIFY2(down.correlation > 0.9, qPrintable(QString::number(down.correlation)));
+        QVERIFY2(down.lag + at(40) >= start && down.lag <= start + at(60), qPrintable(QString::number(down.lag / rate - start / rate)));
+        const Match up = bestMatch(head(release->frames, at(0.6), at(8)), recording->frames, down.lag + at(30), down.lag + at(400));
+        QVERIFY2(up.correlation > 0.9, qPrintable(QString::number(up.correlation)));
     }
 
     // The recordings land on the right keys: each key's file is its own Model M recording.
@@ -204,9 +288,9 @@ private slots:
             const auto packed = AudioFile::read(packsDir().filePath("buckling-spring/" + files.first().toString()));
             const auto original = AudioFile::read(source.filePath(evdev + (down ? "-1.wav" : "-0.wav")));
             QVERIFY(packed && original);
-            std::vector<float> head(packed->frames.begin(), packed->frames.begin() + std::min<std::size_t>(4000, packed->frames.size()));
             // The right recording correlates above 0.93, another key's below 0.25.
-            QVERIFY2(bestCorrelation(head, original->frames, original->frames.size() / 2) > 0.8, down ? "press" : "release");
+            const Match match = bestMatch(head(packed->frames, 0, 4000), original->frames, 0, original->frames.size() / 2);
+            QVERIFY2(match.correlation > 0.8, down ? "press" : "release");
         }
         QVERIFY(packsDir().exists(QStringLiteral("buckling-spring/GPL-2.txt")));
         QVERIFY(packsDir().exists(QStringLiteral("buckling-spring/copyright.txt")));

@@ -1,13 +1,17 @@
 #include "BuiltInPacks.h"
 
 #include "BucklingSpringImport.h"
+#include "MechvibesRecordingImport.h"
 #include "PackWriter.h"
+#include "RecordedSwitch.h"
 #include "StrokeSynth.h"
 #include "SwitchProfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace plinkum {
 
@@ -64,13 +68,37 @@ void model(const SwitchProfile &profile, PackWriter &writer)
     }
 }
 
-QByteArray acknowledgements(const QStringList &modelled, const QString &recorded)
+QByteArray acknowledgements(const QStringList &modelled, const QString &bucklingSpring, int releasesMade)
 {
     QByteArray text =
         "Sources of the built-in switch sounds\n"
-        "=====================================\n\n";
-    if (!recorded.isEmpty()) {
-        text += recorded.toUtf8() + ":\n"
+        "=====================================\n\n"
+        "Recorded, from the sound packs shipped with Mechvibes\n"
+        "(https://github.com/hainguyents13/mechvibes, folder src/audio), MIT licence,\n"
+        "copyright 2021 Hai Nguyen; the licence is in each of these packs' folders:\n";
+    for (const RecordedSwitch &recording : recordedSwitches())
+        text += "  " + recording.name.toUtf8() + " (from Mechvibes' " + recording.source.toUtf8() + ")\n";
+    text += "  Mechvibes does not say who recorded its Cherry MX and Topre packs, which were\n"
+            "  recorded key by key in one take each. Its NovelKeys Cream pack, a file per key,\n"
+            "  calls itself \"original by Ryan\". The Holy Panda sounds (press and release files\n"
+            "  for ordinary keys, space, return and backspace) come from kbsim\n"
+            "  (https://github.com/tplai/kbsim, MIT licence, copyright Thomas Lai), whose\n"
+            "  licence is in that pack's folder as well.\n"
+            "  Plinkum re-cut each key so that its press starts at its main transient (a\n"
+            "  tactile bump ahead of it is not kept), split the press from the release that\n"
+            "  follows it in the same slice or file and ended each where it dies away; it\n"
+            "  removed DC offset, rumble below 30 Hz and, where it stood out, mains hum,\n"
+            "  redrew peaks the recording had clipped flat, faded the noise floor out of each\n"
+            "  tail, brought keys recorded louder than the letters down to 1 dB above them,\n"
+            "  scaled the loudness and stored the sounds as FLAC.\n"
+            "  Keys whose slice was clipped, ran into another key or held no release play\n"
+            "  their category's sounds instead; a category without a recorded release gets\n"
+            "  one made from its press (its first milliseconds, brighter, quieter and\n"
+            "  shorter): ";
+    text += releasesMade ? QByteArray::number(releasesMade) + " release(s) were made so.\n\n"
+                         : QByteArray("none was needed.\n\n");
+    if (!bucklingSpring.isEmpty()) {
+        text += bucklingSpring.toUtf8() + ":\n"
                 "  Key-by-key recordings of an IBM Model M keyboard from bucklespring\n"
                 "  (https://github.com/zevv/bucklespring), copyright 2016 Ico Doornekampt as stated\n"
                 "  in Debian's bucklespring-data package (packaged for Debian by Dominik George).\n"
@@ -84,43 +112,86 @@ QByteArray acknowledgements(const QStringList &modelled, const QString &recorded
             "case, stabilisers) for each switch:\n";
     for (const QString &name : modelled)
         text += "  " + name.toUtf8() + "\n";
-    text += "\nSwitch names say which switch a sound is modelled on; they are the trademarks of\n"
-            "their owners, who have neither made nor endorsed these sounds.\n";
+    text += "\nSwitch names say which switch a sound was recorded from or modelled on; they are\n"
+            "the trademarks of their owners, who have neither made nor endorsed these sounds.\n";
     return text;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool finish(PackWriter &writer, const QString &folder, const QString &outFolder, QString *error)
+{
+    writer.matchLoudness(BuiltInPacks::targetLufs);
+    if (writer.peak() > BuiltInPacks::peakLimit) {
+        *error = QStringLiteral("%1 peaks at %2 after loudness matching").arg(folder).arg(writer.peak());
+        return false;
+    }
+    return writer.write(QDir(outFolder).filePath(folder), error);
 }
 
 } // namespace
 
 bool BuiltInPacks::generate(const Options &options, QString *error)
 {
+    const QDir mechvibes(options.mechvibesFolder);
+    const QByteArray mechvibesLicence = readFile(mechvibes.filePath(QStringLiteral("LICENSE-mechvibes.txt")));
+    if (options.mechvibesFolder.isEmpty() || mechvibesLicence.isEmpty()) {
+        *error = QStringLiteral("no Mechvibes recordings with their licence in %1").arg(options.mechvibesFolder);
+        return false;
+    }
+    int releasesMade = 0;
+    for (const RecordedSwitch &recording : recordedSwitches()) {
+        PackWriter writer(recording.name, recording.type, recording.order);
+        const QDir source(mechvibes.filePath(recording.source));
+        MechvibesRecordingImport::Report report;
+        if (!MechvibesRecordingImport::build(source.path(), writer, &report)) {
+            *error = QStringLiteral("cannot cut the recordings in %1").arg(source.path());
+            return false;
+        }
+        releasesMade += report.releasesMade;
+        writer.describe(QStringLiteral("source"), QStringLiteral("recorded"));
+        writer.describe(QStringLiteral("credit"), recording.credit);
+        writer.addText(QStringLiteral("LICENSE-mechvibes.txt"), mechvibesLicence);
+        if (!recording.ownLicence.isEmpty()) {
+            writer.addText(QStringLiteral("LICENSE-%1.txt").arg(recording.source),
+                           readFile(source.filePath(recording.ownLicence)));
+        }
+        if (!finish(writer, recording.folder, options.outFolder, error))
+            return false;
+    }
+
     QStringList modelled;
     QString recorded;
     for (const SwitchProfile &profile : switchProfiles()) {
+        const auto &table = recordedSwitches();
+        if (std::any_of(table.begin(), table.end(), [&](const RecordedSwitch &r) { return r.folder == profile.folder; }))
+            continue;
         PackWriter writer(profile.name, profile.type, profile.order);
         const bool real = profile.mechanism == SwitchProfile::Mechanism::BucklingSpring
             && !options.bucklespringWavFolder.isEmpty()
             && BucklingSpringImport::build(options.bucklespringWavFolder, writer);
         if (real) {
             recorded = profile.name;
-            for (const QString &path : options.bucklespringLicences) {
-                QFile licence(path);
-                if (licence.open(QIODevice::ReadOnly))
-                    writer.addText(QFileInfo(path).fileName() + QStringLiteral(".txt"), licence.readAll());
-            }
+            writer.describe(QStringLiteral("source"), QStringLiteral("recorded"));
+            writer.describe(QStringLiteral("credit"),
+                            QStringLiteral("Recorded key by key from an IBM Model M for bucklespring by Ico "
+                                           "Doornekampt (https://github.com/zevv/bucklespring), GPL 2 or later"));
+            for (const QString &path : options.bucklespringLicences)
+                writer.addText(QFileInfo(path).fileName() + QStringLiteral(".txt"), readFile(path));
         } else {
             model(profile, writer);
+            writer.describe(QStringLiteral("source"), QStringLiteral("modelled"));
             modelled << profile.name;
         }
-        writer.matchLoudness(targetLufs);
-        if (writer.peak() > peakLimit) {
-            *error = QStringLiteral("%1 peaks at %2 after loudness matching").arg(profile.folder).arg(writer.peak());
-            return false;
-        }
-        if (!writer.write(QDir(options.outFolder).filePath(profile.folder), error))
+        if (!finish(writer, profile.folder, options.outFolder, error))
             return false;
     }
     QFile file(QDir(options.outFolder).filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt")));
-    const QByteArray text = acknowledgements(modelled, recorded);
+    const QByteArray text = acknowledgements(modelled, recorded, releasesMade);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         *error = QStringLiteral("cannot write %1").arg(file.fileName());
         return false;

@@ -10,6 +10,7 @@ class BuiltInPacks {
 public:
     struct Options {
         QString outFolder;
+        QString mechvibesFolder;        // the Mechvibes packs the recorded switches are cut from
         QString bucklespringWavFolder;  // empty or missing: the buckling spring is modelled too
         QStringList bucklespringLicences; // copied into that pack when its recordings are used
     };

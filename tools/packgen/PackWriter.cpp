@@ -41,6 +41,7 @@ void PackWriter::addKeyUp(std::uint16_t keyCode, const QString &file)
     append(m_keysUp, QString::number(keyCode), file);
 }
 void PackWriter::addText(const QString &fileName, QByteArray content) { m_texts[fileName] = std::move(content); }
+void PackWriter::describe(const QString &member, const QString &value) { m_description.insert(member, value); }
 
 std::vector<std::vector<float>> PackWriter::framesOf(const QString &direction) const
 {
@@ -94,6 +95,8 @@ bool PackWriter::write(const QString &folder, QString *error) const
                          {QStringLiteral("type"), m_type},
                          {QStringLiteral("order"), m_order},
                          {QStringLiteral("down"), m_down}};
+    for (auto it = m_description.begin(); it != m_description.end(); ++it)
+        manifest.insert(it.key(), it.value());
     if (!m_up.isEmpty())
         manifest.insert(QStringLiteral("up"), m_up);
     if (!m_keys.isEmpty())

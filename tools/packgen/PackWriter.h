@@ -23,6 +23,8 @@ public:
     void addKey(std::uint16_t keyCode, const QString &file);
     void addKeyUp(std::uint16_t keyCode, const QString &file);
     void addText(const QString &fileName, QByteArray content);
+    // A descriptive member of pack.json that the reader ignores, such as where the sounds came from.
+    void describe(const QString &member, const QString &value);
 
     // Scales every sound by one gain so that typing on standard keys reaches the target.
     void matchLoudness(double targetLufs);
@@ -44,7 +46,7 @@ private:
     int m_order;
     std::map<QString, Sound> m_sounds;
     std::map<QString, QByteArray> m_texts;
-    QJsonObject m_down, m_up, m_keys, m_keysUp;
+    QJsonObject m_down, m_up, m_keys, m_keysUp, m_description;
 };
 
 } // namespace plinkum

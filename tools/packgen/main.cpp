@@ -1,5 +1,5 @@
 // plinkum-packgen: writes the built-in switch packs at build time.
-//   plinkum-packgen OUT_DIR [BUCKLESPRING_WAV_DIR [LICENCE_FILE ...]]
+//   plinkum-packgen OUT_DIR MECHVIBES_DIR [BUCKLESPRING_WAV_DIR [LICENCE_FILE ...]]
 #include "BuiltInPacks.h"
 
 #include <QCoreApplication>
@@ -11,14 +11,15 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty()) {
-        std::fputs("usage: plinkum-packgen OUT_DIR [BUCKLESPRING_WAV_DIR [LICENCE_FILE ...]]\n", stderr);
+    if (args.size() < 2) {
+        std::fputs("usage: plinkum-packgen OUT_DIR MECHVIBES_DIR [BUCKLESPRING_WAV_DIR [LICENCE_FILE ...]]\n", stderr);
         return 2;
     }
     plinkum::BuiltInPacks::Options options;
     options.outFolder = args.at(0);
-    options.bucklespringWavFolder = args.value(1);
-    options.bucklespringLicences = args.mid(2);
+    options.mechvibesFolder = args.at(1);
+    options.bucklespringWavFolder = args.value(2);
+    options.bucklespringLicences = args.mid(3);
     QString error;
     if (!plinkum::BuiltInPacks::generate(options, &error)) {
         std::fprintf(stderr, "plinkum-packgen: %s\n", qPrintable(error));
