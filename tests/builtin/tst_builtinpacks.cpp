@@ -19,12 +19,15 @@ QDir packsDir() { return QDir(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR)); }
 
 QStringList packFolders() { return packsDir().entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name); }
 
-std::vector<std::vector<float>> standardSounds(const LoadedPack::CategoryMap &map)
+// The typing phrase played from the pack's sounds as the engine picks them, unpanned.
+std::vector<float> phraseMix(const LoadedPack &pack)
 {
-    std::vector<std::vector<float>> out;
-    for (const SamplePtr &sample : map.at(KeyCategory::Standard))
-        out.push_back(sample->unshifted().frames());
-    return out;
+    return SoundMeasure::mixPhrase(
+        [&](std::uint16_t keyCode, bool down, int occurrence) -> const std::vector<float> * {
+            const SampleList &list = pack.samples(keyCode, down);
+            return list.empty() ? nullptr : &list[occurrence % list.size()]->unshifted().frames();
+        },
+        48000);
 }
 
 QByteArray readAll(const QString &path)
@@ -132,7 +135,7 @@ private slots:
             QVERIFY2(SoundMeasure::peak(audio->frames) < BuiltInPacks::peakLimit + 1e-3f, qPrintable(name));
             QVERIFY2(SoundMeasure::onsetSeconds(audio->frames, audio->sampleRate) <= 0.001, qPrintable(name));
         }
-        const double loudness = SoundMeasure::typingLoudness(standardSounds(pack->down()), standardSounds(pack->up()), 48000);
+        const double loudness = SoundMeasure::loudness(phraseMix(*pack), 1, 48000);
         QVERIFY2(std::abs(loudness - BuiltInPacks::targetLufs) <= 1.0, qPrintable(QString::number(loudness)));
     }
 
@@ -142,7 +145,7 @@ private slots:
         const QStringList folders = packFolders();
         std::vector<std::vector<double>> bands;
         for (const QString &folder : folders) {
-            bands.push_back(SoundMeasure::bandLevels(standardSounds(m_loaded.at(folder)->down()), 48000));
+            bands.push_back(SoundMeasure::spectralShape(phraseMix(*m_loaded.at(folder)), 1, 48000));
         }
         for (int i = 0; i < folders.size(); ++i) {
             for (int j = i + 1; j < folders.size(); ++j) {
