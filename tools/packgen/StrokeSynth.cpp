@@ -181,7 +181,7 @@ void addSpring(std::vector<float> &out, Noise &noise, const SwitchProfile &p, do
     if (level <= 0)
         return;
     static constexpr double ratios[] = {1.0, 1.13, 2.07, 2.41, 3.3};
-    static constexpr double amps[] = {1.0, 0.6, 0.45, 0.3, 0.2};
+    static constexpr double amps[] = {0.5, 0.3, 0.22, 0.15, 0.1};
     for (int i = 0; i < 5; ++i)
         addMode(out, start, p.springFrequency * ratios[i] * noise.jitter(0.02), p.springDecay * p.lengthScale / (1 + 0.5 * i),
                 level * amps[i] * noise.jitter(0.2));

@@ -38,7 +38,7 @@ std::vector<SwitchProfile> makeProfiles()
 
     p = base("gateron-yellow", "Gateron Yellow", "Linear", 30, M::Linear, false);
     p.capFrequency = 2200; p.capWidth = 0.3; p.capDecay = 0.014; p.brightness = 8000; p.bottomOutNoise = 0.8;
-    p.tilt = -1; p.housingFrequency = 4800; p.housingDecay = 0.002; p.plateFrequency = 900; p.plateLevel = 0.08;
+    p.tilt = -2; p.housingFrequency = 4800; p.housingDecay = 0.002; p.plateFrequency = 900; p.plateLevel = 0.3;
     p.caseFrequency = 250; p.caseLevel = 0.05; p.springLevel = 0.02; p.springFrequency = 5800;
     p.upstrokeLevel = 0.45; p.upstrokeBrightness = 1.1;
     all.push_back(p);
@@ -71,8 +71,8 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("tealios", "Tealios V2", "Linear", 80, M::Linear, true);
-    p.capFrequency = 1000; p.capWidth = 0.3; p.capDecay = 0.014; p.brightness = 6000; p.bottomOutNoise = 0.9;
-    p.tilt = -1; p.housingFrequency = 3000; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 300;
+    p.capFrequency = 1100; p.capWidth = 0.3; p.capDecay = 0.014; p.brightness = 6000; p.bottomOutNoise = 0.9;
+    p.tilt = -2; p.housingFrequency = 3000; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 300;
     p.caseLevel = 0.1; p.caseDecay = 0.025; p.springLevel = 0.015; p.upstrokeLevel = 0.5; p.lengthScale = 0.85;
     all.push_back(p);
 
@@ -114,14 +114,14 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("mx-green", "Cherry MX Green · PBT", "Clicky", 150, M::ClickJacket, true);
-    p.capFrequency = 1900; p.capWidth = 0.3; p.capDecay = 0.012; p.brightness = 12000; p.bottomOutNoise = 1.2;
+    p.capFrequency = 2400; p.capWidth = 0.3; p.capDecay = 0.012; p.brightness = 12000; p.bottomOutNoise = 1.2;
     p.housingFrequency = 3500; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseLevel = 0.1;
-    p.springLevel = 0.05; p.eventLevel = 1.4; p.eventFrequency = 5000; p.eventDecay = 0.003;
+    p.springLevel = 0.05; p.eventLevel = 1.4; p.eventFrequency = 4200; p.eventDecay = 0.003;
     p.bottomOutDelay = 0.013; p.upstrokeLevel = 0.6; p.releaseEventLevel = 0.6;
     all.push_back(p);
 
     p = base("box-jade", "Kailh Box Jade", "Clicky", 160, M::ClickBar, false);
-    p.capFrequency = 1800; p.capWidth = 0.5; p.brightness = 11000; p.tilt = 2; p.housingFrequency = 4500;
+    p.capFrequency = 1800; p.capWidth = 0.3; p.capDecay = 0.012; p.brightness = 11000; p.tilt = 1; p.housingFrequency = 4500;
     p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseLevel = 0.1; p.eventLevel = 1.6; p.eventFrequency = 5500;
     p.eventDecay = 0.007; p.bottomOutDelay = 0.015; p.releaseEventLevel = 1.0;
     all.push_back(p);
@@ -129,7 +129,7 @@ std::vector<SwitchProfile> makeProfiles()
     p = base("box-navy", "Kailh Box Navy", "Clicky", 170, M::ClickBar, true);
     p.capFrequency = 600; p.capWidth = 0.5; p.capDecay = 0.012; p.brightness = 5000; p.tilt = -1;
     p.housingFrequency = 1800; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 200; p.caseLevel = 0.4;
-    p.springLevel = 0.05; p.eventLevel = 1.8; p.eventFrequency = 2600; p.eventDecay = 0.012;
+    p.springLevel = 0.05; p.eventLevel = 1.8; p.eventFrequency = 3000; p.eventDecay = 0.012;
     p.bottomOutDelay = 0.015; p.releaseEventLevel = 1.1;
     all.push_back(p);
 
@@ -142,8 +142,8 @@ std::vector<SwitchProfile> makeProfiles()
 
     // Vintage: older, heavier mechanisms in heavier cases.
     p = base("alps-white", "Alps SKCM White", "Vintage", 190, M::Tactile, false);
-    p.capFrequency = 4600; p.capWidth = 0.3; p.capDecay = 0.016; p.brightness = 9000; p.tilt = -2;
-    p.housingFrequency = 1000; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseLevel = 0.15; p.eventLevel = 0.8;
+    p.capFrequency = 5200; p.capWidth = 0.3; p.capDecay = 0.016; p.brightness = 9000; p.tilt = -2;
+    p.housingFrequency = 1000; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseLevel = 0.15; p.eventLevel = 1.2;
     p.eventFrequency = 6000; p.eventDecay = 0.004; p.bottomOutDelay = 0.008; p.upstrokeLevel = 0.55;
     p.releaseEventLevel = 0.25; p.stabiliserRattle = 0.9; p.lengthScale = 1.1;
     all.push_back(p);
@@ -151,7 +151,7 @@ std::vector<SwitchProfile> makeProfiles()
     p = base("beam-spring", "Beam Spring · IBM 3278", "Vintage", 200, M::BeamSpring, true);
     p.capFrequency = 380; p.capWidth = 0.5; p.capDecay = 0.015; p.brightness = 3500; p.tilt = -2;
     p.housingFrequency = 1200; p.plateFrequency = 600; p.plateLevel = 0.3; p.caseFrequency = 140; p.caseLevel = 0.8;
-    p.caseDecay = 0.045; p.springLevel = 0.15; p.springFrequency = 2600; p.springDecay = 0.04; p.eventLevel = 0.9;
+    p.caseDecay = 0.045; p.springLevel = 0.3; p.springFrequency = 2600; p.springDecay = 0.04; p.eventLevel = 0.9;
     p.eventFrequency = 1600; p.eventDecay = 0.012; p.bottomOutDelay = 0.003; p.upstrokeLevel = 0.9;
     p.releaseEventLevel = 0.6; p.lengthScale = 1.5;
     all.push_back(p);
