@@ -23,16 +23,14 @@ const SwitchProfile &profile(const QString &folder)
     qFatal("no profile %s", qPrintable(folder));
 }
 
-// Energy-weighted mean band of a sound's spectral shape.
-double centroid(const std::vector<float> &frames)
+// The slope of a sound's spectral shape over the bands: higher for brighter sounds.
+double brightness(const std::vector<float> &frames)
 {
     const auto shape = SoundMeasure::spectralShape(frames, 1, rate);
-    double weighted = 0, total = 0;
-    for (std::size_t i = 0; i < shape.size(); ++i) {
-        weighted += i * std::pow(10.0, 2 * shape[i]);
-        total += std::pow(10.0, 2 * shape[i]);
-    }
-    return weighted / total;
+    double slope = 0;
+    for (std::size_t i = 0; i < shape.size(); ++i)
+        slope += (i - (shape.size() - 1) / 2.0) * shape[i];
+    return slope;
 }
 
 std::vector<float> joined(const StrokeSynth &synth, Shape shape)
@@ -114,7 +112,7 @@ private slots:
 
     // Every press and release is a sound, the same on every run and different per alternative;
     // it is an impact, not a tone: no spectral line stands out and it has died away within
-    // 60 ms (longer for the loose vintage mechanisms); the long space bar rings lower (bump,
+    // 60 ms (longer for the loose vintage mechanisms); the long space bar sounds darker (bump,
     // click and spring, inside the switch, do not move); where a bump or click leads the press,
     // the bottom-out follows where the switch puts it.
     void perSwitch()
@@ -124,8 +122,8 @@ private slots:
         const StrokeSynth synth(p);
         for (const auto &sound : {synth.press(Shape::Standard, 0), synth.release(Shape::Standard, 0)}) {
             QVERIFY(SoundMeasure::peak(sound) > 0.05f);
-            QVERIFY2(tonality(sound) < 22, qPrintable(QString::number(tonality(sound))));
-            QVERIFY2(lateEnergy(sound, 0.06 * p.lengthScale) < 0.05, qPrintable(QString::number(lateEnergy(sound, 0.06 * p.lengthScale))));
+            QVERIFY(tonality(sound) < 22);
+            QVERIFY(lateEnergy(sound, 0.06 * p.lengthScale) < 0.05);
         }
         QVERIFY(StrokeSynth(p).press(Shape::Standard, 0) == synth.press(Shape::Standard, 0));
         QVERIFY(synth.press(Shape::Standard, 0) != synth.press(Shape::Standard, 1));
@@ -135,7 +133,7 @@ private slots:
         impactOnly.springLevel = 0;
         impactOnly.stabiliserRattle = 0;
         const StrokeSynth impact(impactOnly);
-        QVERIFY(centroid(joined(impact, Shape::Space)) < centroid(joined(impact, Shape::Standard)));
+        QVERIFY(brightness(joined(impact, Shape::Space)) < brightness(joined(impact, Shape::Standard)));
         if (p.bottomOutDelay < 0.008)
             return;
         const auto env = envelope(synth.press(Shape::Standard, 0));
@@ -175,7 +173,7 @@ private slots:
         QCOMPARE(shape.size(), std::size_t(SoundMeasure::shapeBands));
         QVERIFY(SoundMeasure::spectralDistance(shape, SoundMeasure::spectralShape(louder, 1, rate)) < 1e-6);
         QVERIFY(SoundMeasure::spectralDistance(shape, SoundMeasure::spectralShape(dark, 1, rate)) > 1.0);
-        QVERIFY(centroid(dark) < centroid(bright));
+        QVERIFY(brightness(dark) < brightness(bright));
     }
 
     void onset_data()

@@ -333,10 +333,10 @@ std::vector<float> StrokeSynth::release(KeyShape shape, int variant) const
     std::vector<float> out(static_cast<std::size_t>(s.seconds * 0.8 * p.lengthScale * fs), 0.0f);
     Bank bank(out.size(), p.tilt);
 
-    // Click mechanisms snap back just before the stem tops out; the top-out is a lighter,
-    // brighter impact with little of the case in it.
+    // A strong snap-back (click jackets, bars) is heard just before the stem tops out; a faint
+    // one merges with the top-out. The top-out is a lighter, brighter impact with little case.
     addEvent(bank, out, noise, p, s, 0, p.releaseEventLevel * noise.jitter(0.1));
-    const double top = p.releaseEventLevel > 0 ? 0.004 * noise.jitter(0.3) : 0;
+    const double top = p.releaseEventLevel >= 0.5 * p.upstrokeLevel ? 0.004 * noise.jitter(0.3) : 0;
     addImpact(bank, out, noise, layout, p, s, top, p.upstrokeLevel * noise.jitter(0.1), 1.25 * p.upstrokeBrightness, 0.4);
     addSpring(out, noise, p, top, 0.7 * p.springLevel);
     addRattle(bank, noise, p, s, top, 0.7);

@@ -157,10 +157,11 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("buckling-spring", "Buckling Spring · IBM Model M", "Vintage", 210, M::BucklingSpring, true);
-    p.capFrequency = 700; p.brightness = 5000; p.plateFrequency = 750; p.plateLevel = 0.6; p.caseFrequency = 180;
-    p.caseLevel = 0.5; p.caseDecay = 0.05; p.springLevel = 0.2; p.springFrequency = 3100; p.springDecay = 0.05;
-    p.eventLevel = 1.3; p.eventFrequency = 2400; p.eventDecay = 0.006; p.bottomOutDelay = 0.002;
-    p.upstrokeLevel = 0.8; p.releaseEventLevel = 0.7; p.lengthScale = 1.4;
+    p.capFrequency = 1100; p.capWidth = 0.4; p.capDecay = 0.012; p.brightness = 5000; p.tilt = -1;
+    p.plateFrequency = 750; p.plateLevel = 0.3; p.caseFrequency = 150; p.caseLevel = 0.8; p.caseDecay = 0.04;
+    p.springLevel = 0.12; p.springFrequency = 3100; p.springDecay = 0.05; p.eventLevel = 1.0;
+    p.eventFrequency = 2400; p.eventDecay = 0.006; p.bottomOutDelay = 0.002; p.upstrokeLevel = 0.8;
+    p.releaseEventLevel = 0.7; p.lengthScale = 1.4;
     all.push_back(p);
 
     return all;
