@@ -94,10 +94,12 @@ public:
             if (std::all_of(env.begin(), env.end(), [](float e) { return e == 0.0f; }))
                 continue;
             // Half-octave bands of white noise: wider bands carry more, so the sum stays white.
-            BandPass filter(std::min(centre(b), fs * 0.45), 2.9);
+            // Two sections per band keep a low band's skirt out of the treble, where it would
+            // hang on as a hiss as long as the band rings.
+            BandPass first(std::min(centre(b), fs * 0.45), 1.9), second(std::min(centre(b), fs * 0.45), 1.9);
             const double norm = 3.0;
             for (std::size_t i = 0; i < out.size(); ++i) {
-                const double x = filter(noise.bipolar());
+                const double x = second(first(noise.bipolar()));
                 out[i] += static_cast<float>(env[i] * norm * x);
             }
         }
@@ -318,7 +320,7 @@ std::vector<float> StrokeSynth::press(KeyShape shape, int variant) const
     addImpact(bank, out, noise, layout, p, s, bottom, noise.jitter(0.1), 1.0, 1.0);
     addSpring(out, noise, p, bottom, p.springLevel);
     addRattle(bank, noise, p, s, bottom, 1.0);
-    bank.burst(noise, bottom, 900, 2.5, 0.03 * p.lengthScale, p.room); // the desk and the room answer
+    bank.burst(noise, bottom, 700, 1.3, 0.03 * p.lengthScale, p.room); // the desk and the room answer
     bank.renderInto(out, noise);
     finish(out);
     return out;
@@ -340,7 +342,7 @@ std::vector<float> StrokeSynth::release(KeyShape shape, int variant) const
     addImpact(bank, out, noise, layout, p, s, top, p.upstrokeLevel * noise.jitter(0.1), 1.25 * p.upstrokeBrightness, 0.4);
     addSpring(out, noise, p, top, 0.7 * p.springLevel);
     addRattle(bank, noise, p, s, top, 0.7);
-    bank.burst(noise, top, 900, 2.5, 0.02 * p.lengthScale, 0.6 * p.room * p.upstrokeLevel);
+    bank.burst(noise, top, 700, 1.3, 0.02 * p.lengthScale, 0.6 * p.room * p.upstrokeLevel);
     bank.renderInto(out, noise);
     finish(out);
     return out;

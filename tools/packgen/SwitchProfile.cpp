@@ -45,14 +45,14 @@ std::vector<SwitchProfile> makeProfiles()
 
     p = base("red-ink", "Gateron Red Ink", "Linear", 40, M::Linear, false);
     p.capFrequency = 3100; p.capWidth = 0.25; p.capDecay = 0.012; p.brightness = 10000; p.bottomOutNoise = 1.0;
-    p.tilt = -1; p.housingFrequency = 6500; p.housingDecay = 0.002; p.plateFrequency = 600; p.plateLevel = 0.4;
+    p.tilt = -0.5; p.housingFrequency = 6500; p.housingDecay = 0.002; p.plateFrequency = 600; p.plateLevel = 0.4;
     p.caseFrequency = 220; p.caseLevel = 0.05; p.springLevel = 0.02; p.upstrokeLevel = 0.6;
     p.upstrokeBrightness = 1.05;
     all.push_back(p);
 
     p = base("black-ink", "Gateron Black Ink", "Linear", 50, M::Linear, true);
     p.capFrequency = 1650; p.capWidth = 0.25; p.capDecay = 0.016; p.brightness = 5000; p.bottomOutNoise = 0.6;
-    p.tilt = -3; p.housingFrequency = 3300; p.housingDecay = 0.002; p.plateFrequency = 800; p.plateLevel = 0.05;
+    p.tilt = -1.5; p.housingFrequency = 3300; p.housingDecay = 0.002; p.plateFrequency = 800; p.plateLevel = 0.05;
     p.caseFrequency = 220; p.caseLevel = 0.5; p.caseDecay = 0.03; p.springLevel = 0.04; p.springFrequency = 4300;
     p.upstrokeLevel = 0.65;
     all.push_back(p);
@@ -65,14 +65,14 @@ std::vector<SwitchProfile> makeProfiles()
 
     p = base("alpaca", "Alpaca", "Linear", 70, M::Linear, true);
     p.capFrequency = 600; p.capWidth = 0.3; p.capDecay = 0.014; p.brightness = 2500; p.bottomOutNoise = 0.3;
-    p.tilt = -3; p.housingFrequency = 1500; p.housingDecay = 0.002; p.plateFrequency = 600; p.plateLevel = 0.1;
+    p.tilt = -1.5; p.housingFrequency = 1500; p.housingDecay = 0.002; p.plateFrequency = 600; p.plateLevel = 0.1;
     p.caseFrequency = 180; p.caseLevel = 0.05; p.springLevel = 0.01; p.upstrokeLevel = 0.4;
     p.upstrokeBrightness = 0.9;
     all.push_back(p);
 
     p = base("tealios", "Tealios V2", "Linear", 80, M::Linear, true);
     p.capFrequency = 1100; p.capWidth = 0.3; p.capDecay = 0.014; p.brightness = 6000; p.bottomOutNoise = 0.9;
-    p.tilt = -2; p.housingFrequency = 3000; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 300;
+    p.tilt = -1; p.housingFrequency = 3000; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 300;
     p.caseLevel = 0.1; p.caseDecay = 0.025; p.springLevel = 0.015; p.upstrokeLevel = 0.5; p.lengthScale = 0.85;
     all.push_back(p);
 
@@ -95,7 +95,7 @@ std::vector<SwitchProfile> makeProfiles()
 
     p = base("boba-u4t", "Gazzew Boba U4T", "Tactile", 120, M::Tactile, true);
     p.capFrequency = 330; p.capWidth = 0.5; p.capDecay = 0.016; p.brightness = 2000; p.bottomOutNoise = 0.3;
-    p.tilt = -4; p.housingFrequency = 1100; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 150;
+    p.tilt = -2; p.housingFrequency = 1100; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 150;
     p.caseLevel = 0.7; p.springLevel = 0.02; p.eventLevel = 0.6; p.eventFrequency = 1100; p.eventDecay = 0.006;
     p.bottomOutDelay = 0.011; p.upstrokeLevel = 0.7; p.releaseEventLevel = 0.2; p.lengthScale = 1.1;
     all.push_back(p);
@@ -127,14 +127,14 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("box-navy", "Kailh Box Navy", "Clicky", 170, M::ClickBar, true);
-    p.capFrequency = 600; p.capWidth = 0.5; p.capDecay = 0.012; p.brightness = 5000; p.tilt = -1;
+    p.capFrequency = 600; p.capWidth = 0.5; p.capDecay = 0.012; p.brightness = 5000; p.tilt = -0.5;
     p.housingFrequency = 1800; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 200; p.caseLevel = 0.4;
     p.springLevel = 0.05; p.eventLevel = 1.8; p.eventFrequency = 3000; p.eventDecay = 0.012;
     p.bottomOutDelay = 0.015; p.releaseEventLevel = 1.1;
     all.push_back(p);
 
     p = base("alps-blue", "Alps SKCM Blue", "Clicky", 180, M::AlpsClick, false);
-    p.capFrequency = 3000; p.capWidth = 0.5; p.brightness = 14000; p.bottomOutNoise = 1.2; p.tilt = 4;
+    p.capFrequency = 3000; p.capWidth = 0.5; p.brightness = 14000; p.bottomOutNoise = 1.2; p.tilt = 2;
     p.housingFrequency = 6000; p.housingDecay = 0.002; p.plateLevel = 0.05; p.caseLevel = 0.03;
     p.springLevel = 0.04; p.springFrequency = 7000; p.eventLevel = 1.4; p.eventFrequency = 7500;
     p.eventDecay = 0.002; p.bottomOutDelay = 0.007; p.releaseEventLevel = 0.3;
@@ -142,14 +142,14 @@ std::vector<SwitchProfile> makeProfiles()
 
     // Vintage: older, heavier mechanisms in heavier cases.
     p = base("alps-white", "Alps SKCM White", "Vintage", 190, M::Tactile, false);
-    p.capFrequency = 5200; p.capWidth = 0.3; p.capDecay = 0.016; p.brightness = 9000; p.tilt = -2;
+    p.capFrequency = 5200; p.capWidth = 0.3; p.capDecay = 0.016; p.brightness = 9000; p.tilt = -1;
     p.housingFrequency = 1000; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseLevel = 0.15; p.eventLevel = 1.2;
     p.eventFrequency = 6000; p.eventDecay = 0.004; p.bottomOutDelay = 0.008; p.upstrokeLevel = 0.55;
     p.releaseEventLevel = 0.25; p.stabiliserRattle = 0.9; p.lengthScale = 1.1;
     all.push_back(p);
 
     p = base("beam-spring", "Beam Spring · IBM 3278", "Vintage", 200, M::BeamSpring, true);
-    p.capFrequency = 380; p.capWidth = 0.5; p.capDecay = 0.015; p.brightness = 3500; p.tilt = -2;
+    p.capFrequency = 380; p.capWidth = 0.5; p.capDecay = 0.015; p.brightness = 3500; p.tilt = -1;
     p.housingFrequency = 1200; p.plateFrequency = 600; p.plateLevel = 0.3; p.caseFrequency = 140; p.caseLevel = 0.8;
     p.caseDecay = 0.045; p.springLevel = 0.3; p.springFrequency = 2600; p.springDecay = 0.04; p.eventLevel = 0.9;
     p.eventFrequency = 1600; p.eventDecay = 0.012; p.bottomOutDelay = 0.003; p.upstrokeLevel = 0.9;
@@ -157,7 +157,7 @@ std::vector<SwitchProfile> makeProfiles()
     all.push_back(p);
 
     p = base("buckling-spring", "Buckling Spring · IBM Model M", "Vintage", 210, M::BucklingSpring, true);
-    p.capFrequency = 1100; p.capWidth = 0.4; p.capDecay = 0.012; p.brightness = 5000; p.tilt = -1;
+    p.capFrequency = 1100; p.capWidth = 0.4; p.capDecay = 0.012; p.brightness = 5000; p.tilt = -0.5;
     p.plateFrequency = 750; p.plateLevel = 0.3; p.caseFrequency = 150; p.caseLevel = 0.8; p.caseDecay = 0.04;
     p.springLevel = 0.12; p.springFrequency = 3100; p.springDecay = 0.05; p.eventLevel = 1.0;
     p.eventFrequency = 2400; p.eventDecay = 0.006; p.bottomOutDelay = 0.002; p.upstrokeLevel = 0.8;
