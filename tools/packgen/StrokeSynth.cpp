@@ -254,7 +254,7 @@ void addEvent(Bank &bank, std::vector<float> &out, Noise &noise, const SwitchPro
         bank.burst(noise, start, f, 1.0, 0.0015, level);
         bank.burst(noise, start + 0.0006, f * 1.6, 0.8, 0.0007, 0.6 * level);
         bank.burst(noise, start, f * 0.7, 0.5, d, 0.4 * level);
-        addSpring(out, noise, p, start, 0.5 * level);
+        addSpring(out, noise, p, start, 0.2 * level);
         return;
     }
 }

@@ -151,7 +151,7 @@ std::vector<SwitchProfile> makeProfiles()
     p = base("beam-spring", "Beam Spring · IBM 3278", "Vintage", 200, M::BeamSpring, true);
     p.capFrequency = 380; p.capWidth = 0.5; p.capDecay = 0.015; p.brightness = 3500; p.tilt = -1;
     p.housingFrequency = 1200; p.plateFrequency = 600; p.plateLevel = 0.3; p.caseFrequency = 140; p.caseLevel = 0.8;
-    p.caseDecay = 0.045; p.springLevel = 0.3; p.springFrequency = 2600; p.springDecay = 0.04; p.eventLevel = 0.9;
+    p.caseDecay = 0.045; p.springLevel = 0.12; p.springFrequency = 2600; p.springDecay = 0.015; p.eventLevel = 0.9;
     p.eventFrequency = 1600; p.eventDecay = 0.012; p.bottomOutDelay = 0.003; p.upstrokeLevel = 0.9;
     p.releaseEventLevel = 0.6; p.lengthScale = 1.5;
     all.push_back(p);
