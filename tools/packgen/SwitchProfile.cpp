@@ -96,7 +96,7 @@ std::vector<SwitchProfile> makeProfiles()
     p = base("boba-u4t", "Gazzew Boba U4T", "Tactile", 120, M::Tactile, true);
     p.capFrequency = 330; p.capWidth = 0.5; p.capDecay = 0.016; p.brightness = 2000; p.bottomOutNoise = 0.3;
     p.tilt = -2; p.housingFrequency = 1100; p.housingDecay = 0.002; p.plateLevel = 0.1; p.caseFrequency = 150;
-    p.caseLevel = 0.7; p.springLevel = 0.02; p.eventLevel = 0.6; p.eventFrequency = 1100; p.eventDecay = 0.006;
+    p.caseLevel = 0.7; p.springLevel = 0.02; p.eventLevel = 1.0; p.eventFrequency = 1100; p.eventDecay = 0.006;
     p.bottomOutDelay = 0.011; p.upstrokeLevel = 0.7; p.releaseEventLevel = 0.2; p.lengthScale = 1.1;
     all.push_back(p);
 
