@@ -1,46 +1,103 @@
-// Prints, for every built-in pack: the loudness of a typing run, the press-sound length, onset
-// and peak, and each pack's spectral distance to its nearest neighbour; then the full distance
-// matrix. Usage: builtin_measure [PACKS_DIR]
-#include "AudioFile.h"
+// Prints the figures the built-in packs are tuned against, each taken on the typing phrase
+// rendered through the real engine (volume 1, stereo and pitch variation on, a fixed seed):
+// loudness, peak, press length and onset, each pack's nearest neighbour by spectral shape, the
+// closest and median pairs and the distance matrix; then how near each pack is to the real
+// recordings of the Mechvibes packs, and how far apart those are from each other.
+// Usage: builtin_measure [PACKS_DIR [RECORDINGS_DIR]]
+//        builtin_measure --phrase   (prints the phrase as a plinkum-pack render key script)
+//        builtin_measure --shapes   (also prints every spectral shape, in dB per band)
+#include "PackLoader.h"
+#include "PhraseRenderer.h"
 #include "SoundMeasure.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <vector>
 
 using namespace plinkum;
 
 namespace {
 
-struct PackSounds {
+struct Rendered {
     QString folder;
     qint64 order = 0;
-    int sampleRate = 0;
-    std::vector<std::vector<float>> presses;  // down.standard
-    std::vector<std::vector<float>> releases; // up.standard
-    std::vector<std::vector<float>> all;      // every file of the pack
-    std::vector<QString> allNames;
+    std::vector<float> stereo;
+    std::vector<double> shape;
+    double pressMs = 0;
+    double onsetMs = 0;
 };
 
-std::vector<std::vector<float>> decode(const QDir &dir, const QJsonArray &files, int *rate)
+std::vector<Rendered> renderAll(const QDir &dir, bool builtIn)
 {
-    std::vector<std::vector<float>> out;
-    for (const auto &file : files) {
-        if (auto audio = AudioFile::read(dir.filePath(file.toString()))) {
-            *rate = audio->sampleRate;
-            out.push_back(std::move(audio->frames));
+    std::vector<Rendered> out;
+    for (const QString &folder : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const auto info = PackLoader::readInfo(dir.filePath(folder), builtIn);
+        if (!info)
+            continue;
+        const auto result = PackLoader::load(*info);
+        if (!result.ok()) {
+            std::fprintf(stderr, "builtin_measure: %s does not load\n", qPrintable(folder));
+            continue;
         }
+        Rendered r;
+        r.folder = folder;
+        r.order = info->order;
+        r.stereo = PhraseRenderer::render(result.pack());
+        r.shape = SoundMeasure::spectralShape(r.stereo, 2, 48000);
+        // Press length and onset over the sounds of an ordinary letter.
+        const SampleList &presses = result.pack()->samples(0, true);
+        for (const SamplePtr &sample : presses) {
+            const auto &frames = sample->unshifted().frames();
+            r.pressMs += 1000.0 * frames.size() / 48000 / presses.size();
+            r.onsetMs += 1000.0 * SoundMeasure::onsetSeconds(frames, 48000) / presses.size();
+        }
+        out.push_back(std::move(r));
     }
     return out;
+}
+
+struct Pair {
+    double distance;
+    std::size_t a, b;
+};
+
+std::vector<Pair> pairs(const std::vector<Rendered> &packs)
+{
+    std::vector<Pair> out;
+    for (std::size_t i = 0; i < packs.size(); ++i)
+        for (std::size_t j = i + 1; j < packs.size(); ++j)
+            out.push_back({SoundMeasure::spectralDistance(packs[i].shape, packs[j].shape), i, j});
+    std::sort(out.begin(), out.end(), [](const Pair &x, const Pair &y) { return x.distance < y.distance; });
+    return out;
+}
+
+std::size_t nearest(const std::vector<double> &shape, const std::vector<Rendered> &among, const QString &except,
+                    double *distance)
+{
+    std::size_t best = 0;
+    *distance = HUGE_VAL;
+    for (std::size_t j = 0; j < among.size(); ++j) {
+        const double d = SoundMeasure::spectralDistance(shape, among[j].shape);
+        if (among[j].folder != except && d < *distance)
+            *distance = d, best = j;
+    }
+    return best;
+}
+
+void printPairs(const char *what, const std::vector<Rendered> &packs)
+{
+    const auto all = pairs(packs);
+    if (all.empty())
+        return;
+    const Pair &low = all.front();
+    const Pair &median = all[all.size() / 2];
+    std::printf("%s: closest %s / %s %.2f, median %s / %s %.2f (%zu pairs)\n", what, qPrintable(packs[low.a].folder),
+                qPrintable(packs[low.b].folder), low.distance, qPrintable(packs[median.a].folder),
+                qPrintable(packs[median.b].folder), median.distance, all.size());
 }
 
 } // namespace
@@ -48,78 +105,53 @@ std::vector<std::vector<float>> decode(const QDir &dir, const QJsonArray &files,
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QDir packs(app.arguments().value(1, QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR)));
-    std::vector<PackSounds> all;
-    for (const QString &folder : packs.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QDir dir(packs.filePath(folder));
-        QFile file(dir.filePath(QStringLiteral("pack.json")));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QJsonObject manifest = QJsonDocument::fromJson(file.readAll()).object();
-        PackSounds pack;
-        pack.folder = folder;
-        pack.order = manifest.value(QStringLiteral("order")).toInteger();
-        const QJsonObject down = manifest.value(QStringLiteral("down")).toObject();
-        const QJsonObject up = manifest.value(QStringLiteral("up")).toObject();
-        pack.presses = decode(dir, down.value(QStringLiteral("standard")).toArray(), &pack.sampleRate);
-        pack.releases = decode(dir, up.value(QStringLiteral("standard")).toArray(), &pack.sampleRate);
-        for (const QString &name : dir.entryList({QStringLiteral("*.flac")}, QDir::Files)) {
-            if (auto audio = AudioFile::read(dir.filePath(name))) {
-                pack.all.push_back(std::move(audio->frames));
-                pack.allNames.push_back(name);
+    if (app.arguments().value(1) == QLatin1String("--phrase")) {
+        for (const auto &event : SoundMeasure::phrase())
+            std::printf("%02u:%s@%d ", event.keyCode, event.down ? "down" : "up", event.milliseconds);
+        std::printf("\n");
+        return 0;
+    }
+    QStringList args = app.arguments().mid(1);
+    const bool shapes = args.removeAll(QStringLiteral("--shapes")) > 0;
+    auto builtIn = renderAll(QDir(args.value(0, QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR))), true);
+    std::sort(builtIn.begin(), builtIn.end(), [](const auto &a, const auto &b) { return a.order < b.order; });
+    const auto real = renderAll(QDir(args.value(1, QStringLiteral(PLINKUM_RECORDINGS_DIR))), false);
+
+    std::printf("%-16s %7s %9s %8s %8s %-16s %5s %-24s %5s\n", "pack", "LUFS", "peak dBFS", "press ms", "onset ms",
+                "nearest", "dist", "nearest recording", "dist");
+    for (const Rendered &pack : builtIn) {
+        double d = 0, dr = 0;
+        const std::size_t n = nearest(pack.shape, builtIn, pack.folder, &d);
+        const std::size_t r = real.empty() ? 0 : nearest(pack.shape, real, QString(), &dr);
+        std::printf("%-16s %7.2f %9.2f %8.1f %8.2f %-16s %5.2f %-24s %5.2f\n", qPrintable(pack.folder),
+                    SoundMeasure::loudness(pack.stereo, 2, 48000),
+                    20 * std::log10(std::max(SoundMeasure::peak(pack.stereo), 1e-9f)), pack.pressMs, pack.onsetMs,
+                    qPrintable(builtIn[n].folder), d, real.empty() ? "" : qPrintable(real[r].folder), dr);
+    }
+    std::printf("\n");
+    printPairs("built-in packs", builtIn);
+    printPairs("recordings", real);
+
+    std::printf("\nspectral distance on the phrase\n%-16s", "");
+    for (const Rendered &pack : builtIn)
+        std::printf(" %5.5s", qPrintable(pack.folder));
+    std::printf("\n");
+    for (const Rendered &a : builtIn) {
+        std::printf("%-16s", qPrintable(a.folder));
+        for (const Rendered &b : builtIn)
+            std::printf(" %5.2f", SoundMeasure::spectralDistance(a.shape, b.shape));
+        std::printf("\n");
+    }
+    if (shapes) {
+        std::printf("\nspectral shapes (dB, 150 Hz to 20 kHz)\n");
+        for (const std::vector<Rendered> *set : {static_cast<const std::vector<Rendered> *>(&builtIn), &real}) {
+            for (const Rendered &pack : *set) {
+                std::printf("%-24.24s", qPrintable(pack.folder));
+                for (double v : pack.shape)
+                    std::printf("%4.0f", 20 * v);
+                std::printf("\n");
             }
         }
-        all.push_back(std::move(pack));
-    }
-    std::sort(all.begin(), all.end(), [](const auto &a, const auto &b) { return a.order < b.order; });
-
-    std::vector<std::vector<double>> bands;
-    for (const auto &pack : all)
-        bands.push_back(SoundMeasure::bandLevels(pack.presses, pack.sampleRate));
-
-    std::printf("%-16s %7s %8s %8s %9s %9s %-15s %6s %6s  %s\n", "pack", "LUFS", "press ms", "onset ms",
-                "max onset", "peak dBFS", "nearest", "dist", "self", "latest file");
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const auto &pack = all[i];
-        double length = 0, onset = 0, worstOnset = -1;
-        QString latest;
-        float peak = 0;
-        for (const auto &press : pack.presses) {
-            length += 1000.0 * press.size() / pack.sampleRate / pack.presses.size();
-            onset += 1000.0 * SoundMeasure::onsetSeconds(press, pack.sampleRate) / pack.presses.size();
-        }
-        for (std::size_t k = 0; k < pack.all.size(); ++k) {
-            peak = std::max(peak, SoundMeasure::peak(pack.all[k]));
-            const double o = 1000.0 * SoundMeasure::onsetSeconds(pack.all[k], pack.sampleRate);
-            if (o > worstOnset)
-                worstOnset = o, latest = pack.allNames[k];
-        }
-        // The spread between a pack's own alternatives: what the same switch parameters give.
-        const std::size_t half = pack.presses.size() / 2;
-        const double self = SoundMeasure::spectralDistance(
-            SoundMeasure::bandLevels({pack.presses.begin(), pack.presses.begin() + half}, pack.sampleRate),
-            SoundMeasure::bandLevels({pack.presses.begin() + half, pack.presses.end()}, pack.sampleRate));
-        std::size_t nearest = i;
-        double best = 1e9;
-        for (std::size_t j = 0; j < all.size(); ++j) {
-            const double d = SoundMeasure::spectralDistance(bands[i], bands[j]);
-            if (j != i && d < best)
-                best = d, nearest = j;
-        }
-        std::printf("%-16s %7.2f %8.1f %8.2f %9.2f %9.2f %-15s %6.2f %6.2f  %s\n", qPrintable(pack.folder),
-                    SoundMeasure::typingLoudness(pack.presses, pack.releases, pack.sampleRate), length, onset,
-                    worstOnset, 20 * std::log10(std::max(peak, 1e-9f)), qPrintable(all[nearest].folder), best, self,
-                    qPrintable(latest));
-    }
-    std::printf("\nspectral distance (dB, third-octave shape of the standard presses)\n%-16s", "");
-    for (std::size_t j = 0; j < all.size(); ++j)
-        std::printf(" %5.5s", qPrintable(all[j].folder));
-    std::printf("\n");
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        std::printf("%-16s", qPrintable(all[i].folder));
-        for (std::size_t j = 0; j < all.size(); ++j)
-            std::printf(" %5.1f", SoundMeasure::spectralDistance(bands[i], bands[j]));
-        std::printf("\n");
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "BucklingSpringImport.h"
 #include "MechvibesRecordingImport.h"
 #include "PackWriter.h"
+#include "PhraseRenderer.h"
 #include "RecordedSwitch.h"
 #include "StrokeSynth.h"
 #include "SwitchProfile.h"
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace plinkum {
 
@@ -38,19 +41,48 @@ constexpr Role roles[] = {
 constexpr std::pair<std::uint16_t, const char *> keyRoles[] = {
     {56, "shift"}, {60, "shift"}, {57, "capslock"}, {117, "standard"}};
 
+// Gives the alternatives of one role the same energy: the engine picks one at random per key
+// event, and a pack whose alternatives differ in level would sound as loud as the luck of the
+// draw. The engine's own volume jitter still varies the strokes.
+std::vector<std::vector<float>> evened(std::vector<std::vector<float>> sounds)
+{
+    std::vector<double> energies;
+    double logMean = 0;
+    for (const auto &sound : sounds) {
+        double energy = 1e-20;
+        for (float x : sound)
+            energy += double(x) * x;
+        energies.push_back(energy);
+        logMean += std::log(energy) / static_cast<double>(sounds.size());
+    }
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        const auto gain = static_cast<float>(std::sqrt(std::exp(logMean) / energies[i]));
+        for (float &x : sounds[i])
+            x *= gain;
+    }
+    return sounds;
+}
+
 void model(const SwitchProfile &profile, PackWriter &writer)
 {
     const StrokeSynth synth(profile);
     for (const Role &role : roles) {
         const QString stem = QLatin1String(role.stem);
         const bool category = stem != QLatin1String("shift") && stem != QLatin1String("capslock");
-        QStringList presses, releases;
+        std::vector<std::vector<float>> pressSounds, releaseSounds;
         for (int i = 0; i < role.presses; ++i)
-            presses << writer.addSound(QStringLiteral("press-%1-%2").arg(stem).arg(i + 1), synth.press(role.shape, i),
+            pressSounds.push_back(synth.press(role.shape, i));
+        for (int i = 0; i < role.releases; ++i)
+            releaseSounds.push_back(synth.release(role.shape, i));
+        QStringList presses, releases;
+        pressSounds = evened(std::move(pressSounds));
+        releaseSounds = evened(std::move(releaseSounds));
+        for (int i = 0; i < role.presses; ++i)
+            presses << writer.addSound(QStringLiteral("press-%1-%2").arg(stem).arg(i + 1), std::move(pressSounds[i]),
                                        StrokeSynth::sampleRate);
         for (int i = 0; i < role.releases; ++i)
             releases << writer.addSound(QStringLiteral("release-%1-%2").arg(stem).arg(i + 1),
-                                        synth.release(role.shape, i), StrokeSynth::sampleRate);
+                                        std::move(releaseSounds[i]), StrokeSynth::sampleRate);
         for (const auto &[keyCode, keyRole] : keyRoles) {
             if (stem != QLatin1String(keyRole))
                 continue;
@@ -125,12 +157,27 @@ QByteArray readFile(const QString &path)
 
 bool finish(PackWriter &writer, const QString &folder, const QString &outFolder, QString *error)
 {
+    const QString path = QDir(outFolder).filePath(folder);
     writer.matchLoudness(BuiltInPacks::targetLufs);
+    if (!writer.write(path, error))
+        return false;
+    // The in-memory mix cannot know how the engine draws alternatives and pitches: a pack whose
+    // sounds differ much from key to key can land dBs away. What the engine plays decides.
+    const auto played = PhraseRenderer::loudness(path, true);
+    if (!played) {
+        *error = QStringLiteral("%1 does not load after writing").arg(folder);
+        return false;
+    }
+    if (std::abs(*played - BuiltInPacks::targetLufs) > 0.2) {
+        writer.scale(BuiltInPacks::targetLufs - *played);
+        if (!writer.write(path, error))
+            return false;
+    }
     if (writer.peak() > BuiltInPacks::peakLimit) {
         *error = QStringLiteral("%1 peaks at %2 after loudness matching").arg(folder).arg(writer.peak());
         return false;
     }
-    return writer.write(QDir(outFolder).filePath(folder), error);
+    return true;
 }
 
 } // namespace
@@ -167,9 +214,6 @@ bool BuiltInPacks::generate(const Options &options, QString *error)
     QStringList modelled;
     QString recorded;
     for (const SwitchProfile &profile : switchProfiles()) {
-        const auto &table = recordedSwitches();
-        if (std::any_of(table.begin(), table.end(), [&](const RecordedSwitch &r) { return r.folder == profile.folder; }))
-            continue;
         PackWriter writer(profile.name, profile.type, profile.order);
         const bool real = profile.mechanism == SwitchProfile::Mechanism::BucklingSpring
             && !options.bucklespringWavFolder.isEmpty()

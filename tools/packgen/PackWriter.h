@@ -26,8 +26,12 @@ public:
     // A descriptive member of pack.json that the reader ignores, such as where the sounds came from.
     void describe(const QString &member, const QString &value);
 
-    // Scales every sound by one gain so that typing on standard keys reaches the target.
+    // Scales every sound by one gain so that the typing phrase reaches the target.
     void matchLoudness(double targetLufs);
+    // Every sound by the same gain.
+    void scale(double decibels);
+    // Loudness of the typing phrase mixed from the pack's own sounds, each key resolved as the
+    // loader does (its own list, else its category's, else the standard one).
     double loudness() const;
     float peak() const;
 
@@ -39,7 +43,7 @@ private:
         std::vector<float> frames;
         int sampleRate = 0;
     };
-    std::vector<std::vector<float>> framesOf(const QString &direction) const;
+    const std::vector<float> *soundFor(std::uint16_t keyCode, bool down, int occurrence) const;
 
     QString m_name;
     QString m_type;

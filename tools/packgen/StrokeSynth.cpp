@@ -1,6 +1,7 @@
 #include "StrokeSynth.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <complex>
@@ -26,38 +27,91 @@ private:
     std::mt19937 m_engine;
 };
 
-// RBJ cookbook biquad, direct form I.
-class Biquad {
+// RBJ cookbook band-pass (constant 0 dB peak), direct form I.
+class BandPass {
 public:
-    enum class Kind { LowPass, HighPass, BandPass };
-    Biquad(Kind kind, double frequency, double q)
+    BandPass(double frequency, double q)
     {
-        const double w = 2 * std::numbers::pi * std::min(frequency, fs * 0.45) / fs;
+        const double w = 2 * std::numbers::pi * frequency / fs;
         const double alpha = std::sin(w) / (2 * q);
-        const double c = std::cos(w);
-        double b0 = 0, b1 = 0, b2 = 0;
-        switch (kind) {
-        case Kind::LowPass: b0 = (1 - c) / 2; b1 = 1 - c; b2 = b0; break;
-        case Kind::HighPass: b0 = (1 + c) / 2; b1 = -(1 + c); b2 = b0; break;
-        case Kind::BandPass: b0 = alpha; b1 = 0; b2 = -alpha; break;
-        }
         const double a0 = 1 + alpha;
-        m_b0 = b0 / a0; m_b1 = b1 / a0; m_b2 = b2 / a0;
-        m_a1 = -2 * c / a0; m_a2 = (1 - alpha) / a0;
+        m_b0 = alpha / a0;
+        m_a1 = -2 * std::cos(w) / a0;
+        m_a2 = (1 - alpha) / a0;
     }
     double operator()(double x)
     {
-        const double y = m_b0 * x + m_b1 * m_x1 + m_b2 * m_x2 - m_a1 * m_y1 - m_a2 * m_y2;
+        const double y = m_b0 * (x - m_x2) - m_a1 * m_y1 - m_a2 * m_y2;
         m_x2 = m_x1; m_x1 = x; m_y2 = m_y1; m_y1 = y;
         return y;
     }
 
 private:
-    double m_b0, m_b1, m_b2, m_a1, m_a2;
+    double m_b0, m_a1, m_a2;
     double m_x1 = 0, m_x2 = 0, m_y1 = 0, m_y2 = 0;
 };
 
-// A struck resonance: a damped sine, rotated as a complex phasor to spare the sin() per sample.
+// A struck part rings at hundreds of close modes, which sounds like noise with a spectral
+// envelope that fades, higher frequencies first. The bank holds that as half-octave bands of
+// noise, each with its own amplitude envelope that the parts of a keystroke add into.
+class Bank {
+public:
+    static constexpr int bands = 16;
+    static double centre(int band) { return 110.0 * std::exp2(0.5 * band); } // 110 Hz to 20 kHz
+
+    // tilt in dB per octave around 1 kHz: how bright the switch, cap and board are as a whole.
+    Bank(std::size_t length, double tilt) : m_tilt(tilt) { m_env.fill(std::vector<float>(length, 0.0f)); }
+
+    // A burst whose spectrum is a bell in log frequency around `peak` (width in octaves, the
+    // standard deviation), rising in 0.1 ms and decaying with `decay` at the peak; bands above
+    // it die faster, bands below slower, as in struck plates.
+    void burst(Noise &noise, double start, double peak, double width, double decay, double amp)
+    {
+        if (amp <= 0 || start < 0)
+            return;
+        const auto first = static_cast<std::size_t>(start * fs);
+        for (int b = 0; b < bands; ++b) {
+            const double octaves = std::log2(centre(b) / peak) / width;
+            const double gain = amp * std::exp(-0.5 * octaves * octaves) * std::pow(centre(b) / 1000, m_tilt / 6.02)
+                * noise.jitter(0.25);
+            if (gain < 1e-4 * amp)
+                continue;
+            const double tau = decay * std::pow(peak / centre(b), 0.4);
+            auto &env = m_env[b];
+            const auto length = std::min(env.size() - std::min(env.size(), first), static_cast<std::size_t>(tau * 7 * fs) + 8);
+            for (std::size_t i = 0; i < length; ++i) {
+                const double t = i / fs;
+                env[first + i] += static_cast<float>(gain * (1 - std::exp(-t / 0.0001)) * std::exp(-t / tau));
+            }
+        }
+    }
+
+    // Filters fresh noise through every band and applies its envelope.
+    void renderInto(std::vector<float> &out, Noise &noise) const
+    {
+        for (int b = 0; b < bands; ++b) {
+            const auto &env = m_env[b];
+            if (std::all_of(env.begin(), env.end(), [](float e) { return e == 0.0f; }))
+                continue;
+            // Half-octave bands of white noise: wider bands carry more, so the sum stays white.
+            // Two sections per band keep a low band's skirt out of the treble, where it would
+            // hang on as a hiss as long as the band rings.
+            BandPass first(std::min(centre(b), fs * 0.45), 1.9), second(std::min(centre(b), fs * 0.45), 1.9);
+            const double norm = 3.0;
+            for (std::size_t i = 0; i < out.size(); ++i) {
+                const double x = second(first(noise.bipolar()));
+                out[i] += static_cast<float>(env[i] * norm * x);
+            }
+        }
+    }
+
+private:
+    double m_tilt;
+    std::array<std::vector<float>, bands> m_env;
+};
+
+// A short damped resonance (a stiff part that rings a few milliseconds), rotated as a complex
+// phasor to spare the sin() per sample.
 void addMode(std::vector<float> &out, double start, double frequency, double decay, double amp)
 {
     if (frequency >= fs * 0.45 || amp <= 0)
@@ -65,36 +119,15 @@ void addMode(std::vector<float> &out, double start, double frequency, double dec
     const auto first = static_cast<std::size_t>(start * fs);
     const auto length = std::min(out.size() - std::min(out.size(), first), static_cast<std::size_t>(decay * 7 * fs));
     const std::complex<double> step = std::polar(std::exp(-1.0 / (decay * fs)), 2 * std::numbers::pi * frequency / fs);
-    std::complex<double> z(amp, 0);
+    std::complex<double> z(0, amp);
     for (std::size_t i = 0; i < length; ++i) {
-        out[first + i] += static_cast<float>(z.imag());
+        out[first + i] += static_cast<float>(z.imag() * (1 - std::exp(-(i / fs) / 0.0002)));
         z *= step;
     }
 }
 
-// A short burst of filtered noise with a 0.15 ms rise: the scrape or tick part of an impact.
-void addNoise(std::vector<float> &out, Noise &noise, double start, double decay, double amp, double highPass,
-              double lowPass, double bandCentre = 0)
-{
-    if (amp <= 0)
-        return;
-    Biquad hp(Biquad::Kind::HighPass, highPass, 0.707);
-    Biquad lp(Biquad::Kind::LowPass, lowPass, 0.707);
-    Biquad bp(Biquad::Kind::BandPass, bandCentre > 0 ? bandCentre : 1000, 1.2);
-    const auto first = static_cast<std::size_t>(start * fs);
-    const auto length = std::min(out.size() - std::min(out.size(), first), static_cast<std::size_t>(decay * 8 * fs));
-    for (std::size_t i = 0; i < length; ++i) {
-        const double t = i / fs;
-        const double env = (1 - std::exp(-t / 0.00015)) * std::exp(-t / decay);
-        double x = lp(hp(noise.bipolar()));
-        if (bandCentre > 0)
-            x = 2.5 * bp(x);
-        out[first + i] += static_cast<float>(amp * env * x);
-    }
-}
-
 struct ShapeTraits {
-    double capScale;   // cap and housing modes move down on longer caps
+    double capScale;   // cap and case resonances move down on longer caps
     double stabiliser; // 0 for keys without a stabiliser
     double body;       // more plate and case on long keys
     double seconds;    // buffer length of a press
@@ -104,120 +137,120 @@ ShapeTraits traits(StrokeSynth::KeyShape shape)
 {
     using S = StrokeSynth::KeyShape;
     switch (shape) {
-    case S::Standard: return {1.0, 0, 1.0, 0.14};
-    case S::Modifier: return {0.93, 0, 1.05, 0.14};
-    case S::Wide: return {0.86, 0, 1.1, 0.16};
-    case S::Shift: return {0.8, 1.0, 1.2, 0.2};
-    case S::Return: return {0.79, 1.0, 1.25, 0.2};
-    case S::Backspace: return {0.82, 0.9, 1.2, 0.2};
-    case S::Space: return {0.56, 1.4, 1.6, 0.26};
+    case S::Standard: return {1.0, 0, 1.0, 0.16};
+    case S::Modifier: return {0.93, 0, 1.05, 0.16};
+    case S::Wide: return {0.84, 0, 1.1, 0.18};
+    case S::Shift: return {0.8, 1.0, 1.2, 0.22};
+    case S::Return: return {0.78, 1.0, 1.25, 0.22};
+    case S::Backspace: return {0.82, 0.9, 1.2, 0.22};
+    case S::Space: return {0.58, 1.4, 1.6, 0.28};
     }
-    return {1.0, 0, 1.0, 0.14};
+    return {1.0, 0, 1.0, 0.16};
 }
 
-// A cloud of inharmonic modes around a centre: real caps and housings ring at many close,
-// irregular frequencies, which is what keeps a struck part from sounding like a beep.
-// The layout (where the modes sit) belongs to the switch, scaled by the cap length; each stroke moves
-// them only a little, as the same key struck again does.
-void addModeCloud(std::vector<float> &out, Noise &layout, Noise &noise, double start, double centre, double low,
-                  double high, int count, double decay, double amp)
+// The stem landing on the housing (bottom-out) or hitting its top (top-out): a broadband tick,
+// the cap's body, the housing's clack, plate and case, and one or two stiff modes of the cap
+// that give each switch its own colour. The cap skirt or the stem lands a fraction of a
+// millisecond after the first contact, so the tick comes twice.
+void addImpact(Bank &bank, std::vector<float> &out, Noise &noise, const Noise &layoutSeed, const SwitchProfile &p,
+               const ShapeTraits &shape, double start, double strength, double brightness, double body)
 {
-    for (int i = 0; i < count; ++i) {
-        const double f = centre * std::exp(low + (high - low) * layout.uniform()) * noise.jitter(0.015);
-        const double d = decay * (0.5 + 0.7 * layout.uniform());
-        const double a = amp * (0.4 + 0.6 * layout.uniform()) * noise.jitter(0.15) / std::sqrt(count);
-        addMode(out, start, f, d, a);
-    }
-}
-
-// Everything the switch, the cap and the board do when the stem hits bottom or top.
-void addImpact(std::vector<float> &out, Noise layout, Noise &noise, const SwitchProfile &p, const ShapeTraits &shape,
-               double start, double strength, double brightness, double body)
-{
+    Noise layout = layoutSeed;
     const double ls = p.lengthScale;
-    const double cap = p.capFrequency * shape.capScale * brightness * noise.jitter(0.03);
-    addNoise(out, noise, start, 0.0005 * ls, 0.8 * strength * p.bottomOutNoise, 300, p.brightness * brightness);
-    addNoise(out, noise, start, 0.0025 * ls, 0.5 * strength * p.bottomOutNoise, 200, p.brightness * brightness, cap);
-    addModeCloud(out, layout, noise, start, cap, -0.4, 1.1, 10, p.capDecay * ls, 1.0 * strength);
-    const double housing = p.housingFrequency * brightness * (0.5 + 0.5 * shape.capScale);
-    addModeCloud(out, layout, noise, start, housing, -0.25, 0.35, 6, p.housingDecay * ls, 0.6 * strength);
-    addModeCloud(out, layout, noise, start, p.plateFrequency, -0.15, 0.15, 3, 0.012 * ls, p.plateLevel * strength * body * shape.body);
-    addMode(out, start, p.caseFrequency * shape.capScale * noise.jitter(0.02), p.caseDecay * ls,
-            p.caseLevel * strength * body * shape.body);
-    addMode(out, start, p.caseFrequency * 2.3 * noise.jitter(0.04), p.caseDecay * ls * 0.5,
-            0.5 * p.caseLevel * strength * body * shape.body);
+    const double cap = p.capFrequency * shape.capScale * brightness * noise.jitter(0.04);
+    // A longer cap is heavier and lands darker; its own modes move down with its length.
+    const double heavier = std::sqrt(shape.capScale);
+    const double tick = std::min(p.brightness * brightness * heavier, 16000.0);
+    bank.burst(noise, start, tick, 1.1, 0.0005 * ls, 0.9 * strength * p.bottomOutNoise);
+    bank.burst(noise, start + 0.0004 + 0.0012 * noise.uniform(), tick * 0.8, 1.0, 0.0004 * ls,
+               0.35 * strength * p.bottomOutNoise);
+    bank.burst(noise, start, cap, p.capWidth, p.capDecay * ls, strength);
+    bank.burst(noise, start, p.housingFrequency * brightness * heavier * noise.jitter(0.03), 0.6, p.housingDecay * ls,
+               0.6 * strength);
+    bank.burst(noise, start, p.plateFrequency, 0.5, 0.012 * ls, p.plateLevel * strength * body * shape.body);
+    bank.burst(noise, start, p.caseFrequency * shape.capScale, 0.7, p.caseDecay * ls,
+               p.caseLevel * strength * body * shape.body);
+    for (int i = 0; i < 2; ++i) {
+        const double f = cap * (1.3 + 1.4 * layout.uniform() + 0.9 * i);
+        addMode(out, start, f * noise.jitter(0.01), 0.002 * ls * (0.6 + 0.6 * layout.uniform()),
+                0.12 * strength * (0.5 + 0.5 * layout.uniform()));
+    }
 }
 
+// The spring buzzes faintly when it is struck; a coil has many close modes, so it is a cluster.
 void addSpring(std::vector<float> &out, Noise &noise, const SwitchProfile &p, double start, double level)
 {
-    const double f = p.springFrequency * noise.jitter(0.01);
-    addMode(out, start, f, p.springDecay * p.lengthScale, level * noise.jitter(0.1));
-    addMode(out, start, f * 2.02, p.springDecay * p.lengthScale * 0.3, 0.3 * level);
+    if (level <= 0)
+        return;
+    static constexpr double ratios[] = {1.0, 1.13, 2.07, 2.41, 3.3};
+    static constexpr double amps[] = {0.5, 0.3, 0.22, 0.15, 0.1};
+    for (int i = 0; i < 5; ++i)
+        addMode(out, start, p.springFrequency * ratios[i] * noise.jitter(0.02), p.springDecay * p.lengthScale / (1 + 0.5 * i),
+                level * amps[i] * noise.jitter(0.2));
 }
 
 // Wire stabilisers tick a few times after the cap lands; more on longer bars.
-void addRattle(std::vector<float> &out, Noise &noise, const SwitchProfile &p, const ShapeTraits &shape, double start,
+void addRattle(Bank &bank, Noise &noise, const SwitchProfile &p, const ShapeTraits &shape, double start,
                double spacing)
 {
     if (shape.stabiliser <= 0)
         return;
     static constexpr double delays[] = {2.5e-3, 6e-3, 11e-3};
-    static constexpr double amps[] = {0.6, 0.35, 0.2};
+    static constexpr double amps[] = {0.5, 0.3, 0.18};
     const double level = p.stabiliserRattle * shape.stabiliser;
-    for (int i = 0; i < 3; ++i) {
-        const double t = start + delays[i] * spacing * noise.jitter(0.15);
-        addNoise(out, noise, t, 0.0004, amps[i] * level, 2000, 12000);
-        addMode(out, t, 2900 * noise.jitter(0.03), 0.01, 0.5 * amps[i] * level);
-        addMode(out, t, 4700 * noise.jitter(0.03), 0.006, 0.3 * amps[i] * level);
-    }
+    for (int i = 0; i < 3; ++i)
+        bank.burst(noise, start + delays[i] * spacing * noise.jitter(0.15), 3500 * noise.jitter(0.1), 1.0, 0.003,
+                   amps[i] * level);
 }
 
 // The mechanism's own event that leads a press (bump, click, dome collapse, spring buckling).
-void addEvent(std::vector<float> &out, const Noise &layout, Noise &noise, const SwitchProfile &p,
-              const ShapeTraits &shape, double start, double level)
+void addEvent(Bank &bank, std::vector<float> &out, Noise &noise, const SwitchProfile &p, const ShapeTraits &shape,
+              double start, double level)
 {
     if (level <= 0)
         return;
     // Spring-driven hammers and beams move the cap itself, so a longer cap lowers their snap.
     const bool drivesCap = p.mechanism == M::BeamSpring || p.mechanism == M::BucklingSpring;
-    const double f = p.eventFrequency * (drivesCap ? std::sqrt(shape.capScale) : 1.0) * noise.jitter(0.02);
+    const double f = p.eventFrequency * (drivesCap ? std::sqrt(shape.capScale) : 1.0) * noise.jitter(0.03);
     const double d = p.eventDecay * p.lengthScale;
     switch (p.mechanism) {
     case M::Linear:
         return;
     case M::Tactile:
-        addNoise(out, noise, start, d, 3.0 * level, 600, p.brightness, f);
-        addImpact(out, layout, noise, p, shape, start, 0.35 * level, 0.8, 0.3);
+        // The legs scrape over the bump: a grainy burst of several small ticks.
+        for (int i = 0; i < 5; ++i)
+            bank.burst(noise, start + d * 0.5 * i * noise.jitter(0.3), f * noise.jitter(0.15), 0.7, 0.0012,
+                       level * (1.0 - 0.15 * i));
+        bank.burst(noise, start, f * 0.5, 0.8, d, 0.5 * level);
         return;
     case M::ClickJacket:
-        addNoise(out, noise, start, 0.0006, level, 1500, 14000, f);
-        addMode(out, start, f, d, 0.6 * level);
-        addMode(out, start, f * 1.52, d * 0.7, 0.3 * level);
-        addNoise(out, noise, start + 0.0012, 0.0005, 0.5 * level, 1200, 10000, f * 0.8);
+        // The jacket snaps down onto the housing: a bright tick, its rebound, a short ring.
+        bank.burst(noise, start, f, 0.8, 0.0015, level);
+        bank.burst(noise, start + 0.0009 * noise.jitter(0.2), f * 1.25, 0.8, 0.001, 0.6 * level);
+        addMode(out, start, f * 0.95, d, 0.15 * level);
+        addMode(out, start, f * 1.47, d * 0.7, 0.1 * level);
         return;
     case M::ClickBar:
-        addNoise(out, noise, start, 0.0005, 0.8 * level, 1000, 16000);
-        addMode(out, start, f, d, 0.5 * level);
-        addMode(out, start, f * 2.2, d * 0.6, 0.3 * level);
-        addMode(out, start, f * 3.1, d * 0.4, 0.15 * level);
+        // The bar is struck metal: a sharp tick that rings for some milliseconds.
+        bank.burst(noise, start, f * 1.4, 1.0, 0.001, level);
+        bank.burst(noise, start, f, 0.4, d, 0.45 * level);
+        addMode(out, start, f, d, 0.2 * level);
+        addMode(out, start, f * 2.16, d * 0.6, 0.12 * level);
+        addMode(out, start, f * 3.05, d * 0.4, 0.07 * level);
         return;
     case M::AlpsClick:
-        addNoise(out, noise, start, 0.0004, level, 2500, 18000);
-        addNoise(out, noise, start + 0.0007 * noise.jitter(0.2), 0.0004, 0.7 * level, 2500, 18000);
-        addMode(out, start, f, d, 0.4 * level);
-        addMode(out, start, f * 1.8, d * 0.5, 0.2 * level);
-        return;
-    case M::TopreDome:
-        addNoise(out, noise, start, 0.004, 2.4 * level, 80, 1500);
-        addMode(out, start, f, d, 1.5 * level);
+        // The leaf flicks twice against the slider, high and dry.
+        bank.burst(noise, start, f, 0.7, 0.0012, level);
+        bank.burst(noise, start + 0.0007 * noise.jitter(0.2), f * 0.85, 0.7, 0.001, 0.7 * level);
+        addMode(out, start, f * 0.9, d, 0.08 * level);
         return;
     case M::BeamSpring:
     case M::BucklingSpring:
-        addNoise(out, noise, start, 0.0008, 0.7 * level, 400, p.brightness);
-        addMode(out, start, f, d, 0.5 * level);
-        addMode(out, start, p.springFrequency * noise.jitter(0.01), p.springDecay * p.lengthScale, 0.3 * level);
-        addMode(out, start, p.springFrequency * 1.93, p.springDecay * p.lengthScale * 0.7, 0.15 * level);
-        addMode(out, start, p.springFrequency * 2.71, p.springDecay * p.lengthScale * 0.5, 0.08 * level);
+        // The spring buckles and throws the hammer; the coil rings on.
+        bank.burst(noise, start, f, 1.0, 0.0015, level);
+        bank.burst(noise, start + 0.0006, f * 1.6, 0.8, 0.0007, 0.6 * level);
+        bank.burst(noise, start, f * 0.7, 0.5, d, 0.4 * level);
+        addSpring(out, noise, p, start, 0.2 * level);
         return;
     }
 }
@@ -245,11 +278,11 @@ StrokeSynth::StrokeSynth(const SwitchProfile &profile) : m_profile(profile)
     // The seed comes from the sound's parameters, not the name: two switches given the same
     // parameters sound the same, so a copied profile shows up as a duplicate pack.
     const SwitchProfile &p = profile;
-    const double fields[] = {p.capFrequency, p.capDecay, p.brightness, p.housingFrequency, p.housingDecay,
+    const double fields[] = {p.capFrequency, p.capWidth, p.capDecay, p.brightness, p.housingFrequency, p.housingDecay,
                              p.bottomOutDelay, p.bottomOutNoise, p.plateFrequency, p.plateLevel, p.caseFrequency,
                              p.caseLevel, p.caseDecay, p.springLevel, p.springFrequency, p.springDecay, p.eventLevel,
                              p.eventFrequency, p.eventDecay, p.upstrokeLevel, p.upstrokeBrightness,
-                             p.releaseEventLevel, p.stabiliserRattle, p.lengthScale,
+                             p.releaseEventLevel, p.stabiliserRattle, p.lengthScale, p.room, p.tilt,
                              static_cast<double>(p.mechanism), p.pbt ? 1.0 : 0.0};
     std::uint32_t h = 2166136261u; // FNV-1a over the bytes
     for (double field : fields) {
@@ -275,12 +308,16 @@ std::vector<float> StrokeSynth::press(KeyShape shape, int variant) const
     Noise noise(seedFor(shape, true, variant));
     const Noise layout(seedFor(KeyShape::Standard, true, -1)); // one layout per switch; caps scale it
     std::vector<float> out(static_cast<std::size_t>(s.seconds * p.lengthScale * fs), 0.0f);
+    Bank bank(out.size(), p.tilt);
 
-    addEvent(out, layout, noise, p, s, 0, p.eventLevel * noise.jitter(0.1));
-    const double bottom = p.mechanism == M::Linear ? 0 : p.bottomOutDelay * noise.jitter(0.1);
-    addImpact(out, layout, noise, p, s, bottom, noise.jitter(0.1), 1.0, 1.0);
+    addEvent(bank, out, noise, p, s, 0, p.eventLevel * noise.jitter(0.1));
+    // How long the finger takes from the bump or click to the bottom varies from stroke to stroke.
+    const double bottom = p.mechanism == M::Linear ? 0 : p.bottomOutDelay * noise.jitter(0.15);
+    addImpact(bank, out, noise, layout, p, s, bottom, noise.jitter(0.1), 1.0, 1.0);
     addSpring(out, noise, p, bottom, p.springLevel);
-    addRattle(out, noise, p, s, bottom, 1.0);
+    addRattle(bank, noise, p, s, bottom, 1.0);
+    bank.burst(noise, bottom, 700, 1.3, 0.03 * p.lengthScale, p.room); // the desk and the room answer
+    bank.renderInto(out, noise);
     finish(out);
     return out;
 }
@@ -290,17 +327,19 @@ std::vector<float> StrokeSynth::release(KeyShape shape, int variant) const
     const SwitchProfile &p = m_profile;
     const ShapeTraits s = traits(shape);
     Noise noise(seedFor(shape, false, variant));
-    const Noise layout(seedFor(KeyShape::Standard, true, -1)); // one layout per switch; caps scale it
+    const Noise layout(seedFor(KeyShape::Standard, false, -1));
     std::vector<float> out(static_cast<std::size_t>(s.seconds * 0.8 * p.lengthScale * fs), 0.0f);
+    Bank bank(out.size(), p.tilt);
 
-    // A strong snap-back (click jackets, click bars) is heard before the stem tops out; a faint
-    // one merges with the top-out.
-    const bool leads = p.releaseEventLevel >= 0.8 * p.upstrokeLevel;
-    addEvent(out, layout, noise, p, s, 0, p.releaseEventLevel * noise.jitter(0.1));
-    const double top = leads ? 0.005 * noise.jitter(0.15) : 0;
-    addImpact(out, layout, noise, p, s, top, p.upstrokeLevel * noise.jitter(0.1), 1.1 * p.upstrokeBrightness, 0.5);
+    // A strong snap-back (click jackets, bars) is heard just before the stem tops out; a faint
+    // one merges with the top-out. The top-out is a lighter, brighter impact with little case.
+    addEvent(bank, out, noise, p, s, 0, p.releaseEventLevel * noise.jitter(0.1));
+    const double top = p.releaseEventLevel >= 0.5 * p.upstrokeLevel ? 0.004 * noise.jitter(0.3) : 0;
+    addImpact(bank, out, noise, layout, p, s, top, p.upstrokeLevel * noise.jitter(0.1), 1.25 * p.upstrokeBrightness, 0.4);
     addSpring(out, noise, p, top, 0.7 * p.springLevel);
-    addRattle(out, noise, p, s, top, 0.7);
+    addRattle(bank, noise, p, s, top, 0.7);
+    bank.burst(noise, top, 700, 1.3, 0.02 * p.lengthScale, 0.6 * p.room * p.upstrokeLevel);
+    bank.renderInto(out, noise);
     finish(out);
     return out;
 }

@@ -7,10 +7,12 @@
 
 namespace plinkum {
 
-// Builds single keystroke sounds of one switch from the parts of a keystroke: cap and housing
-// impact, bump or click, spring ping, plate and case resonance, stabiliser rattle. Every sound is
-// a pure function of the profile, the key shape, the direction and the variant number, so the
-// generated packs are the same on every build.
+// Builds single keystroke sounds of one switch the way a real stroke is made: broadband impacts
+// (a tick, the cap's body, the housing's clack, plate, case and room), each noise shaped by a
+// spectral envelope that fades treble first, a few short damped modes, the bump or click a few
+// milliseconds before the bottom-out, faint spring pings and stabiliser rattle; the release is
+// the stem's top-out. Every sound is a pure function of the profile, the key shape, the
+// direction and the variant number, so the generated packs are the same on every build.
 class StrokeSynth {
 public:
     static constexpr int sampleRate = 48000;

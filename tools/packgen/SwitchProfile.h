@@ -9,7 +9,7 @@ namespace plinkum {
 // How one switch sounds, as the parts of a keystroke the generator adds up. Levels are linear
 // amplitudes relative to the bottom-out; frequencies in Hz, decays in seconds.
 struct SwitchProfile {
-    enum class Mechanism { Linear, Tactile, ClickJacket, ClickBar, AlpsClick, TopreDome, BeamSpring, BucklingSpring };
+    enum class Mechanism { Linear, Tactile, ClickJacket, ClickBar, AlpsClick, BeamSpring, BucklingSpring };
 
     QString folder;
     QString name;
@@ -19,9 +19,10 @@ struct SwitchProfile {
 
     // Keycap: PBT is denser and duller (lower modes, faster decay, darker click), ABS rings brighter.
     bool pbt = false;
-    double capFrequency = 2000;
+    double capFrequency = 2000; // where the cap and stem's body sounds loudest
+    double capWidth = 0.9;      // how far that body spreads, in octaves
     double capDecay = 0.006;
-    double brightness = 6000; // low-pass corner of the impact noise
+    double brightness = 6000;   // centre of the impact's broadband tick
 
     // Housing and bottom-out.
     double housingFrequency = 3500;
@@ -51,6 +52,8 @@ struct SwitchProfile {
 
     double stabiliserRattle = 0.6;
     double lengthScale = 1;     // stretches decays; longer for loose, hollow switches
+    double room = 0.05;         // the desk and room's reverberation
+    double tilt = 0;            // dB per octave over the whole stroke: dark, thocky boards below 0
 };
 
 // The modelled switches in panel order; the buckling spring entry doubles as the fallback when

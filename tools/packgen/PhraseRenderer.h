@@ -1,0 +1,23 @@
+#pragma once
+
+#include "LoadedPack.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace plinkum {
+
+// Plays the typing phrase through the real engine, as a user at volume 1 with stereo and pitch
+// variation on would hear it (one fixed seed, so runs repeat): the figure packs are matched and
+// compared on, including everything the loader and the engine do to a pack's files.
+class PhraseRenderer {
+public:
+    // Interleaved 48 kHz stereo.
+    static std::vector<float> render(const LoadedPackPtr &pack);
+    // The phrase's loudness in LUFS for the pack in that folder, or nothing when it does not load.
+    static std::optional<double> loudness(const QString &folder, bool builtIn);
+};
+
+} // namespace plinkum
