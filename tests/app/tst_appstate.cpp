@@ -34,13 +34,10 @@ private slots:
     void firstStartWithAnEmptyStore()
     {
         Folders folders;
-        FakeKeySource *source = nullptr;
-        AppState state(folders.services([] { return true; }, &source));
+        test::Pipe keyboard;
+        AppState state(folders.services([] { return true; }, &keyboard));
 
-        QCOMPARE(state.volume(), 0.6);
-        QCOMPARE(state.selectedPackID(), defaultPack());
-        QVERIFY(state.isEnabled() && state.playKeyUp() && state.stereo() && state.pitchVariation());
-        QVERIFY(state.builtInSpeakers() && !state.launchAtLogin() && state.hasPermission());
+        QVERIFY(state.hasPermission() && !state.launchAtLogin());
         QCOMPARE(folders.starts.load(), 1);
 
         waitForLoads(state);
@@ -49,12 +46,12 @@ private slots:
         QVERIFY(!QFile::exists(folders.settings));            // defaults are registered, not written
 
         // Typed keys play (the test packs have press sounds only) until the state is disabled.
-        source->type(0, true);
-        source->type(0, false);
-        source->type(1, true);
+        keyboard.key(KEY_A, 1);
+        keyboard.key(KEY_A, 0);
+        keyboard.key(KEY_S, 1);
         QTRY_COMPARE(state.engine().nextVoice(), std::size_t(2));
         state.setIsEnabled(false);
-        source->type(2, true);
+        keyboard.key(KEY_D, 1);
         QTest::qWait(50);
         QCOMPARE(state.engine().nextVoice(), std::size_t(2));
     }
@@ -62,7 +59,7 @@ private slots:
     void twoQuickSelections()
     {
         Folders folders;
-        writePack(folders.user + QStringLiteral("/Blue Box"), QStringLiteral("Blue Box"));
+        TestPacks::writeFolder(folders.user + QStringLiteral("/Blue Box"), TestPacks::validPack("Blue Box"));
         AppState state(folders.services());
         waitForLoads(state);
 
@@ -83,9 +80,9 @@ private slots:
     {
         Folders folders;
         const QString source = folders.root.filePath(QStringLiteral("source/Blue Box"));
-        writePack(source, QStringLiteral("Blue Box"));
-        writePack(folders.user + QStringLiteral("/Other"), QStringLiteral("Other"));
-        writeFile(folders.root.filePath(QStringLiteral("source/Empty/readme.txt")), "not a pack");
+        TestPacks::writeFolder(source, TestPacks::validPack("Blue Box"));
+        TestPacks::writeFolder(folders.user + QStringLiteral("/Other"), TestPacks::validPack("Other"));
+        TestPacks::writeText(folders.root.filePath(QStringLiteral("source/Empty/readme.txt")), "not a pack");
         AppState state(folders.services());
         waitForLoads(state);
 
@@ -124,7 +121,7 @@ private slots:
     void storedValuesAtStart()
     {
         Folders folders;
-        writeFile(folders.settings, "[General]\nselectedPack=folder:Gone\nvolume=0.25\nstereo=false\n");
+        TestPacks::writeText(folders.settings, "[General]\nselectedPack=folder:Gone\nvolume=0.25\nstereo=false\n");
         SoundEngine::Config configAtMonitorStart;
         AppState::Services services = folders.services();
         auto open = std::move(services.openKeySource);
@@ -182,7 +179,7 @@ private slots:
     {
         QFETCH(bool, storedValue);
         Folders folders;
-        writeFile(folders.settings, storedValue ? "[General]\nbuiltInSpeakers=true\n" : "[General]\nbuiltInSpeakers=false\n");
+        TestPacks::writeText(folders.settings, storedValue ? "[General]\nbuiltInSpeakers=true\n" : "[General]\nbuiltInSpeakers=false\n");
         AppState state(folders.services());
         QTEST(folders.starts.load(), "startsAtLaunch");
         const int atLaunch = folders.starts;
@@ -212,7 +209,7 @@ private slots:
         QFETCH(QByteArray, store);
         Folders folders;
         if (!store.isEmpty())
-            writeFile(folders.settings, store);
+            TestPacks::writeText(folders.settings, store);
         AppState state(folders.services([access] { return access; }));
         QSignalSpy requested(&state, &AppState::onboardingRequested);
         // Asked for after construction, from the event loop.
@@ -233,9 +230,9 @@ private slots:
     {
         Folders folders;
         std::atomic<bool> access = false;
-        FakeKeySource *source = nullptr;
-        AppState state(folders.services([&access] { return access.load(); }, &source));
-        QVERIFY(!state.hasPermission() && !source);
+        test::Pipe keyboard;
+        AppState state(folders.services([&access] { return access.load(); }, &keyboard));
+        QVERIFY(!state.hasPermission() && keyboard.read);
         QSignalSpy changed(&state, &AppState::hasPermissionChanged);
         QTest::qWait(AppState::permissionPollMs + 200);
         QCOMPARE(changed.count(), 0);
@@ -243,7 +240,7 @@ private slots:
         access = true;
         QTRY_VERIFY_WITH_TIMEOUT(state.hasPermission(), AppState::permissionPollMs + 1000);
         QCOMPARE(changed.count(), 1);
-        QVERIFY(source && state.monitor().isListening());
+        QVERIFY(!keyboard.read && state.monitor().isListening());
     }
 
     void launchAtLogin()
@@ -262,9 +259,8 @@ private slots:
         QVERIFY(!stored(folders, "launchAtLogin").isValid());
 
         // When registering fails, the view is told the truth.
-        QFile::remove(folders.autostart);
         QDir(QFileInfo(folders.autostart).absolutePath()).removeRecursively();
-        writeFile(QFileInfo(folders.autostart).absolutePath(), "in the way");
+        TestPacks::writeText(QFileInfo(folders.autostart).absolutePath(), "in the way");
         QSignalSpy changed(&state, &AppState::launchAtLoginChanged);
         state.setLaunchAtLogin(true);
         QVERIFY(!state.launchAtLogin());

@@ -1,7 +1,10 @@
 // Plinkum as a user runs it, against real servers: a private X display and a private pulseaudio
-// daemon. One instance per user with a second launch handing over to the first, the command line,
-// and keys typed through XTEST heard on the sink's monitor.
+// daemon. How the command line and the session choose the mode, one instance per user with a
+// second launch handing over to the first, --diagnose, and keys typed through XTEST heard on the
+// sink's monitor.
+#include "CommandLine.h"
 #include "KeyboardAccess.h"
+#include "TestPacks.h"
 #include "TestServers.h"
 
 #include <QtTest>
@@ -13,6 +16,10 @@
 #include <cmath>
 #include <csignal>
 #include <optional>
+
+using plinkum::CommandLine;
+
+Q_DECLARE_METATYPE(CommandLine::Mode)
 
 class TestEndToEnd : public QObject {
     Q_OBJECT
@@ -135,27 +142,34 @@ private slots:
             XCloseDisplay(m_xlib);
     }
 
-    void commandLine_data()
+    void commandLineChoosesTheMode_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("output");
-        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0 << QByteArray("Plinkum 0.1.0\n");
-        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << QByteArray("Usage: plinkum");
-        QTest::newRow("unknown") << QStringList{QStringLiteral("--bogus")} << 2 << QByteArray();
-        QTest::newRow("diagnose") << QStringList{QStringLiteral("--diagnose")} << 0 << QByteArray("\nKeyboard\n");
+        QTest::addColumn<QString>("display"); // DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM=…
+        QTest::addColumn<CommandLine::Mode>("mode");
+        QTest::addColumn<bool>("noDisplay");
+
+        using M = CommandLine::Mode;
+        const QString x11 = QStringLiteral("DISPLAY=:0");
+        QTest::newRow("tray on X11") << QStringList{} << x11 << M::Tray << false;
+        QTest::newRow("tray on Wayland") << QStringList{} << QStringLiteral("WAYLAND_DISPLAY=wayland-0") << M::Tray << false;
+        QTest::newRow("no display") << QStringList{} << QString() << M::Headless << true;
+        QTest::newRow("xcb without X") << QStringList{} << QStringLiteral("QT_QPA_PLATFORM=xcb") << M::Headless << true;
+        QTest::newRow("headless, no display") << QStringList{QStringLiteral("--headless")} << QString() << M::Headless << false;
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--loud")} << x11 << M::Invalid << false;
     }
 
-    void commandLine()
+    void commandLineChoosesTheMode()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(QByteArray, output);
-        QProcess plinkum;
-        plinkum.setProcessEnvironment(environment(QString()));
-        plinkum.start(QStringLiteral(PLINKUM), arguments);
-        QVERIFY(plinkum.waitForFinished(10000));
-        QTEST(plinkum.exitCode(), "exitCode");
-        QVERIFY(plinkum.readAllStandardOutput().contains(output));
+        QFETCH(QString, display);
+        QProcessEnvironment environment;
+        if (!display.isEmpty())
+            environment.insert(display.section(u'=', 0, 0), display.section(u'=', 1));
+        const CommandLine line = CommandLine::parse(QStringList{QStringLiteral("plinkum")} + arguments, environment);
+        QTEST(line.mode, "mode");
+        QTEST(line.noDisplay, "noDisplay");
+        QCOMPARE(line.error.isEmpty(), line.mode != CommandLine::Mode::Invalid);
     }
 
     void secondLaunchReopensTheFirst()
@@ -178,12 +192,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(plinkumWindows(), 0);
 
-        QProcess second;
-        second.setProcessEnvironment(environment);
-        second.start(QStringLiteral(PLINKUM), {});
-        QVERIFY(second.waitForFinished(5000));
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(TestPacks::run(QStringLiteral(PLINKUM), {}, environment).exitCode, 0);
 
         QTRY_COMPARE_WITH_TIMEOUT(plinkumWindows(), 1, 5000);
         QCOMPARE(first.state(), QProcess::Running);
@@ -219,12 +228,9 @@ private slots:
     {
         if (!m_hasPulse)
             QSKIP("a private pulseaudio daemon could not be started (tools/install-deps.sh installs it)");
-        QProcess plinkum;
-        plinkum.setProcessEnvironment(environment(m_display, true));
-        plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--diagnose")});
-        QVERIFY(plinkum.waitForFinished(15000));
-        QCOMPARE(plinkum.exitCode(), 0);
-        const QString report = QString::fromUtf8(plinkum.readAllStandardOutput());
+        const TestPacks::Run diagnosis = TestPacks::run(QStringLiteral(PLINKUM), {"--diagnose"}, environment(m_display, true));
+        QCOMPARE(diagnosis.exitCode, 0);
+        const QString report = QString::fromUtf8(diagnosis.out);
         QVERIFY2(!m_xlib || report.contains(QStringLiteral("can listen:      yes")), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("output:          clicks (not built-in)")), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("chosen output:   clicks")), qPrintable(report));
@@ -241,10 +247,8 @@ private slots:
                   "the test's X server");
         QProcessEnvironment environment = this->environment(m_display, true);
         m_recorder.setProcessEnvironment(environment);
-        m_recorder.start(QStringLiteral("parec"), {QStringLiteral("--device=") + TestServers::PulseAudio::monitor(),
-                                                   QStringLiteral("--format=float32le"), QStringLiteral("--rate=48000"),
-                                                   QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=10"),
-                                                   QStringLiteral("--raw")});
+        m_recorder.start("parec", {"--device=" + TestServers::PulseAudio::monitor(), "--format=float32le", "--rate=48000",
+                                   "--channels=1", "--latency-msec=10", "--raw"});
         QVERIFY(m_recorder.waitForStarted());
         QProcess plinkum;
         plinkum.setProcessEnvironment(environment);

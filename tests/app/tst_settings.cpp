@@ -1,9 +1,12 @@
+#include "AppTestSupport.h"
+#include "LoginItem.h"
 #include "Settings.h"
 
-#include <QFile>
+#include <QProcess>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace plinkum;
 
@@ -14,13 +17,11 @@ private:
     QTemporaryDir m_dir;
     const QString m_path = m_dir.filePath(QStringLiteral("Plinkum/Plinkum.conf"));
 
-    void writeFile(const QByteArray &content)
+    static QString readInAnotherProcess(const QString &settingsPath)
     {
-        QDir().mkpath(QFileInfo(m_path).absolutePath());
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        return QString::fromUtf8(TestPacks::run(QStringLiteral(PROBE), {QStringLiteral("read"), settingsPath}).out);
     }
+
 
 private slots:
     void cleanup() { QFile::remove(m_path); }
@@ -34,7 +35,6 @@ private slots:
 
         const QString pack = QStringLiteral("bundle:mx-brown-pbt");
         QTest::newRow("missing") << QByteArray() << true << 0.6 << pack;
-        QTest::newRow("words") << QByteArray("[General]\nenabled=maybe\nvolume=loud\n") << true << 0.6 << pack;
         QTest::newRow("too loud") << QByteArray("[General]\nvolume=3.5\n") << true << 1.0 << pack;
         QTest::newRow("negative") << QByteArray("[General]\nvolume=-2\n") << true << 0.0 << pack;
         QTest::newRow("not a number") << QByteArray("[General]\nvolume=nan\nenabled=0\n") << false << 0.6 << pack;
@@ -49,7 +49,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         if (!content.isEmpty())
-            writeFile(content);
+            QVERIFY(TestPacks::writeText(m_path, content));
         Settings settings(m_path);
         settings.registerDefaults();
         QTEST(settings.boolValue(Settings::enabledKey), "enabled");
@@ -74,11 +74,93 @@ private slots:
     void unwritableStoreStillReads()
     {
         // The store's folder is a file: nothing can be written, and nothing crashes.
-        writeFile("x");
+        QVERIFY(TestPacks::writeText(m_path, "x"));
         Settings settings(m_path + QStringLiteral("/inner.conf"));
         settings.registerDefaults();
         QVERIFY(!settings.setBool(Settings::enabledKey, false));
         QCOMPARE(settings.doubleValue(Settings::volumeKey, 0, 1), 0.6);
+    }
+
+    void eachChangeIsOnDiskAtOnce_data()
+    {
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("line"); // as the other process reads it
+        QTest::newRow("isEnabled") << "isEnabled" << "false" << "enabled=false";
+        QTest::newRow("volume") << "volume" << "0.3" << "volume=0.3";
+        QTest::newRow("playKeyUp") << "playKeyUp" << "false" << "playKeyUp=false";
+        QTest::newRow("stereo") << "stereo" << "false" << "stereo=false";
+        QTest::newRow("pitchVariation") << "pitchVariation" << "false" << "pitchVariation=false";
+        QTest::newRow("builtInSpeakers") << "builtInSpeakers" << "false" << "builtInSpeakers=false";
+        QTest::newRow("selectedPackID") << "selectedPackID" << "bundle:alpaca" << "selectedPack=bundle:alpaca";
+    }
+
+    // The writer changes one setting; another process reads it while the writer still runs and
+    // holds the store open, and again after the writer was killed without any chance to flush.
+    void eachChangeIsOnDiskAtOnce()
+    {
+        QFETCH(QString, property);
+        QFETCH(QString, value);
+        QFETCH(QString, line);
+        AppTestSupport::Folders folders;
+        QVERIFY(!readInAnotherProcess(folders.settings).contains(line));
+        QProcess writer;
+        writer.start(QStringLiteral(PROBE), {QStringLiteral("set"), folders.root.path(), property, value});
+        QVERIFY(writer.waitForReadyRead(10000));
+        QCOMPARE(writer.readLine(), QByteArray("set\n"));
+        QVERIFY2(readInAnotherProcess(folders.settings).contains(line + u'\n'), qPrintable(line));
+        ::kill(pid_t(writer.processId()), SIGKILL);
+        QVERIFY(writer.waitForFinished(5000));
+        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(readInAnotherProcess(folders.settings).contains(line + u'\n'), qPrintable(line));
+    }
+
+    // The autostart entry, which stands for launch at login.
+    // Desktop launchers unescape Exec= the way this does: string escapes, then shell-like quoting.
+    void registerAndUnregister()
+    {
+        QTemporaryDir dir;
+        const QString executable = dir.filePath(QStringLiteral("a \"b\" $HOME `x` c\\d 100%/plinkum"));
+        LoginItem item(dir.filePath(QStringLiteral("autostart/plinkum.desktop")), executable);
+        QVERIFY(!item.isRegistered());
+        QCOMPARE(item.setRegistered(true), std::nullopt);
+        QVERIFY(item.isRegistered());
+        const QByteArray entry = TestPacks::readFile(item.path());
+        QVERIFY(entry.startsWith("[Desktop Entry]\n") && entry.contains("\nType=Application\n"));
+        QByteArray exec;
+        for (const QByteArray &line : entry.split('\n'))
+            if (line.startsWith("Exec="))
+                exec = line.mid(5);
+        exec.replace("\\\\", "\\").replace("%%", "%");
+        QProcess shell;
+        shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("printf %s ") + QString::fromUtf8(exec)});
+        QVERIFY(shell.waitForFinished());
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardOutput()), executable);
+
+        QCOMPARE(item.setRegistered(false), std::nullopt);
+        QVERIFY(!item.isRegistered());
+        QCOMPARE(item.setRegistered(false), std::nullopt); // twice is not a failure
+    }
+
+    void disabledEntriesDoNotCount_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<bool>("registered");
+        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=plinkum\nHidden=true\n") << false;
+        QTest::newRow("gnome disabled") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("hidden elsewhere") << QByteArray("[Desktop Entry]\nExec=plinkum\n[Desktop Action x]\nHidden=true\n") << true;
+    }
+
+    void disabledEntriesDoNotCount()
+    {
+        QFETCH(QByteArray, entry);
+        QTemporaryDir dir;
+        LoginItem item(dir.filePath(QStringLiteral("plinkum.desktop")), QStringLiteral("/usr/bin/plinkum"));
+        QFile file(item.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(entry);
+        file.close();
+        QTEST(item.isRegistered(), "registered");
     }
 };
 

@@ -71,7 +71,7 @@ LoadedPackPtr bigPack()
 {
     SampleList list;
     for (int i = 0; i < 8; ++i)
-        list.push_back(testpacks::constant({0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, 2000 + 100 * i));
+        list.push_back(TestPacks::constant({0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, 2000 + 100 * i));
     return std::make_shared<LoadedPack>(PackInfo{}, LoadedPack::CategoryMap{{KeyCategory::Standard, list}},
                                         LoadedPack::CategoryMap{{KeyCategory::Standard, list}}, LoadedPack::KeyMap{},
                                         LoadedPack::KeyMap{});

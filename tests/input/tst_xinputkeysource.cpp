@@ -3,6 +3,7 @@
 #include "XInputKeySource.h"
 
 #include "InputTestSupport.h"
+#include "TestServers.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -11,34 +12,11 @@
 
 using namespace plinkum;
 
-namespace {
-
-// A private Xvfb on a display number it picks itself and reports through -displayfd.
-class Xvfb : public QProcess {
-public:
-    Xvfb()
-    {
-        setStandardErrorFile(QProcess::nullDevice());
-        start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x24"});
-        while (!canReadLine() && waitForReadyRead(10000)) {
-        }
-        if (canReadLine())
-            display = ":" + readLine().trimmed().toStdString();
-    }
-    ~Xvfb() override
-    {
-        terminate();
-        waitForFinished();
-    }
-    std::string display; // empty when it did not start (package xvfb missing?)
-};
-
-} // namespace
-
 class TestXInputKeySource : public QObject {
     Q_OBJECT
 
-    Xvfb m_server;
+    TestServers::Xvfb m_server;
+    std::string m_display;
     std::unique_ptr<Display, int (*)(Display *)> m_injector{nullptr, XCloseDisplay};
 
     void key(int keycode, bool press)
@@ -50,8 +28,9 @@ class TestXInputKeySource : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY2(!m_server.display.empty(), "Xvfb did not start");
-        m_injector.reset(XOpenDisplay(m_server.display.c_str()));
+        m_display = m_server.start().toStdString();
+        QVERIFY2(!m_display.empty(), "Xvfb did not start");
+        m_injector.reset(XOpenDisplay(m_display.c_str()));
         QVERIFY(m_injector);
     }
 
@@ -72,7 +51,7 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, delivered);
         test::Recorder events;
-        KeyboardMonitor monitor(events.handler(), [this] { return XInputKeySource::open(m_server.display); });
+        KeyboardMonitor monitor(events.handler(), [this] { return XInputKeySource::open(m_display); });
         if (!steps.contains('S'))
             QVERIFY(monitor.start());
         for (const QString &step : steps.split(' ')) {
@@ -92,16 +71,24 @@ private slots:
         QVERIFY(!events.offThread);
     }
 
-    // No keyboard is readable here: XInput2 serves, but not inside a Wayland session. (No display
-    // at all: see tst_keyboardmonitor.)
+    // No keyboard is readable here: XInput2 serves, but not inside a Wayland session, which the
+    // session type or a Wayland display tells. (No display at all: see tst_keyboardinput.)
     void accessRule()
     {
         QTemporaryDir noDevices;
-        KeyboardAccess::Environment env{noDevices.path().toStdString(), m_server.display, false};
+        KeyboardAccess::Environment env{noDevices.path().toStdString(), m_display, false};
         const auto x11 = KeyboardAccess::check(env);
         QVERIFY2(x11.canListen, x11.reason.c_str());
         env.waylandSession = true;
         QVERIFY(!KeyboardAccess::canListen(env));
+        qunsetenv("WAYLAND_DISPLAY");
+        qputenv("XDG_SESSION_TYPE", "x11");
+        QVERIFY(!KeyboardAccess::Environment::fromProcess().waylandSession);
+        qputenv("XDG_SESSION_TYPE", "wayland");
+        QVERIFY(KeyboardAccess::Environment::fromProcess().waylandSession);
+        qputenv("XDG_SESSION_TYPE", "tty");
+        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        QVERIFY(KeyboardAccess::Environment::fromProcess().waylandSession);
         env = {noDevices.path().toStdString(), ":65000", false}; // unreachable
         QVERIFY(!KeyboardAccess::canListen(env));
     }
@@ -111,12 +98,13 @@ private slots:
 #if defined(__SANITIZE_THREAD__)
         QSKIP("libX11 unlocks a display mutex twice on its lost-connection path; TSan reports that");
 #endif
-        Xvfb server;
-        QVERIFY(!server.display.empty());
-        KeyboardMonitor monitor([](KeyEvent) {}, [&server] { return XInputKeySource::open(server.display); });
+        TestServers::Xvfb server;
+        const std::string display = server.start().toStdString();
+        QVERIFY(!display.empty());
+        KeyboardMonitor monitor([](KeyEvent) {}, [&display] { return XInputKeySource::open(display); });
         QVERIFY(monitor.start());
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 1);
-        server.terminate();
+        server.stop();
         // The monitor thread ends; the process goes on.
         QTRY_COMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
     }

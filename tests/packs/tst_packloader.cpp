@@ -1,13 +1,40 @@
+#include "DecodeError.h"
 #include "PackLoader.h"
+#include "SampleCache.h"
+#include "SampleDecoding.h"
 #include "TestPacks.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
+#include <limits>
+#include <sys/stat.h>
+
 using namespace plinkum;
 using namespace plinkum::PackLoader;
 
+using Lengths = QList<qsizetype>;
+using Samples = std::vector<float>;
+
 namespace {
+
+Samples ramp(std::size_t count)
+{
+    Samples samples(count);
+    for (std::size_t i = 0; i < count; ++i)
+        samples[i] = static_cast<float>(i + 1);
+    return samples;
+}
+
+SampleCache::Loader rampLoader(std::size_t count, int *runs = nullptr)
+{
+    return [count, runs](QString &) -> std::optional<Samples> {
+        if (runs)
+            ++*runs;
+        return ramp(count);
+    };
+}
 
 // A pack folder in a temporary directory, with loud 48 kHz WAVs that no trim shortens.
 class PackFolder {
@@ -37,60 +64,265 @@ std::size_t unshiftedFrames(const SampleList &list, std::size_t index = 0)
 
 } // namespace
 
+// Reading packs: from the documents, through decoding and slicing the audio, to the loaded pack.
 class TestPackLoader : public QObject {
     Q_OBJECT
 
-private slots:
-    void manifestDocument_data()
+    static QString describe(const LoadedPack::CategoryMap &map)
     {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<QString>("error"); // empty: decodes
-        const QByteArray down = R"("down": {"standard": ["a.wav"]})";
-        QTest::newRow("minimal") << R"({"name": "N", )" + down + "}" << "";
-        QTest::newRow("optional members null") << R"({"name": "N", "type": null, "order": null, "up": null, "keys": null, "keysUp": null, )" + down + "}" << "";
-        QTest::newRow("integral order written 3.0") << R"({"name": "N", "order": 3.0, )" + down + "}" << "";
-        QTest::newRow("name missing") << QByteArray("{" + down + "}") << R"(pack.json: member "name" is missing)";
-        QTest::newRow("name a number") << R"({"name": 5, )" + down + "}" << R"(pack.json: member "name" must be a string)";
-        QTest::newRow("order fractional") << R"({"name": "N", "order": 2.5, )" + down + "}" << R"(member "order" must be an integer)";
-        QTest::newRow("order beyond 64 bits") << R"({"name": "N", "order": 9223372036854775808, )" + down + "}" << R"(member "order" must be an integer)";
-        QTest::newRow("down an array") << QByteArray(R"({"name": "N", "down": []})") << R"(pack.json: member "down" must be an object)";
-        QTest::newRow("unknown category still typed") << QByteArray(R"({"name": "N", "down": {"Space": 1}})") << R"(member "Space" of "down" must be an array)";
-        QTest::newRow("file name null") << QByteArray(R"({"name": "N", "down": {"standard": [null]}})") << R"(member "standard" of "down" must hold only strings)";
-        QTest::newRow("not an object") << QByteArray("[]") << "pack.json: the document must be a JSON object";
-        QTest::newRow("not JSON") << QByteArray(R"({"name": "N",})") << "pack.json: not valid JSON";
-        QTest::newRow("deeply nested") << QByteArray(R"({"name": "N", "x": )" + QByteArray(5000, '[') + QByteArray(5000, ']') + "}") << "pack.json: not valid JSON";
-    }
-    void manifestDocument()
-    {
-        QFETCH(QByteArray, json);
-        QFETCH(QString, error);
-        QString message;
-        const std::optional<Manifest> manifest = Manifest::decode(json, &message);
-        QCOMPARE(manifest.has_value(), error.isEmpty());
-        QVERIFY2(message.contains(error), qPrintable(message));
+        QStringList parts;
+        for (KeyCategory category : allKeyCategories) {
+            if (const auto it = map.find(category); it != map.end())
+                parts.append(QStringLiteral("%1:%2").arg(QString::fromLatin1(rawValue(category).data())).arg(it->second.size()));
+        }
+        return parts.join(' ');
     }
 
-    void mechvibesDocument_data()
+private slots:
+    // Audio files to samples and their pitch variants, and the cache that shares them.
+    void resample_data()
     {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("minimal") << QByteArray(R"({"defines": {}})") << "";
-        QTest::newRow("null define, mixed defines") << QByteArray(R"({"defines": {"1": null, "2": "a.wav", "3": [1, 2, 3], "4": []}})") << "";
-        QTest::newRow("defines missing") << QByteArray(R"({"name": "N"})") << R"(config.json: member "defines" is missing)";
-        QTest::newRow("define a number") << QByteArray(R"({"defines": {"30": 5}})") << R"(config.json: member "30" of "defines" must be)";
-        QTest::newRow("window with a string") << QByteArray(R"({"defines": {"30": [1, "2"]}})") << R"(member "30" of "defines" must be)";
-        QTest::newRow("sound an array") << QByteArray(R"({"sound": [], "defines": {}})") << R"(member "sound" must be a string)";
-        QTest::newRow("version 2 soundup wrong") << QByteArray(R"({"version": 2, "key_define_type": "multi", "soundup": 1, "defines": {}})") << R"(member "soundup" must be a string)";
-        QTest::newRow("version 1 soundup not read") << QByteArray(R"({"version": 1, "key_define_type": "multi", "soundup": 1, "defines": {}})") << "";
+        QTest::addColumn<Samples>("input");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<Samples>("expected");
+        QTest::newRow("slower interpolates, holds the last") << Samples{0, 1, 2, 3} << 0.5 << Samples{0, 0.5f, 1, 1.5f, 2, 2.5f, 3, 3};
+        QTest::newRow("faster skips") << Samples{0, 1, 2, 3, 4} << 2.0 << Samples{0, 2};
+        QTest::newRow("one sample stays") << Samples{7} << 1.04 << Samples{7};
+        QTest::newRow("empty stays") << Samples{} << 0.96 << Samples{};
+        QTest::newRow("too short for the ratio") << Samples{1, 2} << 4.0 << Samples{};
+        QTest::newRow("does not fit a frame count") << Samples{1, 2, 3, 4} << 1e-12 << Samples{};
     }
-    void mechvibesDocument()
+    void resample()
     {
-        QFETCH(QByteArray, json);
-        QFETCH(QString, error);
-        QString message;
-        const std::optional<MechvibesConfig> config = MechvibesConfig::decode(json, &message);
-        QCOMPARE(config.has_value(), error.isEmpty());
-        QVERIFY2(message.contains(error), qPrintable(message));
+        QFETCH(Samples, input);
+        QFETCH(double, ratio);
+        QTEST(PackLoader::resample(input, ratio), "expected");
+    }
+
+    void trim_data()
+    {
+        QTest::addColumn<int>("onset");
+        QTest::addColumn<int>("expectedStart"); // index of the original the result starts at
+        QTest::newRow("onset at 48 kept whole") << 48 << 0;
+        QTest::newRow("onset at 49 keeps 48 before") << 49 << 1;
+        QTest::newRow("quiet throughout stays whole") << -1 << 0;
+    }
+    void trim()
+    {
+        QFETCH(int, onset);
+        QFETCH(int, expectedStart);
+        Samples samples(400);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = (i % 2 ? 0.01f : -0.01f); // at the threshold is not louder than it
+        if (onset >= 0)
+            samples[static_cast<std::size_t>(onset)] = -0.02f; // louder in absolute value
+        const Samples trimmed = trimLeadingSilence(samples, 0.01f);
+        QCOMPARE(trimmed.size(), samples.size() - static_cast<std::size_t>(expectedStart));
+        QVERIFY(std::equal(trimmed.begin(), trimmed.end(), samples.begin() + expectedStart));
+    }
+
+    void slice_data()
+    {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<int>("first"); // -1: no result at all
+        QTest::addColumn<int>("length");
+        // The recording is 1000 loud frames (about 20.8 ms).
+        QTest::newRow("10 ms for 2.5 ms") << 10.0 << 2.5 << 480 << 120;
+        QTest::newRow("negative start clamps") << -5.0 << 1.0 << 0 << 48;
+        QTest::newRow("runs past the end") << 20.0 << 100.0 << 960 << 40;
+        QTest::newRow("start past the end") << 50.0 << 10.0 << 1000 << 0;
+        QTest::newRow("negative duration") << 10.0 << -3.0 << 480 << 0;
+        QTest::newRow("start not finite") << std::numeric_limits<double>::quiet_NaN() << 1.0 << -1 << 0;
+        QTest::newRow("start beyond 64 bits") << 1e300 << 1.0 << -1 << 0;
+        QTest::newRow("duration beyond 64 bits") << 0.0 << 1e300 << -1 << 0;
+    }
+    void slice()
+    {
+        QFETCH(double, start);
+        QFETCH(double, duration);
+        QFETCH(int, first);
+        QFETCH(int, length);
+        const Samples sound = ramp(1000);
+        const std::optional<Samples> window = sliceMilliseconds(&sound, start, 48000, duration);
+        QCOMPARE(window.has_value(), first >= 0);
+        if (window && length > 0)
+            QCOMPARE(window->front(), float(first + 1));
+        QCOMPARE(int(window.value_or(Samples()).size()), length);
+    }
+
+    void sliceTrimsItsOwnLeadIn()
+    {
+        Samples sound(1000, 0.0f);
+        std::fill(sound.begin() + 600, sound.end(), 0.5f);
+        const auto window = sliceMilliseconds(&sound, 10.0, 48000, 5.0); // frames 480..720
+        QVERIFY(window);
+        QCOMPARE(window->size(), std::size_t(720 - 552));
+        QVERIFY(!sliceMilliseconds(nullptr, 0.0, 48000, 10.0));
+    }
+
+    void variants_data()
+    {
+        QTest::addColumn<qsizetype>("count");
+        QTest::addColumn<Lengths>("expected");
+        QTest::newRow("100 ms") << qsizetype(4800) << Lengths{5000, 4897, 4800, 4705, 4615};
+        QTest::newRow("one sample") << qsizetype(1) << Lengths{1, 1, 1, 1, 1};
+        QTest::newRow("two samples") << qsizetype(2) << Lengths{2, 2, 2, 1, 1};
+        QTest::newRow("none") << qsizetype(0) << Lengths{};
+    }
+    void variants()
+    {
+        QFETCH(qsizetype, count);
+        QFETCH(Lengths, expected);
+        const Samples samples = ramp(static_cast<std::size_t>(count));
+        const std::vector<AudioBuffer> made = makeVariants(samples);
+        Lengths lengths;
+        for (const AudioBuffer &variant : made)
+            lengths.append(qsizetype(variant.frameCount()));
+        QCOMPARE(lengths, expected);
+        QCOMPARE(variantBytes(samples.size()), std::size_t(std::accumulate(expected.begin(), expected.end(), qsizetype(0))) * sizeof(float));
+        if (made.size() == 5)
+            QCOMPARE(made[2].frames(), samples);
+    }
+
+    void decode_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("subtype");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("stereo 44.1 kHz second") << 2 << 44100 << 44100 << int(SF_FORMAT_PCM_16) << 48000;
+        QTest::newRow("96 kHz float") << 1 << 96000 << 9600 << int(SF_FORMAT_FLOAT) << 4800;
+        QTest::newRow("six channels 8 kHz") << 6 << 8000 << 800 << int(SF_FORMAT_PCM_24) << 4800;
+        QTest::newRow("zero-length file") << 1 << 44100 << 0 << int(SF_FORMAT_PCM_16) << 0;
+    }
+    void decode()
+    {
+        QFETCH(int, channels);
+        QFETCH(int, rate);
+        QFETCH(int, frames);
+        QFETCH(int, subtype);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.wav");
+        QVERIFY(TestPacks::writeWav(path, Samples(std::size_t(frames * channels), 0.25f), channels, rate, subtype));
+        QTEST(int(decodeFile(path).size()), "expected");
+    }
+
+    // Decoding converts the rate chunk by chunk; it must give what resampling the whole does.
+    // Samples that are not finite become silence.
+    void decodeMatchesWholeResampling()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("a.wav");
+        Samples stereo(2 * 50000);
+        Samples mono(50000);
+        for (std::size_t i = 0; i < mono.size(); ++i) {
+            stereo[2 * i] = std::sin(float(i) * 0.01f);
+            stereo[2 * i + 1] = 0.5f * std::cos(float(i) * 0.003f);
+            mono[i] = stereo[2 * i] / 2.0f + stereo[2 * i + 1] / 2.0f;
+        }
+        QVERIFY(TestPacks::writeWav(path, stereo, 2, 44100, SF_FORMAT_FLOAT));
+        QCOMPARE(decodeFile(path), PackLoader::resample(mono, 44100.0 / 48000.0));
+
+        const float inf = std::numeric_limits<float>::infinity();
+        QVERIFY(TestPacks::writeWav(path, {0.5f, std::numeric_limits<float>::quiet_NaN(), -inf, 0.25f}, 1, 48000, SF_FORMAT_FLOAT));
+        QCOMPARE(decodeFile(path), (Samples{0.5f, 0.0f, 0.0f, 0.25f}));
+    }
+
+    void decodeFailures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("missing") << "missing.wav" << int(DecodeError::Kind::Missing);
+        QTest::newRow("text") << "text.wav" << int(DecodeError::Kind::NotAudio);
+        QTest::newRow("directory") << "folder.wav" << int(DecodeError::Kind::Unreadable);
+        QTest::newRow("fifo") << "fifo.wav" << int(DecodeError::Kind::Unreadable);
+        QTest::newRow("over ten minutes") << "long.wav" << int(DecodeError::Kind::TooLong);
+    }
+    void decodeFailures()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, kind);
+        QTemporaryDir dir;
+        QVERIFY(TestPacks::writeText(dir.filePath("text.wav"), "RIFF? no, just words\n"));
+        QVERIFY(QDir(dir.path()).mkdir("folder.wav"));
+        QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("fifo.wav")).constData(), 0600), 0);
+        // 601 s at a low rate keeps the file small.
+        QVERIFY(TestPacks::writeWav(dir.filePath("long.wav"), Samples(601 * 200, 0.5f), 1, 200, SF_FORMAT_PCM_U8));
+        try {
+            decodeFile(dir.filePath(name));
+            QFAIL("decoded");
+        } catch (const DecodeError &error) {
+            QCOMPARE(int(error.kind()), kind);
+            QVERIFY(!error.message().isEmpty());
+        }
+    }
+
+    // Keys are the text as written; a failure is not remembered, so a fixed file loads later.
+    void cacheSharesAndRetries()
+    {
+        SampleCache cache;
+        int runs = 0;
+        const SamplePtr first = cache.variants("click.wav", rampLoader(100, &runs));
+        QVERIFY(first);
+        QCOMPARE(cache.variants("click.wav", rampLoader(100, &runs)), first);
+        QCOMPARE(runs, 1);
+        QVERIFY(cache.variants("./click.wav", rampLoader(100, &runs)) != first);
+        QCOMPARE(runs, 2);
+
+        QString why;
+        const SampleCache::Loader gone = [](QString &reason) -> std::optional<Samples> {
+            reason = "gone";
+            return std::nullopt;
+        };
+        QVERIFY(!cache.variants("x", gone, &why));
+        QCOMPARE(why, QString("gone"));
+        QVERIFY(!cache.variants("x", rampLoader(0), &why));
+        QCOMPARE(why, QString("no samples"));
+        QVERIFY(cache.variants("x", rampLoader(10)));
+    }
+
+    void cacheKeepsToItsBudget()
+    {
+        SampleCache cache(variantBytes(1000) + variantBytes(10));
+        QVERIFY(cache.variants("a", rampLoader(1000)));
+        QString why;
+        QVERIFY(!cache.variants("b", rampLoader(11), &why));
+        QVERIFY(why.contains("MiB"));
+        QVERIFY(cache.variants("c", rampLoader(10)));
+        QCOMPARE(cache.bytesHeld(), variantBytes(1000) + variantBytes(10));
+    }
+
+    // Which samples a key plays: its own, else its category's, else the standard ones.
+    void lookup_data()
+    {
+        QTest::addColumn<int>("keyCode");
+        QTest::addColumn<bool>("down");
+        QTest::addColumn<bool>("standard"); // false: the standard list is empty
+        QTest::addColumn<float>("expected"); // marker of the first sample, -1 for silence
+
+        // down: standard 1, space 2, enter empty; keyDown: 0 (A) → 10, 1 (S) empty
+        // up: only a keyUp entry for A → 20
+        QTest::newRow("per-key wins") << 0 << true << true << 10.0f;
+        QTest::newRow("empty per-key falls back to category") << 1 << true << true << 1.0f;
+        QTest::newRow("category") << 49 << true << true << 2.0f;
+        QTest::newRow("empty category falls back to standard") << 36 << true << true << 1.0f;
+        QTest::newRow("missing category falls back to standard") << 56 << true << true << 1.0f;
+        QTest::newRow("empty standard is silence") << 56 << true << false << -1.0f;
+        QTest::newRow("per-key release") << 0 << false << true << 20.0f;
+        QTest::newRow("release never uses press sounds") << 49 << false << true << -1.0f;
+    }
+    void lookup()
+    {
+        QFETCH(int, keyCode);
+        QFETCH(bool, down);
+        QFETCH(bool, standard);
+        LoadedPack pack({}, {{KeyCategory::Standard, standard ? SampleList{TestPacks::constant({1}, 1)} : SampleList{}},
+                             {KeyCategory::Space, {TestPacks::constant({2}, 1)}}, {KeyCategory::Enter, {}}},
+                        {}, {{0, {TestPacks::constant({10}, 1)}}, {1, {}}}, {{0, {TestPacks::constant({20}, 1)}}});
+        const SampleList &list = pack.samples(static_cast<KeyCode>(keyCode), down);
+        QTEST(list.empty() ? -1.0f : list.front()->variants.front().frames().front(), "expected");
     }
 
     // Both readers take decimal digits with one optional sign; pack.json wants a key code.
@@ -104,13 +336,10 @@ private slots:
         QTest::newRow("plus") << "+36" << QVariant(36) << QVariant(36LL);
         QTest::newRow("highest key code") << "65535" << QVariant(65535) << QVariant(65535LL);
         QTest::newRow("beyond a key code") << "65536" << none << QVariant(65536LL);
-        QTest::newRow("minus zero") << "-0" << QVariant(0) << QVariant(0LL);
         QTest::newRow("negative") << "-36" << none << QVariant(-36LL);
         QTest::newRow("lowest") << "-9223372036854775808" << none << QVariant(std::numeric_limits<qlonglong>::min());
         QTest::newRow("beyond 64 bits") << "9223372036854775808" << none << none;
-        QTest::newRow("far too large") << "99999999999999999999" << none << none;
         QTest::newRow("leading space") << " 36" << none << none;
-        QTest::newRow("letters") << "36a" << none << none;
         QTest::newRow("empty") << "" << none << none;
         QTest::newRow("two signs") << "+-0" << none << none;
         QTest::newRow("other digits") << QString::fromUtf8("\u0663\u0666") << none << none;
@@ -118,20 +347,16 @@ private slots:
     void keyTexts()
     {
         QFETCH(QString, text);
-        QFETCH(QVariant, keyCode);
-        QFETCH(QVariant, mechvibesCode);
         const std::optional<KeyCode> code = Manifest::keyCodeFromText(text);
-        QCOMPARE(code ? QVariant(int(*code)) : QVariant(), keyCode);
+        QTEST(code ? QVariant(int(*code)) : QVariant(), "keyCode");
         const std::optional<long long> mechvibes = MechvibesConfig::codeFromText(text);
-        QCOMPARE(mechvibes ? QVariant(qlonglong(*mechvibes)) : QVariant(), mechvibesCode);
+        QTEST(mechvibes ? QVariant(qlonglong(*mechvibes)) : QVariant(), "mechvibesCode");
     }
 
     void expandRange_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("0 to 4") << "R{0-4}.mp3" << QStringList{"R0.mp3", "R1.mp3", "R2.mp3", "R3.mp3", "R4.mp3"};
-        QTest::newRow("one number") << "R{3-3}.mp3" << QStringList{"R3.mp3"};
         QTest::newRow("decimal values") << "R{08-10}" << QStringList{"R8", "R9", "R10"};
         QTest::newRow("reversed") << "R{4-0}.mp3" << QStringList{"R{4-0}.mp3"};
         QStringList hundred;
@@ -147,17 +372,14 @@ private slots:
     void expandRange()
     {
         QFETCH(QString, text);
-        QFETCH(QStringList, expected);
-        QCOMPARE(MechvibesConfig::expandRange(text), expected);
+        QTEST(MechvibesConfig::expandRange(text), "expected");
     }
 
     void resolveInside_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected"); // relative to the pack folder; empty: rejected
-        QTest::newRow("file") << "click.wav" << "click.wav";
         QTest::newRow("through a subfolder") << "sounds/../click.wav" << "click.wav";
-        QTest::newRow("missing but inside") << "missing.wav" << "missing.wav";
         QTest::newRow("absolute stays inside") << "/click.wav" << "click.wav";
         QTest::newRow("link to a file inside") << "link-in.wav" << "click.wav";
         QTest::newRow("parent") << "../click.wav" << "";
@@ -191,17 +413,19 @@ private slots:
         }
     }
 
+    // What loads, and for what does not, the kind of failure and the message: the document
+    // readers' checks, and packs that decode but have nothing to play.
     void loadOutcome_data()
     {
         QTest::addColumn<QByteArray>("manifest"); // empty: no file
         QTest::addColumn<QByteArray>("config");
         QTest::addColumn<QString>("kind"); // empty: loads
-        QTest::addColumn<QString>("message"); // how the message starts
+        QTest::addColumn<QString>("message"); // part of the message
         const QString noSounds = "No playable sounds were found in this pack.";
+        const QByteArray down = R"("down": {"standard": ["a.wav"]})";
         QTest::newRow("standard") << QByteArray(R"({"name": "N", "down": {"standard": ["a.wav"]}})") << QByteArray() << "" << "";
         QTest::newRow("capital Space only") << QByteArray(R"({"name": "N", "down": {"Space": ["a.wav"]}})") << QByteArray() << "noSounds" << noSounds;
         QTest::newRow("only up") << QByteArray(R"({"name": "N", "down": {}, "up": {"standard": ["a.wav"]}})") << QByteArray() << "noSounds" << noSounds;
-        QTest::newRow("only keysUp") << QByteArray(R"({"name": "N", "down": {}, "keysUp": {"36": ["a.wav"]}})") << QByteArray() << "noSounds" << noSounds;
         QTest::newRow("key entry whose file is missing") << QByteArray(R"({"name": "N", "down": {"standard": []}, "keys": {"36": ["gone.wav"]}})") << QByteArray() << "" << "";
         QTest::newRow("all files missing") << QByteArray(R"({"name": "N", "down": {"standard": ["gone.wav"]}})") << QByteArray() << "noSounds" << noSounds;
         QTest::newRow("config: only releases") << QByteArray() << QByteArray(R"({"defines": {"30-up": "a.wav"}})") << "noSounds" << noSounds;
@@ -213,6 +437,22 @@ private slots:
         QTest::newRow("bad pack.json beside a good config.json") << QByteArray(R"({"name": 1, "down": {}})") << QByteArray(R"({"defines": {"30": "a.wav"}})") << "invalidDocument" << R"(pack.json: member "name" must be a string)";
         QTest::newRow("bad config.json") << QByteArray() << QByteArray(R"({"defines": {"30": 5}})") << "invalidDocument" << R"(config.json: member "30" of "defines")";
         QTest::newRow("huge pack.json") << QByteArray(5 << 20, ' ') << QByteArray() << "invalidDocument" << "pack.json: larger than 4 MiB";
+        QTest::newRow("optional members null") << R"({"name": "N", "type": null, "order": null, "up": null, "keys": null, "keysUp": null, )" + down + "}" << QByteArray() << "" << "";
+        QTest::newRow("integral order written 3.0") << R"({"name": "N", "order": 3.0, )" + down + "}" << QByteArray() << "" << "";
+        QTest::newRow("name missing") << QByteArray("{" + down + "}") << QByteArray() << "invalidDocument" << R"(pack.json: member "name" is missing)";
+        QTest::newRow("order beyond 64 bits") << R"({"name": "N", "order": 9223372036854775808, )" + down + "}" << QByteArray() << "invalidDocument" << R"(member "order" must be an integer)";
+        QTest::newRow("down an array") << QByteArray(R"({"name": "N", "down": []})") << QByteArray() << "invalidDocument" << R"(pack.json: member "down" must be an object)";
+        QTest::newRow("unknown category still typed") << QByteArray(R"({"name": "N", "down": {"Space": 1}})") << QByteArray() << "invalidDocument" << R"(member "Space" of "down" must be an array)";
+        QTest::newRow("file name null") << QByteArray(R"({"name": "N", "down": {"standard": [null]}})") << QByteArray() << "invalidDocument" << R"(member "standard" of "down" must hold only strings)";
+        QTest::newRow("not an object") << QByteArray("[]") << QByteArray() << "invalidDocument" << "pack.json: the document must be a JSON object";
+        QTest::newRow("not JSON") << QByteArray(R"({"name": "N",})") << QByteArray() << "invalidDocument" << "pack.json: not valid JSON";
+        QTest::newRow("deeply nested") << QByteArray(R"({"name": "N", "x": )" + QByteArray(5000, '[') + QByteArray(5000, ']') + "}") << QByteArray() << "invalidDocument" << "pack.json: not valid JSON";
+        QTest::newRow("config: no defines") << QByteArray() << QByteArray(R"({"defines": {}})") << "noSounds" << noSounds;
+        QTest::newRow("config: null define, mixed defines") << QByteArray() << QByteArray(R"({"defines": {"1": null, "2": "a.wav", "3": [1, 2, 3], "4": []}})") << "" << "";
+        QTest::newRow("config: defines missing") << QByteArray() << QByteArray(R"({"name": "N"})") << "invalidDocument" << R"(config.json: member "defines" is missing)";
+        QTest::newRow("config: window with a string") << QByteArray() << QByteArray(R"({"defines": {"30": [1, "2"]}})") << "invalidDocument" << R"(member "30" of "defines" must be)";
+        QTest::newRow("config: version 2 soundup wrong") << QByteArray() << QByteArray(R"({"version": 2, "key_define_type": "multi", "soundup": 1, "defines": {}})") << "invalidDocument" << R"(member "soundup" must be a string)";
+        QTest::newRow("config: version 1 soundup not read") << QByteArray() << QByteArray(R"({"version": 1, "key_define_type": "multi", "soundup": 1, "defines": {}})") << "noSounds" << noSounds;
     }
     void loadOutcome()
     {
@@ -230,7 +470,7 @@ private slots:
         QCOMPARE(result.ok(), kind.isEmpty());
         if (!result.ok()) {
             QCOMPARE(result.failure().kindName(), kind);
-            QVERIFY2(result.failure().message.startsWith(message), qPrintable(result.failure().message));
+            QVERIFY2(result.failure().message.contains(message), qPrintable(result.failure().message));
         }
     }
 
@@ -322,8 +562,6 @@ private slots:
     void versionTwoMulti()
     {
         QFETCH(QByteArray, config);
-        QFETCH(int, standard);
-        QFETCH(int, upStandard);
         PackFolder pack;
         for (const char *name : {"r0.wav", "r1.wav", "r2.wav", "b.wav", "u.wav"})
             pack.tone(name);
@@ -331,11 +569,78 @@ private slots:
         const LoadedPackPtr loaded = pack.load().pack();
         QVERIFY(loaded);
         const auto down = loaded->down().find(KeyCategory::Standard);
-        QCOMPARE(down == loaded->down().end() ? -1 : int(down->second.size()), standard);
+        QTEST(down == loaded->down().end() ? -1 : int(down->second.size()), "standard");
         const auto up = loaded->up().find(KeyCategory::Standard);
-        QCOMPARE(up == loaded->up().end() ? -1 : int(up->second.size()), upStandard);
+        QTEST(up == loaded->up().end() ? -1 : int(up->second.size()), "upStandard");
         QCOMPARE(loaded->keyDown().size(), std::size_t(1)); // Delete (backspace) keeps its own file
         QCOMPARE(loaded->keyUp().size(), std::size_t(1));
+    }
+    // The Mechvibes packs in data/, as their users would load them.
+    void mechvibesTestdata_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("down");
+        QTest::addColumn<QString>("up");
+        QTest::addColumn<int>("keyDown");
+        QTest::addColumn<int>("keyUp");
+        // Slice packs and one multi pack with a WAV per key: every key of the Mechvibes table is
+        // defined (84 of their 114 defines; the rest are keys the table does not hold).
+        const QString fullKeyboard = "standard:70 space:1 enter:2 backspace:2 modifier:9";
+        QTest::newRow("slices, stereo 44.1 kHz Vorbis") << "cherrymx-brown-pbt" << "CherryMX Brown - PBT keycaps" << fullKeyboard << "" << 84 << 0;
+        QTest::newRow("slices, 48 kHz, null defines") << "eg-oreo" << "EG Oreo" << fullKeyboard << "" << 84 << 0;
+        QTest::newRow("slices, mono") << "topre-purple-hybrid-pbt" << "Topre Purple Hybrid - PBT keycaps" << fullKeyboard << "" << 84 << 0;
+        QTest::newRow("multi, a WAV per key, no sound file") << "nk-cream" << "NK Cream (original by Ryan)" << fullKeyboard << "" << 84 << 0;
+        // Version 2 multi: {0-4} gives five default press sounds and soundup the release.
+        QTest::newRow("version 2 with {0-4}") << "holy-pandas" << "pandas" << "standard:5 space:1 enter:1 backspace:1" << "standard:1" << 3 << 3;
+        QTest::newRow("version 2, key files missing") << "mxblue-travel" << "MX Blue - Full Travel" << "standard:5" << "standard:1" << 0 << 0;
+    }
+    void mechvibesTestdata()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, down);
+        QFETCH(QString, up);
+        QFETCH(int, keyDown);
+        QFETCH(int, keyUp);
+        const QString path = QStringLiteral(PLINKUM_DATA_DIR "/mechvibes/") + folder;
+        const std::optional<PackInfo> info = PackLoader::readInfo(path, false);
+        QVERIFY(info);
+        QCOMPARE(info->name, name);
+        QCOMPARE(info->id, "folder:" + folder);
+
+        const PackLoader::LoadResult result = PackLoader::load(*info);
+        QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.failure().message));
+        const LoadedPack &pack = *result.pack();
+        QCOMPARE(describe(pack.down()), down);
+        QCOMPARE(describe(pack.up()), up);
+        QCOMPARE(int(pack.keyDown().size()), keyDown);
+        QCOMPARE(int(pack.keyUp().size()), keyUp);
+
+        // No slice is longer than the longest window these packs define (about 250 ms).
+        if (folder != QLatin1String("nk-cream") && folder.contains(QLatin1String("pbt"))) {
+            for (const auto &[category, list] : pack.down())
+                for (const SamplePtr &sample : list)
+                    QVERIFY(sample->unshifted().frameCount() <= 48000 / 4);
+        }
+        // The press sound of each defined key is also in its category's list, as the same object.
+        for (const auto &[keyCode, list] : pack.keyDown()) {
+            QCOMPARE(list.size(), std::size_t(1));
+            const SampleList &category = pack.down().at(keyCategory(keyCode));
+            QVERIFY(std::find(category.begin(), category.end(), list.front()) != category.end());
+        }
+    }
+
+    // Every Mechvibes pack in data/, the ones above included, is found and loads.
+    void everyShippedPackLoads()
+    {
+        const QDir data(QStringLiteral(PLINKUM_DATA_DIR "/mechvibes"));
+        const QStringList folders = data.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(folders.size() >= 6);
+        for (const QString &folder : folders) {
+            const std::optional<PackInfo> info = PackLoader::readInfo(data.filePath(folder), false);
+            QVERIFY2(info && PackLoader::load(*info).ok(), qPrintable(folder));
+        }
     }
 };
 

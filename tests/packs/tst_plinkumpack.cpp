@@ -3,36 +3,55 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-// plinkum-pack as pack authors and other tests run it: its JSON and its exit codes.
+#include <sys/stat.h>
+
+using namespace TestPacks;
+
+// plinkum-pack as pack authors and other tests run it: its JSON and its exit codes. It runs from a
+// private prefix, so that its built-in packs are the test's own, with XDG_DATA_HOME inside a
+// temporary folder.
 class TestPlinkumPack : public QObject {
     Q_OBJECT
 
-    struct Run {
-        int exitCode = -1;
-        QByteArray out;
-        QJsonObject json;
-    };
+    std::unique_ptr<QTemporaryDir> m_tmp;
 
-    static Run run(const QStringList &arguments)
+    QString userFolder() const { return m_tmp->path() + "/data/Plinkum/Packs"; }
+    QString source(const char *name) const { return m_tmp->path() + "/sources/" + name; }
+    static QString testdata(const char *pack) { return QStringLiteral(PLINKUM_DATA_DIR "/mechvibes/") + pack; }
+
+    Run run(const QStringList &arguments) const
     {
-        QProcess process;
-        process.start(QStringLiteral(PLINKUM_BINARY_DIR "/bin/plinkum-pack"), arguments);
-        Run result;
-        if (!process.waitForFinished(30000))
-            return result;
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.json = QJsonDocument::fromJson(result.out).object();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", m_tmp->path() + "/data");
+        return TestPacks::run(m_tmp->path() + "/prefix/bin/plinkum-pack", arguments, environment);
+    }
+
+    static QStringList ids(const QJsonValue &infos)
+    {
+        QStringList result;
+        for (const QJsonValue &info : infos.toArray())
+            result << info[QLatin1String("id")].toString();
         return result;
     }
 
-    static QString testdata(const char *pack) { return QStringLiteral(PLINKUM_DATA_DIR "/mechvibes/") + pack; }
-
 private slots:
+    void init()
+    {
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        const QString bin = m_tmp->path() + "/prefix/bin";
+        QVERIFY(QDir().mkpath(bin));
+        QVERIFY(QFile::copy(PLINKUM_BINARY_DIR "/bin/plinkum-pack", bin + "/plinkum-pack"));
+        const QString builtIn = m_tmp->path() + "/prefix/share/plinkum/Packs";
+        QVERIFY(writeFolder(builtIn + "/tactile", validPack("Tactile One", "Tactile", 2)));
+        QVERIFY(writeFolder(builtIn + "/plain", validPack("Plain", {}, 1)));
+    }
+
+    void cleanup() { m_tmp.reset(); }
+
     void usage_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -40,8 +59,7 @@ private slots:
         QTest::newRow("nothing") << QStringList{} << 2;
         QTest::newRow("help") << QStringList{"--help"} << 0;
         QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2;
-        QTest::newRow("info with two folders") << QStringList{"info", "a", "b"} << 2;
-        QTest::newRow("check takes no --builtin") << QStringList{"check", "a", "--builtin"} << 2;
+        QTest::newRow("remove without an id") << QStringList{"remove"} << 2;
     }
     void usage()
     {
@@ -59,56 +77,29 @@ private slots:
         QCOMPARE(builtIn.exitCode, 0);
         QCOMPARE(builtIn.json, QJsonDocument::fromJson(R"({"id":"bundle:holy-pandas","name":"pandas","type":null,"order":0,"isBuiltIn":true})").object());
 
-        QTemporaryDir dir;
-        QVERIFY(TestPacks::writeText(dir.filePath("pack.json"), R"({"name":"N","type":"Clicky","order":-2,"down":{}})"));
-        QCOMPARE(run({"info", dir.path()}).json, QJsonDocument::fromJson(R"({"id":"folder:)" + QFileInfo(dir.path()).fileName().toUtf8() + R"(","name":"N","type":"Clicky","order":-2,"isBuiltIn":false})").object());
-
-        const Run none = run({"info", dir.filePath("nothing-here")});
+        const Run none = run({"info", m_tmp->filePath("nothing-here")});
         QCOMPARE(none.exitCode, 1);
         QCOMPARE(none.json, QJsonObject({{"error", "notAPack"}}));
     }
 
+    // What loads, as JSON, and the loader's failure as load and check report it; tst_packloader
+    // has every kind of failure.
     void load()
     {
-        const Run result = run({"load", testdata("holy-pandas")});
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.json.value("info").toObject().value("id").toString(), QString("folder:holy-pandas"));
-        const QJsonArray standard = result.json.value("down").toObject().value("standard").toArray();
-        QCOMPARE(standard.size(), 5);
-        for (const QJsonValue &sample : standard) {
-            const QJsonArray frames = sample.toObject().value("frames").toArray();
-            QCOMPARE(frames.size(), 5);
-            QVERIFY(frames[0].toInteger() > frames[2].toInteger());
-            QVERIFY(sample.toObject().value("energy").toDouble() > 0.0);
-        }
-        QCOMPARE(result.json.value("keyUp").toObject().keys(), QStringList({"36", "49", "51"}));
-        QCOMPARE(result.json.value("up").toObject().value("standard").toArray().size(), 1);
-    }
+        const Run loaded = run({"load", testdata("holy-pandas")});
+        QCOMPARE(loaded.exitCode, 0);
+        QCOMPARE(loaded.json.value("info").toObject().value("id").toString(), QString("folder:holy-pandas"));
+        const QJsonObject sample = loaded.json.value("down").toObject().value("standard").toArray().first().toObject();
+        QCOMPARE(sample.value("frames").toArray().size(), 5);
 
-    void failures_data()
-    {
-        QTest::addColumn<QByteArray>("manifest"); // empty: none
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no document") << QByteArray() << "noManifest" << "The folder must contain a pack.json or a Mechvibes config.json.";
-        QTest::newRow("nothing plays") << QByteArray(R"({"name":"N","down":{"standard":["gone.wav"]}})") << "noSounds" << "No playable sounds were found in this pack.";
-        QTest::newRow("wrong type") << QByteArray(R"({"name":"N","down":[]})") << "invalidDocument" << R"(pack.json: member "down" must be an object)";
-    }
-    void failures()
-    {
-        QFETCH(QByteArray, manifest);
-        QFETCH(QString, error);
-        QFETCH(QString, message);
-        QTemporaryDir dir;
-        if (!manifest.isEmpty())
-            QVERIFY(TestPacks::writeText(dir.filePath("pack.json"), manifest));
-        const Run loaded = run({"load", dir.path()});
-        QCOMPARE(loaded.exitCode, 1);
-        QCOMPARE(loaded.json, QJsonObject({{"error", error}, {"message", message}}));
-        const Run checked = run({"check", dir.path()});
+        QVERIFY(writeText(m_tmp->filePath("bad/pack.json"), R"({"name":"N","down":[]})"));
+        const Run failed = run({"load", m_tmp->filePath("bad")});
+        QCOMPARE(failed.exitCode, 1);
+        QCOMPARE(failed.json, QJsonObject({{"error", "invalidDocument"}, {"message", R"(pack.json: member "down" must be an object)"}}));
+        const Run checked = run({"check", m_tmp->filePath("bad")});
         QCOMPARE(checked.exitCode, 1);
         QCOMPARE(checked.json.value("loads").toBool(), false);
-        QCOMPARE(checked.json.value("error").toObject().value("error").toString(), error);
+        QCOMPARE(checked.json.value("error").toObject().value("error").toString(), "invalidDocument");
     }
 
     void check()
@@ -121,6 +112,100 @@ private slots:
         QCOMPARE(skipped.size(), 6);
         for (const QJsonValue &entry : skipped)
             QCOMPARE(entry.toObject().value("reason").toString(), QString("missing"));
+    }
+
+    void importListRemove()
+    {
+        QVERIFY(writeFolder(source("Blue Box"), validPack("Blue")));
+        const Run first = run({"import", source("Blue Box")});
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(first.json, QJsonObject({{"id", "folder:Blue Box"}, {"name", "Blue"}, {"type", QJsonValue::Null},
+                                          {"order", 0}, {"isBuiltIn", false}}));
+
+        const Run list = run({"list"});
+        QCOMPARE(list.exitCode, 0);
+        QCOMPARE(ids(list.json["builtIn"]), QStringList({"bundle:plain", "bundle:tactile"}));
+        QCOMPARE(ids(list.json["custom"]), QStringList({"folder:Blue Box"}));
+        QCOMPARE(list.json["grouped"].toArray(),
+                 QJsonArray({QJsonArray{"Tactile", QJsonArray{"bundle:tactile"}},
+                             QJsonArray{"Other", QJsonArray{"bundle:plain"}}}));
+
+        const Run builtIn = run({"remove", "bundle:tactile"});
+        QCOMPARE(builtIn.exitCode, 0);
+        QCOMPARE(builtIn.json["removed"].toBool(true), false);
+        const Run user = run({"remove", "folder:Blue Box"});
+        QCOMPARE(user.exitCode, 0);
+        QCOMPARE(user.json["removed"].toBool(), true);
+        QVERIFY(!QFileInfo::exists(userFolder() + "/Blue Box"));
+        QCOMPARE(run({"remove", "folder:Blue Box"}).json["error"].toString(), QStringLiteral("unknownPack"));
+    }
+
+    // Failures of the import itself; tst_packlibrary has every kind against the library.
+    void importFailures_data()
+    {
+        QTest::addColumn<bool>("withFifo");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no document") << false << "noManifest";
+        QTest::newRow("copy fails") << true << "copyFailed";
+    }
+
+    void importFailures()
+    {
+        QFETCH(bool, withFifo);
+        QFETCH(QString, error);
+        QVERIFY(writeFolder(source("Broken"), withFifo ? validPack("Piped") : Files{{"click.wav", wav}}));
+        if (withFifo)
+            QVERIFY(::mkfifo(QFile::encodeName(source("Broken") + "/pipe").constData(), 0644) == 0);
+        const Run result = run({"import", source("Broken")});
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.json["error"].toString(), error);
+        QVERIFY(!result.json["message"].toString().isEmpty());
+        QCOMPARE(contents(userFolder()), QStringList());
+    }
+
+    // Escape is heard left and Right Arrow right, in a file of the script's length, and the same
+    // seed renders the same samples.
+    void renderPlaysTheScript()
+    {
+        const QStringList script{testdata("cherrymx-brown-pbt"), "--keys", "escape:down@0 right:down@500", "--seed", "3"};
+        const Run first = run(QStringList{"render"} + script + QStringList{"--out", m_tmp->filePath("1.wav")});
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(first.json.value("frames").toInteger(), 72000);
+        QCOMPARE(run(QStringList{"render"} + script + QStringList{"--out", m_tmp->filePath("2.wav")}).exitCode, 0);
+
+        SF_INFO info{};
+        const std::vector<float> samples = readWav(m_tmp->filePath("1.wav"), info);
+        QCOMPARE(info.samplerate, 48000);
+        QCOMPARE(info.channels, 2);
+        QCOMPARE(info.frames, 72000);
+        QCOMPARE(readWav(m_tmp->filePath("2.wav"), info), samples);
+        const auto leftLouder = [&samples](std::size_t from, std::size_t to) {
+            double balance = 0.0;
+            for (std::size_t f = from; f < to; ++f)
+                balance += double(samples[2 * f]) * samples[2 * f] - double(samples[2 * f + 1]) * samples[2 * f + 1];
+            return balance;
+        };
+        QVERIFY(leftLouder(0, 24000) > 0.0);
+        QVERIFY(leftLouder(24000, 72000) < 0.0);
+    }
+
+    // Refused before anything is written.
+    void renderRejects_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        const QString pack = testdata("cherrymx-brown-pbt");
+        QTest::newRow("bad sequence") << QStringList{pack, "--keys", "a:sideways@0", "--out", "x.wav"} << 2;
+        QTest::newRow("no output") << QStringList{pack, "--keys", "a:down@0"} << 2;
+        QTest::newRow("not a pack") << QStringList{"/nonexistent", "--keys", "a:down@0", "--out", "x.wav"} << 1;
+        QTest::newRow("unwritable output") << QStringList{pack, "--keys", "a:down@0", "--out", "/nonexistent/x.wav"} << 1;
+    }
+    void renderRejects()
+    {
+        QFETCH(QStringList, arguments);
+        QVERIFY(QDir::setCurrent(m_tmp->path()));
+        QTEST(run(QStringList{"render"} + arguments).exitCode, "exitCode");
+        QVERIFY(!QFileInfo::exists(m_tmp->filePath("x.wav")));
     }
 };
 

@@ -1,0 +1,255 @@
+#include "EvdevKeySource.h"
+#include "KeyTables.h"
+#include "KeyboardAccess.h"
+#include "KeyboardMonitor.h"
+#include "LinuxKeyCodes.h"
+
+#include "InputTestSupport.h"
+
+#include <algorithm>
+#include <bit>
+#include <set>
+#include <thread>
+
+using namespace plinkum;
+
+namespace {
+
+// Records as words: "30=1" EV_KEY code 30 value 1, "syn" SYN_REPORT, "drop" SYN_DROPPED,
+// "msc" another type of event.
+std::vector<input_event> records(const QString &text)
+{
+    std::vector<input_event> out;
+    for (const QString &w : text.split(' ')) {
+        if (w == "syn" || w == "drop" || w == "msc")
+            out.push_back({{}, __u16(w == "msc" ? EV_MSC : EV_SYN), __u16(w == "drop" ? SYN_DROPPED : 0), 0});
+        else
+            out.push_back({{}, EV_KEY, __u16(w.section('=', 0, 0).toUInt()), w.section('=', 1).toInt()});
+    }
+    return out;
+}
+
+// Runs a source on its own thread until the scope ends (stop, then join).
+struct Running {
+    Running(KeySource &s, KeySink &sink)
+        : source(s)
+        , thread([&s, &sink] { s.run(sink); })
+    {
+    }
+    ~Running() { source.stop(); }
+    KeySource &source;
+    std::jthread thread;
+};
+
+} // namespace
+
+// Key input without a display: the event rules, the monitor thread, the evdev reader and source
+// (pipes standing in for device nodes) and the key tables.
+class TestKeyboardInput : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The event rules. Input: "D<code>" down, "R<code>" auto-repeated down, "U<code>" up,
+    // "F<code>" flags changed.
+    void rules_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("delivered");
+        QTest::newRow("held key: repeats dropped") << "D0 R0 R0 U0" << "d0 u0";
+        QTest::newRow("down while pressed delivers nothing") << "D0 D0 U0 D0" << "d0 u0 d0";
+        QTest::newRow("repeat without a down delivers nothing") << "R0 D11" << "d11";
+        QTest::newRow("unmatched up still delivered") << "U0 D65535 U65535 U65535" << "u0 d65535 u65535 u65535";
+        QTest::newRow("left and right shift independent") << "F56 F60 F56 F60 F60" << "d56 d60 u56 u60 d60";
+        QTest::newRow("modifier range ends") << "F54 F63 F54" << "d54 d63 u54";
+        QTest::newRow("caps lock only ever down") << "F56 F57 F56 F57" << "d56 d57 u56 d57";
+        QTest::newRow("flags change of a non-modifier ignored") << "F53 F64 F0" << "";
+    }
+    void rules()
+    {
+        QFETCH(QString, input);
+        test::Recorder events;
+        KeyEventFilter filter(events.handler());
+        for (const QString &step : input.split(' ')) {
+            const auto code = static_cast<KeyCode>(step.mid(1).toUInt());
+            switch (step.at(0).toLatin1()) {
+            case 'D': filter.handleKeyDown(code, false); break;
+            case 'R': filter.handleKeyDown(code, true); break;
+            case 'U': filter.handleKeyUp(code); break;
+            case 'F': filter.handleFlagsChanged(code); break;
+            }
+        }
+        QTEST(events.text(), "delivered");
+    }
+
+    void startTwiceListensOnce()
+    {
+        test::Pipe pipe;
+        test::Recorder delivered;
+        int opened = 0;
+        {
+            KeyboardMonitor monitor(delivered.handler(), [&] {
+                ++opened;
+                std::vector<UniqueFd> streams;
+                streams.push_back(std::move(pipe.read));
+                return EvdevKeySource::fromDescriptors(std::move(streams));
+            });
+            QVERIFY(monitor.start());
+            QVERIFY(monitor.start());
+            QCOMPARE(opened, 1);
+            QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 1);
+
+            // The rules apply between source and handler, on the monitor thread.
+            pipe.key(KEY_A, 1);
+            pipe.key(KEY_A, 2);
+            pipe.key(KEY_A, 0);
+            pipe.key(KEY_CAPSLOCK, 1);
+            pipe.key(KEY_CAPSLOCK, 0);
+            QTRY_COMPARE(delivered.text(), "d0 u0 d57");
+            QVERIFY(!delivered.offThread);
+        }
+        QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
+    }
+
+    void withoutAccess()
+    {
+        QTemporaryDir empty;
+        const KeyboardAccess::Environment env{empty.path().toStdString(), "", false};
+        KeyboardMonitor monitor([](KeyEvent) {}, [&] { return KeyboardAccess::openSource(env); });
+        QVERIFY(!monitor.start());
+        QVERIFY(!monitor.isListening());
+        QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
+    }
+
+    // Every row spans the keyboard from exactly -1 to +1, no key is in two places, and Space is
+    // centred whatever its index.
+    void positions()
+    {
+        std::set<KeyCode> keys;
+        std::size_t total = 0;
+        for (const auto &row : KeyTables::keyboardRows()) {
+            keys.insert(row.begin(), row.end());
+            total += row.size();
+            QCOMPARE(KeyTables::keyPosition(row.front()), std::optional(-1.0f));
+            QCOMPARE(KeyTables::keyPosition(row.back()), std::optional(1.0f));
+        }
+        QCOMPARE(keys.size(), total);
+        QCOMPARE(std::bit_cast<std::uint32_t>(*KeyTables::keyPosition(49)), 0u); // Space: +0
+    }
+
+    // Mechvibes numbers below 256 are evdev codes and its extended keys have evdev counterparts,
+    // so the two hand-made tables must agree key for key.
+    void mechvibesAndLinuxCodes()
+    {
+        const auto &map = KeyTables::mechvibesKeyMap();
+        const std::pair<long long, unsigned> extended[] = {
+            {3612, 96}, {3613, 97}, {3640, 100}, {3675, 125}, {3676, 126}, {3655, 102}, {3657, 104},
+            {3663, 107}, {3665, 109}, {3666, 110}, {3667, 111}, {57416, 103}, {57424, 108},
+            {57419, 105}, {57421, 106}};
+        std::set<KeyCode> codes;
+        for (const auto &[number, code] : map) {
+            const auto it = std::find_if(std::begin(extended), std::end(extended),
+                                         [&](const auto &e) { return e.first == number; });
+            const unsigned evdev = it != std::end(extended) ? it->second : static_cast<unsigned>(number);
+            QCOMPARE(LinuxKeyCodes::fromEvdev(evdev), std::optional(code));
+            QCOMPARE(LinuxKeyCodes::fromX11(evdev + 8), std::optional(code));
+            codes.insert(code);
+        }
+        QCOMPARE(codes.size(), map.size()); // no two numbers for one key
+        for (const auto &row : KeyTables::keyboardRows())
+            for (KeyCode code : row)
+                QVERIFY(code == 63 || codes.count(code)); // all but Function have a number
+        QCOMPARE(KeyTables::mechvibesKey(30), std::optional<KeyCode>(0)); // A
+        QCOMPARE(KeyTables::mechvibesKey(34), std::optional<KeyCode>(5)); // G, not H
+        for (long long none : {0, 55, 86, -1})
+            QVERIFY(!KeyTables::mechvibesKey(none));
+
+        // Function is beyond X11's highest keycode; codes outside the tables are dropped.
+        QCOMPARE(LinuxKeyCodes::fromEvdev(464), std::optional<KeyCode>(0x3F));
+        QVERIFY(!LinuxKeyCodes::fromX11(464 + 8));
+        for (unsigned x11 : {0u, 7u, 0xFFFFFFFFu})
+            QVERIFY(!LinuxKeyCodes::fromX11(x11));
+        QVERIFY(!LinuxKeyCodes::fromEvdev(0x10000));
+    }
+
+    void reader_data()
+    {
+        // The device's key state, as the reader asks for it: at open, then after a drop ("at open/
+        // after"; none after: the device cannot tell).
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("press, repeat, release") << "" << "30=1 syn 30=2 syn 30=0 syn" << "d0 r0 u0";
+        QTest::newRow("modifiers: one change per press and release, repeats none")
+            << "" << "42=1 54=1 42=2 42=0 54=0" << "f56 f60 f56 f60";
+        QTest::newRow("caps lock reports its press only") << "" << "58=1 58=2 58=0 58=1 58=0" << "f57 f57";
+        QTest::newRow("unknown codes, other events and values dropped")
+            << "" << "113=1 113=0 272=1 767=1 msc syn 30=3 30=-1" << "";
+        QTest::newRow("modifier held at open, released") << "42" << "42=0 42=1" << "f56 f56";
+        QTest::newRow("SYN_DROPPED: skip to the report, then the difference, releases first")
+            << "/42 48" << "30=1 syn 42=1 syn drop 30=0 48=1 syn 31=1 syn" << "d0 f56 u0 d11 d1";
+        QTest::newRow("SYN_DROPPED: modifier and caps lock released meanwhile")
+            << "/" << "42=1 58=1 syn drop 42=0 syn" << "f56 f57 f56";
+        QTest::newRow("SYN_DROPPED: state unknown, keep going") << "" << "30=1 syn drop 30=0 syn 48=1" << "d0 d11";
+    }
+    void reader()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, input);
+        test::Pipe pipe;
+        auto calls = std::make_shared<qsizetype>(0);
+        EvdevReader reader(std::move(pipe.read), [=](int, EvdevReader::KeyState &state) {
+            const QStringList states = device.split('/');
+            const qsizetype call = std::min<qsizetype>((*calls)++, 1);
+            if (call >= states.size())
+                return false;
+            state.reset();
+            for (const QString &code : states[call].split(' ', Qt::SkipEmptyParts))
+                state.set(code.toUInt());
+            return true;
+        });
+        test::Recorder sink;
+        pipe.send(::records(input));
+        QCOMPARE(reader.readAvailable(sink), EvdevReader::Status::Open);
+        QCOMPARE(reader.readAvailable(sink), EvdevReader::Status::Open); // nothing more: EAGAIN
+        QTEST(sink.text(), "reported");
+    }
+
+    void readsEveryDeviceAndDropsTheOnesThatGoAway()
+    {
+        test::Pipe first, second;
+        std::vector<UniqueFd> fds;
+        fds.push_back(std::move(first.read));
+        fds.push_back(std::move(second.read));
+        auto source = EvdevKeySource::fromDescriptors(std::move(fds));
+        test::Recorder sink;
+        Running running(*source, sink);
+
+        first.key(KEY_A, 1);
+        QTRY_COMPARE(sink.text(), "d0");
+        second.key(KEY_LEFTSHIFT, 1);
+        second.key(KEY_B, 1);
+        second.key(KEY_CAPSLOCK, 1);
+        QTRY_COMPARE(sink.text(), "d0 f56 d11 f57");
+
+        // Unplugged with Shift, B and Caps Lock held: the keys come back up, in code order;
+        // Caps Lock's release is no change.
+        second.write.reset();
+        QTRY_COMPARE(source->deviceCount(), 1u);
+        QCOMPARE(sink.text(), "d0 f56 d11 f57 f56 u11");
+
+        first.key(KEY_A, 0);
+        QTRY_COMPARE(sink.text(), "d0 f56 d11 f57 f56 u11 u0");
+    }
+
+    // The monitor may be destroyed before its thread reaches run().
+    void stopBeforeRun()
+    {
+        auto source = EvdevKeySource::fromDescriptors({});
+        test::Recorder sink;
+        source->stop();
+        source->run(sink); // returns at once
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKeyboardInput)
+#include "tst_keyboardinput.moc"

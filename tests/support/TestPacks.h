@@ -1,0 +1,71 @@
+#pragma once
+
+#include "LoadedPack.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <sndfile.h>
+
+#include <initializer_list>
+#include <vector>
+
+// What the tests feed Plinkum and read back: audio files and pack folders written on the spot,
+// packs built in memory, and the JSON of the command-line tools.
+namespace TestPacks {
+
+// Interleaved samples of `channels` channels at `rate`, in WAV with `subtype`.
+bool writeWav(const QString &path, const std::vector<float> &interleaved, int channels, int rate,
+              int subtype = SF_FORMAT_PCM_16);
+
+// A mono 48000 Hz WAV of `count` samples, every one at `level` (loud enough not to be trimmed).
+bool writeTone(const QString &path, std::size_t count, float level = 0.5f);
+
+bool writeText(const QString &path, const QByteArray &text);
+QByteArray readFile(const QString &path);
+
+// The interleaved samples of an audio file and its format; empty when it cannot be read.
+std::vector<float> readWav(const QString &path, SF_INFO &info);
+
+// Pack folders as a map of relative path to content.
+using Files = QMap<QString, QByteArray>;
+
+// The content that makes writeFolder put a short audible WAV in place.
+inline const QByteArray wav = QByteArrayLiteral("<wav>");
+
+// Creates `folder` with `files`; false when anything could not be written.
+bool writeFolder(const QString &folder, const Files &files);
+
+// A pack.json whose standard sounds are click.wav.
+QByteArray manifest(const QByteArray &name, const QByteArray &type = {}, int order = 0);
+
+// pack.json and the click.wav it names.
+Files validPack(const QByteArray &name, const QByteArray &type = {}, int order = 0);
+
+// Every path under `folder`, hidden ones included, relative and sorted.
+QStringList contents(const QString &folder);
+
+// A finished run of a program that may print one JSON object; exit code -1 when it did not
+// finish or crashed.
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QJsonObject json;
+};
+Run run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+
+// A sample whose variants are constant buffers (DC), one level per variant, so that a rendered
+// frame shows which variant played and with which gain.
+plinkum::SamplePtr constant(std::initializer_list<float> variantLevels, std::size_t frames);
+
+// Every key presses and releases the same one-variant sample of level 1.
+plinkum::LoadedPackPtr uniform(std::size_t frames = 4800);
+
+QStringList ids(const QList<plinkum::PackInfo> &packs);
+
+} // namespace TestPacks
