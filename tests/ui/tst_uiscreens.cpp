@@ -3,6 +3,7 @@
 
 #include "OnboardingWindowController.h"
 #include "PackCatalog.h"
+#include "PackLibrary.h"
 #include "PanelPlacement.h"
 #include "SettingsWindowController.h"
 #include "SwitchPickerModel.h"
@@ -181,6 +182,25 @@ private slots:
         m_ui->context().showSettings();
         QCOMPARE(m_ui->settings().window(), window);
         QCOMPARE(window->property("tab").toString(), "about");
+    }
+
+    // The first-run and About texts name what the build really made: the recorded packs by their
+    // pack.json, the rest as modelled, all 21 accounted for.
+    void builtInTextsSayWhatIsRecorded()
+    {
+        QTemporaryDir user;
+        PackLibrary library(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR), user.path());
+        m_catalog->track(library);
+        const QStringList recorded = m_catalog->recordedNames();
+        QCOMPARE(recorded.size() + m_catalog->modelledNames().size(), 21);
+        for (const char *name : {"Cherry MX Red · PBT", "Cherry MX Blue · PBT", "Holy Panda", "NovelKeys Cream"})
+            QVERIFY2(recorded.contains(QString::fromUtf8(name)), name);
+        QVERIFY(m_catalog->modelledNames().contains("Gateron Yellow"));
+
+        m_ui->context().showSettings();
+        QQuickWindow *window = m_ui->settings().window();
+        window->setProperty("tab", "about");
+        shoot(window, "settings-about");
     }
 
     void importErrorAlertClearsTheError()

@@ -14,17 +14,22 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="53"/>
+        <location filename="../qml/AboutTab.qml" line="55"/>
+        <source>Recorded key by key: %1. Modelled: %2. The acknowledgements name who made each recording and its licence.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AboutTab.qml" line="67"/>
         <source>Website</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="54"/>
+        <location filename="../qml/AboutTab.qml" line="68"/>
         <source>Contact support</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="55"/>
+        <location filename="../qml/AboutTab.qml" line="69"/>
         <source>Acknowledgements</source>
         <translation type="unfinished"></translation>
     </message>
@@ -82,7 +87,7 @@
     <name>Family</name>
     <message>
         <location filename="../qml/SoundsTab.qml" line="51"/>
-        <location filename="../PackCatalog.cpp" line="69"/>
+        <location filename="../PackCatalog.cpp" line="87"/>
         <source>Custom</source>
         <translation type="unfinished"></translation>
     </message>
@@ -190,22 +195,22 @@
 <context>
     <name>HeroPanel</name>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="53"/>
+        <location filename="../qml/HeroPanel.qml" line="54"/>
         <source>Mechanical switch sounds for the keyboard you already have.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="63"/>
-        <source>21 switches, modelled key by key</source>
+        <location filename="../qml/HeroPanel.qml" line="64"/>
+        <source>%1 switches, %2 of them recorded key by key</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="64"/>
+        <location filename="../qml/HeroPanel.qml" line="67"/>
         <source>Instant, low-latency playback</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="65"/>
+        <location filename="../qml/HeroPanel.qml" line="68"/>
         <source>Private — nothing leaves your computer</source>
         <translation type="unfinished"></translation>
     </message>
