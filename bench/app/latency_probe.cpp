@@ -153,12 +153,12 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, sampleRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, sampleRate, 1};
     const auto unset = static_cast<uint32_t>(-1);
     const pa_buffer_attr buffer{unset, unset, unset, unset, blockFrames * sizeof(float)};
     int error = 0;
     pa_simple *stream = pa_simple_new(nullptr, "latency_probe", PA_STREAM_RECORD, argv[2], "probe",
-                                      &spec, nullptr, &buffer, &error);
+                                      &format, nullptr, &buffer, &error);
     if (!stream) {
         std::fprintf(stderr, "latency_probe: cannot record %s: %s\n", argv[2], pa_strerror(error));
         return 1;

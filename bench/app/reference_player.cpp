@@ -75,13 +75,13 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, sampleRate, 2};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, sampleRate, 2};
     const uint32_t frameBytes = 2 * sizeof(float);
     const auto unset = static_cast<uint32_t>(-1);
     const pa_buffer_attr buffer{unset, bufferFrames * frameBytes, unset, periodFrames * frameBytes, unset};
     int error = 0;
     pa_simple *stream = pa_simple_new(nullptr, "reference_player", PA_STREAM_PLAYBACK, nullptr, "clicks",
-                                      &spec, nullptr, &buffer, &error);
+                                      &format, nullptr, &buffer, &error);
     if (!stream) {
         std::fprintf(stderr, "reference_player: cannot play: %s\n", pa_strerror(error));
         return 1;
