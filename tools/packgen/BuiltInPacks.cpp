@@ -155,29 +155,29 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Matches the pack's loudness on the typing phrase as the engine plays it, alternatives, pitches
+// and all: the pack is written at the peak limit, played, scaled by what it missed and written again.
 bool finish(PackWriter &writer, const QString &folder, const QString &outFolder, QString *error)
 {
     const QString path = QDir(outFolder).filePath(folder);
-    writer.matchLoudness(BuiltInPacks::targetLufs);
+    if (writer.peak() <= 0) {
+        *error = QStringLiteral("%1 is silent").arg(folder);
+        return false;
+    }
+    writer.scale(20 * std::log10(BuiltInPacks::peakLimit / writer.peak()));
     if (!writer.write(path, error))
         return false;
-    // The in-memory mix cannot know how the engine draws alternatives and pitches: a pack whose
-    // sounds differ much from key to key can land dBs away. What the engine plays decides.
     const auto played = PhraseRenderer::loudness(path, true);
-    if (!played) {
-        *error = QStringLiteral("%1 does not load after writing").arg(folder);
+    if (!played || !std::isfinite(*played)) {
+        *error = QStringLiteral("%1 does not load or play after writing").arg(folder);
         return false;
     }
-    if (std::abs(*played - BuiltInPacks::targetLufs) > 0.2) {
-        writer.scale(BuiltInPacks::targetLufs - *played);
-        if (!writer.write(path, error))
-            return false;
-    }
+    writer.scale(BuiltInPacks::targetLufs - *played);
     if (writer.peak() > BuiltInPacks::peakLimit) {
         *error = QStringLiteral("%1 peaks at %2 after loudness matching").arg(folder).arg(writer.peak());
         return false;
     }
-    return true;
+    return writer.write(path, error);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "PackWriter.h"
 
 #include "AudioFile.h"
-#include "KeyCategory.h"
 #include "SoundMeasure.h"
 
 #include <QDir>
@@ -43,46 +42,6 @@ void PackWriter::addKeyUp(std::uint16_t keyCode, const QString &file)
 }
 void PackWriter::addText(const QString &fileName, QByteArray content) { m_texts[fileName] = std::move(content); }
 void PackWriter::describe(const QString &member, const QString &value) { m_description.insert(member, value); }
-
-const std::vector<float> *PackWriter::soundFor(std::uint16_t keyCode, bool down, int occurrence) const
-{
-    const QJsonObject &categories = down ? m_down : m_up;
-    QJsonArray files = (down ? m_keys : m_keysUp).value(QString::number(keyCode)).toArray();
-    if (files.isEmpty()) {
-        const std::string_view category = rawValue(keyCategory(keyCode));
-        files = categories.value(QLatin1String(category.data(), static_cast<qsizetype>(category.size()))).toArray();
-    }
-    if (files.isEmpty())
-        files = categories.value(QStringLiteral("standard")).toArray();
-    if (files.isEmpty())
-        return nullptr;
-    return &m_sounds.at(files.at(occurrence % files.size()).toString()).frames;
-}
-
-double PackWriter::loudness() const
-{
-    if (m_sounds.empty())
-        return -HUGE_VAL;
-    // The engine picks alternatives at random; averaging the power of a few rotations through them
-    // comes closer to what it plays than any single choice.
-    constexpr int rotations = 4;
-    double power = 0;
-    for (int r = 0; r < rotations; ++r) {
-        const auto mix = SoundMeasure::mixPhrase(
-            [&](std::uint16_t keyCode, bool down, int occurrence) { return soundFor(keyCode, down, occurrence + r); },
-            m_sounds.begin()->second.sampleRate);
-        power += std::pow(10.0, SoundMeasure::loudness(mix, 1, m_sounds.begin()->second.sampleRate) / 10) / rotations;
-    }
-    return 10 * std::log10(power);
-}
-
-void PackWriter::matchLoudness(double targetLufs)
-{
-    const double measured = loudness();
-    if (!std::isfinite(measured))
-        return;
-    scale(targetLufs - measured);
-}
 
 void PackWriter::scale(double decibels)
 {

@@ -26,13 +26,8 @@ public:
     // A descriptive member of pack.json that the reader ignores, such as where the sounds came from.
     void describe(const QString &member, const QString &value);
 
-    // Scales every sound by one gain so that the typing phrase reaches the target.
-    void matchLoudness(double targetLufs);
-    // Every sound by the same gain.
+    // Every sound by the same gain, so their balance stays as made.
     void scale(double decibels);
-    // Loudness of the typing phrase mixed from the pack's own sounds, each key resolved as the
-    // loader does (its own list, else its category's, else the standard one).
-    double loudness() const;
     float peak() const;
 
     // Replaces the folder's content. Returns false and leaves a message when a file fails.
@@ -43,7 +38,6 @@ private:
         std::vector<float> frames;
         int sampleRate = 0;
     };
-    const std::vector<float> *soundFor(std::uint16_t keyCode, bool down, int occurrence) const;
 
     QString m_name;
     QString m_type;

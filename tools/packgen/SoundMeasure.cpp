@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <map>
 #include <numbers>
 
 namespace plinkum {
@@ -89,22 +88,6 @@ const std::vector<SoundMeasure::PhraseEvent> &SoundMeasure::phrase()
 int SoundMeasure::phraseMilliseconds()
 {
     return phrase().back().milliseconds + 1000;
-}
-
-std::vector<float> SoundMeasure::mixPhrase(const SoundFor &soundFor, int sampleRate)
-{
-    std::vector<float> mix(static_cast<std::size_t>(phraseMilliseconds()) * sampleRate / 1000, 0.0f);
-    std::map<std::pair<std::uint16_t, bool>, int> occurrences;
-    for (const PhraseEvent &event : phrase()) {
-        const std::vector<float> *sound = soundFor(event.keyCode, event.down, occurrences[{event.keyCode, event.down}]++);
-        if (!sound)
-            continue;
-        const float gain = meanJitter * (event.down ? 1.0f : keyUpGain);
-        const auto at = static_cast<std::size_t>(event.milliseconds) * sampleRate / 1000;
-        for (std::size_t i = 0; i < sound->size() && at + i < mix.size(); ++i)
-            mix[at + i] += gain * (*sound)[i];
-    }
-    return mix;
 }
 
 double SoundMeasure::loudness(const std::vector<float> &frames, int channels, int sampleRate)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace plinkum {
@@ -22,18 +21,6 @@ public:
     static const std::vector<PhraseEvent> &phrase();
     // Where the phrase's sound ends: one second after its last event.
     static int phraseMilliseconds();
-
-    // The engine plays releases this much quieter than presses.
-    static constexpr float keyUpGain = 0.7f;
-    // The engine's volume jitter averages this.
-    static constexpr float meanJitter = 0.925f;
-
-    // The sound one phrase event plays: its `occurrence`-th event in the phrase, so that a
-    // resolver can rotate through alternatives. Null for silence.
-    using SoundFor = std::function<const std::vector<float> *(std::uint16_t keyCode, bool down, int occurrence)>;
-
-    // The phrase mixed in mono, each sound at its event's time and at the engine's mean gain.
-    static std::vector<float> mixPhrase(const SoundFor &soundFor, int sampleRate);
 
     // EBU R128 integrated loudness (LUFS) of interleaved frames.
     static double loudness(const std::vector<float> &frames, int channels, int sampleRate);
