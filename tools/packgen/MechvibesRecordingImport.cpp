@@ -1,6 +1,7 @@
 #include "MechvibesRecordingImport.h"
 
 #include "AudioFile.h"
+#include "Biquad.h"
 #include "KeyCategory.h"
 #include "KeyTables.h"
 #include "MechvibesConfig.h"
@@ -21,36 +22,6 @@ namespace plinkum {
 namespace {
 
 using PackLoader::MechvibesConfig;
-
-struct Biquad {
-    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-
-    void apply(std::vector<float> &frames) const
-    {
-        double z1 = 0, z2 = 0;
-        for (float &sample : frames) {
-            const double in = sample;
-            const double out = b0 * in + z1;
-            z1 = b1 * in - a1 * out + z2;
-            z2 = b2 * in - a2 * out;
-            sample = static_cast<float>(out);
-        }
-    }
-};
-
-Biquad highPass(double frequency, double rate)
-{
-    const double w = 2 * std::numbers::pi * frequency / rate;
-    const double alpha = std::sin(w) / std::numbers::sqrt2, c = std::cos(w), a0 = 1 + alpha;
-    return {(1 + c) / 2 / a0, -(1 + c) / a0, (1 + c) / 2 / a0, -2 * c / a0, (1 - alpha) / a0};
-}
-
-Biquad notch(double frequency, double rate)
-{
-    const double w = 2 * std::numbers::pi * frequency / rate;
-    const double alpha = std::sin(w) / (2 * 30.0), c = std::cos(w), a0 = 1 + alpha;
-    return {1 / a0, -2 * c / a0, 1 / a0, -2 * c / a0, (1 - alpha) / a0};
-}
 
 double decibels(double linear) { return 20 * std::log10(std::max(linear, 1e-9)); }
 
@@ -78,7 +49,7 @@ void removeRumble(std::vector<float> &frames, double rate)
     mean /= std::max<std::size_t>(frames.size(), 1);
     for (float &x : frames)
         x -= static_cast<float>(mean);
-    highPass(30, rate).apply(frames);
+    Biquad::highPass(30, rate).apply(frames);
 }
 
 // Looks for mains hum in the eight quietest half seconds, averaged so that a single noisy bin
@@ -122,7 +93,7 @@ void removeHum(std::vector<float> &frames, double rate, MechvibesRecordingImport
         report.humFrequency = mains;
         report.humDb = strongest;
         for (double f : harmonics)
-            notch(f, rate).apply(frames);
+            Biquad::notch(f, 30, rate).apply(frames);
     }
 }
 
@@ -367,7 +338,7 @@ std::vector<float> cut(const std::vector<float> &frames, Span span, double rate,
 std::vector<float> releaseFromPress(const std::vector<float> &press, double rate, const Floor &floor)
 {
     std::vector<float> tap(press.begin(), press.begin() + std::min<std::ptrdiff_t>(press.size(), std::lround(0.04 * rate)));
-    highPass(700, rate).apply(tap);
+    Biquad::highPass(700, rate).apply(tap);
     const double decay = std::exp(-1 / (0.006 * rate));
     double gain = 0.4;
     const auto hold = static_cast<std::size_t>(0.002 * rate);

@@ -1,5 +1,7 @@
 #include "StrokeSynth.h"
 
+#include "Biquad.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -25,30 +27,6 @@ public:
 
 private:
     std::mt19937 m_engine;
-};
-
-// RBJ cookbook band-pass (constant 0 dB peak), direct form I.
-class BandPass {
-public:
-    BandPass(double frequency, double q)
-    {
-        const double w = 2 * std::numbers::pi * frequency / fs;
-        const double alpha = std::sin(w) / (2 * q);
-        const double a0 = 1 + alpha;
-        m_b0 = alpha / a0;
-        m_a1 = -2 * std::cos(w) / a0;
-        m_a2 = (1 - alpha) / a0;
-    }
-    double operator()(double x)
-    {
-        const double y = m_b0 * (x - m_x2) - m_a1 * m_y1 - m_a2 * m_y2;
-        m_x2 = m_x1; m_x1 = x; m_y2 = m_y1; m_y1 = y;
-        return y;
-    }
-
-private:
-    double m_b0, m_a1, m_a2;
-    double m_x1 = 0, m_x2 = 0, m_y1 = 0, m_y2 = 0;
 };
 
 // A struck part rings at hundreds of close modes, which sounds like noise with a spectral
@@ -96,7 +74,8 @@ public:
             // Half-octave bands of white noise: wider bands carry more, so the sum stays white.
             // Two sections per band keep a low band's skirt out of the treble, where it would
             // hang on as a hiss as long as the band rings.
-            BandPass first(std::min(centre(b), fs * 0.45), 1.9), second(std::min(centre(b), fs * 0.45), 1.9);
+            Biquad first = Biquad::bandPass(std::min(centre(b), fs * 0.45), 1.9, fs);
+            Biquad second = first;
             const double norm = 3.0;
             for (std::size_t i = 0; i < out.size(); ++i) {
                 const double x = second(first(noise.bipolar()));
