@@ -103,13 +103,16 @@ void Mixer::render(float *out, std::size_t frames) noexcept
 
 void Mixer::reset() noexcept
 {
+    // Read before draining, as render does: a start queued after the drain was made under this
+    // generation or a newer one, so it stays covered by what is published below.
+    const std::uint64_t oldest = m_generation.load(std::memory_order_acquire);
     while (m_commands.pop()) {
     }
     for (std::size_t v = 0; v < m_voices.size(); ++v) {
         m_voices[v] = Voice{};
         m_playing[v].store(false, std::memory_order_relaxed);
     }
-    m_oldestReachable.store(m_generation.load(std::memory_order_acquire), std::memory_order_release);
+    m_oldestReachable.store(oldest, std::memory_order_release);
 }
 
 } // namespace plinkum

@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <thread>
 
 using namespace plinkum;
 using Sink = OutputRouting::Sink;
@@ -277,6 +279,36 @@ private slots:
     void wavFileRecordsWhatPlays()
     {
         QVERIFY(!SoundEngine(24, std::make_unique<WavFileOutput>("/nonexistent-dir/out.wav"), 1).start());
+    // A stream lost during a pack switch: the output resets the mixer while the keyboard thread
+    // queues a start and the engine announces the next pack. The start must keep its pack
+    // reachable, so reset may publish only a generation it read before draining. Many voices keep
+    // reset busy silencing them after its drain; a try counts once the start and the announcement
+    // both land while it still has half of them to go.
+    void startQueuedDuringResetKeepsItsPack()
+    {
+        constexpr std::size_t voices = 300000;
+        const SamplePtr sound = TestPacks::constant({0.5f}, 4800);
+        std::vector<float> block(2 * 64);
+        int landedMidReset = 0;
+        for (int attempt = 0; attempt < 50 && landedMidReset < 3; ++attempt) {
+            Mixer mixer(voices);
+            mixer.startVoice(0, sound->variants[0], 1.0f, 0.0f, 1);
+            mixer.startVoice(voices / 2, sound->variants[0], 1.0f, 0.0f, 1);
+            mixer.render(block.data(), 64);
+            QVERIFY(mixer.isPlaying(0) && mixer.isPlaying(voices / 2));
+
+            std::thread output([&mixer] { mixer.reset(); });
+            while (mixer.isPlaying(0)) { // voice 0 goes quiet once the drain is over
+            }
+            mixer.startVoice(1, sound->variants[0], 1.0f, 0.0f, 1);
+            mixer.setGeneration(2);
+            landedMidReset += mixer.isPlaying(voices / 2);
+            output.join();
+            QCOMPARE(mixer.oldestReachableGeneration(), std::uint64_t(1));
+        }
+        QVERIFY2(landedMidReset > 0, "no try landed while reset was silencing voices");
+    }
+
 
         QTemporaryDir dir;
         const QString path = dir.filePath("out.wav");
