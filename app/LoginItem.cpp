@@ -28,6 +28,30 @@ QString quotedExecArgument(const QString &argument)
     return u'"' + quoted + u'"';
 }
 
+// The program an Exec= value starts: string escapes undone, then the first argument unquoted.
+QString execProgram(const QString &value)
+{
+    QString unescaped;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\\' || i + 1 == value.size()) {
+            unescaped += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        unescaped += next == u's' ? QChar(u' ') : next == u'n' ? QChar(u'\n') : next == u't' ? QChar(u'\t')
+                   : next == u'r' ? QChar(u'\r') : next;
+    }
+    if (!unescaped.startsWith(u'"'))
+        return unescaped.section(u' ', 0, 0).replace(QStringLiteral("%%"), QStringLiteral("%"));
+    QString program;
+    for (qsizetype i = 1; i < unescaped.size() && unescaped[i] != u'"'; ++i) {
+        if (unescaped[i] == u'\\' && i + 1 < unescaped.size())
+            ++i;
+        program += unescaped[i];
+    }
+    return program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+}
+
 } // namespace
 
 QString LoginItem::defaultPath()
@@ -48,6 +72,7 @@ bool LoginItem::isRegistered() const
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
     bool inEntry = false;
+    bool startsThis = false;
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
         if (line.startsWith(u'[')) {
@@ -65,8 +90,20 @@ bool LoginItem::isRegistered() const
             return false;
         if (key == u"X-GNOME-Autostart-enabled" && value == u"false")
             return false;
+        if (key == u"Exec")
+            startsThis = launches(execProgram(value));
     }
-    return true;
+    return startsThis;
+}
+
+bool LoginItem::launches(const QString &program) const
+{
+    if (program == m_executable)
+        return true;
+    // A bare name is looked up in PATH at login; links and relative parts may name us too.
+    const QString found = program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
+    const QString resolved = QFileInfo(found).canonicalFilePath();
+    return !found.isEmpty() && !resolved.isEmpty() && resolved == QFileInfo(m_executable).canonicalFilePath();
 }
 
 std::optional<QString> LoginItem::setRegistered(bool registered)

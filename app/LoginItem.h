@@ -8,7 +8,8 @@ namespace plinkum {
 
 // Opening Plinkum at login through an XDG autostart entry, by default
 // $XDG_CONFIG_HOME/autostart/plinkum.desktop. Registering writes the entry; unregistering
-// removes it. An entry that is hidden or disabled counts as not registered.
+// removes it. An entry that is hidden or disabled, or that starts another program (left by a
+// Plinkum since moved or removed), counts as not registered, so registering writes it afresh.
 class LoginItem {
 public:
     static QString defaultPath();
@@ -24,6 +25,7 @@ public:
 
 private:
     std::optional<QString> write() const;
+    bool launches(const QString &program) const;
 
     QString m_path;
     QString m_executable;

@@ -142,25 +142,35 @@ private slots:
         QCOMPARE(item.setRegistered(false), std::nullopt); // twice is not a failure
     }
 
-    void disabledEntriesDoNotCount_data()
+    // Only an enabled entry that starts this executable counts; registering replaces any other.
+    void entriesThatDoNotStartPlinkumDoNotCount_data()
     {
         QTest::addColumn<QByteArray>("entry");
         QTest::addColumn<bool>("registered");
-        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=plinkum\nHidden=true\n") << false;
-        QTest::newRow("gnome disabled") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
-        QTest::newRow("hidden elsewhere") << QByteArray("[Desktop Entry]\nExec=plinkum\n[Desktop Action x]\nHidden=true\n") << true;
+        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=EXE\nHidden=true\n") << false;
+        QTest::newRow("gnome disabled") << QByteArray("[Desktop Entry]\nExec=EXE\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("hidden elsewhere") << QByteArray("[Desktop Entry]\nExec=EXE\n[Desktop Action x]\nHidden=true\n") << true;
+        QTest::newRow("quoted, with an option") << QByteArray("[Desktop Entry]\nExec=\"EXE\" --headless\n") << true;
+        QTest::newRow("through a link") << QByteArray("[Desktop Entry]\nExec=LINK\n") << true;
+        QTest::newRow("a moved install") << QByteArray("[Desktop Entry]\nExec=/opt/old/bin/plinkum\n") << false;
+        QTest::newRow("no Exec") << QByteArray("[Desktop Entry]\nType=Application\n") << false;
+        QTest::newRow("Exec of another section") << QByteArray("[Desktop Action x]\nExec=EXE\n") << false;
     }
 
-    void disabledEntriesDoNotCount()
+    void entriesThatDoNotStartPlinkumDoNotCount()
     {
         QFETCH(QByteArray, entry);
         QTemporaryDir dir;
-        LoginItem item(dir.filePath(QStringLiteral("plinkum.desktop")), QStringLiteral("/usr/bin/plinkum"));
-        QFile file(item.path());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(entry);
-        file.close();
+        const QString executable = dir.filePath(QStringLiteral("bin/plinkum"));
+        TestPacks::writeText(executable, "#!/bin/sh\n");
+        QVERIFY(QFile::link(executable, dir.filePath(QStringLiteral("link"))));
+        LoginItem item(dir.filePath(QStringLiteral("plinkum.desktop")), executable);
+        TestPacks::writeText(item.path(), entry.replace("EXE", executable.toUtf8())
+                                              .replace("LINK", dir.filePath(QStringLiteral("link")).toUtf8()));
         QTEST(item.isRegistered(), "registered");
+
+        QCOMPARE(item.setRegistered(true), std::nullopt);
+        QVERIFY(item.isRegistered());
     }
 };
 
