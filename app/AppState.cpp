@@ -113,9 +113,8 @@ std::optional<PackInfo> AppState::selectedPack() const
 
 QString AppState::selectedPackName() const
 {
-    if (const auto pack = selectedPack())
-        return pack->name;
-    return m_library->builtIn().isEmpty() ? QString() : m_library->builtIn().first().name;
+    const auto pack = selectedPack();
+    return pack ? pack->name : QString();
 }
 
 bool AppState::shouldShowOnboarding() const
@@ -350,9 +349,7 @@ bool AppState::importPack(const QUrl &folder)
 
 void AppState::deletePack(const PackInfo &pack)
 {
-    // Built-in packs are never removed, so the selection has no reason to move.
-    if (pack.isBuiltIn)
-        return;
+    // The library keeps built-in packs; the selection falls back to the default either way.
     const QString id = pack.id;
     m_library->deletePack(pack);
     if (id == m_selectedPackID)
@@ -361,10 +358,10 @@ void AppState::deletePack(const PackInfo &pack)
 
 void AppState::deletePack(const QString &id)
 {
-    const QList<PackInfo> custom = m_library->custom();
-    const auto pack = std::find_if(custom.begin(), custom.end(), [&id](const PackInfo &p) { return p.id == id; });
+    const QList<PackInfo> all = m_library->all();
+    const auto pack = std::find_if(all.begin(), all.end(), [&id](const PackInfo &p) { return p.id == id; });
     // The copy keeps the pack alive while the library replaces its list.
-    if (pack != custom.end())
+    if (pack != all.end())
         deletePack(PackInfo(*pack));
 }
 

@@ -88,6 +88,7 @@ public:
     bool shouldShowOnboarding() const;
 
     void setImportError(const QString &error);
+    // Its name; empty when the selection names no pack.
     void setIsEnabled(bool enabled);
     void setVolume(double volume);
     void setPlayKeyUp(bool playKeyUp);

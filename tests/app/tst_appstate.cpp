@@ -112,10 +112,23 @@ private slots:
         QCOMPARE(state.engine().nextVoice(), std::size_t(2));
         QVERIFY(state.library()->custom().isEmpty());
 
-        // Built-in packs are never removed.
-        state.deletePack(*state.selectedPack());
+        // Built-in packs are never removed, but the selection still falls back to the default,
+        // with a preview, when the one asked to go is the selected one.
+        state.setSelectedPackID(QStringLiteral("bundle:alpaca"));
+        waitForLoads(state);
+        state.deletePack(QStringLiteral("bundle:alpaca"));
         QCOMPARE(state.selectedPackID(), defaultPack());
         QCOMPARE(state.library()->builtIn().size(), 2);
+        waitForLoads(state);
+        QCOMPARE(enginePackID(state), defaultPack());
+        QCOMPARE(state.engine().nextVoice(), std::size_t(4));
+        QCOMPARE(state.selectedPackName(), state.selectedPack()->name);
+
+        // A selection naming no pack has no name; the first built-in pack plays meanwhile.
+        state.setSelectedPackID(QStringLiteral("folder:Gone"));
+        waitForLoads(state);
+        QCOMPARE(state.selectedPackName(), QString());
+        QCOMPARE(enginePackID(state), state.library()->builtIn().first().id);
     }
 
     void storedValuesAtStart()
