@@ -3,6 +3,8 @@
 #include "UiContext.h"
 #include "WindowLoader.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QQuickWindow>
 #include <QScreen>
@@ -18,7 +20,21 @@ OnboardingWindowController::OnboardingWindowController(QQmlEngine &engine, UiCon
 {
 }
 
-OnboardingWindowController::~OnboardingWindowController() { delete m_window; }
+OnboardingWindowController::~OnboardingWindowController()
+{
+    // Going away with the application closes nothing the user chose to close.
+    if (m_window)
+        m_window->disconnect(this);
+    delete m_window;
+}
+
+bool OnboardingWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    // Quitting closes every window before the event loop ends; that close is not the user's.
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit)
+        m_quitting = true;
+    return false;
+}
 
 void OnboardingWindowController::show(const QString &startStep)
 {
@@ -29,9 +45,10 @@ void OnboardingWindowController::show(const QString &startStep)
         if (!m_window)
             return;
         connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (!visible && m_storeOpen)
+            if (!visible && !m_quitting && m_storeOpen)
                 m_storeOpen(false);
         });
+        QCoreApplication::instance()->installEventFilter(this);
         connect(m_window, SIGNAL(stepAdvancing()), this, SLOT(updateCloseButton()));
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             QRect frame = m_window->geometry();

@@ -13,8 +13,9 @@ namespace plinkum {
 
 class UiContext;
 
-// The one first-run window. While it is open the "onboardingOpen" flag is stored as true, so a
-// relaunch from inside it (to pick up new keyboard access) brings it back.
+// The one first-run window. From showing it until the user closes it the "onboardingOpen" flag is
+// stored as true, so a relaunch from inside it (to pick up new keyboard access) or a quit while it
+// is open brings it back at the next start.
 class OnboardingWindowController : public QObject {
     Q_OBJECT
 
@@ -30,6 +31,9 @@ public:
     void show(const QString &startStep = {});
     [[nodiscard]] QQuickWindow *window() const { return m_window; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 public slots:
     // Only the close button: the window has no minimise or maximise button.
     void updateCloseButton();
@@ -39,6 +43,7 @@ private:
     UiContext &m_context;
     StoreOpen m_storeOpen;
     QPointer<QQuickWindow> m_window;
+    bool m_quitting = false;
 };
 
 } // namespace plinkum

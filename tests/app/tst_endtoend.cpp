@@ -108,6 +108,16 @@ private:
         XFlush(m_xlib);
     }
 
+    QString settingsFile() const { return m_dir.filePath(QStringLiteral("config/Plinkum/Plinkum.conf")); }
+
+    static void terminate(QProcess &process)
+    {
+        ::kill(pid_t(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+    }
+
     // Sounds starting after `from`: a sample above the threshold with none in the 150 ms before.
     int onsets(std::size_t from) const
     {
@@ -288,6 +298,32 @@ private slots:
         QVERIFY(plinkum.waitForFinished(5000));
         QCOMPARE(plinkum.exitStatus(), QProcess::NormalExit);
         QCOMPARE(plinkum.exitCode(), 0);
+    }
+
+    // A first-run window still open when Plinkum quits comes back at the next start.
+    void firstRunWindowOpenAtQuitComesBack()
+    {
+        if (!m_xlib)
+            QSKIP("Xvfb is needed (tools/install-deps.sh installs it)");
+        TestPacks::writeText(settingsFile(), "[General]\nonboardingOpen=true\n");
+        QProcessEnvironment environment = this->environment(m_display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        for (int start = 0; start < 2; ++start) {
+            QProcess plinkum;
+            plinkum.setProcessEnvironment(environment);
+            plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
+            plinkum.start(QStringLiteral(PLINKUM), {});
+            QVERIFY(plinkum.waitForStarted());
+            const auto stopOnFailure = qScopeGuard([&plinkum] {
+                plinkum.kill();
+                plinkum.waitForFinished();
+            });
+            QTRY_COMPARE_WITH_TIMEOUT(plinkumWindows(), 1, 10000);
+            terminate(plinkum);
+            QTRY_COMPARE(plinkumWindows(), 0);
+            QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value(QStringLiteral("onboardingOpen")).toString(),
+                     QStringLiteral("true"));
+        }
     }
 };
 

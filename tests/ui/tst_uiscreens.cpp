@@ -276,9 +276,19 @@ private slots:
         QQuickItem *field = findItem(window, "tryItField");
         QVERIFY(field);
         QVERIFY(field->hasActiveFocus());
-        click(window, findItem(window, "startButton"), QPointF(20, 20));
-        QVERIFY(!window->isVisible());
-        QCOMPARE(m_onboardingOpen, QList<bool>({true, false}));
+        QTest::keyClick(window, Qt::Key_H);
+        QTest::keyClick(window, Qt::Key_I);
+        QCOMPARE(field->property("text").toString(), "hi");
+        if (ending == "button") {
+            click(window, findItem(window, "startButton"), QPointF(20, 20));
+        } else if (ending == "return") {
+            QTest::keyClick(window, Qt::Key_Return);
+            QCOMPARE(field->property("text").toString(), "hi");
+        } else {
+            m_ui.reset();
+        }
+        QVERIFY(!m_ui || !window->isVisible());
+        QTEST(m_onboardingOpen, "stored");
     }
 
     // Families as chips and "Custom" only while there are user packs, which show there alone
@@ -298,8 +308,19 @@ private slots:
         QCOMPARE(picker.visiblePacks().last().id, "folder:mine");
 
         QSignalSpy visibleChanged(&picker, &SwitchPickerModel::visiblePacksChanged);
+    // The window stays "open" in the store until the user closes it: by Start typing, by Return
+    // in the try-it field, or not at all when the application ends with it open.
+    void onboardingAdvancesWhenAccessArrives_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<QList<bool>>("stored");
+        QTest::newRow("start typing") << "button" << QList<bool>({true, false});
+        QTest::newRow("return in the field") << "return" << QList<bool>({true, false});
+        QTest::newRow("application ends") << "destroy" << QList<bool>({true});
+    }
         picker.setFilter("Linear");
         QCOMPARE(visibleChanged.count(), 1);
+        QFETCH(QString, ending);
         QCOMPARE(picker.visiblePacks().size(), 8);
         QVERIFY(!TestPacks::ids(picker.visiblePacks()).contains("folder:mine"));
         picker.setFilter("Other");

@@ -77,6 +77,9 @@ ColumnLayout {
             font.pixelSize: 14
             wrapMode: TextEdit.Wrap
             implicitHeight: 3 * fontMetrics.lineSpacing
+            // The field would take Return as a new line; here it means done, as the button does.
+            Keys.onReturnPressed: root.done()
+            Keys.onEnterPressed: root.done()
             FontMetrics {
                 id: fontMetrics
                 font: field.font
