@@ -13,22 +13,28 @@
 
 namespace plinkum {
 
-QString DesktopActions::acknowledgementsPath()
+namespace {
+
+QString sharedFile(const QString &relativePath)
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath()
-                           + QStringLiteral("/../share/plinkum/Packs/ACKNOWLEDGEMENTS.txt"));
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/plinkum/") + relativePath);
 }
 
-void DesktopActions::openWebsite() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(website))); }
-
-void DesktopActions::contactSupport() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(supportMail))); }
-
-void DesktopActions::openAcknowledgements()
+void openIfPresent(const QString &path)
 {
-    const QString path = acknowledgementsPath();
     if (QFileInfo::exists(path))
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
+
+} // namespace
+
+QString DesktopActions::helpPagePath() { return sharedFile(QStringLiteral("help/keyboard-access.html")); }
+
+QString DesktopActions::acknowledgementsPath() { return sharedFile(QStringLiteral("Packs/ACKNOWLEDGEMENTS.txt")); }
+
+void DesktopActions::openHelp() { openIfPresent(helpPagePath()); }
+
+void DesktopActions::openAcknowledgements() { openIfPresent(acknowledgementsPath()); }
 
 void DesktopActions::revealFolder(const QUrl &folder)
 {

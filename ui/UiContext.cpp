@@ -48,8 +48,7 @@ void UiContext::relaunch() { runIfSet(m_actions.relaunch); }
 void UiContext::quit() { runIfSet(m_actions.quit); }
 void UiContext::showSettings() { emit settingsRequested(); }
 
-void UiContext::openWebsite() { DesktopActions::openWebsite(); }
-void UiContext::contactSupport() { DesktopActions::contactSupport(); }
+void UiContext::openHelp() { DesktopActions::openHelp(); }
 void UiContext::openAcknowledgements() { DesktopActions::openAcknowledgements(); }
 
 void UiContext::revealPacksFolder()

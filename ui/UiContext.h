@@ -51,8 +51,7 @@ public:
     Q_INVOKABLE void quit();
     Q_INVOKABLE void showSettings();
 
-    Q_INVOKABLE void openWebsite();
-    Q_INVOKABLE void contactSupport();
+    Q_INVOKABLE void openHelp();
     Q_INVOKABLE void openAcknowledgements();
     Q_INVOKABLE void revealPacksFolder();
 

@@ -11,6 +11,7 @@
 #include "TrayPanel.h"
 #include "UserInterface.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -77,6 +78,9 @@ void fillCatalog(PackCatalog &catalog, QList<PackInfo> custom)
 class TestUiScreens : public QObject {
     Q_OBJECT
 
+public slots:
+    void opened(const QUrl &url) { m_opened.append(url); }
+
 private slots:
     void initTestCase()
     {
@@ -95,6 +99,7 @@ private slots:
         m_deleted.clear();
         m_imported.clear();
         m_accessRequests = 0;
+        m_opened.clear();
 
         UiContext::Actions actions;
         // Like the library, removal replaces the user pack list before the caller is done with the pack.
@@ -203,6 +208,30 @@ private slots:
         shoot(window, "settings-about");
     }
 
+    // Every About link opens a file installed with Plinkum; none sends the user off the machine.
+    void aboutLinksOpenOnlyWhatShips()
+    {
+        const QStringList schemes{"file", "http", "https", "mailto"};
+        for (const QString &scheme : schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "opened");
+        const auto unset = qScopeGuard([&schemes] {
+            for (const QString &scheme : schemes)
+                QDesktopServices::unsetUrlHandler(scheme);
+        });
+        m_ui->context().showSettings();
+        QQuickWindow *window = m_ui->settings().window();
+        window->setProperty("tab", "about");
+        settle(window);
+        QQuickItem *links = findItem(window, "aboutLinks");
+        QVERIFY(links);
+        QVERIFY(!links->childItems().isEmpty());
+        for (QQuickItem *link : links->childItems())
+            click(window, link);
+        QCOMPARE(m_opened.size(), links->childItems().size());
+        for (const QUrl &url : m_opened)
+            QVERIFY2(url.isLocalFile() && QFileInfo::exists(url.toLocalFile()), qPrintable(url.toString()));
+    }
+
     void importErrorAlertClearsTheError()
     {
         m_ui->settings().show();
@@ -254,8 +283,19 @@ private slots:
         QVERIFY(m_state->importError.isEmpty());
     }
 
+    // The window stays "open" in the store until the user closes it: by Start typing, by Return
+    // in the try-it field, or not at all when the application ends with it open.
+    void onboardingAdvancesWhenAccessArrives_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<QList<bool>>("stored");
+        QTest::newRow("start typing") << "button" << QList<bool>({true, false});
+        QTest::newRow("return in the field") << "return" << QList<bool>({true, false});
+        QTest::newRow("application ends") << "destroy" << QList<bool>({true});
+    }
     void onboardingAdvancesWhenAccessArrives()
     {
+        QFETCH(QString, ending);
         m_state->hasPermission = false;
         m_ui->onboarding().show();
         QQuickWindow *window = m_ui->onboarding().window();
@@ -308,19 +348,8 @@ private slots:
         QCOMPARE(picker.visiblePacks().last().id, "folder:mine");
 
         QSignalSpy visibleChanged(&picker, &SwitchPickerModel::visiblePacksChanged);
-    // The window stays "open" in the store until the user closes it: by Start typing, by Return
-    // in the try-it field, or not at all when the application ends with it open.
-    void onboardingAdvancesWhenAccessArrives_data()
-    {
-        QTest::addColumn<QString>("ending");
-        QTest::addColumn<QList<bool>>("stored");
-        QTest::newRow("start typing") << "button" << QList<bool>({true, false});
-        QTest::newRow("return in the field") << "return" << QList<bool>({true, false});
-        QTest::newRow("application ends") << "destroy" << QList<bool>({true});
-    }
         picker.setFilter("Linear");
         QCOMPARE(visibleChanged.count(), 1);
-        QFETCH(QString, ending);
         QCOMPARE(picker.visiblePacks().size(), 8);
         QVERIFY(!TestPacks::ids(picker.visiblePacks()).contains("folder:mine"));
         picker.setFilter("Other");
@@ -384,6 +413,7 @@ private:
     QStringList m_deleted;
     QList<QUrl> m_imported;
     int m_accessRequests = 0;
+    QList<QUrl> m_opened;
 };
 
 QTEST_MAIN(TestUiScreens)

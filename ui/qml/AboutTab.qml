@@ -3,7 +3,8 @@ import QtQuick.Layouts
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// Name, version, the privacy promise and where to learn more.
+// Name, version, the privacy promise and where to learn more: the help and acknowledgements
+// installed with Plinkum.
 Control {
     id: root
 
@@ -61,12 +62,12 @@ Control {
                 color: root.secondary
             }
             Row {
+                objectName: "aboutLinks"
                 Layout.alignment: Qt.AlignHCenter
                 Layout.topMargin: 18
                 spacing: 18
-                LinkButton { text: qsTr("Website"); onClicked: root.ui.openWebsite() }
-                LinkButton { text: qsTr("Contact support"); onClicked: root.ui.contactSupport() }
-                LinkButton { text: qsTr("Acknowledgements"); onClicked: root.ui.openAcknowledgements() }
+                LinkButton { objectName: "helpLink"; text: qsTr("Help"); onClicked: root.ui.openHelp() }
+                LinkButton { objectName: "acknowledgementsLink"; text: qsTr("Acknowledgements"); onClicked: root.ui.openAcknowledgements() }
             }
         }
     }
