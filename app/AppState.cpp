@@ -8,9 +8,12 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QSocketNotifier>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace plinkum {
 
@@ -21,6 +24,20 @@ AppState *sharedState = nullptr;
 const char *text(bool value)
 {
     return value ? "true" : "false";
+}
+
+constexpr std::pair<MuteShortcut::Mode, const char *> muteShortcutNames[]{
+    {MuteShortcut::Mode::BothShifts, "bothShifts"},
+    {MuteShortcut::Mode::ScrollLockTwice, "scrollLockTwice"},
+    {MuteShortcut::Mode::Off, "off"},
+};
+
+std::optional<MuteShortcut::Mode> muteShortcutMode(const QString &name)
+{
+    for (const auto &[mode, known] : muteShortcutNames)
+        if (name == QLatin1String(known))
+            return mode;
+    return std::nullopt;
 }
 
 } // namespace
@@ -68,10 +85,20 @@ AppState::AppState(Services services, QObject *parent)
         loadSelectedPack(true);
     }
 
-    // The handler runs on the monitor's thread and touches nothing but the engine.
+    // A stored name this version does not know reads as the default.
+    m_muteShortcut.setMode(muteShortcutMode(m_settings.stringValue(Settings::muteShortcutKey))
+                               .value_or(MuteShortcut::Mode::BothShifts));
+    if (m_muteShortcut.toggleNotifier() >= 0) {
+        auto *toggles = new QSocketNotifier(m_muteShortcut.toggleNotifier(), QSocketNotifier::Read, this);
+        connect(toggles, &QSocketNotifier::activated, this, &AppState::applyMuteShortcutToggles);
+    }
+
+    // The handler runs on the monitor's thread and touches nothing but the engine and the shortcut.
     SoundEngine *engine = m_engine.get();
-    auto handler = [engine](KeyboardMonitor::Event event) {
-        engine->play(event.keyCode, event.type == KeyboardMonitor::Event::Type::Down);
+    MuteShortcut *shortcut = &m_muteShortcut;
+    auto handler = [engine, shortcut](KeyboardMonitor::Event event) {
+        if (shortcut->handle(event, MuteShortcut::Clock::now()))
+            engine->play(event.keyCode, event.type == KeyboardMonitor::Event::Type::Down);
     };
     m_monitor = services.openKeySource ? std::make_unique<KeyboardMonitor>(handler, std::move(services.openKeySource))
                                        : std::make_unique<KeyboardMonitor>(handler);
@@ -236,6 +263,33 @@ void AppState::setLaunchAtLogin(bool launchAtLogin)
         m_launchAtLogin = m_loginItem.isRegistered();
         emit launchAtLoginChanged();
     }
+}
+
+QString AppState::muteShortcut() const
+{
+    for (const auto &[mode, name] : muteShortcutNames)
+        if (mode == m_muteShortcut.mode())
+            return QString::fromLatin1(name);
+    return {};
+}
+
+void AppState::setMuteShortcut(const QString &name)
+{
+    const auto mode = muteShortcutMode(name);
+    if (!mode)
+        return;
+    const bool changed = m_muteShortcut.mode() != *mode;
+    m_muteShortcut.setMode(*mode);
+    if (changed)
+        emit muteShortcutChanged();
+    m_settings.setString(Settings::muteShortcutKey, name);
+}
+
+// Each completed gesture does what the panel's switch does.
+void AppState::applyMuteShortcutToggles()
+{
+    for (std::uint64_t toggles = m_muteShortcut.takeToggles(); toggles > 0; --toggles)
+        setIsEnabled(!m_isEnabled);
 }
 
 void AppState::applyConfig()

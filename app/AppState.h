@@ -2,6 +2,7 @@
 
 #include "KeyboardMonitor.h"
 #include "LoginItem.h"
+#include "MuteShortcut.h"
 #include "PackInfo.h"
 #include "PackLibrary.h"
 #include "Settings.h"
@@ -41,6 +42,7 @@ class AppState : public QObject {
     Q_PROPERTY(QString selectedPackID READ selectedPackID WRITE setSelectedPackID NOTIFY selectedPackIDChanged)
     Q_PROPERTY(QString selectedPackName READ selectedPackName NOTIFY selectedPackIDChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(QString muteShortcut READ muteShortcut WRITE setMuteShortcut NOTIFY muteShortcutChanged)
     Q_PROPERTY(bool shouldShowOnboarding READ shouldShowOnboarding NOTIFY shouldShowOnboardingChanged)
     Q_PROPERTY(plinkum::PackLibrary *library READ library CONSTANT)
 
@@ -81,14 +83,16 @@ public:
     bool builtInSpeakers() const { return m_builtInSpeakers; }
     QString selectedPackID() const { return m_selectedPackID; }
     bool launchAtLogin() const { return m_launchAtLogin; }
+    // The keys that switch the sounds on and off: "bothShifts", "scrollLockTwice" or "off".
+    QString muteShortcut() const;
 
     // The first pack, built-in then user packs, whose id is the selection.
     std::optional<PackInfo> selectedPack() const;
+    // Its name; empty when the selection names no pack.
     QString selectedPackName() const;
     bool shouldShowOnboarding() const;
 
     void setImportError(const QString &error);
-    // Its name; empty when the selection names no pack.
     void setIsEnabled(bool enabled);
     void setVolume(double volume);
     void setPlayKeyUp(bool playKeyUp);
@@ -97,6 +101,8 @@ public:
     void setBuiltInSpeakers(bool builtInSpeakers);
     void setSelectedPackID(const QString &id);
     void setLaunchAtLogin(bool launchAtLogin);
+    // An unknown name is ignored.
+    void setMuteShortcut(const QString &name);
 
     void applyConfig();
     void loadSelectedPack(bool preview);
@@ -125,6 +131,7 @@ signals:
     void builtInSpeakersChanged();
     void selectedPackIDChanged();
     void launchAtLoginChanged();
+    void muteShortcutChanged();
     void shouldShowOnboardingChanged();
 
     // Show the first-run window: queued once after construction when shouldShowOnboarding.
@@ -149,10 +156,12 @@ private:
     void setIsLoadingPack(bool isLoadingPack);
     void finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview);
     void pollKeyboardAccess();
+    void applyMuteShortcutToggles();
 
     std::unique_ptr<SoundEngine> m_engine;
     PackLibrary *m_library = nullptr;
-    // Declared after the engine: its handler calls the engine, so it must go first.
+    MuteShortcut m_muteShortcut;
+    // Declared after the engine and the shortcut: its handler uses both, so it must go first.
     std::unique_ptr<KeyboardMonitor> m_monitor;
     QTimer *m_permissionTimer = nullptr;
     Settings m_settings;

@@ -31,6 +31,7 @@ void Settings::registerDefaults()
         {QString::fromLatin1(pitchVariationKey), true},
         {QString::fromLatin1(selectedPackKey), QString::fromLatin1(defaultPackID)},
         {QString::fromLatin1(builtInSpeakersKey), true},
+        {QString::fromLatin1(muteShortcutKey), QStringLiteral("bothShifts")},
     };
 }
 

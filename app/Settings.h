@@ -21,6 +21,7 @@ public:
     static constexpr auto selectedPackKey = "selectedPack";
     static constexpr auto builtInSpeakersKey = "builtInSpeakers";
     static constexpr auto onboardingOpenKey = "onboardingOpen";
+    static constexpr auto muteShortcutKey = "muteShortcut";
 
     // The standard store of the user running Plinkum.
     static QString defaultPath();

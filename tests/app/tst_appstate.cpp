@@ -256,6 +256,38 @@ private slots:
         QVERIFY(!keyboard.read && state.monitor().isListening());
     }
 
+    // The gesture does what the panel's switch does, on the state's thread; the choice of
+    // gesture is stored and read back at the next start, a damaged one as the default.
+    void muteShortcutSwitchesTheSounds()
+    {
+        Folders folders;
+        {
+            test::Pipe keyboard;
+            AppState state(folders.services([] { return true; }, &keyboard));
+            QCOMPARE(state.muteShortcut(), QStringLiteral("bothShifts"));
+            waitForLoads(state);
+            QSignalSpy changed(&state, &AppState::isEnabledChanged);
+            const std::pair<unsigned, int> gesture[]{{KEY_LEFTSHIFT, 1}, {KEY_RIGHTSHIFT, 1}, {KEY_RIGHTSHIFT, 0}, {KEY_LEFTSHIFT, 0}};
+            for (const auto &[code, value] : gesture)
+                keyboard.key(code, value);
+            QTRY_VERIFY(!state.isEnabled());
+            QCOMPARE(changed.count(), 1);
+            QVERIFY(!state.engine().config().enabled);
+            QCOMPARE(stored(folders, Settings::enabledKey).toString(), QStringLiteral("false"));
+            QCOMPARE(state.engine().nextVoice(), std::size_t(1)); // the left Shift's press only
+
+            state.setMuteShortcut(QStringLiteral("scrollLockTwice"));
+            state.setMuteShortcut(QStringLiteral("both"));
+            QCOMPARE(state.muteShortcut(), QStringLiteral("scrollLockTwice"));
+        }
+        AppState state(folders.services());
+        QCOMPARE(state.muteShortcut(), QStringLiteral("scrollLockTwice"));
+        QVERIFY(!state.isEnabled());
+
+        TestPacks::writeText(folders.settings, "[General]\nmuteShortcut=sometimes\n");
+        QCOMPARE(AppState(folders.services()).muteShortcut(), QStringLiteral("bothShifts"));
+    }
+
     void launchAtLogin()
     {
         Folders folders;

@@ -12,6 +12,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <cmath>
 #include <csignal>
@@ -108,7 +109,50 @@ private:
         XFlush(m_xlib);
     }
 
+    // Both Shifts pressed together, the right one while the left is held, then let go.
+    void pressBothShifts()
+    {
+        const KeyCode left = XKeysymToKeycode(m_xlib, XK_Shift_L);
+        const KeyCode right = XKeysymToKeycode(m_xlib, XK_Shift_R);
+        const std::pair<KeyCode, Bool> steps[]{{left, True}, {right, True}, {right, False}, {left, False}};
+        for (const auto &[code, down] : steps) {
+            XTestFakeKeyEvent(m_xlib, code, down, 0);
+            XFlush(m_xlib);
+            waitCollecting(40);
+        }
+        waitCollecting(400); // past the sounds of the gesture's own keys
+    }
+
+    // Whether a press of the key is heard.
+    bool heard(const char *keysym)
+    {
+        const std::size_t before = m_samples.size();
+        press(keysym);
+        waitCollecting(300);
+        return onsets(before) > 0;
+    }
+
+    // Types until the first sound: the pack has loaded and the keyboard is heard.
+    bool typeUntilHeard()
+    {
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            if (heard("a"))
+                return true;
+        }
+        return false;
+    }
+
     QString settingsFile() const { return m_dir.filePath(QStringLiteral("config/Plinkum/Plinkum.conf")); }
+
+    void record(const QProcessEnvironment &environment)
+    {
+        if (m_recorder.state() != QProcess::NotRunning)
+            return;
+        m_recorder.setProcessEnvironment(environment);
+        m_recorder.start("parec", {"--device=" + TestServers::PulseAudio::monitor(), "--format=float32le", "--rate=48000",
+                                   "--channels=1", "--latency-msec=10", "--raw"});
+        QVERIFY(m_recorder.waitForStarted());
+    }
 
     static void terminate(QProcess &process)
     {
@@ -256,10 +300,7 @@ private slots:
             QSKIP("keyboards are readable under /dev/input here, so Plinkum would listen there and not to "
                   "the test's X server");
         QProcessEnvironment environment = this->environment(m_display, true);
-        m_recorder.setProcessEnvironment(environment);
-        m_recorder.start("parec", {"--device=" + TestServers::PulseAudio::monitor(), "--format=float32le", "--rate=48000",
-                                   "--channels=1", "--latency-msec=10", "--raw"});
-        QVERIFY(m_recorder.waitForStarted());
+        record(environment);
         QProcess plinkum;
         plinkum.setProcessEnvironment(environment);
         plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -271,16 +312,10 @@ private slots:
         });
 
         // Nothing plays before a key is typed; then type until the pack has loaded and is heard.
+        const std::size_t start = m_samples.size();
         waitCollecting(800);
-        QCOMPARE(onsets(0), 0);
-        bool heard = false;
-        for (int attempt = 0; attempt < 40 && !heard; ++attempt) {
-            const std::size_t before = m_samples.size();
-            press("a");
-            waitCollecting(300);
-            heard = onsets(before) > 0;
-        }
-        QVERIFY2(heard, "no key sound reached the sink within 12 s");
+        QCOMPARE(onsets(start), 0);
+        QVERIFY2(typeUntilHeard(), "no key sound reached the sink within 12 s");
 
         // Settle, then six presses 300 ms apart give six sounds.
         waitCollecting(600);
@@ -294,10 +329,60 @@ private slots:
         QVERIFY2(count == 6, qPrintable(QStringLiteral("heard %1 key sounds for 6 presses").arg(count)));
 
         // SIGTERM ends it cleanly.
-        ::kill(pid_t(plinkum.processId()), SIGTERM);
-        QVERIFY(plinkum.waitForFinished(5000));
-        QCOMPARE(plinkum.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(plinkum.exitCode(), 0);
+        terminate(plinkum);
+    }
+
+    // Both Shifts together switch the sounds off and on again; the choice of shortcut and the
+    // switched state outlive a restart; with the shortcut off the Shifts are just keys.
+    void shiftsTogetherSwitchTheSoundsOffAndOn()
+    {
+        if (!m_xlib || !m_hasPulse || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
+            QSKIP("Xvfb, pulseaudio and parec are needed (tools/install-deps.sh installs them)");
+        plinkum::KeyboardAccess::Environment devicesOnly;
+        if (plinkum::KeyboardAccess::check(devicesOnly).canListen)
+            QSKIP("keyboards are readable under /dev/input here, so Plinkum would listen there and not to "
+                  "the test's X server");
+        QFile::remove(settingsFile());
+        const QProcessEnvironment environment = this->environment(m_display, true);
+        record(environment);
+        QProcess plinkum;
+        plinkum.setProcessEnvironment(environment);
+        plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
+        const auto stopOnFailure = qScopeGuard([&plinkum] {
+            plinkum.kill();
+            plinkum.waitForFinished();
+        });
+        const auto launch = [&plinkum] {
+            plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
+            return plinkum.waitForStarted();
+        };
+
+        QVERIFY(launch());
+        QVERIFY2(typeUntilHeard(), "no key sound reached the sink within 12 s");
+        pressBothShifts();
+        QVERIFY(!heard("a"));
+        QVERIFY(!heard("space"));
+        pressBothShifts();
+        QVERIFY(heard("a"));
+
+        // Switched off, then restarted: still off until the Shifts switch it on.
+        pressBothShifts();
+        QVERIFY(!heard("a"));
+        terminate(plinkum);
+        QVERIFY(launch());
+        waitCollecting(2000); // time to load the pack
+        QVERIFY(!heard("a"));
+        pressBothShifts();
+        QVERIFY2(typeUntilHeard(), "the Shifts did not switch the sounds back on after a restart");
+
+        // The shortcut chosen off, as the settings window stores it, is read at the next start.
+        terminate(plinkum);
+        QSettings(settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("muteShortcut"), QStringLiteral("off"));
+        QVERIFY(launch());
+        QVERIFY(typeUntilHeard());
+        pressBothShifts();
+        QVERIFY(heard("a"));
+        terminate(plinkum);
     }
 
     // A first-run window still open when Plinkum quits comes back at the next start.

@@ -3,6 +3,7 @@
 #include "KeyboardAccess.h"
 #include "KeyboardMonitor.h"
 #include "LinuxKeyCodes.h"
+#include "MuteShortcut.h"
 
 #include "InputTestSupport.h"
 
@@ -79,6 +80,59 @@ private slots:
             }
         }
         QTEST(events.text(), "delivered");
+    }
+
+    // The mute shortcut over clean events. Input: "d<code>@<ms>" down, "u<code>@<ms>" up; heard:
+    // the events that may still sound; toggles: gestures completed. 56/60 are the Shifts, 107 is
+    // Scroll Lock, 0 is A.
+    void muteShortcut_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("heard");
+        QTest::addColumn<int>("toggles");
+        const QString shifts = "bothShifts", scroll = "scrollLockTwice";
+        QTest::newRow("left then right shift") << shifts << "d56@0 d60@40 u60@90 u56@100" << "d56 u56" << 1;
+        QTest::newRow("right then left shift") << shifts << "d60@0 d56@40 u56@90 u60@100" << "d60 u60" << 1;
+        QTest::newRow("twice toggles twice") << shifts << "d56@0 d60@10 u60@20 u56@30 d60@40 d56@50 u56@60 u60@70"
+                                             << "d56 u56 d60 u60" << 2;
+        QTest::newRow("a key typed between") << shifts << "d56@0 d0@10 u0@20 d60@30 u60@40 u56@50"
+                                             << "d56 d0 u0 d60 u60 u56" << 0;
+        QTest::newRow("no second gesture while a shift is held") << shifts << "d56@0 d60@10 u60@20 d60@30 u60@40 u56@50"
+                                                                 << "d56 d60 u60 u56" << 1;
+        QTest::newRow("shifts while off") << "off" << "d56@0 d60@10 u60@20 u56@30" << "d56 d60 u60 u56" << 0;
+        QTest::newRow("scroll lock while shifts chosen") << shifts << "d107@0 u107@10 d107@100 u107@110"
+                                                         << "d107 u107 d107 u107" << 0;
+        QTest::newRow("scroll lock twice") << scroll << "d107@0 u107@60 d107@300 u107@360" << "d107 u107" << 1;
+        QTest::newRow("scroll lock thrice") << scroll << "d107@0 u107@10 d107@100 u107@110 d107@200 u107@210"
+                                            << "d107 u107 d107 u107" << 1;
+        QTest::newRow("scroll lock too slow") << scroll << "d107@0 u107@60 d107@560 u107@600"
+                                              << "d107 u107 d107 u107" << 0;
+        QTest::newRow("a key typed between presses") << scroll << "d107@0 d0@10 u0@20 d107@30"
+                                                     << "d107 d0 u0 d107" << 0;
+        QTest::newRow("shifts while scroll lock chosen") << scroll << "d56@0 d60@10 u60@20 u56@30"
+                                                         << "d56 d60 u60 u56" << 0;
+    }
+    void muteShortcut()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, input);
+        MuteShortcut shortcut;
+        QVERIFY(shortcut.toggleNotifier() >= 0);
+        shortcut.setMode(mode == "off" ? MuteShortcut::Mode::Off
+                         : mode == "bothShifts" ? MuteShortcut::Mode::BothShifts
+                                                : MuteShortcut::Mode::ScrollLockTwice);
+        const MuteShortcut::Clock::time_point start{};
+        QStringList heard;
+        for (const QString &step : input.split(' ')) {
+            const auto code = KeyCode(step.mid(1).section('@', 0, 0).toUInt());
+            const KeyEvent event = step.startsWith('d') ? KeyEvent::down(code) : KeyEvent::up(code);
+            if (shortcut.handle(event, start + std::chrono::milliseconds(step.section('@', 1).toInt())))
+                heard << step.section('@', 0, 0);
+        }
+        QTEST(heard.join(' '), "heard");
+        QTEST(int(shortcut.takeToggles()), "toggles");
+        QCOMPARE(shortcut.takeToggles(), std::uint64_t(0));
     }
 
     void startTwiceListensOnce()

@@ -16,6 +16,7 @@ class FakeAppState : public QObject {
     Q_PROPERTY(bool pitchVariation MEMBER pitchVariation NOTIFY pitchVariationChanged)
     Q_PROPERTY(bool builtInSpeakers MEMBER builtInSpeakers NOTIFY builtInSpeakersChanged)
     Q_PROPERTY(bool launchAtLogin MEMBER launchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(QString muteShortcut MEMBER muteShortcut NOTIFY muteShortcutChanged)
 
 public:
     using QObject::QObject;
@@ -30,6 +31,7 @@ public:
     bool pitchVariation = true;
     bool builtInSpeakers = true;
     bool launchAtLogin = false;
+    QString muteShortcut = QStringLiteral("bothShifts");
 
 signals:
     void isEnabledChanged();
@@ -42,4 +44,5 @@ signals:
     void pitchVariationChanged();
     void builtInSpeakersChanged();
     void launchAtLoginChanged();
+    void muteShortcutChanged();
 };

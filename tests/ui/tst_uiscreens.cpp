@@ -208,6 +208,21 @@ private slots:
         shoot(window, "settings-about");
     }
 
+    void muteShortcutChoiceShowsAndStoresTheState()
+    {
+        m_state->muteShortcut = "scrollLockTwice";
+        m_ui->context().showSettings();
+        QQuickWindow *window = m_ui->settings().window();
+        window->setProperty("tab", "general");
+        settle(window);
+        QQuickItem *choice = findItem(window, "muteShortcutChoice");
+        QVERIFY(choice);
+        QCOMPARE(choice->property("currentValue").toString(), "scrollLockTwice");
+        choice->setProperty("currentIndex", 2);
+        QVERIFY(QMetaObject::invokeMethod(choice, "activated", Q_ARG(int, 2)));
+        QCOMPARE(m_state->muteShortcut, "off");
+    }
+
     // Every About link opens a file installed with Plinkum; none sends the user off the machine.
     void aboutLinksOpenOnlyWhatShips()
     {

@@ -3,7 +3,7 @@ import QtQuick.Layouts
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// Start-up, playback, output and keyboard-access options.
+// Start-up, playback, output, shortcut and keyboard-access options.
 ScrollView {
     id: root
 
@@ -32,6 +32,39 @@ ScrollView {
         FormSection {
             footer: qsTr("Like a real keyboard, the sounds come from your computer even when headphones are connected. Turn this off to hear them in your headphones.")
             SwitchRow { target: root.appState; property: "builtInSpeakers"; label: qsTr("Always play through built-in speakers") }
+        }
+        FormSection {
+            header: qsTr("Shortcut")
+            footer: qsTr("Switches the sounds on and off from any application, as the switch in the panel does. The keys of the shortcut type nothing.")
+            Control {
+                Layout.fillWidth: true
+                leftPadding: 12
+                rightPadding: 12
+                implicitHeight: 38
+                contentItem: RowLayout {
+                    Label {
+                        Layout.fillWidth: true
+                        text: qsTr("Sounds on and off")
+                        font.pixelSize: 13
+                    }
+                    ComboBox {
+                        objectName: "muteShortcutChoice"
+                        textRole: "text"
+                        valueRole: "value"
+                        model: [
+                            { value: "bothShifts", text: qsTr("Both Shift keys together") },
+                            { value: "scrollLockTwice", text: qsTr("Scroll Lock pressed twice") },
+                            { value: "off", text: qsTr("Off") }
+                        ]
+                        implicitContentWidthPolicy: ComboBox.WidestText
+                        font.pixelSize: 13
+                        currentIndex: indexOfValue(root.appState.muteShortcut)
+                        Component.onCompleted: currentIndex = indexOfValue(root.appState.muteShortcut)
+                        onActivated: root.appState.muteShortcut = currentValue
+                        Accessible.name: qsTr("Sounds on and off")
+                    }
+                }
+            }
         }
         FormSection {
             header: qsTr("Permissions")
