@@ -57,7 +57,19 @@ ScrollView {
                             { value: "off", text: qsTr("Off") }
                         ]
                         implicitContentWidthPolicy: ComboBox.WidestText
-                        font.pixelSize: 13
+                        hoverEnabled: true
+                        font.pixelSize: 12
+                        topPadding: 4
+                        bottomPadding: 4
+                        // Drawn like the form's buttons.
+                        background: Rectangle {
+                            implicitHeight: 24
+                            radius: 6
+                            antialiasing: true
+                            color: Style.fade(palette.windowText, parent.down ? 0.12 : parent.hovered ? 0.09 : 0.06)
+                            border.width: 1
+                            border.color: Style.fade(palette.windowText, 0.12)
+                        }
                         currentIndex: indexOfValue(root.appState.muteShortcut)
                         Component.onCompleted: currentIndex = indexOfValue(root.appState.muteShortcut)
                         onActivated: root.appState.muteShortcut = currentValue
