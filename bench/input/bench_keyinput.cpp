@@ -3,6 +3,7 @@
 #include "KeyEventFilter.h"
 #include "KeyboardMonitor.h"
 #include "LinuxKeyCodes.h"
+#include "MuteShortcut.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,6 +45,22 @@ void BM_FilterPressRelease(benchmark::State &state)
     benchmark::DoNotOptimize(delivered);
 }
 BENCHMARK(BM_FilterPressRelease);
+
+// What the mute shortcut adds to each key event on the keyboard thread: a letter pressed and
+// released while a Shift is held, clock read included; no gesture completes.
+void BM_MuteShortcutPerEvent(benchmark::State &state)
+{
+    MuteShortcut shortcut;
+    std::uint64_t heard = 0;
+    shortcut.handle(KeyEvent::down(MuteShortcut::leftShift), MuteShortcut::Clock::now());
+    for (auto _ : state) {
+        heard += shortcut.handle(KeyEvent::down(0x0E), MuteShortcut::Clock::now());
+        heard += shortcut.handle(KeyEvent::up(0x0E), MuteShortcut::Clock::now());
+    }
+    benchmark::DoNotOptimize(heard);
+    state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(BM_MuteShortcutPerEvent);
 
 void BM_EvdevCodeLookup(benchmark::State &state)
 {
