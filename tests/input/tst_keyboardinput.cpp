@@ -7,6 +7,8 @@
 
 #include "InputTestSupport.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <bit>
 #include <set>
@@ -109,6 +111,60 @@ private slots:
             QVERIFY(!delivered.offThread);
         }
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
+    }
+
+    // Stopped, the source is closed and its thread gone; started again, a new one is opened, and a
+    // key that was held when it closed is heard on its next press.
+    void stopClosesAndStartReopens()
+    {
+        test::Pipe first, second;
+        test::Pipe *pipes[] = {&first, &second};
+        test::Recorder delivered;
+        int opened = 0;
+        KeyboardMonitor monitor(delivered.handler(), [&] {
+            std::vector<UniqueFd> streams;
+            streams.push_back(std::move(pipes[opened++]->read));
+            return EvdevKeySource::fromDescriptors(std::move(streams));
+        });
+        int ended = 0;
+        monitor.setEndedHandler([&ended] { ++ended; });
+        QVERIFY(monitor.start());
+        first.key(KEY_A, 1);
+        QTRY_COMPARE(delivered.text(), "d0");
+
+        monitor.stop();
+        QVERIFY(!monitor.isListening());
+        QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
+        pollfd writer{first.write.get(), POLLOUT, 0};
+        QCOMPARE(::poll(&writer, 1, 0), 1);
+        QVERIFY(writer.revents & POLLERR); // the device's reading end is closed
+        monitor.stop();
+
+        QVERIFY(monitor.start());
+        QCOMPARE(opened, 2);
+        QCOMPARE(monitor.sourceName(), "evdev");
+        second.key(KEY_A, 1);
+        QTRY_COMPARE(delivered.text(), "d0 d0");
+        QCOMPARE(ended, 0); // stopping is not ending
+    }
+
+    // A source that ends by itself leaves the monitor saying so, and it may be started again.
+    void sourceThatEndsIsReported()
+    {
+        int opened = 0;
+        std::atomic<int> ended = 0;
+        KeyboardMonitor monitor([](KeyEvent) {}, [&] {
+            ++opened;
+            return std::make_unique<test::EndingSource>();
+        });
+        monitor.setEndedHandler([&ended] { ++ended; });
+        QVERIFY(monitor.start());
+        QTRY_COMPARE(ended.load(), 1);
+        QVERIFY(!monitor.isListening());
+        QCOMPARE(monitor.sourceName(), "");
+        QVERIFY(monitor.start());
+        QCOMPARE(opened, 2);
+        QTRY_COMPARE(ended.load(), 2);
     }
 
     void withoutAccess()
