@@ -67,6 +67,8 @@ struct Folders {
         services.autostartPath = autostart;
         services.builtInPacksFolder = builtIn;
         services.userPacksFolder = user;
+        // Never connected: no session to follow, whatever the machine running the tests has.
+        services.systemBus = QDBusConnection(QStringLiteral("plinkum-tests-no-bus"));
         return services;
     }
 };
