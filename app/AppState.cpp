@@ -96,6 +96,11 @@ AppState::AppState(Services services, QObject *parent)
     startMonitoring();
 
     connect(m_accessRequest, &KeyboardAccessRequest::granted, this, &AppState::pollKeyboardAccess);
+    // A keyboard opened under the rule stays readable after it is gone: close and start over.
+    connect(m_accessRequest, &KeyboardAccessRequest::revoked, this, [this] {
+        m_monitor->stop();
+        startMonitoring();
+    });
 
     if (shouldShowOnboarding())
         QMetaObject::invokeMethod(this, &AppState::onboardingRequested, Qt::QueuedConnection);
@@ -425,6 +430,11 @@ void AppState::deletePack(const QString &id)
 void AppState::openInputMonitoringSettings()
 {
     m_accessRequest->requestAccess();
+}
+
+void AppState::revokeKeyboardAccess()
+{
+    m_accessRequest->revokeAccess();
 }
 
 void AppState::relaunch()

@@ -113,6 +113,8 @@ public:
     Q_INVOKABLE void deletePack(const QString &id);
     // Offers the user the way to let Plinkum read keyboards.
     Q_INVOKABLE void openInputMonitoringSettings();
+    // Removes the udev rule the grant installed, then listens again through what is left.
+    Q_INVOKABLE void revokeKeyboardAccess();
     // Starts a new Plinkum half a second from now and quits this one.
     Q_INVOKABLE void relaunch();
     // Written by the first-run window: true while it is shown, false once closed.
