@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusObjectPath>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
@@ -57,8 +59,15 @@ public:
         m_connection = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address(), "test-logind"));
         QDeadlineTimer deadline(15000);
         while (!deadline.hasExpired()) {
-            if (m_connection->isConnected() && m_connection->interface()->isServiceRegistered(service()))
-                return true;
+            if (m_connection->isConnected() && m_connection->interface()->isServiceRegistered(service())) {
+                // As logind does (the template answers any id): an unknown session is an error.
+                return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
+                            {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetSession"),
+                             QStringLiteral("s"), QStringLiteral("o"),
+                             QStringLiteral("ret = '/org/freedesktop/login1/session/' + args[0]\n"
+                                            "if ret not in objects: raise dbus.exceptions.DBusException("
+                                            "'no session', name='org.freedesktop.login1.NoSuchSession')")});
+            }
             QThread::msleep(50);
         }
         return false;
@@ -94,9 +103,37 @@ public:
                      QVariant::fromValue(QDBusVariant(active))});
     }
 
+    // The session GetSessionByPID answers for any process; none: the error logind gives for a
+    // process outside every session (as a user service is).
+    bool setProcessSession(const QString &id)
+    {
+        const QString code = id.isEmpty()
+            ? QStringLiteral("raise dbus.exceptions.DBusException('no session', name='org.freedesktop.login1.NoSessionForPID')")
+            : QStringLiteral("ret = '%1'").arg(sessionPath(id));
+        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
+                    {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetSessionByPID"),
+                     QStringLiteral("u"), QStringLiteral("o"), code});
+    }
+    // The user's display session (none: "/"). Also mends the template's GetUser, which fails.
+    bool setDisplaySession(const QString &id)
+    {
+        const QString user = QStringLiteral("/org/freedesktop/login1/user/%1").arg(getuid());
+        QDBusArgument display;
+        display.beginStructure();
+        display << id << QDBusObjectPath(id.isEmpty() ? QStringLiteral("/") : sessionPath(id));
+        display.endStructure();
+        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
+                    {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetUser"), QStringLiteral("u"),
+                     QStringLiteral("o"), QStringLiteral("ret = '%1'").arg(user)})
+            && call(user, "org.freedesktop.DBus.Properties", "Set",
+                    {QStringLiteral("org.freedesktop.login1.User"), QStringLiteral("Display"),
+                     QVariant::fromValue(QDBusVariant(QVariant::fromValue(display)))});
+    }
+
+    static QString sessionPath(const QString &id) { return QStringLiteral("/org/freedesktop/login1/session/") + id; }
+
 private:
     static QString service() { return QStringLiteral("org.freedesktop.login1"); }
-    static QString sessionPath(const QString &id) { return QStringLiteral("/org/freedesktop/login1/session/") + id; }
 
     bool call(const QString &path, const char *interface, const char *method, const QVariantList &arguments)
     {
