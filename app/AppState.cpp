@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "PackLoader.h"
 #include "PulseOutput.h"
+#include "SessionWatcher.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -102,6 +103,12 @@ AppState::AppState(Services services, QObject *parent)
     };
     m_monitor = services.openKeySource ? std::make_unique<KeyboardMonitor>(handler, std::move(services.openKeySource))
                                        : std::make_unique<KeyboardMonitor>(handler);
+    m_monitor->setEndedHandler([this] { QMetaObject::invokeMethod(this, &AppState::keySourceEnded, Qt::QueuedConnection); });
+    m_retryTimer = new QTimer(this);
+    m_retryTimer->setSingleShot(true);
+    connect(m_retryTimer, &QTimer::timeout, this, &AppState::retryListening);
+    m_session = new SessionWatcher(services.systemBus ? *services.systemBus : QDBusConnection::systemBus(), this);
+    connect(m_session, &SessionWatcher::allowedChanged, this, &AppState::sessionAllowedChanged);
 
     applyConfig();
 
@@ -116,6 +123,11 @@ AppState::AppState(Services services, QObject *parent)
     startMonitoring();
 
     connect(m_accessRequest, &KeyboardAccessRequest::granted, this, &AppState::pollKeyboardAccess);
+    // A keyboard opened under the rule stays readable after it is gone: close and start over.
+    connect(m_accessRequest, &KeyboardAccessRequest::revoked, this, [this] {
+        m_monitor->stop();
+        startMonitoring();
+    });
 
     if (shouldShowOnboarding())
         QMetaObject::invokeMethod(this, &AppState::onboardingRequested, Qt::QueuedConnection);
@@ -361,10 +373,12 @@ void AppState::finishLoad(const QString &chosenID, LoadedPackPtr pack, bool prev
 void AppState::startMonitoring()
 {
     const bool granted = m_hasKeyboardAccess();
-    const bool listening = granted && m_monitor->start();
+    const bool listening = granted && listenIfAllowed();
     std::string line = std::string("keyboard access granted=") + text(granted) + " listening=" + text(listening);
-    if (listening)
+    if (listening && m_session->isAllowed())
         line += " source=" + std::string(m_monitor->sourceName());
+    else if (listening)
+        line += " (held back: the session is locked or in the background)";
     log(line);
     if (listening) {
         setHasPermission(true);
@@ -380,13 +394,58 @@ void AppState::startMonitoring()
 
 void AppState::pollKeyboardAccess()
 {
-    if (m_hasPermission || !m_hasKeyboardAccess() || !m_monitor->start())
+    if (m_hasPermission || !m_hasKeyboardAccess() || !listenIfAllowed())
         return;
     setHasPermission(true);
     if (m_permissionTimer) {
         m_permissionTimer->deleteLater();
         m_permissionTimer = nullptr;
     }
+}
+
+// True when the monitor listens, or would but for the session.
+bool AppState::listenIfAllowed()
+{
+    return !m_session->isAllowed() || m_monitor->start();
+}
+
+void AppState::sessionAllowedChanged(bool allowed)
+{
+    if (!allowed) {
+        m_retryTimer->stop();
+        m_monitor->stop();
+        log("keyboard closed: the session is locked or another session is in front");
+        return;
+    }
+    if (!m_hasPermission)
+        return; // the permission poll opens it once access is there
+    if (m_monitor->start()) {
+        log("keyboard reopened: the session is active and unlocked");
+        return;
+    }
+    m_retryDelayMs = firstRetryMs;
+    m_retryTimer->start(m_retryDelayMs);
+}
+
+void AppState::keySourceEnded()
+{
+    if (m_monitor->isListening() || !m_session->isAllowed() || m_retryTimer->isActive())
+        return;
+    log("keyboard input ended; trying to listen again");
+    m_retryDelayMs = firstRetryMs;
+    m_retryTimer->start(m_retryDelayMs);
+}
+
+void AppState::retryListening()
+{
+    if (!m_session->isAllowed() || m_monitor->isListening())
+        return;
+    if (m_monitor->start()) {
+        log("keyboard listening again through " + std::string(m_monitor->sourceName()));
+        return;
+    }
+    m_retryDelayMs = std::min(m_retryDelayMs * 2, longestRetryMs);
+    m_retryTimer->start(m_retryDelayMs);
 }
 
 bool AppState::importPack(const QUrl &folder)
@@ -422,6 +481,11 @@ void AppState::deletePack(const QString &id)
 void AppState::openInputMonitoringSettings()
 {
     m_accessRequest->requestAccess();
+}
+
+void AppState::revokeKeyboardAccess()
+{
+    m_accessRequest->revokeAccess();
 }
 
 void AppState::relaunch()

@@ -8,6 +8,7 @@
 #include "Settings.h"
 #include "SoundEngine.h"
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -23,6 +24,7 @@
 namespace plinkum {
 
 class KeyboardAccessRequest;
+class SessionWatcher;
 
 // The one owner of the running system and the model every view observes: it owns the sound
 // engine, the pack library and the keyboard monitor, keeps the user's settings as properties
@@ -49,6 +51,9 @@ class AppState : public QObject {
 public:
     static constexpr std::size_t voiceCount = 24;
     static constexpr int permissionPollMs = 1500;
+    // A key source that ended by itself is reopened after these delays, doubling up to the last.
+    static constexpr int firstRetryMs = 1000;
+    static constexpr int longestRetryMs = 60000;
 
     // What the state is built from. Every part left empty is the real one of this session; tests
     // and the headless mode put their own in place.
@@ -60,6 +65,7 @@ public:
         QString autostartPath;                          // default: LoginItem::defaultPath()
         QString builtInPacksFolder;                     // default: beside the executable
         QString userPacksFolder;                        // default: $XDG_DATA_HOME/Plinkum/Packs
+        std::optional<QDBusConnection> systemBus;       // default: the system bus, where logind is
     };
 
     explicit AppState(Services services = {}, QObject *parent = nullptr);
@@ -114,6 +120,8 @@ public:
     Q_INVOKABLE void deletePack(const QString &id);
     // Offers the user the way to let Plinkum read keyboards.
     Q_INVOKABLE void openInputMonitoringSettings();
+    // Removes the udev rule the grant installed, then listens again through what is left.
+    Q_INVOKABLE void revokeKeyboardAccess();
     // Starts a new Plinkum half a second from now and quits this one.
     Q_INVOKABLE void relaunch();
     // Written by the first-run window: true while it is shown, false once closed.
@@ -157,6 +165,10 @@ private:
     void finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview);
     void pollKeyboardAccess();
     void applyMuteShortcutToggles();
+    bool listenIfAllowed();
+    void sessionAllowedChanged(bool allowed);
+    void keySourceEnded();
+    void retryListening();
 
     std::unique_ptr<SoundEngine> m_engine;
     PackLibrary *m_library = nullptr;
@@ -164,6 +176,9 @@ private:
     // Declared after the engine and the shortcut: its handler uses both, so it must go first.
     std::unique_ptr<KeyboardMonitor> m_monitor;
     QTimer *m_permissionTimer = nullptr;
+    SessionWatcher *m_session = nullptr;
+    QTimer *m_retryTimer = nullptr;
+    int m_retryDelayMs = firstRetryMs;
     Settings m_settings;
     LoginItem m_loginItem;
     std::function<bool()> m_hasKeyboardAccess;

@@ -6,27 +6,34 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QUrl>
 
 namespace plinkum {
 
 namespace {
-constexpr auto helperName = "plinkum-grant-keyboard-access";
 // pkexec's exit status when the user dismissed the authentication dialog.
 constexpr int dismissedByUser = 126;
+// The helpers' exit status when the rule changed but udev could not be told; it applies the
+// change at its next start.
+constexpr int changedUdevNotReloaded = 3;
 } // namespace
 
-KeyboardAccessRequest::KeyboardAccessRequest(QObject *parent)
+KeyboardAccessRequest::KeyboardAccessRequest(QObject *parent, const QString &pkexec)
     : QObject(parent)
+    , m_pkexec(pkexec)
 {
 }
 
-QString KeyboardAccessRequest::helperPath()
+QString KeyboardAccessRequest::installedHelperFolder()
 {
-    const QString here = QCoreApplication::applicationDirPath();
-    for (const QString &candidate : {here + QStringLiteral("/../libexec/plinkum/") + QLatin1String(helperName),
-                                     here + u'/' + QLatin1String(helperName)}) {
+    return QStringLiteral(PLINKUM_HELPER_DIR);
+}
+
+QString KeyboardAccessRequest::helperPath(const char *name)
+{
+    const QString file = QLatin1String(name);
+    for (const QString &candidate : {installedHelperFolder() + u'/' + file,
+                                     QCoreApplication::applicationDirPath() + u'/' + file}) {
         const QFileInfo info(candidate);
         if (info.isFile() && info.isExecutable())
             return info.canonicalFilePath();
@@ -43,34 +50,51 @@ QString KeyboardAccessRequest::helpPagePath()
 
 void KeyboardAccessRequest::requestAccess()
 {
-    const QString pkexec = QStandardPaths::findExecutable(QStringLiteral("pkexec"));
-    const QString helper = helperPath();
-    if (pkexec.isEmpty() || helper.isEmpty()) {
+    run(grantHelperName, &KeyboardAccessRequest::granted);
+}
+
+void KeyboardAccessRequest::revokeAccess()
+{
+    run(revokeHelperName, &KeyboardAccessRequest::revoked);
+}
+
+void KeyboardAccessRequest::run(const char *helperName, void (KeyboardAccessRequest::*succeeded)())
+{
+    if (m_process)
+        return;
+    const QString helper = helperPath(helperName);
+    const QFileInfo pkexec(m_pkexec);
+    if (!pkexec.isFile() || !pkexec.isExecutable() || helper.isEmpty()) {
         openHelpPage();
         return;
     }
-    auto *process = new QProcess(this);
-    process->setProgram(pkexec);
-    process->setArguments({helper});
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    connect(process, &QProcess::finished, this, [this, process](int exitCode, QProcess::ExitStatus status) {
-        process->deleteLater();
-        if (status == QProcess::NormalExit && exitCode == 0) {
-            emit granted();
+    m_process = new QProcess(this);
+    m_process->setProgram(m_pkexec);
+    m_process->setArguments({helper});
+    m_process->setProcessChannelMode(QProcess::ForwardedChannels);
+    connect(m_process, &QProcess::finished, this, [this, succeeded](int exitCode, QProcess::ExitStatus status) {
+        m_process->deleteLater();
+        m_process = nullptr;
+        const bool normal = status == QProcess::NormalExit;
+        if (normal && exitCode == changedUdevNotReloaded)
+            log("the keyboard access rule changed, but udev could not be told; it applies at the next start");
+        if (normal && (exitCode == 0 || exitCode == changedUdevNotReloaded)) {
+            emit(this->*succeeded)();
             return;
         }
-        if (status == QProcess::NormalExit && exitCode == dismissedByUser)
+        if (normal && exitCode == dismissedByUser)
             return;
-        log("could not grant keyboard access through pkexec");
+        log("could not change keyboard access through pkexec");
         openHelpPage();
     });
-    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
-        process->deleteLater();
+        m_process->deleteLater();
+        m_process = nullptr;
         openHelpPage();
     });
-    process->start();
+    m_process->start();
 }
 
 void KeyboardAccessRequest::openHelpPage()

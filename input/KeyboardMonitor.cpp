@@ -53,50 +53,74 @@ KeyboardMonitor::KeyboardMonitor(Handler handler)
 
 KeyboardMonitor::KeyboardMonitor(Handler handler, SourceOpener openSource)
     : m_openSource(std::move(openSource))
-    , m_filter(std::move(handler))
+    , m_handler(std::move(handler))
 {
 }
 
 KeyboardMonitor::~KeyboardMonitor()
 {
-    if (m_thread.joinable()) {
-        m_source->stop();
-        m_thread.join();
-    }
+    stop();
 }
 
 bool KeyboardMonitor::start()
 {
     const std::lock_guard lock(m_mutex);
-    if (m_source)
+    if (m_source && !m_ended.load())
         return true;
+    closeSource();
     std::unique_ptr<KeySource> source = m_openSource();
     if (!source)
         return false;
     m_source = std::move(source);
+    // A fresh pressed set: keys released while nothing listened must not swallow their next press.
+    m_filter = std::make_unique<KeyEventFilter>(m_handler);
+    m_stopping = false;
+    m_ended = false;
     m_thread = std::thread([this] { threadBody(); });
     // Named from here so the name is there as soon as start returns.
     pthread_setname_np(m_thread.native_handle(), threadName);
     return true;
 }
 
+void KeyboardMonitor::stop()
+{
+    const std::lock_guard lock(m_mutex);
+    closeSource();
+}
+
+void KeyboardMonitor::closeSource()
+{
+    if (!m_source)
+        return;
+    m_stopping = true;
+    m_source->stop();
+    if (m_thread.joinable())
+        m_thread.join();
+    m_source.reset();
+    m_filter.reset();
+}
+
 bool KeyboardMonitor::isListening() const
 {
     const std::lock_guard lock(m_mutex);
-    return m_source != nullptr;
+    return m_source != nullptr && !m_ended.load();
 }
 
 std::string_view KeyboardMonitor::sourceName() const
 {
     const std::lock_guard lock(m_mutex);
-    return m_source ? m_source->name() : std::string_view();
+    return m_source && !m_ended.load() ? m_source->name() : std::string_view();
 }
 
 void KeyboardMonitor::threadBody()
 {
     raiseCurrentThreadPriority();
-    // m_source was set before this thread began and is never replaced.
-    m_source->run(m_filter);
+    m_source->run(*m_filter);
+    if (m_stopping.load())
+        return;
+    m_ended = true;
+    if (m_endedHandler)
+        m_endedHandler();
 }
 
 } // namespace plinkum

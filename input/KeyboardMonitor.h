@@ -4,6 +4,7 @@
 #include "KeyEventFilter.h"
 #include "KeySource.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,7 @@ public:
     using Event = KeyEvent;
     using Handler = std::function<void(Event)>;
     using SourceOpener = std::function<std::unique_ptr<KeySource>()>;
+    using EndedHandler = std::function<void()>;
 
     // Linux caps thread names at 15 characters.
     static constexpr const char *threadName = "Plinkum.KeyMon";
@@ -28,28 +30,42 @@ public:
     explicit KeyboardMonitor(Handler handler);
     KeyboardMonitor(Handler handler, SourceOpener openSource);
 
-    // Stops the source and joins the thread; the application keeps its monitor until exit.
+    // Stops the source and joins the thread.
     ~KeyboardMonitor();
 
     KeyboardMonitor(const KeyboardMonitor &) = delete;
     KeyboardMonitor &operator=(const KeyboardMonitor &) = delete;
 
-    // True when listening afterwards (now or already). False, with nothing started, when no key
-    // source is available; may be called again later.
-    bool start();
+    // Called on the monitor thread when the source ends by itself (device or X server gone, read
+    // error); never after stop(). Set before start().
+    void setEndedHandler(EndedHandler handler) { m_endedHandler = std::move(handler); }
 
+    // True when listening afterwards (now or already). False, with nothing started, when no key
+    // source is available; may be called again later, also after the source has ended.
+    bool start();
+    // Closes the source (every device, the X connection) and joins the thread; start() opens a
+    // new one. Keys held now count as released.
+    void stop();
+
+    // False once the source has ended by itself.
     bool isListening() const;
     // "evdev", "XInput2", or empty while idle.
     std::string_view sourceName() const;
 
 private:
     void threadBody();
+    void closeSource();
 
     SourceOpener m_openSource;
-    KeyEventFilter m_filter; // holds the handler and the pressed set; monitor thread only
+    KeyEventFilter::Handler m_handler;
+    EndedHandler m_endedHandler;
     mutable std::mutex m_mutex;
-    std::unique_ptr<KeySource> m_source; // set once, never replaced
+    // Replaced only under the mutex and while no thread runs; the thread reads them unlocked.
+    std::unique_ptr<KeyEventFilter> m_filter; // the pressed set of one source's keys
+    std::unique_ptr<KeySource> m_source;
     std::thread m_thread;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_ended{false};
 };
 
 } // namespace plinkum

@@ -36,13 +36,30 @@ constexpr Entry entries[] = {
     {KEY_DOWN, 0x7D},       {KEY_INSERT, 0x72},     {KEY_DELETE, 0x75},    {KEY_HOME, 0x73},
     {KEY_END, 0x77},        {KEY_PAGEUP, 0x74},     {KEY_PAGEDOWN, 0x79},  {KEY_KPENTER, 0x4C},
     {KEY_FN, 0x3F},         {KEY_102ND, 0x0A},      {KEY_COMPOSE, 0x6E},
+    // Keypad: digits, operators, and Num Lock where Apple's keypads have Clear.
+    {KEY_KP0, 0x52},        {KEY_KP1, 0x53},        {KEY_KP2, 0x54},       {KEY_KP3, 0x55},
+    {KEY_KP4, 0x56},        {KEY_KP5, 0x57},        {KEY_KP6, 0x58},       {KEY_KP7, 0x59},
+    {KEY_KP8, 0x5B},        {KEY_KP9, 0x5C},        {KEY_KPDOT, 0x41},     {KEY_KPASTERISK, 0x43},
+    {KEY_KPPLUS, 0x45},     {KEY_NUMLOCK, 0x47},    {KEY_KPSLASH, 0x4B},   {KEY_KPMINUS, 0x4E},
+    {KEY_KPEQUAL, 0x51},    {KEY_KPCOMMA, 0x5F},    {KEY_KPJPCOMMA, 0x5F},
+    // F13 to F20; Print Screen, Scroll Lock and Pause sit where extended Apple keyboards put
+    // F13, F14 and F15.
+    {KEY_F13, 0x69},        {KEY_F14, 0x6B},        {KEY_F15, 0x71},       {KEY_F16, 0x6A},
+    {KEY_F17, 0x40},        {KEY_F18, 0x4F},        {KEY_F19, 0x50},       {KEY_F20, 0x5A},
+    {KEY_SYSRQ, 0x69},      {KEY_SCROLLLOCK, 0x6B}, {KEY_PAUSE, 0x71},
+    // Japanese and Korean keys. Left of Space: Eisu (Muhenkan on PC keyboards, Hanja on Korean
+    // ones); right of it: Kana (Henkan and Katakana/Hiragana, Hangul). Zenkaku/Hankaku is the
+    // key in Grave's place.
+    {KEY_YEN, 0x5D},        {KEY_RO, 0x5E},         {KEY_HANJA, 0x66},     {KEY_MUHENKAN, 0x66},
+    {KEY_HANGEUL, 0x68},    {KEY_HENKAN, 0x68},     {KEY_KATAKANAHIRAGANA, 0x68},
+    {KEY_ZENKAKUHANKAKU, 0x32},
 };
 
 constexpr std::int32_t none = -1;
 
-// Every entry but Fn lies below 128; a dense table keeps the per-event lookup to one load.
+// Every entry but Fn lies below 256; a dense table keeps the per-event lookup to one load.
 constexpr auto denseTable = [] {
-    std::array<std::int32_t, 128> table{};
+    std::array<std::int32_t, 256> table{};
     table.fill(none);
     for (const Entry &e : entries) {
         if (e.evdev < table.size())

@@ -18,6 +18,8 @@ packages=(
   qml6-module-qt-labs-folderlistmodel fonts-dejavu-core
   # tests: a real sound server, a real X server, key injection
   pulseaudio pulseaudio-utils xvfb x11-xserver-utils sox
+  # tests: a private system bus with a mock logind
+  dbus-daemon python3-dbusmock
 )
 
 missing=()

@@ -31,6 +31,7 @@ public:
         std::function<void(const QUrl &folder)> importPack;
         std::function<void(const PackInfo &pack)> deletePack;
         std::function<void()> openInputMonitoringSettings;
+        std::function<void()> revokeKeyboardAccess;
         std::function<void()> relaunch;
         std::function<void()> quit;
     };
@@ -47,6 +48,7 @@ public:
     // Ignores ids that are not (or no longer) user packs.
     Q_INVOKABLE void removePack(const QString &id);
     Q_INVOKABLE void openInputMonitoringSettings();
+    Q_INVOKABLE void revokeKeyboardAccess();
     Q_INVOKABLE void relaunch();
     Q_INVOKABLE void quit();
     Q_INVOKABLE void showSettings();

@@ -286,6 +286,26 @@ private slots:
 
         TestPacks::writeText(folders.settings, "[General]\nmuteShortcut=sometimes\n");
         QCOMPARE(AppState(folders.services()).muteShortcut(), QStringLiteral("bothShifts"));
+    // A key source that ends by itself (its X server restarted, a read error) is opened again.
+    void endedKeySourceIsReopened()
+    {
+        Folders folders;
+        test::Pipe keyboard;
+        int opened = 0;
+        AppState::Services services = folders.services([] { return true; }, &keyboard);
+        services.openKeySource = [&opened, open = std::move(services.openKeySource)]() -> std::unique_ptr<KeySource> {
+            if (++opened == 1)
+                return std::make_unique<test::EndingSource>();
+            return open();
+        };
+        AppState state(std::move(services));
+        QTRY_VERIFY(!state.monitor().isListening());
+        QVERIFY(state.hasPermission());
+        QTRY_VERIFY_WITH_TIMEOUT(state.monitor().isListening(), AppState::firstRetryMs + 1000);
+        QCOMPARE(opened, 2);
+        waitForLoads(state);
+        keyboard.key(KEY_A, 1);
+        QTRY_COMPARE(state.engine().nextVoice(), std::size_t(1));
     }
 
     void launchAtLogin()

@@ -1,9 +1,11 @@
-// Plinkum as a user runs it, against real servers: a private X display and a private pulseaudio
-// daemon. How the command line and the session choose the mode, one instance per user with a
-// second launch handing over to the first, --diagnose, and keys typed through XTEST heard on the
-// sink's monitor.
+// Plinkum as a user runs it, against real servers: a private X display, a private pulseaudio
+// daemon and a mock logind on a private system bus. How the command line and the session choose
+// the mode, one instance per user with a second launch handing over to the first, --diagnose, keys
+// typed through XTEST heard on the sink's monitor, and not heard while the session is locked or
+// another one is in front.
 #include "CommandLine.h"
 #include "KeyboardAccess.h"
+#include "MockLogind.h"
 #include "TestPacks.h"
 #include "TestServers.h"
 
@@ -13,6 +15,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+
+#include <linux/input-event-codes.h>
 
 #include <cmath>
 #include <csignal>
@@ -99,9 +103,11 @@ private:
         }
     }
 
-    void press(const char *keysym)
+    void press(const char *keysym) { pressKeycode(XKeysymToKeycode(m_xlib, XStringToKeysym(keysym))); }
+
+    // By X keycode, which is the evdev code + 8 whatever keymap the server has.
+    void pressKeycode(unsigned code)
     {
-        const KeyCode code = XKeysymToKeycode(m_xlib, XStringToKeysym(keysym));
         XTestFakeKeyEvent(m_xlib, code, True, 0);
         XFlush(m_xlib);
         waitCollecting(30);
@@ -176,6 +182,28 @@ private:
             lastLoud = i;
         }
         return count;
+    }
+
+    bool canType() const
+    {
+        return m_xlib && m_hasPulse && !QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty()
+            && !plinkum::KeyboardAccess::check(plinkum::KeyboardAccess::Environment{}).canListen;
+    }
+    static constexpr const char *cannotType =
+        "Xvfb, pulseaudio and parec are needed (tools/install-deps.sh installs them), and no keyboard "
+        "readable under /dev/input (Plinkum would listen there and not to the test's X server)";
+
+    // Key sounds heard for the presses, 300 ms apart, after a pause for the last sound to end.
+    int soundsFor(const std::vector<unsigned> &keycodes)
+    {
+        waitCollecting(600);
+        const std::size_t mark = m_samples.size();
+        for (unsigned code : keycodes) {
+            pressKeycode(code);
+            waitCollecting(300);
+        }
+        waitCollecting(300);
+        return onsets(mark);
     }
 
 private slots:
@@ -293,12 +321,8 @@ private slots:
 
     void typedKeysAreHeard()
     {
-        if (!m_xlib || !m_hasPulse || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
-            QSKIP("Xvfb, pulseaudio and parec are needed (tools/install-deps.sh installs them)");
-        plinkum::KeyboardAccess::Environment devicesOnly;
-        if (plinkum::KeyboardAccess::check(devicesOnly).canListen)
-            QSKIP("keyboards are readable under /dev/input here, so Plinkum would listen there and not to "
-                  "the test's X server");
+        if (!canType())
+            QSKIP(cannotType);
         QProcessEnvironment environment = this->environment(m_display, true);
         record(environment);
         QProcess plinkum;
@@ -317,16 +341,22 @@ private slots:
         QCOMPARE(onsets(start), 0);
         QVERIFY2(typeUntilHeard(), "no key sound reached the sink within 12 s");
 
-        // Settle, then six presses 300 ms apart give six sounds.
-        waitCollecting(600);
-        const std::size_t mark = m_samples.size();
-        for (const char *key : {"a", "s", "space", "Return", "BackSpace", "Shift_L"}) {
-            press(key);
-            waitCollecting(300);
-        }
-        waitCollecting(300);
-        const int count = onsets(mark);
+        // Six presses 300 ms apart give six sounds.
+        std::vector<unsigned> keys;
+        for (const char *key : {"a", "s", "space", "Return", "BackSpace", "Shift_L"})
+            keys.push_back(XKeysymToKeycode(m_xlib, XStringToKeysym(key)));
+        int count = soundsFor(keys);
         QVERIFY2(count == 6, qPrintable(QStringLiteral("heard %1 key sounds for 6 presses").arg(count)));
+
+        // Every key of the keypad, Num Lock included.
+        keys.clear();
+        for (unsigned evdev : {KEY_KP0, KEY_KP1, KEY_KP2, KEY_KP3, KEY_KP4, KEY_KP5, KEY_KP6, KEY_KP7, KEY_KP8,
+                               KEY_KP9, KEY_KPDOT, KEY_KPASTERISK, KEY_KPPLUS, KEY_KPSLASH, KEY_KPMINUS,
+                               KEY_KPEQUAL, KEY_KPCOMMA, KEY_NUMLOCK})
+            keys.push_back(evdev + 8);
+        count = soundsFor(keys);
+        QVERIFY2(count == int(keys.size()),
+                 qPrintable(QStringLiteral("heard %1 key sounds for %2 keypad presses").arg(count).arg(keys.size())));
 
         // SIGTERM ends it cleanly.
         terminate(plinkum);
@@ -409,6 +439,55 @@ private slots:
             QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value(QStringLiteral("onboardingOpen")).toString(),
                      QStringLiteral("true"));
         }
+    }
+
+    // Keys typed while the user's session is locked, or while another session is in front, are
+    // not heard; back in front and unlocked, they are.
+    void lockedOrBackgroundSessionIsNotHeard()
+    {
+        if (!canType())
+            QSKIP(cannotType);
+        TestServers::MockLogind logind(m_dir.path());
+        if (!logind.start())
+            QSKIP("dbus-daemon and python3-dbusmock are needed (tools/install-deps.sh installs them)");
+        QVERIFY(logind.addSession(QStringLiteral("c7"), true));
+        QProcessEnvironment environment = this->environment(m_display, true);
+        logind.addTo(environment);
+        environment.insert(QStringLiteral("XDG_SESSION_ID"), QStringLiteral("c7"));
+        record(environment);
+        QProcess plinkum;
+        plinkum.setProcessEnvironment(environment);
+        plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
+        plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
+        QVERIFY(plinkum.waitForStarted());
+        const auto stopOnFailure = qScopeGuard([&plinkum] {
+            plinkum.kill();
+            plinkum.waitForFinished();
+        });
+        QVERIFY2(typeUntilHeard(), "no key sound reached the sink within 12 s");
+
+        const std::vector<unsigned> keys{KEY_A + 8, KEY_KP5 + 8, KEY_ENTER + 8};
+        const struct {
+            const char *step;
+            std::function<bool()> change;
+            bool heard;
+        } steps[] = {
+            {"locked", [&] { return logind.setLocked(QStringLiteral("c7"), true); }, false},
+            {"unlocked", [&] { return logind.setLocked(QStringLiteral("c7"), false); }, true},
+            {"switched away", [&] { return logind.setActive(QStringLiteral("c7"), false); }, false},
+            {"switched back", [&] { return logind.setActive(QStringLiteral("c7"), true); }, true},
+        };
+        for (const auto &step : steps) {
+            QVERIFY2(step.change(), step.step);
+            waitCollecting(300); // logind's signal reaches Plinkum
+            const int heard = soundsFor(keys);
+            QVERIFY2(heard == (step.heard ? int(keys.size()) : 0),
+                     qPrintable(QStringLiteral("%1: heard %2 of %3 keys").arg(QLatin1String(step.step)).arg(heard).arg(keys.size())));
+        }
+
+        ::kill(pid_t(plinkum.processId()), SIGTERM);
+        QVERIFY(plinkum.waitForFinished(5000));
+        QCOMPARE(plinkum.exitCode(), 0);
     }
 };
 

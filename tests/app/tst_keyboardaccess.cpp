@@ -23,8 +23,8 @@ public slots:
     void open(const QUrl &url) { opened << url; }
 };
 
-// Asking for keyboard access: the request that runs the grant helper through pkexec, and the
-// helper itself, built to write into the build tree and to call a recording udevadm.
+// Giving and taking back keyboard access: the request that runs the helpers through pkexec, and
+// the helpers themselves, built to write into the build tree and to call a recording udevadm.
 class TestKeyboardAccess : public QObject {
     Q_OBJECT
 
@@ -32,29 +32,38 @@ private:
     const QString m_dir = QStringLiteral(GRANT_DIR);
     const QString m_rule = m_dir + QStringLiteral("/rules.d/70-plinkum-keyboard-access.rules");
 
-    static int runHelper(const QStringList &arguments = {})
+    const QString m_udevLog = m_dir + QStringLiteral("/udevadm.log");
+    const QByteArray m_reapplied = "control --reload\n"
+                                   "trigger --action=change --subsystem-match=input --property-match=ID_INPUT_KEYBOARD=1\n"
+                                   "settle --timeout=5\n";
+
+    static int runHelper(const QStringList &arguments = {}, const char *helper = GRANT_HELPER)
     {
-        return TestPacks::run(QStringLiteral(GRANT_HELPER), arguments).exitCode;
+        return TestPacks::run(QString::fromLatin1(helper), arguments).exitCode;
     }
 
     QTemporaryDir m_path;
     UrlCatcher m_catcher;
     QByteArray m_originalPath = qgetenv("PATH");
 
-    // A pkexec that records its arguments and answers with `exitCode`.
-    void fakePkexec(int exitCode)
+    QString pkexecPath() const { return m_path.filePath(QStringLiteral("pkexec")); }
+    QString calledPath() const { return m_path.filePath(QStringLiteral("called")); }
+
+    // A pkexec that records its arguments, one line per run, and answers with `exitCode` after
+    // `seconds`.
+    void fakePkexec(int exitCode, const char *seconds = "0")
     {
-        const QString script = m_path.filePath(QStringLiteral("pkexec"));
-        const QString text = QStringLiteral("#!/bin/sh\necho \"$@\" > '%1/called'\nexit %2\n").arg(m_path.path()).arg(exitCode);
-        QVERIFY(TestPacks::writeText(script, text.toUtf8()));
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString text = QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\nsleep %2\nexit %3\n")
+                                 .arg(calledPath(), QLatin1String(seconds)).arg(exitCode);
+        QVERIFY(TestPacks::writeText(pkexecPath(), text.toUtf8()));
+        QFile::setPermissions(pkexecPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
 private slots:
     void initTestCase()
     {
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
-        // Only the fake pkexec, when there is one, is found on this PATH; /bin keeps /bin/sh reachable.
+        // A pkexec found through PATH must never be the one run.
         qputenv("PATH", m_path.path().toUtf8());
     }
 
@@ -68,10 +77,11 @@ private slots:
     {
         QDir(m_dir + QStringLiteral("/rules.d")).removeRecursively();
         QDir().mkpath(m_dir + QStringLiteral("/rules.d"));
-        QFile::remove(m_dir + QStringLiteral("/udevadm.log"));
+        QFile::remove(m_udevLog);
+        QFile::remove(m_dir + QStringLiteral("/udevadm.fail"));
         m_catcher.opened.clear();
-        QFile::remove(m_path.filePath(QStringLiteral("pkexec")));
-        QFile::remove(m_path.filePath(QStringLiteral("called")));
+        QFile::remove(pkexecPath());
+        QFile::remove(calledPath());
     }
 
     void installsTheRuleAndReappliesUdev()
@@ -81,72 +91,159 @@ private slots:
         struct stat info {};
         QCOMPARE(stat(QFile::encodeName(m_rule).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0644));
-        QCOMPARE(TestPacks::readFile(m_dir + QStringLiteral("/udevadm.log")),
-                 QByteArray("control --reload\n"
-                            "trigger --action=change --subsystem-match=input --property-match=ID_INPUT_KEYBOARD=1\n"
-                            "settle --timeout=5\n"));
+        QCOMPARE(TestPacks::readFile(m_udevLog), m_reapplied);
         // Running it again changes nothing and leaves no temporary files.
         QCOMPARE(runHelper(), 0);
         QCOMPARE(QDir(m_dir + QStringLiteral("/rules.d")).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
+    void removesTheRuleAndReappliesUdev()
+    {
+        QCOMPARE(runHelper(), 0);
+        QFile::remove(m_udevLog);
+        QCOMPARE(runHelper({}, REVOKE_HELPER), 0);
+        QVERIFY(!QFile::exists(m_rule));
+        QCOMPARE(TestPacks::readFile(m_udevLog), m_reapplied);
+        // Nothing left to remove (as when a package is purged twice): success, udev left alone.
+        QFile::remove(m_udevLog);
+        QCOMPARE(runHelper({}, REVOKE_HELPER), 0);
+        QVERIFY(!QFile::exists(m_udevLog));
+    }
+
+    // Exit 3: the rule changed, udev will apply it at its next start.
+    void udevThatFailsIsAWarning_data()
+    {
+        QTest::addColumn<QByteArray>("helper");
+        QTest::addColumn<bool>("ruleAfter");
+        QTest::newRow("grant") << QByteArray(GRANT_HELPER) << true;
+        QTest::newRow("revoke") << QByteArray(REVOKE_HELPER) << false;
+    }
+
+    void udevThatFailsIsAWarning()
+    {
+        QFETCH(QByteArray, helper);
+        QCOMPARE(runHelper(), 0);
+        QVERIFY(TestPacks::writeText(m_dir + QStringLiteral("/udevadm.fail"), ""));
+        QCOMPARE(runHelper({}, helper.constData()), 3);
+        QTEST(QFile::exists(m_rule), "ruleAfter");
+    }
+
     void refusesArguments_data()
     {
+        QTest::addColumn<QByteArray>("helper");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("a path") << QStringList{QStringLiteral("/etc/passwd")};
-        QTest::newRow("empty") << QStringList{QString()};
+        for (const char *helper : {GRANT_HELPER, REVOKE_HELPER}) {
+            const QByteArray name = QFileInfo(QString::fromLatin1(helper)).fileName().toLatin1();
+            QTest::newRow(name + ", a path") << QByteArray(helper) << QStringList{QStringLiteral("/etc/passwd")};
+            QTest::newRow(name + ", empty") << QByteArray(helper) << QStringList{QString()};
+        }
     }
 
     void refusesArguments()
     {
+        QFETCH(QByteArray, helper);
         QFETCH(QStringList, arguments);
-        QCOMPARE(runHelper(arguments), 2);
-        QVERIFY(!QFile::exists(m_rule));
-        QVERIFY(!QFile::exists(m_dir + QStringLiteral("/udevadm.log")));
+        QVERIFY(TestPacks::writeText(m_rule, "left alone"));
+        QCOMPARE(runHelper(arguments, helper.constData()), 2);
+        QCOMPARE(TestPacks::readFile(m_rule), QByteArray("left alone"));
+        QVERIFY(!QFile::exists(m_udevLog));
+    }
+
+    void replacesALinkInsteadOfFollowingIt_data()
+    {
+        QTest::addColumn<QByteArray>("helper");
+        QTest::addColumn<bool>("ruleAfter");
+        QTest::newRow("grant") << QByteArray(GRANT_HELPER) << true;
+        QTest::newRow("revoke") << QByteArray(REVOKE_HELPER) << false;
     }
 
     void replacesALinkInsteadOfFollowingIt()
     {
+        QFETCH(QByteArray, helper);
         const QString victim = m_dir + QStringLiteral("/victim");
         QVERIFY(TestPacks::writeText(victim, "keep me"));
         QVERIFY(QFile::link(victim, m_rule));
-        QCOMPARE(runHelper(), 0);
+        QCOMPARE(runHelper({}, helper.constData()), 0);
         QCOMPARE(TestPacks::readFile(victim), QByteArray("keep me"));
         QVERIFY(!QFileInfo(m_rule).isSymLink());
+        QTEST(QFile::exists(m_rule), "ruleAfter");
         QFile::remove(victim);
     }
 
     void pkexecRunsTheHelperAlone_data()
     {
+        QTest::addColumn<bool>("revoke");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<int>("granted");
+        QTest::addColumn<int>("succeeded");
         QTest::addColumn<int>("helpPages");
-        QTest::newRow("no pkexec") << -1 << 0 << 1;
-        QTest::newRow("granted") << 0 << 1 << 0;
-        QTest::newRow("dismissed by the user") << 126 << 0 << 0;
-        QTest::newRow("helper failed") << 1 << 0 << 1;
+        for (const bool revoke : {false, true}) {
+            const QByteArray action = revoke ? "revoke, " : "grant, ";
+            QTest::newRow(action + "no pkexec") << revoke << -1 << 0 << 1;
+            QTest::newRow(action + "done") << revoke << 0 << 1 << 0;
+            QTest::newRow(action + "done, udev told later") << revoke << 3 << 1 << 0;
+            QTest::newRow(action + "dismissed by the user") << revoke << 126 << 0 << 0;
+            QTest::newRow(action + "helper failed") << revoke << 1 << 0 << 1;
+        }
     }
 
     void pkexecRunsTheHelperAlone()
     {
+        QFETCH(bool, revoke);
         QFETCH(int, exitCode);
-        QVERIFY2(!KeyboardAccessRequest::helperPath().isEmpty(), "the grant helper is built beside the tests");
+        const char *name = revoke ? KeyboardAccessRequest::revokeHelperName : KeyboardAccessRequest::grantHelperName;
+        QVERIFY2(!KeyboardAccessRequest::helperPath(name).isEmpty(), "the helpers are built beside the tests");
         if (exitCode >= 0)
             fakePkexec(exitCode);
-        KeyboardAccessRequest request;
-        QSignalSpy granted(&request, &KeyboardAccessRequest::granted);
-        request.requestAccess();
-        if (exitCode >= 0)
-            QTRY_VERIFY(QFile::exists(m_path.filePath(QStringLiteral("called"))));
-        QTest::qWait(100);
-        QTEST(int(granted.count()), "granted");
+        KeyboardAccessRequest request(nullptr, pkexecPath());
+        QSignalSpy succeeded(&request, revoke ? &KeyboardAccessRequest::revoked : &KeyboardAccessRequest::granted);
+        QSignalSpy other(&request, revoke ? &KeyboardAccessRequest::granted : &KeyboardAccessRequest::revoked);
+        revoke ? request.revokeAccess() : request.requestAccess();
+        QTRY_VERIFY(!request.isBusy());
+        QTEST(int(succeeded.count()), "succeeded");
+        QCOMPARE(other.count(), 0);
         QTEST(int(m_catcher.opened.size()), "helpPages");
         for (const QUrl &page : std::as_const(m_catcher.opened))
             QVERIFY(page == QUrl::fromLocalFile(KeyboardAccessRequest::helpPagePath()) && QFile::exists(page.toLocalFile()));
         if (exitCode < 0)
             return;
         // The helper's path and nothing else: no arguments for it to be talked into anything.
-        QCOMPARE(TestPacks::readFile(m_path.filePath(QStringLiteral("called"))).trimmed(), QFile::encodeName(KeyboardAccessRequest::helperPath()));
+        QCOMPARE(TestPacks::readFile(calledPath()).trimmed(), QFile::encodeName(KeyboardAccessRequest::helperPath(name)));
+    }
+
+    // Clicks while a password prompt is up do not open another; once it is answered, they may.
+    void oneRequestAtATime()
+    {
+        fakePkexec(0, "0.5");
+        KeyboardAccessRequest request(nullptr, pkexecPath());
+        QSignalSpy granted(&request, &KeyboardAccessRequest::granted);
+        request.requestAccess();
+        request.requestAccess();
+        request.revokeAccess();
+        QTRY_COMPARE(granted.count(), 1);
+        QTRY_VERIFY(!request.isBusy());
+        QCOMPARE(TestPacks::readFile(calledPath()).count('\n'), 1);
+        request.requestAccess();
+        QTRY_COMPARE(granted.count(), 2);
+    }
+
+    // pkexec is run from where the system keeps it; one on the PATH (this test's) is never run.
+    void pkexecIsNotLookedUpOnThePath()
+    {
+        fakePkexec(0);
+        KeyboardAccessRequest request(nullptr, m_path.filePath(QStringLiteral("missing/pkexec")));
+        QSignalSpy granted(&request, &KeyboardAccessRequest::granted);
+        request.requestAccess();
+        QTest::qWait(100);
+        QVERIFY(!QFile::exists(calledPath()));
+        QCOMPARE(granted.count(), 0);
+        QCOMPARE(m_catcher.opened.size(), 1);
+    }
+
+    // The installed helpers are looked for in the libexec folder the build was configured with,
+    // the one the polkit actions name, not in one guessed from the executable's folder.
+    void installedHelpersAreWhereTheBuildPutsThem()
+    {
+        QCOMPARE(KeyboardAccessRequest::installedHelperFolder(), QStringLiteral(CONFIGURED_HELPER_DIR));
     }
 };
 

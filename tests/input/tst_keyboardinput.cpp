@@ -1,4 +1,5 @@
 #include "EvdevKeySource.h"
+#include "KeyCategory.h"
 #include "KeyTables.h"
 #include "KeyboardAccess.h"
 #include "KeyboardMonitor.h"
@@ -6,6 +7,8 @@
 #include "MuteShortcut.h"
 
 #include "InputTestSupport.h"
+
+#include <poll.h>
 
 #include <algorithm>
 #include <bit>
@@ -164,6 +167,60 @@ private slots:
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
     }
 
+    // Stopped, the source is closed and its thread gone; started again, a new one is opened, and a
+    // key that was held when it closed is heard on its next press.
+    void stopClosesAndStartReopens()
+    {
+        test::Pipe first, second;
+        test::Pipe *pipes[] = {&first, &second};
+        test::Recorder delivered;
+        int opened = 0;
+        KeyboardMonitor monitor(delivered.handler(), [&] {
+            std::vector<UniqueFd> streams;
+            streams.push_back(std::move(pipes[opened++]->read));
+            return EvdevKeySource::fromDescriptors(std::move(streams));
+        });
+        int ended = 0;
+        monitor.setEndedHandler([&ended] { ++ended; });
+        QVERIFY(monitor.start());
+        first.key(KEY_A, 1);
+        QTRY_COMPARE(delivered.text(), "d0");
+
+        monitor.stop();
+        QVERIFY(!monitor.isListening());
+        QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
+        pollfd writer{first.write.get(), POLLOUT, 0};
+        QCOMPARE(::poll(&writer, 1, 0), 1);
+        QVERIFY(writer.revents & POLLERR); // the device's reading end is closed
+        monitor.stop();
+
+        QVERIFY(monitor.start());
+        QCOMPARE(opened, 2);
+        QCOMPARE(monitor.sourceName(), "evdev");
+        second.key(KEY_A, 1);
+        QTRY_COMPARE(delivered.text(), "d0 d0");
+        QCOMPARE(ended, 0); // stopping is not ending
+    }
+
+    // A source that ends by itself leaves the monitor saying so, and it may be started again.
+    void sourceThatEndsIsReported()
+    {
+        int opened = 0;
+        std::atomic<int> ended = 0;
+        KeyboardMonitor monitor([](KeyEvent) {}, [&] {
+            ++opened;
+            return std::make_unique<test::EndingSource>();
+        });
+        monitor.setEndedHandler([&ended] { ++ended; });
+        QVERIFY(monitor.start());
+        QTRY_COMPARE(ended.load(), 1);
+        QVERIFY(!monitor.isListening());
+        QCOMPARE(monitor.sourceName(), "");
+        QVERIFY(monitor.start());
+        QCOMPARE(opened, 2);
+        QTRY_COMPARE(ended.load(), 2);
+    }
+
     void withoutAccess()
     {
         QTemporaryDir empty;
@@ -223,6 +280,51 @@ private slots:
         for (unsigned x11 : {0u, 7u, 0xFFFFFFFFu})
             QVERIFY(!LinuxKeyCodes::fromX11(x11));
         QVERIFY(!LinuxKeyCodes::fromEvdev(0x10000));
+    }
+
+    // The keys beyond the main block of a full-size keyboard, through evdev and X11 alike. None
+    // is a modifier and none has a place in the rows, so each sounds as a standard key, centred.
+    void fullSizeKeys_data()
+    {
+        QTest::addColumn<unsigned>("evdev");
+        QTest::addColumn<int>("mac");
+        const std::pair<const char *, std::pair<unsigned, int>> rows[] = {
+            {"keypad 0", {KEY_KP0, 0x52}},        {"keypad 1", {KEY_KP1, 0x53}},
+            {"keypad 2", {KEY_KP2, 0x54}},        {"keypad 3", {KEY_KP3, 0x55}},
+            {"keypad 4", {KEY_KP4, 0x56}},        {"keypad 5", {KEY_KP5, 0x57}},
+            {"keypad 6", {KEY_KP6, 0x58}},        {"keypad 7", {KEY_KP7, 0x59}},
+            {"keypad 8", {KEY_KP8, 0x5B}},        {"keypad 9", {KEY_KP9, 0x5C}},
+            {"keypad .", {KEY_KPDOT, 0x41}},      {"keypad *", {KEY_KPASTERISK, 0x43}},
+            {"keypad +", {KEY_KPPLUS, 0x45}},     {"Num Lock", {KEY_NUMLOCK, 0x47}},
+            {"keypad /", {KEY_KPSLASH, 0x4B}},    {"keypad -", {KEY_KPMINUS, 0x4E}},
+            {"keypad =", {KEY_KPEQUAL, 0x51}},    {"keypad ,", {KEY_KPCOMMA, 0x5F}},
+            {"JIS keypad ,", {KEY_KPJPCOMMA, 0x5F}},
+            {"F13", {KEY_F13, 0x69}},             {"F14", {KEY_F14, 0x6B}},
+            {"F15", {KEY_F15, 0x71}},             {"F16", {KEY_F16, 0x6A}},
+            {"F17", {KEY_F17, 0x40}},             {"F18", {KEY_F18, 0x4F}},
+            {"F19", {KEY_F19, 0x50}},             {"F20", {KEY_F20, 0x5A}},
+            {"Print Screen", {KEY_SYSRQ, 0x69}},  {"Scroll Lock", {KEY_SCROLLLOCK, 0x6B}},
+            {"Pause", {KEY_PAUSE, 0x71}},         {"Yen", {KEY_YEN, 0x5D}},
+            {"Ro", {KEY_RO, 0x5E}},               {"Hanja", {KEY_HANJA, 0x66}},
+            {"Muhenkan", {KEY_MUHENKAN, 0x66}},   {"Hangul", {KEY_HANGEUL, 0x68}},
+            {"Henkan", {KEY_HENKAN, 0x68}},       {"Katakana/Hiragana", {KEY_KATAKANAHIRAGANA, 0x68}},
+            {"Zenkaku/Hankaku", {KEY_ZENKAKUHANKAKU, 0x32}},
+        };
+        for (const auto &[name, codes] : rows)
+            QTest::newRow(name) << codes.first << codes.second;
+    }
+
+    void fullSizeKeys()
+    {
+        QFETCH(unsigned, evdev);
+        QFETCH(int, mac);
+        const auto code = static_cast<KeyCode>(mac);
+        QCOMPARE(LinuxKeyCodes::fromEvdev(evdev), std::optional(code));
+        QCOMPARE(LinuxKeyCodes::fromX11(evdev + 8), std::optional(code));
+        if (mac == 0x32)
+            return; // Grave's own place and category
+        QCOMPARE(keyCategory(code), KeyCategory::Standard);
+        QVERIFY(!KeyTables::keyPosition(code));
     }
 
     void reader_data()

@@ -67,6 +67,9 @@ struct Folders {
         services.autostartPath = autostart;
         services.builtInPacksFolder = builtIn;
         services.userPacksFolder = user;
+        // No session to follow, whatever the machine running the tests has. Without a name the
+        // connection is not even looked up, so QtDBus starts no thread of its own.
+        services.systemBus = QDBusConnection(QString());
         return services;
     }
 };

@@ -2,6 +2,7 @@
 
 #include "KeyEvent.h"
 #include "KeySink.h"
+#include "KeySource.h"
 #include "KeyboardMonitor.h"
 #include "UniqueFd.h"
 
@@ -75,6 +76,14 @@ struct Pipe {
     {
         send({{{}, EV_KEY, static_cast<__u16>(code), value}, {{}, EV_SYN, SYN_REPORT, 0}});
     }
+};
+
+// A source that ends by itself as soon as it runs, as one does when its X server goes away.
+class EndingSource final : public KeySource {
+public:
+    void run(KeySink &) override {}
+    void stop() override {}
+    std::string_view name() const override { return "ending"; }
 };
 
 inline int threadsNamed(const QString &name)

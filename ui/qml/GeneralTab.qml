@@ -98,6 +98,11 @@ ScrollView {
                         Label { text: qsTr("Allowed"); color: "#28a745"; font.pixelSize: 13 }
                     }
                     StandardButton {
+                        visible: root.appState.hasPermission
+                        text: qsTr("Remove Access")
+                        onClicked: root.ui.revokeKeyboardAccess()
+                    }
+                    StandardButton {
                         visible: !root.appState.hasPermission
                         text: qsTr("Allow Keyboard Access")
                         onClicked: root.ui.openInputMonitoringSettings()

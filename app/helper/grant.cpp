@@ -3,6 +3,7 @@
 // re-applying the rules. It takes no arguments, reads no input and trusts no environment: the
 // only thing it ever writes is the rule file below.
 #include "KeyboardAccessRule.h"
+#include "Udev.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,15 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#ifndef PLINKUM_UDEV_RULE_FILE
-#define PLINKUM_UDEV_RULE_FILE "/etc/udev/rules.d/70-plinkum-keyboard-access.rules"
-#endif
-#ifndef PLINKUM_UDEVADM
-#define PLINKUM_UDEVADM "/usr/bin/udevadm"
-#endif
 
 namespace {
 
@@ -58,22 +51,6 @@ bool installRule()
     return true;
 }
 
-int runUdevadm(const char *const arguments[])
-{
-    const pid_t pid = fork();
-    if (pid < 0)
-        return -1;
-    if (pid == 0) {
-        const char *const environment[] = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin", nullptr};
-        execve(PLINKUM_UDEVADM, const_cast<char *const *>(arguments), const_cast<char *const *>(environment));
-        _exit(127);
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 } // namespace
 
 int main(int argc, char **)
@@ -85,14 +62,9 @@ int main(int argc, char **)
     umask(022);
     if (!installRule())
         return 1;
-    const char *const reload[] = {PLINKUM_UDEVADM, "control", "--reload", nullptr};
-    const char *const trigger[] = {PLINKUM_UDEVADM, "trigger", "--action=change", "--subsystem-match=input",
-                                   "--property-match=ID_INPUT_KEYBOARD=1", nullptr};
-    const char *const settle[] = {PLINKUM_UDEVADM, "settle", "--timeout=5", nullptr};
-    if (runUdevadm(reload) != 0 || runUdevadm(trigger) != 0) {
+    if (!reapplyKeyboardRules()) {
         std::fprintf(stderr, "plinkum-grant-keyboard-access: the rule is installed; udev will apply it at the next start\n");
         return 3;
     }
-    runUdevadm(settle);
     return 0;
 }

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <memory>
+
+#include <unistd.h>
+
+namespace TestServers {
+
+// A private bus in the system bus's place (DBUS_SYSTEM_BUS_ADDRESS) with python3-dbusmock's logind
+// on it: sessions are added, locked and switched as a screen locker and logind would.
+class MockLogind {
+public:
+    explicit MockLogind(const QString &folder) : m_folder(folder) {}
+    ~MockLogind() { stop(); }
+
+    QString address() const { return QStringLiteral("unix:path=") + m_folder + QStringLiteral("/system_bus_socket"); }
+    void addTo(QProcessEnvironment &environment) const
+    {
+        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address());
+    }
+
+    bool start()
+    {
+        if (QStandardPaths::findExecutable("dbus-daemon").isEmpty() || !QFile::exists("/usr/bin/python3"))
+            return false;
+        QFile config(m_folder + QStringLiteral("/system-bus.conf"));
+        if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        config.write("<busconfig><type>system</type><listen>" + address().toUtf8()
+                     + "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow user=\"*\"/>"
+                       "<allow own=\"*\"/><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
+                       "</policy></busconfig>\n");
+        config.close();
+        m_bus.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_bus.start("dbus-daemon", {"--nofork", "--print-address=1", "--config-file=" + config.fileName()});
+        if (!m_bus.waitForStarted(5000) || !m_bus.waitForReadyRead(5000))
+            return false;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        addTo(environment);
+        m_logind.setProcessEnvironment(environment);
+        m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_logind.setStandardOutputFile(QProcess::nullDevice());
+        // The system's python, where the Debian package puts dbusmock.
+        m_logind.start("/usr/bin/python3", {"-m", "dbusmock", "--template", "logind"});
+        if (!m_logind.waitForStarted(5000))
+            return false;
+        m_connection = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address(), "test-logind"));
+        QDeadlineTimer deadline(15000);
+        while (!deadline.hasExpired()) {
+            if (m_connection->isConnected() && m_connection->interface()->isServiceRegistered(service())) {
+                // As logind does (the template answers any id): an unknown session is an error.
+                return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
+                            {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetSession"),
+                             QStringLiteral("s"), QStringLiteral("o"),
+                             QStringLiteral("ret = '/org/freedesktop/login1/session/' + args[0]\n"
+                                            "if ret not in objects: raise dbus.exceptions.DBusException("
+                                            "'no session', name='org.freedesktop.login1.NoSuchSession')")});
+            }
+            QThread::msleep(50);
+        }
+        return false;
+    }
+
+    void stop()
+    {
+        if (m_connection) {
+            m_connection.reset();
+            QDBusConnection::disconnectFromBus("test-logind");
+        }
+        for (QProcess *process : {&m_logind, &m_bus}) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    bool addSession(const QString &id, bool active)
+    {
+        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddSession",
+                    {id, QStringLiteral("seat0"), quint32(getuid()), QStringLiteral("tester"), active});
+    }
+    // As a screen locker tells logind.
+    bool setLocked(const QString &id, bool locked)
+    {
+        return call(sessionPath(id), "org.freedesktop.login1.Session", "SetLockedHint", {locked});
+    }
+    // As logind reports a switch to another session on the seat and back.
+    bool setActive(const QString &id, bool active)
+    {
+        return call(sessionPath(id), "org.freedesktop.DBus.Properties", "Set",
+                    {QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("Active"),
+                     QVariant::fromValue(QDBusVariant(active))});
+    }
+
+    // The session GetSessionByPID answers for any process; none: the error logind gives for a
+    // process outside every session (as a user service is).
+    bool setProcessSession(const QString &id)
+    {
+        const QString code = id.isEmpty()
+            ? QStringLiteral("raise dbus.exceptions.DBusException('no session', name='org.freedesktop.login1.NoSessionForPID')")
+            : QStringLiteral("ret = '%1'").arg(sessionPath(id));
+        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
+                    {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetSessionByPID"),
+                     QStringLiteral("u"), QStringLiteral("o"), code});
+    }
+    // The user's display session (none: "/"). Also mends the template's GetUser, which fails.
+    bool setDisplaySession(const QString &id)
+    {
+        const QString user = QStringLiteral("/org/freedesktop/login1/user/%1").arg(getuid());
+        QDBusArgument display;
+        display.beginStructure();
+        display << id << QDBusObjectPath(id.isEmpty() ? QStringLiteral("/") : sessionPath(id));
+        display.endStructure();
+        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
+                    {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetUser"), QStringLiteral("u"),
+                     QStringLiteral("o"), QStringLiteral("ret = '%1'").arg(user)})
+            && call(user, "org.freedesktop.DBus.Properties", "Set",
+                    {QStringLiteral("org.freedesktop.login1.User"), QStringLiteral("Display"),
+                     QVariant::fromValue(QDBusVariant(QVariant::fromValue(display)))});
+    }
+
+    static QString sessionPath(const QString &id) { return QStringLiteral("/org/freedesktop/login1/session/") + id; }
+
+private:
+    static QString service() { return QStringLiteral("org.freedesktop.login1"); }
+
+    bool call(const QString &path, const char *interface, const char *method, const QVariantList &arguments)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(service(), path, QString::fromLatin1(interface),
+                                                              QString::fromLatin1(method));
+        message.setArguments(arguments);
+        return m_connection && m_connection->call(message).type() == QDBusMessage::ReplyMessage;
+    }
+
+    QString m_folder;
+    QProcess m_bus;
+    QProcess m_logind;
+    std::unique_ptr<QDBusConnection> m_connection;
+};
+
+} // namespace TestServers
