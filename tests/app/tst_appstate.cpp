@@ -286,6 +286,8 @@ private slots:
 
         TestPacks::writeText(folders.settings, "[General]\nmuteShortcut=sometimes\n");
         QCOMPARE(AppState(folders.services()).muteShortcut(), QStringLiteral("bothShifts"));
+    }
+
     // A key source that ends by itself (its X server restarted, a read error) is opened again.
     void endedKeySourceIsReopened()
     {
