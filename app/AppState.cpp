@@ -96,8 +96,10 @@ AppState::AppState(Services services, QObject *parent)
 
 AppState::~AppState()
 {
-    for (std::thread &thread : m_loadThreads)
-        thread.join();
+    // A load stops within one chunk of decoding once cancelled, so quitting never waits for it.
+    m_loadCancelled = true;
+    if (m_loadThread.joinable())
+        m_loadThread.join();
     m_engine->setDevicesChangedHandler({});
     if (sharedState == this)
         sharedState = nullptr;
@@ -259,35 +261,55 @@ void AppState::loadSelectedPack(bool preview)
         chosen = m_library->builtIn().first();
     }
     setIsLoadingPack(true);
-    m_loadThreads.emplace_back([this, info = *chosen, preview] {
+    if (!m_loadThread.joinable()) {
+        startLoad({*chosen, preview});
+        return;
+    }
+    // The running load already brings this pack: it only has to play the preview as well.
+    if (!m_nextLoad && m_runningLoad.info == *chosen) {
+        m_runningLoad.preview = m_runningLoad.preview || preview;
+        return;
+    }
+    m_loadCancelled = true;
+    const bool previewAsked = m_nextLoad && m_nextLoad->info == *chosen && m_nextLoad->preview;
+    m_nextLoad = LoadRequest{*chosen, preview || previewAsked};
+}
+
+void AppState::startLoad(LoadRequest request)
+{
+    m_loadCancelled = false;
+    m_runningLoad = std::move(request);
+    m_loadThread = std::thread([this, info = m_runningLoad.info] {
         LoadedPackPtr pack;
         try {
-            pack = PackLoader::load(info).pack();
+            pack = PackLoader::load(info, nullptr, &m_loadCancelled).pack();
         } catch (...) {
-            // Counts as a failed load: the engine keeps the pack it has.
+            // Cancelled, or failed: the engine keeps the pack it has.
         }
         std::lock_guard lock(m_loadsMutex);
-        m_finishedLoads.push_back({std::this_thread::get_id(), info.id, std::move(pack), preview});
+        m_finishedLoad = std::move(pack);
         QMetaObject::invokeMethod(this, "applyFinishedLoads", Qt::QueuedConnection);
     });
 }
 
 void AppState::applyFinishedLoads()
 {
-    std::vector<FinishedLoad> finished;
+    std::optional<LoadedPackPtr> finished;
     {
         std::lock_guard lock(m_loadsMutex);
-        finished.swap(m_finishedLoads);
+        finished.swap(m_finishedLoad);
     }
-    for (FinishedLoad &load : finished) {
-        const auto thread = std::find_if(m_loadThreads.begin(), m_loadThreads.end(),
-                                         [&load](const std::thread &t) { return t.get_id() == load.thread; });
-        if (thread != m_loadThreads.end()) {
-            thread->join();
-            m_loadThreads.erase(thread);
-        }
-        finishLoad(load.chosenID, std::move(load.pack), load.preview);
+    if (!finished)
+        return;
+    m_loadThread.join();
+    if (m_nextLoad) {
+        // The selection moved on while this one loaded: its result is not wanted.
+        LoadRequest next = std::move(*m_nextLoad);
+        m_nextLoad.reset();
+        startLoad(std::move(next));
+        return;
     }
+    finishLoad(m_runningLoad.info.id, std::move(*finished), m_runningLoad.preview);
 }
 
 void AppState::finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview)

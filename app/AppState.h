@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -137,15 +138,14 @@ private slots:
     void applyFinishedLoads();
 
 private:
-    struct FinishedLoad {
-        std::thread::id thread;
-        QString chosenID;
-        LoadedPackPtr pack;
+    struct LoadRequest {
+        PackInfo info;
         bool preview = false;
     };
 
     void setHasPermission(bool hasPermission);
     void setIsLoadingPack(bool isLoadingPack);
+    void startLoad(LoadRequest request);
     void finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview);
     void pollKeyboardAccess();
 
@@ -159,11 +159,15 @@ private:
     std::function<bool()> m_hasKeyboardAccess;
     KeyboardAccessRequest *m_accessRequest = nullptr;
 
-    // One thread per pack load. Results come back through this list, under its mutex, and the
-    // threads are joined once their result has been taken, so nothing outlives the state.
+    // One pack load at a time, on its own thread. A newer request cancels the running load and
+    // waits here until it has stopped; the result comes back under the mutex, and the thread is
+    // joined once it has been taken, so nothing outlives the state.
     std::mutex m_loadsMutex;
-    std::vector<std::thread> m_loadThreads;
-    std::vector<FinishedLoad> m_finishedLoads;
+    std::thread m_loadThread;
+    std::atomic<bool> m_loadCancelled{false};
+    LoadRequest m_runningLoad;
+    std::optional<LoadRequest> m_nextLoad;
+    std::optional<LoadedPackPtr> m_finishedLoad;
 
     bool m_hasPermission = false;
     bool m_isLoadingPack = false;
