@@ -50,6 +50,7 @@ AppState::AppState(Services services, QObject *parent)
     if (!sharedState)
         sharedState = this;
 
+    m_library->sweepStaleImports();
     m_hasPermission = m_hasKeyboardAccess();
     m_launchAtLogin = m_loginItem.isRegistered();
 
@@ -96,10 +97,13 @@ AppState::AppState(Services services, QObject *parent)
 
 AppState::~AppState()
 {
-    // A load stops within one chunk of decoding once cancelled, so quitting never waits for it.
+    // A load or an import stops within one chunk once cancelled, so quitting never waits for it.
     m_loadCancelled = true;
+    m_importCancelled = true;
     if (m_loadThread.joinable())
         m_loadThread.join();
+    if (m_importThread.joinable())
+        m_importThread.join();
     m_engine->setDevicesChangedHandler({});
     if (sharedState == this)
         sharedState = nullptr;
@@ -360,14 +364,50 @@ void AppState::pollKeyboardAccess()
 
 bool AppState::importPack(const QUrl &folder)
 {
-    PackLibrary::ImportError error{};
-    const auto imported = m_library->importPack(folder.isLocalFile() ? folder.toLocalFile() : folder.toString(), &error);
-    if (!imported) {
-        setImportError(error.message);
+    if (m_importThread.joinable())
         return false;
-    }
-    setSelectedPackID(imported->id);
+    const QString source = folder.isLocalFile() ? folder.toLocalFile() : folder.toString();
+    m_importCancelled = false;
+    m_importProgress = 0.0;
+    m_importThread = std::thread([this, source, packsFolder = m_library->folder()] {
+        const auto progress = [this](int copied, int total) {
+            const double share = total > 0 ? double(copied) / total : 0.0;
+            QMetaObject::invokeMethod(this, [this, share] {
+                m_importProgress = share;
+                emit importProgressChanged();
+            }, Qt::QueuedConnection);
+        };
+        PackLibrary::ImportError error{};
+        std::optional<PackLibrary::StagedImport> staged =
+            PackLibrary::stageImport(source, packsFolder, &error, &m_importCancelled, progress);
+        std::lock_guard lock(m_loadsMutex);
+        m_stagedImport = std::move(staged);
+        m_stagingError = error;
+        QMetaObject::invokeMethod(this, "finishImport", Qt::QueuedConnection);
+    });
+    emit importProgressChanged();
     return true;
+}
+
+void AppState::finishImport()
+{
+    std::optional<PackLibrary::StagedImport> staged;
+    PackLibrary::ImportError error{};
+    {
+        std::lock_guard lock(m_loadsMutex);
+        staged.swap(m_stagedImport);
+        error = m_stagingError;
+    }
+    m_importThread.join();
+    std::optional<PackInfo> imported;
+    if (staged)
+        imported = m_library->finishImport(std::move(*staged), &error);
+    emit importProgressChanged();
+    if (imported)
+        setSelectedPackID(imported->id);
+    else
+        setImportError(error.message);
+    emit importFinished(imported.has_value());
 }
 
 void AppState::deletePack(const PackInfo &pack)

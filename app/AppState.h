@@ -33,6 +33,8 @@ class AppState : public QObject {
     Q_PROPERTY(bool hasPermission READ hasPermission NOTIFY hasPermissionChanged)
     Q_PROPERTY(bool isLoadingPack READ isLoadingPack NOTIFY isLoadingPackChanged)
     Q_PROPERTY(QString importError READ importError WRITE setImportError NOTIFY importErrorChanged)
+    Q_PROPERTY(bool isImporting READ isImporting NOTIFY importProgressChanged)
+    Q_PROPERTY(double importProgress READ importProgress NOTIFY importProgressChanged)
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setIsEnabled NOTIFY isEnabledChanged)
     Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
     Q_PROPERTY(bool playKeyUp READ playKeyUp WRITE setPlayKeyUp NOTIFY playKeyUpChanged)
@@ -74,6 +76,9 @@ public:
     bool hasPermission() const { return m_hasPermission; }
     bool isLoadingPack() const { return m_isLoadingPack; }
     QString importError() const { return m_importError; }
+    bool isImporting() const { return m_importThread.joinable(); }
+    // Share of the files copied, 0 to 1, while importing.
+    double importProgress() const { return m_importProgress; }
     bool isEnabled() const { return m_isEnabled; }
     double volume() const { return m_volume; }
     bool playKeyUp() const { return m_playKeyUp; }
@@ -102,7 +107,9 @@ public:
     void loadSelectedPack(bool preview);
     void startMonitoring();
 
-    // Copies a pack folder into the user packs and selects it; a failure sets importError.
+    // Starts copying a pack folder into the user packs, off this thread; once done the pack is
+    // selected, or importError says why not, and importFinished is emitted. False when an
+    // import is running already.
     Q_INVOKABLE bool importPack(const QUrl &folder);
     void deletePack(const PackInfo &pack);
     Q_INVOKABLE void deletePack(const QString &id);
@@ -117,6 +124,8 @@ signals:
     void hasPermissionChanged();
     void isLoadingPackChanged();
     void importErrorChanged();
+    void importProgressChanged();
+    void importFinished(bool imported);
     void isEnabledChanged();
     void volumeChanged();
     void playKeyUpChanged();
@@ -136,6 +145,7 @@ signals:
 
 private slots:
     void applyFinishedLoads();
+    void finishImport();
 
 private:
     struct LoadRequest {
@@ -168,6 +178,13 @@ private:
     LoadRequest m_runningLoad;
     std::optional<LoadRequest> m_nextLoad;
     std::optional<LoadedPackPtr> m_finishedLoad;
+
+    // One import at a time, like loads: staged on its thread, finished here.
+    std::thread m_importThread;
+    std::atomic<bool> m_importCancelled{false};
+    std::optional<PackLibrary::StagedImport> m_stagedImport;
+    PackLibrary::ImportError m_stagingError{};
+    double m_importProgress = 0.0;
 
     bool m_hasPermission = false;
     bool m_isLoadingPack = false;

@@ -91,6 +91,8 @@ public:
             &why);
         if (!sample)
             skip(fileName, why == QLatin1String("no samples") ? QStringLiteral("silent: no samples") : why);
+        else
+            used(cleaned, path);
         return sample;
     }
 
@@ -139,6 +141,12 @@ public:
     }
 
 private:
+    void used(const QString &cleaned, const QString &path)
+    {
+        if (m_report)
+            m_report->files.insert(QDir(m_folder).relativeFilePath(cleaned), path);
+    }
+
     void checkCancelled() const
     {
         if (m_cancelled && m_cancelled->load(std::memory_order_relaxed))
@@ -214,6 +222,8 @@ private:
                 why = QStringLiteral("outside the folder");
             if (!m_sound)
                 skip(*soundName, why);
+            else
+                used(QDir::cleanPath(m_folder + u'/' + *soundName), *path);
         }
         return m_sound ? &*m_sound : nullptr;
     }
