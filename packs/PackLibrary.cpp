@@ -5,14 +5,17 @@
 #include "PackLoader.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plinkum {
@@ -66,25 +69,43 @@ QString visibleName(const QString &name)
     return visible.isEmpty() ? QStringLiteral("Pack") : visible;
 }
 
-// Failures are ignored: the pack then simply stays where it is.
+// Moves `path` into the user's trash as the freedesktop.org trash does, so a file manager can
+// restore it: the entry is created exclusively (never through a link or over another entry) and
+// its Path= is percent-encoded, so a folder name holding a newline and "Path=" cannot forge a
+// second line. Failures are logged and the pack simply stays where it is.
 void moveToTrash(const QString &path)
 {
-    // Without the data folder Qt cannot set up the home trash; it then moves the item into
-    // files/ under the working directory and still reports success.
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-    QString inTrash;
-    if (QFile::moveToTrash(path, &inTrash) && QDir::isRelativePath(inTrash)) {
-        // Put it back and remove what Qt created; rmdir leaves folders that hold anything else.
-        const QFileInfo moved(inTrash);
-        const QString info = QDir::cleanPath(moved.absolutePath() + QStringLiteral("/../info"));
-        QFile::remove(info + u'/' + moved.fileName() + QStringLiteral(".trashinfo"));
-        if (QDir().rename(inTrash, path)) {
-            QDir().rmdir(moved.absolutePath());
-            QDir().rmdir(info);
-        } else {
-            log(("pack left in " + moved.absoluteFilePath() + " by a failed move to the trash").toStdString());
-        }
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString trash = data + QStringLiteral("/Trash");
+    if (data.isEmpty() || !QDir().mkpath(trash + QStringLiteral("/files")) || !QDir().mkpath(trash + QStringLiteral("/info"))) {
+        log("no trash folder: the pack stays where it is");
+        return;
     }
+    ::chmod(QFile::encodeName(trash).constData(), 0700);
+    const QByteArray entry = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(path, "/")
+                             + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() + '\n';
+    const QString name = QFileInfo(path).fileName();
+    for (int n = 1; n < 1000; ++n) {
+        const QString trashName = n == 1 ? name : QStringLiteral("%1.%2").arg(name).arg(n);
+        const QString info = trash + QStringLiteral("/info/") + trashName + QStringLiteral(".trashinfo");
+        const int fd = ::open(QFile::encodeName(info).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            break;
+        }
+        const bool written = ::write(fd, entry.constData(), static_cast<std::size_t>(entry.size())) == entry.size();
+        ::close(fd);
+        const QString target = trash + QStringLiteral("/files/") + trashName;
+        const bool taken = QFileInfo::exists(target) || QFileInfo(target).isSymLink();
+        // rename would replace an empty folder left under that name, so a name in use is passed by.
+        if (written && !taken && ::rename(QFile::encodeName(path).constData(), QFile::encodeName(target).constData()) == 0)
+            return;
+        QFile::remove(info);
+        if (!written || !taken)
+            break;
+    }
+    log("could not move a pack to the trash: it stays where it is");
 }
 
 } // namespace
