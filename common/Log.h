@@ -4,7 +4,8 @@
 
 namespace plinkum {
 
-// Writes one diagnostic line "Plinkum: <message>" to stderr and the system journal (syslog).
+// Writes one diagnostic line "Plinkum: <message>" to stderr and the system journal (syslog),
+// control characters replaced.
 // Never pass key codes or anything typed: keystrokes are private.
 // Not for the audio callback (it takes locks and makes system calls).
 void log(std::string_view message);
