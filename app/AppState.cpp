@@ -327,8 +327,20 @@ void AppState::finishLoad(const QString &chosenID, LoadedPackPtr pack, bool prev
         m_engine->setPack(std::move(pack));
         if (preview)
             m_engine->play(0, true);
+        releaseRetiredPacks();
     }
     emit packLoadFinished(loaded);
+}
+
+void AppState::releaseRetiredPacks()
+{
+    // Replaced packs are freed on this thread, never on the keyboard thread; one a voice still
+    // plays is tried again later. No timer runs once none waits.
+    m_releaseScheduled = false;
+    if (!m_engine->releaseRetiredPacks() || m_releaseScheduled)
+        return;
+    m_releaseScheduled = true;
+    QTimer::singleShot(retiredPackRetryMs, this, &AppState::releaseRetiredPacks);
 }
 
 void AppState::startMonitoring()

@@ -50,6 +50,8 @@ class AppState : public QObject {
 public:
     static constexpr std::size_t voiceCount = 24;
     static constexpr int permissionPollMs = 1500;
+    // How often a replaced pack that a voice still plays is tried again.
+    static constexpr int retiredPackRetryMs = 2000;
 
     // What the state is built from. Every part left empty is the real one of this session; tests
     // and the headless mode put their own in place.
@@ -157,6 +159,7 @@ private:
     void setIsLoadingPack(bool isLoadingPack);
     void startLoad(LoadRequest request);
     void finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview);
+    void releaseRetiredPacks();
     void pollKeyboardAccess();
 
     std::unique_ptr<SoundEngine> m_engine;
@@ -185,6 +188,7 @@ private:
     std::optional<PackLibrary::StagedImport> m_stagedImport;
     PackLibrary::ImportError m_stagingError{};
     double m_importProgress = 0.0;
+    bool m_releaseScheduled = false;
 
     bool m_hasPermission = false;
     bool m_isLoadingPack = false;

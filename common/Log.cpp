@@ -1,11 +1,73 @@
 #include "Log.h"
 
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <syslog.h>
 
 namespace plinkum {
+
+namespace {
+
+// Lines queued by logLater, written in order by one thread that starts with the first line and
+// is joined at exit, after writing what is left.
+class LaterLines {
+public:
+    ~LaterLines()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        if (m_writer.joinable())
+            m_writer.join();
+    }
+
+    void push(std::string line)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_lines.size() >= maxBacklog)
+                return;
+            m_lines.push_back(std::move(line));
+            if (!m_writer.joinable())
+                m_writer = std::thread([this] { write(); });
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    static constexpr std::size_t maxBacklog = 64;
+
+    void write()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || !m_lines.empty(); });
+            while (!m_lines.empty()) {
+                const std::string line = std::move(m_lines.front());
+                m_lines.pop_front();
+                lock.unlock();
+                log(line);
+                lock.lock();
+            }
+            if (m_stopping)
+                return;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::string> m_lines;
+    std::thread m_writer;
+    bool m_stopping = false;
+};
+
+} // namespace
 
 void log(std::string_view message)
 {
@@ -33,6 +95,12 @@ void log(std::string_view message)
     }
     std::fprintf(stderr, "%s\n", line.c_str());
     syslog(LOG_NOTICE, "%s", line.c_str() + 9);
+}
+
+void logLater(std::string message)
+{
+    static LaterLines lines;
+    lines.push(std::move(message));
 }
 
 } // namespace plinkum
