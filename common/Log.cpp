@@ -6,6 +6,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include <pthread.h>
 #include <syslog.h>
 
 namespace plinkum {
@@ -45,6 +47,8 @@ private:
 
     void write()
     {
+        // A new thread takes the name of the one that made it, the keyboard thread here.
+        pthread_setname_np(pthread_self(), "plinkum-log");
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_wake.wait(lock, [this] { return m_stopping || !m_lines.empty(); });
