@@ -71,6 +71,22 @@ bool StagingFolder::makeParents(const QString &relativePath)
 
 bool StagingFolder::addFile(const QString &relativePath, int fd, const std::atomic<bool> *cancelled)
 {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return fail(tr("“%1” is not a regular file.").arg(relativePath));
+    const auto read = [fd](char *buffer, std::size_t size) -> std::int64_t {
+        ssize_t got;
+        do
+            got = ::read(fd, buffer, size);
+        while (got < 0 && errno == EINTR);
+        return got;
+    };
+    return addFile(relativePath, status.st_size, read, cancelled);
+}
+
+bool StagingFolder::addFile(const QString &relativePath, std::int64_t declaredSize, const Reader &read,
+                            const std::atomic<bool> *cancelled)
+{
     if (m_path.isEmpty())
         return fail(m_error);
     if (relativePath.isEmpty() || QDir::isAbsolutePath(relativePath) || QDir::cleanPath(relativePath) != relativePath
@@ -78,13 +94,9 @@ bool StagingFolder::addFile(const QString &relativePath, int fd, const std::atom
         return fail(tr("“%1” is not a name inside the pack.").arg(relativePath));
     if (m_files >= maxFiles)
         return fail(tr("The pack has more than %1 files.").arg(maxFiles));
-
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return fail(tr("“%1” is not a regular file.").arg(relativePath));
-    if (status.st_size > maxFileBytes)
+    if (declaredSize > maxFileBytes)
         return fail(tr("“%1” is larger than %2 MiB.").arg(relativePath, megabytes(maxFileBytes)));
-    if (m_totalBytes + status.st_size > maxTotalBytes)
+    if (m_totalBytes + declaredSize > maxTotalBytes)
         return fail(tr("The pack is larger than %1 MiB.").arg(megabytes(maxTotalBytes)));
     if (!makeParents(relativePath))
         return false;
@@ -101,20 +113,18 @@ bool StagingFolder::addFile(const QString &relativePath, int fd, const std::atom
     for (;;) {
         if (cancelled && cancelled->load(std::memory_order_relaxed))
             return fail(tr("The import was cancelled."));
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const std::int64_t got = read(buffer, sizeof buffer);
         if (got < 0)
             return fail(tr("Could not read “%1”: %2").arg(relativePath, QString::fromLocal8Bit(std::strerror(errno))));
         if (got == 0)
             break;
-        // The file may grow while it is copied; the caps hold for what is read.
+        // A source may hold more than it declared (a file growing while it is copied).
         copied += got;
         if (copied > maxFileBytes)
             return fail(tr("“%1” is larger than %2 MiB.").arg(relativePath, megabytes(maxFileBytes)));
         if (m_totalBytes + copied > maxTotalBytes)
             return fail(tr("The pack is larger than %1 MiB.").arg(megabytes(maxTotalBytes)));
-        for (ssize_t written = 0; written < got;) {
+        for (std::int64_t written = 0; written < got;) {
             const ssize_t put = ::write(out, buffer + written, static_cast<std::size_t>(got - written));
             if (put < 0 && errno == EINTR)
                 continue;

@@ -4,12 +4,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace plinkum {
 
 // A pack being imported: a hidden folder `.import-XXXXXX` inside the packs folder that the scan
 // skips, filled file by file under one set of rules, and removed unless kept. The rules hold
-// whatever the files come from (a folder today, an archive's entries as well): names stay inside
+// whatever the files come from (a folder's files, an archive's entries): names stay inside
 // the folder, nothing is linked, every file is new, private (folders 0700, files 0600: a pack is
 // the user's own and nobody else on the machine needs to read it) and within the size caps.
 class StagingFolder {
@@ -31,9 +32,16 @@ public:
     // Why the last call failed, for the user.
     QString error() const { return m_error; }
 
-    // Copies the regular file open on `fd` (its position at the start) to `relativePath`, a
-    // cleaned relative path. False, with error() set, when the name leaves the folder or is taken,
-    // the file is not regular, a cap would be passed, a write fails, or `cancelled` is set.
+    // Reads up to `size` bytes into `buffer`: the count, 0 at the end, -1 on an error (errno set).
+    using Reader = std::function<std::int64_t(char *buffer, std::size_t size)>;
+
+    // Writes what `read` yields to `relativePath`, a cleaned relative path; `declaredSize` (what
+    // the source says, checked before anything is written) and the bytes actually read are both
+    // held to the caps. False, with error() set, when the name leaves the folder or is taken, a
+    // cap would be passed, a read or write fails, or `cancelled` is set.
+    bool addFile(const QString &relativePath, std::int64_t declaredSize, const Reader &read,
+                 const std::atomic<bool> *cancelled = nullptr);
+    // The same from the file open on `fd` (at its start), which must be a regular file.
     bool addFile(const QString &relativePath, int fd, const std::atomic<bool> *cancelled = nullptr);
 
     // Leaves the folder in place (after it has been renamed to its final name).
