@@ -68,6 +68,7 @@ AppState::AppState(Services services, QObject *parent)
     if (!sharedState)
         sharedState = this;
 
+    m_library->sweepStaleImports();
     m_hasPermission = m_hasKeyboardAccess();
     m_launchAtLogin = m_loginItem.isRegistered();
 
@@ -135,8 +136,13 @@ AppState::AppState(Services services, QObject *parent)
 
 AppState::~AppState()
 {
-    for (std::thread &thread : m_loadThreads)
-        thread.join();
+    // A load or an import stops within one chunk once cancelled, so quitting never waits for it.
+    m_loadCancelled = true;
+    m_importCancelled = true;
+    if (m_loadThread.joinable())
+        m_loadThread.join();
+    if (m_importThread.joinable())
+        m_importThread.join();
     m_engine->setDevicesChangedHandler({});
     if (sharedState == this)
         sharedState = nullptr;
@@ -324,35 +330,55 @@ void AppState::loadSelectedPack(bool preview)
         chosen = m_library->builtIn().first();
     }
     setIsLoadingPack(true);
-    m_loadThreads.emplace_back([this, info = *chosen, preview] {
+    if (!m_loadThread.joinable()) {
+        startLoad({*chosen, preview});
+        return;
+    }
+    // The running load already brings this pack: it only has to play the preview as well.
+    if (!m_nextLoad && m_runningLoad.info == *chosen) {
+        m_runningLoad.preview = m_runningLoad.preview || preview;
+        return;
+    }
+    m_loadCancelled = true;
+    const bool previewAsked = m_nextLoad && m_nextLoad->info == *chosen && m_nextLoad->preview;
+    m_nextLoad = LoadRequest{*chosen, preview || previewAsked};
+}
+
+void AppState::startLoad(LoadRequest request)
+{
+    m_loadCancelled = false;
+    m_runningLoad = std::move(request);
+    m_loadThread = std::thread([this, info = m_runningLoad.info] {
         LoadedPackPtr pack;
         try {
-            pack = PackLoader::load(info).pack();
+            pack = PackLoader::load(info, nullptr, &m_loadCancelled).pack();
         } catch (...) {
-            // Counts as a failed load: the engine keeps the pack it has.
+            // Cancelled, or failed: the engine keeps the pack it has.
         }
         std::lock_guard lock(m_loadsMutex);
-        m_finishedLoads.push_back({std::this_thread::get_id(), info.id, std::move(pack), preview});
+        m_finishedLoad = std::move(pack);
         QMetaObject::invokeMethod(this, "applyFinishedLoads", Qt::QueuedConnection);
     });
 }
 
 void AppState::applyFinishedLoads()
 {
-    std::vector<FinishedLoad> finished;
+    std::optional<LoadedPackPtr> finished;
     {
         std::lock_guard lock(m_loadsMutex);
-        finished.swap(m_finishedLoads);
+        finished.swap(m_finishedLoad);
     }
-    for (FinishedLoad &load : finished) {
-        const auto thread = std::find_if(m_loadThreads.begin(), m_loadThreads.end(),
-                                         [&load](const std::thread &t) { return t.get_id() == load.thread; });
-        if (thread != m_loadThreads.end()) {
-            thread->join();
-            m_loadThreads.erase(thread);
-        }
-        finishLoad(load.chosenID, std::move(load.pack), load.preview);
+    if (!finished)
+        return;
+    m_loadThread.join();
+    if (m_nextLoad) {
+        // The selection moved on while this one loaded: its result is not wanted.
+        LoadRequest next = std::move(*m_nextLoad);
+        m_nextLoad.reset();
+        startLoad(std::move(next));
+        return;
     }
+    finishLoad(m_runningLoad.info.id, std::move(*finished), m_runningLoad.preview);
 }
 
 void AppState::finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview)
@@ -366,8 +392,20 @@ void AppState::finishLoad(const QString &chosenID, LoadedPackPtr pack, bool prev
         m_engine->setPack(std::move(pack));
         if (preview)
             m_engine->play(0, true);
+        releaseRetiredPacks();
     }
     emit packLoadFinished(loaded);
+}
+
+void AppState::releaseRetiredPacks()
+{
+    // Replaced packs are freed on this thread, never on the keyboard thread; one a voice still
+    // plays is tried again later. No timer runs once none waits.
+    m_releaseScheduled = false;
+    if (!m_engine->releaseRetiredPacks() || m_releaseScheduled)
+        return;
+    m_releaseScheduled = true;
+    QTimer::singleShot(retiredPackRetryMs, this, &AppState::releaseRetiredPacks);
 }
 
 void AppState::startMonitoring()
@@ -450,14 +488,50 @@ void AppState::retryListening()
 
 bool AppState::importPack(const QUrl &folder)
 {
-    PackLibrary::ImportError error{};
-    const auto imported = m_library->importPack(folder.isLocalFile() ? folder.toLocalFile() : folder.toString(), &error);
-    if (!imported) {
-        setImportError(error.message);
+    if (m_importThread.joinable())
         return false;
-    }
-    setSelectedPackID(imported->id);
+    const QString source = folder.isLocalFile() ? folder.toLocalFile() : folder.toString();
+    m_importCancelled = false;
+    m_importProgress = 0.0;
+    m_importThread = std::thread([this, source, packsFolder = m_library->folder()] {
+        const auto progress = [this](int copied, int total) {
+            const double share = total > 0 ? double(copied) / total : 0.0;
+            QMetaObject::invokeMethod(this, [this, share] {
+                m_importProgress = share;
+                emit importProgressChanged();
+            }, Qt::QueuedConnection);
+        };
+        PackLibrary::ImportError error{};
+        std::optional<PackLibrary::StagedImport> staged =
+            PackLibrary::stageImport(source, packsFolder, &error, &m_importCancelled, progress);
+        std::lock_guard lock(m_loadsMutex);
+        m_stagedImport = std::move(staged);
+        m_stagingError = error;
+        QMetaObject::invokeMethod(this, "finishImport", Qt::QueuedConnection);
+    });
+    emit importProgressChanged();
     return true;
+}
+
+void AppState::finishImport()
+{
+    std::optional<PackLibrary::StagedImport> staged;
+    PackLibrary::ImportError error{};
+    {
+        std::lock_guard lock(m_loadsMutex);
+        staged.swap(m_stagedImport);
+        error = m_stagingError;
+    }
+    m_importThread.join();
+    std::optional<PackInfo> imported;
+    if (staged)
+        imported = m_library->finishImport(std::move(*staged), &error);
+    emit importProgressChanged();
+    if (imported)
+        setSelectedPackID(imported->id);
+    else
+        setImportError(error.message);
+    emit importFinished(imported.has_value());
 }
 
 void AppState::deletePack(const PackInfo &pack)

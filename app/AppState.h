@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,8 @@ class AppState : public QObject {
     Q_PROPERTY(bool hasPermission READ hasPermission NOTIFY hasPermissionChanged)
     Q_PROPERTY(bool isLoadingPack READ isLoadingPack NOTIFY isLoadingPackChanged)
     Q_PROPERTY(QString importError READ importError WRITE setImportError NOTIFY importErrorChanged)
+    Q_PROPERTY(bool isImporting READ isImporting NOTIFY importProgressChanged)
+    Q_PROPERTY(double importProgress READ importProgress NOTIFY importProgressChanged)
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setIsEnabled NOTIFY isEnabledChanged)
     Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
     Q_PROPERTY(bool playKeyUp READ playKeyUp WRITE setPlayKeyUp NOTIFY playKeyUpChanged)
@@ -54,6 +57,8 @@ public:
     // A key source that ended by itself is reopened after these delays, doubling up to the last.
     static constexpr int firstRetryMs = 1000;
     static constexpr int longestRetryMs = 60000;
+    // How often a replaced pack that a voice still plays is tried again.
+    static constexpr int retiredPackRetryMs = 2000;
 
     // What the state is built from. Every part left empty is the real one of this session; tests
     // and the headless mode put their own in place.
@@ -81,6 +86,9 @@ public:
     bool hasPermission() const { return m_hasPermission; }
     bool isLoadingPack() const { return m_isLoadingPack; }
     QString importError() const { return m_importError; }
+    bool isImporting() const { return m_importThread.joinable(); }
+    // Share of the files copied, 0 to 1, while importing.
+    double importProgress() const { return m_importProgress; }
     bool isEnabled() const { return m_isEnabled; }
     double volume() const { return m_volume; }
     bool playKeyUp() const { return m_playKeyUp; }
@@ -114,7 +122,9 @@ public:
     void loadSelectedPack(bool preview);
     void startMonitoring();
 
-    // Copies a pack folder into the user packs and selects it; a failure sets importError.
+    // Starts copying a pack folder into the user packs, off this thread; once done the pack is
+    // selected, or importError says why not, and importFinished is emitted. False when an
+    // import is running already.
     Q_INVOKABLE bool importPack(const QUrl &folder);
     void deletePack(const PackInfo &pack);
     Q_INVOKABLE void deletePack(const QString &id);
@@ -131,6 +141,8 @@ signals:
     void hasPermissionChanged();
     void isLoadingPackChanged();
     void importErrorChanged();
+    void importProgressChanged();
+    void importFinished(bool imported);
     void isEnabledChanged();
     void volumeChanged();
     void playKeyUpChanged();
@@ -151,18 +163,19 @@ signals:
 
 private slots:
     void applyFinishedLoads();
+    void finishImport();
 
 private:
-    struct FinishedLoad {
-        std::thread::id thread;
-        QString chosenID;
-        LoadedPackPtr pack;
+    struct LoadRequest {
+        PackInfo info;
         bool preview = false;
     };
 
     void setHasPermission(bool hasPermission);
     void setIsLoadingPack(bool isLoadingPack);
+    void startLoad(LoadRequest request);
     void finishLoad(const QString &chosenID, LoadedPackPtr pack, bool preview);
+    void releaseRetiredPacks();
     void pollKeyboardAccess();
     void applyMuteShortcutToggles();
     bool listenIfAllowed();
@@ -184,11 +197,23 @@ private:
     std::function<bool()> m_hasKeyboardAccess;
     KeyboardAccessRequest *m_accessRequest = nullptr;
 
-    // One thread per pack load. Results come back through this list, under its mutex, and the
-    // threads are joined once their result has been taken, so nothing outlives the state.
+    // One pack load at a time, on its own thread. A newer request cancels the running load and
+    // waits here until it has stopped; the result comes back under the mutex, and the thread is
+    // joined once it has been taken, so nothing outlives the state.
     std::mutex m_loadsMutex;
-    std::vector<std::thread> m_loadThreads;
-    std::vector<FinishedLoad> m_finishedLoads;
+    std::thread m_loadThread;
+    std::atomic<bool> m_loadCancelled{false};
+    LoadRequest m_runningLoad;
+    std::optional<LoadRequest> m_nextLoad;
+    std::optional<LoadedPackPtr> m_finishedLoad;
+
+    // One import at a time, like loads: staged on its thread, finished here.
+    std::thread m_importThread;
+    std::atomic<bool> m_importCancelled{false};
+    std::optional<PackLibrary::StagedImport> m_stagedImport;
+    PackLibrary::ImportError m_stagingError{};
+    double m_importProgress = 0.0;
+    bool m_releaseScheduled = false;
 
     bool m_hasPermission = false;
     bool m_isLoadingPack = false;

@@ -7,6 +7,10 @@
 #include <QLocalSocket>
 #include <QLockFile>
 
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plinkum {
@@ -20,8 +24,30 @@ QString SingleInstance::defaultName()
 {
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::tempPath();
-    return QStringLiteral("%1/plinkum-%2.socket").arg(folder).arg(getuid());
+        folder = privateTempFolder(QDir::tempPath());
+    return folder.isEmpty() ? QString() : QStringLiteral("%1/plinkum-%2.socket").arg(folder).arg(getuid());
+}
+
+QString SingleInstance::privateTempFolder(const QString &tempFolder)
+{
+    const QString folder = QStringLiteral("%1/plinkum-%2").arg(tempFolder).arg(getuid());
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), 0700);
+    // Checked on the descriptor: O_NOFOLLOW refuses a link put in its place.
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        log("no private folder for the single-instance socket: " + folder.toStdString() + " is not a folder");
+        return {};
+    }
+    struct stat status {};
+    const bool owned = ::fstat(fd, &status) == 0 && status.st_uid == getuid();
+    const bool tight = owned && ((status.st_mode & 077) == 0 || ::fchmod(fd, 0700) == 0);
+    ::close(fd);
+    if (!owned || !tight) {
+        log("no private folder for the single-instance socket: " + folder.toStdString() + " belongs to another user");
+        return {};
+    }
+    return folder;
 }
 
 SingleInstance::SingleInstance(QString name, QObject *parent)
@@ -35,6 +61,10 @@ SingleInstance::~SingleInstance() = default;
 bool SingleInstance::claim()
 {
     if (m_server)
+        return true;
+    // Without a private place for the socket, running twice is better than listening where
+    // another user could answer or take the name.
+    if (m_name.isEmpty())
         return true;
     // Two processes started together must not both decide that nobody is there.
     QLockFile lock(m_name + QStringLiteral(".lock"));

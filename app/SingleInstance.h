@@ -14,8 +14,13 @@ class SingleInstance : public QObject {
 
 public:
     // The socket of the user running Plinkum: in $XDG_RUNTIME_DIR when there is one (private to
-    // the user), else in the temporary folder.
+    // the user), else in privateTempFolder(). Empty when neither can be had.
     static QString defaultName();
+
+    // `tempFolder`/plinkum-<uid>, made 0700 when absent. A shared temporary folder lets anyone
+    // create that name first, so it is used only when it is a real folder (not a link) owned by
+    // this user, and tightened to 0700 if it is not yet; otherwise empty.
+    static QString privateTempFolder(const QString &tempFolder);
 
     explicit SingleInstance(QString name = defaultName(), QObject *parent = nullptr);
     ~SingleInstance() override;

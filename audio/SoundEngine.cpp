@@ -91,9 +91,10 @@ std::size_t SoundEngine::nextVoice() const
     return m_nextVoice;
 }
 
-void SoundEngine::releaseRetiredPacks()
+bool SoundEngine::releaseRetiredPacks()
 {
     std::vector<LoadedPackPtr> doomed;
+    bool waiting = false;
     {
         std::lock_guard guard(m_lock);
         const std::uint64_t reachable = m_mixer.oldestReachableGeneration();
@@ -101,8 +102,10 @@ void SoundEngine::releaseRetiredPacks()
         for (; it != m_retired.end() && it->first < reachable; ++it)
             doomed.push_back(std::move(it->second));
         m_retired.erase(m_retired.begin(), it);
+        waiting = !m_retired.empty();
     }
     // doomed frees the packs here, outside the lock.
+    return waiting;
 }
 
 float SoundEngine::drawJitter()
@@ -119,7 +122,6 @@ float SoundEngine::drawJitter()
 
 void SoundEngine::play(KeyCode keyCode, bool down)
 {
-    LoadedPackPtr expired;
     {
         std::lock_guard guard(m_lock);
         if (!m_config.enabled || (!down && !m_config.playKeyUp) || !m_pack || m_mixer.voiceCount() == 0)
@@ -145,13 +147,7 @@ void SoundEngine::play(KeyCode keyCode, bool down)
 
         // A full ring means the audio thread has stalled; the sound is lost rather than waited for.
         m_mixer.startVoice(voice, buffer, volume, pan, m_generation);
-
-        if (!m_retired.empty() && m_retired.front().first < m_mixer.oldestReachableGeneration()) {
-            expired = std::move(m_retired.front().second);
-            m_retired.erase(m_retired.begin());
-        }
     }
-    // expired, if any, is freed here, after the lock is released.
 }
 
 } // namespace plinkum

@@ -70,9 +70,10 @@ public:
     // its main thread in response.
     void setDevicesChangedHandler(std::function<void()> handler);
 
-    // Frees packs the audio thread can no longer reach. Runs by itself on pack changes, starts
-    // and plays; exposed so an idle owner can also call it.
-    void releaseRetiredPacks();
+    // Frees packs the audio thread can no longer reach; true when some are still reachable.
+    // Runs by itself on pack changes and starts, never in play: freeing a pack takes long, and
+    // play runs on the keyboard thread. The owner calls it again while packs wait.
+    bool releaseRetiredPacks();
 
 private:
     float drawJitter();

@@ -172,7 +172,7 @@ void EvdevKeySource::removeDevice(std::size_t index, KeySink &sink)
     ::epoll_ctl(m_epoll.get(), EPOLL_CTL_DEL, device.reader->fd(), nullptr);
     m_devices.erase(m_devices.begin() + static_cast<std::ptrdiff_t>(index));
     m_deviceCount.store(m_devices.size(), std::memory_order_relaxed);
-    plinkum::log("keyboard removed; keyboards read: " + std::to_string(m_devices.size()));
+    plinkum::logLater("keyboard removed; keyboards read: " + std::to_string(m_devices.size()));
 }
 
 void EvdevKeySource::stop()
@@ -190,7 +190,7 @@ void EvdevKeySource::run(KeySink &sink)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            plinkum::log(std::string("keyboard input stopped: epoll_wait failed: ") + std::strerror(errno));
+            plinkum::logLater(std::string("keyboard input stopped: epoll_wait failed: ") + std::strerror(errno));
             return;
         }
         for (int i = 0; i < n; ++i) {
@@ -228,9 +228,9 @@ void EvdevKeySource::handleHotplug(KeySink &sink)
             } else if (what == "add" && !known && taggedKeyboard(device)) {
                 if (UniqueFd fd = openNode(devnode)) {
                     addDevice(std::move(fd), devnode);
-                    plinkum::log("keyboard added; keyboards read: " + std::to_string(m_devices.size()));
+                    plinkum::logLater("keyboard added; keyboards read: " + std::to_string(m_devices.size()));
                 } else {
-                    plinkum::log(std::string("a keyboard was plugged in but is not readable: ")
+                    plinkum::logLater(std::string("a keyboard was plugged in but is not readable: ")
                                  + std::strerror(errno));
                 }
             }

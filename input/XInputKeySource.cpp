@@ -139,7 +139,7 @@ void XInputKeySource::run(KeySink &sink)
         if (fds[1].revents & POLLIN)
             return;
     }
-    plinkum::log("keyboard input stopped: the X server connection was lost");
+    plinkum::logLater("keyboard input stopped: the X server connection was lost");
 }
 
 void XInputKeySource::handleRawKey(int evtype, int keycode, bool isRepeat, KeySink &sink)

@@ -1,30 +1,50 @@
 #include "DocumentReader.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QScopeGuard>
 #include <QVariant>
 
+#include <cerrno>
 #include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace plinkum::PackLoader {
 
 DocumentReader::FileStatus DocumentReader::readFile(const QString &path, QByteArray &data)
 {
-    const QFileInfo info(path);
-    // A FIFO or device named like a document would block or never end.
-    if (!info.isFile())
+    // Opened once and checked on the descriptor: what is checked is what is read. O_NONBLOCK
+    // keeps a FIFO named like a document from blocking the open.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
         return FileStatus::Unreadable;
-    if (info.size() > maxDocumentBytes)
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return FileStatus::Unreadable;
+    if (status.st_size > maxDocumentBytes)
         return FileStatus::TooLarge;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileStatus::Unreadable;
-    data = file.read(maxDocumentBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return FileStatus::Unreadable;
-    return data.size() > maxDocumentBytes ? FileStatus::TooLarge : FileStatus::Read;
+    // The file may grow after fstat; one byte more than the limit tells.
+    data.resize(maxDocumentBytes + 1);
+    qsizetype filled = 0;
+    while (filled < data.size()) {
+        const ssize_t got = ::read(fd, data.data() + filled, static_cast<std::size_t>(data.size() - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            data.clear();
+            return FileStatus::Unreadable;
+        }
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    data.truncate(filled);
+    return filled > maxDocumentBytes ? FileStatus::TooLarge : FileStatus::Read;
 }
 
 std::optional<QJsonObject> DocumentReader::parse(const QByteArray &data)

@@ -19,7 +19,8 @@ public:
 
     enum class FileStatus { Read, Unreadable, TooLarge };
 
-    // The whole file, read only when it is a regular file of at most maxDocumentBytes.
+    // The whole file, read only when it is a regular file of at most maxDocumentBytes and `path`
+    // does not end in a symbolic link (resolve it first, within the pack folder).
     static FileStatus readFile(const QString &path, QByteArray &data);
 
     explicit DocumentReader(QString fileName) : m_fileName(std::move(fileName)) {}

@@ -1,17 +1,21 @@
 #include "PackLibrary.h"
 
+#include "DecodeError.h"
 #include "Log.h"
 #include "PackLoader.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plinkum {
@@ -23,14 +27,21 @@ namespace {
 
 const QString otherTitle = QStringLiteral("Other");
 
-// Decodes the whole pack once; the import refuses what would not play.
-std::optional<PackLibrary::ImportError> validate(const PackInfo &info)
+// Decodes the whole pack once; the import refuses what would not play. The report lists the
+// files the sounds came from.
+std::optional<PackLibrary::ImportError> validate(const PackInfo &info, PackLoader::LoadReport &report,
+                                                 const std::atomic<bool> *cancelled)
 {
     using Kind = PackLibrary::ImportError::Kind;
-    const PackLoader::LoadResult result = PackLoader::load(info);
-    if (result.ok())
+    std::optional<PackLoader::LoadResult> result;
+    try {
+        result = PackLoader::load(info, &report, cancelled);
+    } catch (const DecodeError &) {
+        return PackLibrary::ImportError{Kind::CopyFailed, QCoreApplication::translate("PackLibrary", "The import was cancelled.")};
+    }
+    if (result->ok())
         return std::nullopt;
-    const PackLoadFailure &failure = result.failure();
+    const PackLoadFailure &failure = result->failure();
     switch (failure.kind) {
     case PackLoadFailure::Kind::NoManifest:
         return PackLibrary::ImportError{Kind::NoManifest, failure.message};
@@ -42,59 +53,10 @@ std::optional<PackLibrary::ImportError> validate(const PackInfo &info)
     return PackLibrary::ImportError{Kind::InvalidDocument, failure.message};
 }
 
-QString readLink(const QString &path)
+// `inner` is `outer` or lies inside it; both canonical.
+bool within(const QString &inner, const QString &outer)
 {
-    const QByteArray encoded = QFile::encodeName(path);
-    QByteArray target(4096, Qt::Uninitialized);
-    const ssize_t length = ::readlink(encoded.constData(), target.data(), target.size());
-    if (length < 0 || length >= target.size())
-        return {};
-    target.truncate(length);
-    return QFile::decodeName(target);
-}
-
-// Copies everything inside `from` into the existing folder `to`. Symbolic links are copied as
-// links, never followed, so a link to a parent folder cannot make the copy endless. FIFOs,
-// sockets and devices are refused: opening one can block forever and none is a sound file.
-bool copyTree(const QString &from, const QString &to, const QString &relative, QString *error)
-{
-    const QDir source(from);
-    if (!source.isReadable()) {
-        *error = QCoreApplication::translate("PackLibrary", "Could not read the folder “%1”.").arg(relative);
-        return false;
-    }
-    const QFileInfoList entries = source.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo &entry : entries) {
-        const QString name = relative.isEmpty() ? entry.fileName() : relative + u'/' + entry.fileName();
-        const QString target = to + u'/' + entry.fileName();
-        if (entry.isSymLink()) {
-            const QString link = readLink(entry.filePath());
-            if (link.isEmpty()
-                || ::symlink(QFile::encodeName(link).constData(), QFile::encodeName(target).constData()) != 0) {
-                *error = QCoreApplication::translate("PackLibrary", "Could not copy the link “%1”.").arg(name);
-                return false;
-            }
-        } else if (entry.isDir()) {
-            if (!QDir(to).mkdir(entry.fileName())) {
-                *error = QCoreApplication::translate("PackLibrary", "Could not create the folder “%1”.").arg(name);
-                return false;
-            }
-            if (!copyTree(entry.filePath(), target, name, error))
-                return false;
-        } else if (entry.isFile()) {
-            QFile file(entry.filePath());
-            if (!file.copy(target)) {
-                *error = QCoreApplication::translate("PackLibrary", "Could not copy “%1”: %2")
-                             .arg(name, file.errorString());
-                return false;
-            }
-        } else {
-            *error = QCoreApplication::translate("PackLibrary", "“%1” is not a regular file or folder.").arg(name);
-            return false;
-        }
-    }
-    return true;
+    return inner == outer || inner.startsWith(outer.endsWith(u'/') ? outer : outer + u'/');
 }
 
 // A pack folder must not be hidden, or the scan would never list it.
@@ -107,25 +69,43 @@ QString visibleName(const QString &name)
     return visible.isEmpty() ? QStringLiteral("Pack") : visible;
 }
 
-// Failures are ignored: the pack then simply stays where it is.
+// Moves `path` into the user's trash as the freedesktop.org trash does, so a file manager can
+// restore it: the entry is created exclusively (never through a link or over another entry) and
+// its Path= is percent-encoded, so a folder name holding a newline and "Path=" cannot forge a
+// second line. Failures are logged and the pack simply stays where it is.
 void moveToTrash(const QString &path)
 {
-    // Without the data folder Qt cannot set up the home trash; it then moves the item into
-    // files/ under the working directory and still reports success.
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-    QString inTrash;
-    if (QFile::moveToTrash(path, &inTrash) && QDir::isRelativePath(inTrash)) {
-        // Put it back and remove what Qt created; rmdir leaves folders that hold anything else.
-        const QFileInfo moved(inTrash);
-        const QString info = QDir::cleanPath(moved.absolutePath() + QStringLiteral("/../info"));
-        QFile::remove(info + u'/' + moved.fileName() + QStringLiteral(".trashinfo"));
-        if (QDir().rename(inTrash, path)) {
-            QDir().rmdir(moved.absolutePath());
-            QDir().rmdir(info);
-        } else {
-            log(("pack left in " + moved.absoluteFilePath() + " by a failed move to the trash").toStdString());
-        }
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString trash = data + QStringLiteral("/Trash");
+    if (data.isEmpty() || !QDir().mkpath(trash + QStringLiteral("/files")) || !QDir().mkpath(trash + QStringLiteral("/info"))) {
+        log("no trash folder: the pack stays where it is");
+        return;
     }
+    ::chmod(QFile::encodeName(trash).constData(), 0700);
+    const QByteArray entry = "[Trash Info]\nPath=" + QUrl::toPercentEncoding(path, "/")
+                             + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() + '\n';
+    const QString name = QFileInfo(path).fileName();
+    for (int n = 1; n < 1000; ++n) {
+        const QString trashName = n == 1 ? name : QStringLiteral("%1.%2").arg(name).arg(n);
+        const QString info = trash + QStringLiteral("/info/") + trashName + QStringLiteral(".trashinfo");
+        const int fd = ::open(QFile::encodeName(info).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            break;
+        }
+        const bool written = ::write(fd, entry.constData(), static_cast<std::size_t>(entry.size())) == entry.size();
+        ::close(fd);
+        const QString target = trash + QStringLiteral("/files/") + trashName;
+        const bool taken = QFileInfo::exists(target) || QFileInfo(target).isSymLink();
+        // rename would replace an empty folder left under that name, so a name in use is passed by.
+        if (written && !taken && ::rename(QFile::encodeName(path).constData(), QFile::encodeName(target).constData()) == 0)
+            return;
+        QFile::remove(info);
+        if (!written || !taken)
+            break;
+    }
+    log("could not move a pack to the trash: it stays where it is");
 }
 
 } // namespace
@@ -183,52 +163,99 @@ QList<PackLibrary::Group> PackLibrary::grouped() const
 
 std::optional<PackInfo> PackLibrary::importPack(const QString &sourceFolder, ImportError *error)
 {
-    auto fail = [&](ImportError e) {
+    std::optional<StagedImport> staged = stageImport(sourceFolder, m_folder, error);
+    if (!staged)
+        return std::nullopt;
+    return finishImport(std::move(*staged), error);
+}
+
+std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString &sourceFolder, const QString &packsFolder,
+                                                                  ImportError *error, const std::atomic<bool> *cancelled,
+                                                                  const ImportProgress &progress)
+{
+    auto fail = [&](ImportError e) -> std::optional<StagedImport> {
         if (error)
             *error = std::move(e);
         return std::nullopt;
     };
+    auto copyFailed = [&](const QString &message) { return fail({ImportError::Kind::CopyFailed, message}); };
     const QString source = QDir::cleanPath(QFileInfo(sourceFolder).absoluteFilePath());
+    if (packsFolder.isEmpty() || !QDir().mkpath(packsFolder))
+        return copyFailed(tr("The user packs folder “%1” cannot be created.").arg(packsFolder));
+    // A folder holding the packs folder would be copied into itself; one inside it is a pack already.
+    const QString sourceReal = QFileInfo(source).canonicalFilePath();
+    const QString packsReal = QFileInfo(packsFolder).canonicalFilePath();
+    if (!sourceReal.isEmpty() && (within(packsReal, sourceReal) || within(sourceReal, packsReal))) {
+        return fail({ImportError::Kind::Refused,
+                     tr("“%1” holds the sound packs folder or lies inside it.").arg(QFileInfo(source).fileName())});
+    }
+
     const std::optional<PackInfo> sourceInfo = PackLoader::readInfo(source, false);
     if (!sourceInfo)
         return fail({ImportError::Kind::NoManifest, description(PackLoadError::NoManifest)});
-    if (auto invalid = validate(*sourceInfo))
+    PackLoader::LoadReport report;
+    if (auto invalid = validate(*sourceInfo, report, cancelled))
         return fail(*invalid);
 
-    auto copyFailed = [&](const QString &message) { return fail({ImportError::Kind::CopyFailed, message}); };
-    if (m_folder.isEmpty() || !QDir().mkpath(m_folder))
-        return copyFailed(tr("The user packs folder “%1” cannot be created.").arg(m_folder));
-    // The copy grows in a hidden folder that the scan skips and that goes away on any failure;
-    // only a complete copy is renamed into place.
-    QTemporaryDir staging(m_folder + QStringLiteral("/.import-XXXXXX"));
-    if (!staging.isValid())
-        return copyFailed(staging.errorString());
-    QString copyError;
-    if (!copyTree(source, staging.path(), {}, &copyError))
-        return copyFailed(copyError);
-    QFile::setPermissions(staging.path(), QFileInfo(source).permissions() | QFile::ReadOwner | QFile::WriteOwner
-                                              | QFile::ExeOwner);
+    // The documents under their own names, then every file a sound came from, as the pack names it.
+    QMap<QString, QString> files;
+    for (const QString &document : {QStringLiteral("pack.json"), QStringLiteral("config.json")}) {
+        if (const std::optional<QString> path = PackLoader::resolveInside(source, document); path && QFileInfo(*path).isFile())
+            files.insert(document, *path);
+    }
+    files.insert(report.files);
 
-    const QString name = visibleName(QFileInfo(source).fileName());
+    auto staging = std::make_unique<StagingFolder>(packsFolder);
+    if (!staging->isValid())
+        return copyFailed(staging->error());
+    int copied = 0;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        if (progress)
+            progress(copied, static_cast<int>(files.size()));
+        const int fd = ::open(QFile::encodeName(it.value()).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            return copyFailed(tr("Could not read “%1”.").arg(it.key()));
+        const bool added = staging->addFile(it.key(), fd, cancelled);
+        ::close(fd);
+        if (!added)
+            return copyFailed(staging->error());
+        ++copied;
+    }
+    if (progress)
+        progress(copied, static_cast<int>(files.size()));
+    return StagedImport{std::move(staging), visibleName(QFileInfo(source).fileName()), *sourceInfo};
+}
+
+std::optional<PackInfo> PackLibrary::finishImport(StagedImport staged, ImportError *error)
+{
     QString destination;
     for (;;) {
         // Another process may take the free name first; then the next one is tried.
-        destination = freeDestination(name);
-        if (QDir().rename(staging.path(), destination)) {
-            staging.setAutoRemove(false);
+        destination = freeDestination(staged.name);
+        if (QDir().rename(staged.staging->path(), destination)) {
+            staged.staging->keep();
             break;
         }
-        if (!QFileInfo::exists(destination))
-            return copyFailed(tr("Could not move the copy into “%1”.").arg(m_folder));
+        if (!QFileInfo::exists(destination)) {
+            if (error)
+                *error = {ImportError::Kind::CopyFailed, tr("Could not move the copy into “%1”.").arg(m_folder)};
+            return std::nullopt;
+        }
     }
 
     reloadCustom();
     if (std::optional<PackInfo> copied = PackLoader::readInfo(destination, false))
         return copied;
-    PackInfo fallback = *sourceInfo;
+    PackInfo fallback = staged.sourceInfo;
     fallback.id = PackInfo::idFor(QFileInfo(destination).fileName(), false);
     fallback.url = QUrl::fromLocalFile(destination);
     return fallback;
+}
+
+void PackLibrary::sweepStaleImports()
+{
+    if (!m_folder.isEmpty())
+        StagingFolder::sweep(m_folder);
 }
 
 void PackLibrary::deletePack(const PackInfo &pack)

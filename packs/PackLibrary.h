@@ -2,12 +2,16 @@
 
 #include "NaturalOrder.h"
 #include "PackInfo.h"
+#include "StagingFolder.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace plinkum {
@@ -30,10 +34,20 @@ public:
     };
 
     struct ImportError {
-        enum class Kind { NoManifest, NoSounds, InvalidDocument, CopyFailed };
+        // Refused: the source holds the user packs folder or lies inside it.
+        enum class Kind { NoManifest, NoSounds, InvalidDocument, CopyFailed, Refused };
         Kind kind;
         QString message; // shown to the user as it is
     };
+
+    // A checked and copied pack waiting in its staging folder for its final name.
+    struct StagedImport {
+        std::unique_ptr<StagingFolder> staging;
+        QString name;
+        PackInfo sourceInfo;
+    };
+    // Files copied so far and in all.
+    using ImportProgress = std::function<void(int copied, int total)>;
 
     // The application's folders: built-in packs beside the executable, user packs in
     // $XDG_DATA_HOME/Plinkum/Packs.
@@ -61,6 +75,18 @@ public:
     // Copies a pack folder into the user packs folder under a free name, after checking that it
     // describes itself and loads. On failure nothing is left behind and `error` says why.
     std::optional<PackInfo> importPack(const QString &sourceFolder, ImportError *error = nullptr);
+
+    // The slow part of an import, for any thread: checks that `sourceFolder` loads and copies
+    // its documents and the files they name (nothing else) into a staging folder inside
+    // `packsFolder`, each opened without following links and checked after opening.
+    static std::optional<StagedImport> stageImport(const QString &sourceFolder, const QString &packsFolder,
+                                                   ImportError *error, const std::atomic<bool> *cancelled = nullptr,
+                                                   const ImportProgress &progress = {});
+    // The rest, on the main thread: moves the staged copy to a free name and lists it.
+    std::optional<PackInfo> finishImport(StagedImport staged, ImportError *error = nullptr);
+    // Removes what imports interrupted by a crash left behind. Only the application calls it:
+    // it is the one process importing into the folder.
+    void sweepStaleImports();
     // Moves a user pack to the trash; built-in packs are left alone. Rescans either way.
     void deletePack(const PackInfo &pack);
     // Lists the user packs folder again, for changes made outside the library.

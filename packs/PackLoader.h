@@ -12,10 +12,13 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
 #include <optional>
 
 // Reading pack folders: describing them cheaply and decoding them into playable packs.
-// Loads touch no shared state, so several may run at once on different threads.
+// Loads touch no shared state, so several may run at once on different threads. Every load is
+// bounded (memory, files, bytes and frames decoded) whatever the documents ask for, and stops
+// with DecodeError (kind Cancelled) soon after `cancelled` is set.
 namespace plinkum::PackLoader {
 
 // Describes a pack folder from its pack.json, else its Mechvibes config.json, reading no audio.
@@ -25,17 +28,19 @@ std::optional<PackInfo> readInfo(const QUrl &folder, bool isBuiltIn);
 
 // Decodes every sound of the pack `info` describes. Slow (file input and decoding): call it off
 // the main thread. The pack keeps `info` as given, not what the document says now.
-LoadResult load(const PackInfo &info, LoadReport *report = nullptr);
+LoadResult load(const PackInfo &info, LoadReport *report = nullptr, const std::atomic<bool> *cancelled = nullptr);
 
 // The file `fileName` names inside `folder`, with symbolic links resolved; nothing when it
 // leaves the folder (../, a link pointing outside, the folder itself).
 std::optional<QString> resolveInside(const QString &folder, const QString &fileName);
 
 // Builds the pack of a decoded Mechvibes config; `load` then checks that it plays.
-LoadedPackPtr loadMechvibes(const MechvibesConfig &config, const PackInfo &info, LoadReport *report = nullptr);
+LoadedPackPtr loadMechvibes(const MechvibesConfig &config, const PackInfo &info, LoadReport *report = nullptr,
+                            const std::atomic<bool> *cancelled = nullptr);
 
 // Builds the pack of a decoded manifest; `load` then checks that it plays.
-LoadedPackPtr loadManifest(const Manifest &manifest, const PackInfo &info, LoadReport *report = nullptr);
+LoadedPackPtr loadManifest(const Manifest &manifest, const PackInfo &info, LoadReport *report = nullptr,
+                           const std::atomic<bool> *cancelled = nullptr);
 
 // The cache key of a Mechvibes slice: start and duration in shortest round-trip form, joined by
 // "-", integral values with ".0" ("120.0-80.0").

@@ -4,16 +4,21 @@
 #include "SampleFormat.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <sndfile.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace plinkum::PackLoader {
 
@@ -84,6 +89,7 @@ public:
     }
 
     std::uint64_t consumed() const { return m_consumed; }
+    std::uint64_t produced() const { return m_out.size(); }
 
 private:
     double m_ratio;
@@ -104,31 +110,60 @@ DecodeError::Kind errorKind(int sfError)
 
 } // namespace
 
-std::vector<float> decodeFile(const QString &path)
+std::vector<float> decodeFile(const QString &path, const DecodeLimits &limits, std::uint64_t *bytes)
 {
-    const QFileInfo fileInfo(path);
-    if (!fileInfo.exists())
-        throw DecodeError(DecodeError::Kind::Missing, QStringLiteral("no such file"));
-    // A FIFO or device would block the load or never end.
-    if (!fileInfo.isFile())
+    // Opened once and checked on the descriptor, so what is checked is what is read. O_NONBLOCK:
+    // opening a FIFO named like a sound would otherwise wait for a writer forever.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw DecodeError(DecodeError::Kind::Missing, QStringLiteral("no such file"));
+        if (errno == ELOOP)
+            throw DecodeError(DecodeError::Kind::Unreadable, QStringLiteral("a symbolic link"));
+        throw DecodeError(DecodeError::Kind::Unreadable, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
         throw DecodeError(DecodeError::Kind::Unreadable, QStringLiteral("not a regular file"));
+    }
+    if (bytes)
+        *bytes = static_cast<std::uint64_t>(status.st_size);
+    if (static_cast<std::uint64_t>(status.st_size) > limits.maxBytes) {
+        ::close(fd);
+        throw DecodeError(DecodeError::Kind::TooLarge, QStringLiteral("a larger file than the load can still read"));
+    }
 
     SF_INFO info{};
-    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open(QFile::encodeName(path).constData(), SFM_READ, &info));
+    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_fd(fd, SFM_READ, &info, SF_TRUE));
     if (!file) {
         const int error = sf_error(nullptr);
         throw DecodeError(errorKind(error), QString::fromUtf8(sf_error_number(error)));
     }
     if (info.samplerate <= 0 || info.channels <= 0)
         throw DecodeError(DecodeError::Kind::NotAudio, QStringLiteral("no sample rate or no channels"));
+    if (info.samplerate < minSampleRate) {
+        throw DecodeError(DecodeError::Kind::NotAudio, QStringLiteral("a sample rate of %1 Hz (at least %2 Hz is needed)")
+                                                           .arg(info.samplerate)
+                                                           .arg(minSampleRate));
+    }
 
     const auto maxSourceFrames = static_cast<std::uint64_t>(maxFileSeconds) * static_cast<std::uint64_t>(info.samplerate);
     const auto tooLong = [] {
         return DecodeError(DecodeError::Kind::TooLong,
                            QStringLiteral("longer than %1 minutes").arg(maxFileSeconds / 60));
     };
-    if (info.frames != SF_COUNT_MAX && info.frames > 0 && static_cast<std::uint64_t>(info.frames) > maxSourceFrames)
+    const auto tooLarge = [] {
+        return DecodeError(DecodeError::Kind::TooLarge, QStringLiteral("more audio than the load can still take"));
+    };
+    const bool lengthKnown = info.frames != SF_COUNT_MAX && info.frames > 0;
+    if (lengthKnown && static_cast<std::uint64_t>(info.frames) > maxSourceFrames)
         throw tooLong();
+    // Judged on the header before anything is decoded; the rate is at least minSampleRate and
+    // the length at most ten minutes, so this cannot overflow.
+    const double ratio = static_cast<double>(info.samplerate) / sampleFormat.sampleRate;
+    if (lengthKnown && static_cast<double>(info.frames) / ratio > static_cast<double>(limits.maxFrames))
+        throw tooLarge();
 
     const int channels = info.channels;
     const int subtype = info.format & SF_FORMAT_SUBMASK;
@@ -142,12 +177,14 @@ std::vector<float> decodeFile(const QString &path)
     interleaved.resize(static_cast<std::size_t>(chunkFrames) * static_cast<std::size_t>(channels));
     mono.resize(static_cast<std::size_t>(chunkFrames));
 
-    StreamResampler resampler(static_cast<double>(info.samplerate) / sampleFormat.sampleRate);
-    if (info.frames > 0 && info.frames != SF_COUNT_MAX)
+    StreamResampler resampler(ratio);
+    if (lengthKnown)
         resampler.reserve(static_cast<std::size_t>(info.frames));
 
     const float divisor = static_cast<float>(channels);
     for (;;) {
+        if (limits.cancelled && limits.cancelled->load(std::memory_order_relaxed))
+            throw DecodeError(DecodeError::Kind::Cancelled, QStringLiteral("cancelled"));
         const sf_count_t read = sf_readf_float(file.get(), interleaved.data(), chunkFrames);
         if (read <= 0)
             break;
@@ -178,6 +215,8 @@ std::vector<float> decodeFile(const QString &path)
         // The header may understate the length; the limit holds for what is actually read.
         if (resampler.consumed() > maxSourceFrames)
             throw tooLong();
+        if (resampler.produced() > limits.maxFrames)
+            throw tooLarge();
     }
     if (const int error = sf_error(file.get()); error != SF_ERR_NO_ERROR)
         throw DecodeError(DecodeError::Kind::Unreadable, QString::fromUtf8(sf_error_number(error)));
@@ -233,25 +272,35 @@ std::vector<float> trimLeadingSilence(std::vector<float> samples, float threshol
     return samples;
 }
 
-std::optional<std::vector<float>> sliceMilliseconds(const std::vector<float> *samples, double start,
-                                                    double rate, double duration)
+std::optional<Window> sliceWindow(std::size_t count, double start, double rate, double duration)
 {
-    if (!samples)
-        return std::nullopt;
     const double firstFrame = std::trunc(start / 1000.0 * rate);
     const double frameCount = std::trunc(rate * (duration / 1000.0));
     const auto fitsInt64 = [](double v) { return v >= -9223372036854775808.0 && v < 9223372036854775808.0; };
     if (!fitsInt64(firstFrame) || !fitsInt64(frameCount))
         return std::nullopt;
 
-    const auto count = static_cast<std::int64_t>(samples->size());
-    const std::int64_t first = std::clamp(static_cast<std::int64_t>(firstFrame), std::int64_t{0}, count);
+    const auto total = static_cast<std::int64_t>(count);
+    const std::int64_t first = std::clamp(static_cast<std::int64_t>(firstFrame), std::int64_t{0}, total);
     const auto frames = static_cast<std::int64_t>(frameCount);
-    const std::int64_t end = frames <= 0 ? first : (frames >= count - first ? count : first + frames);
+    const std::int64_t end = frames <= 0 ? first : (frames >= total - first ? total : first + frames);
+    return Window{static_cast<std::size_t>(first), static_cast<std::size_t>(end)};
+}
 
-    if (first == 0 && end == count)
+std::optional<std::vector<float>> sliceMilliseconds(const std::vector<float> *samples, double start,
+                                                    double rate, double duration)
+{
+    if (!samples)
+        return std::nullopt;
+    const std::optional<Window> window = sliceWindow(samples->size(), start, rate, duration);
+    if (!window)
+        return std::nullopt;
+    if (window->first == 0 && window->end == samples->size())
         return trimLeadingSilence(*samples, 0.01f);
-    return trimLeadingSilence(std::vector<float>(samples->begin() + first, samples->begin() + end), 0.01f);
+    const auto begin = samples->begin();
+    return trimLeadingSilence(std::vector<float>(begin + static_cast<std::ptrdiff_t>(window->first),
+                                                 begin + static_cast<std::ptrdiff_t>(window->end)),
+                              0.01f);
 }
 
 std::vector<AudioBuffer> makeVariants(std::vector<float> samples)
@@ -281,6 +330,18 @@ std::size_t variantBytes(std::size_t frameCount)
     for (double ratio : pitchRatios)
         bytes += (ratio == 1.0 || frameCount < 2 ? frameCount : resampledLength(frameCount, ratio)) * sizeof(float);
     return bytes;
+}
+
+std::size_t maxFramesFor(std::size_t bytes)
+{
+    // trunc(n / ratio) <= n / ratio, so n times the sum of the inverse ratios bounds the frames.
+    double framesPerFrame = 0.0;
+    for (double ratio : pitchRatios)
+        framesPerFrame += 1.0 / ratio;
+    auto frames = static_cast<std::size_t>(static_cast<double>(bytes) / (sizeof(float) * framesPerFrame));
+    while (frames > 0 && variantBytes(frames) > bytes)
+        --frames;
+    return frames;
 }
 
 } // namespace plinkum::PackLoader

@@ -86,14 +86,27 @@ private slots:
         AppState state(folders.services());
         waitForLoads(state);
 
-        // A failed import reports why and keeps the selection.
+        // A failed import reports why and keeps the selection. Imports run one at a time, off
+        // this thread, and report progress on it.
         QSignalSpy errors(&state, &AppState::importErrorChanged);
-        QVERIFY(!state.importPack(QUrl::fromLocalFile(folders.root.filePath(QStringLiteral("source/Empty")))));
+        QSignalSpy finished(&state, &AppState::importFinished);
+        QSignalSpy progress(&state, &AppState::importProgressChanged);
+        QVERIFY(state.importPack(QUrl::fromLocalFile(folders.root.filePath(QStringLiteral("source/Empty")))));
+        QVERIFY(state.isImporting());
+        QVERIFY(!state.importPack(QUrl::fromLocalFile(source)));
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.takeFirst().at(0).toBool(), false);
+        QVERIFY(!state.isImporting());
         QCOMPARE(errors.count(), 1);
         QCOMPARE(state.importError(), QStringLiteral("The folder must contain a pack.json or a Mechvibes config.json."));
         QCOMPARE(state.selectedPackID(), defaultPack());
 
+        progress.clear();
         QVERIFY(state.importPack(QUrl::fromLocalFile(source)));
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.takeFirst().at(0).toBool(), true);
+        QCOMPARE(state.importProgress(), 1.0);
+        QVERIFY(progress.count() >= 3); // started, files copied, finished
         QCOMPARE(state.selectedPackID(), QStringLiteral("folder:Blue Box"));
         waitForLoads(state);
         QCOMPARE(state.engine().nextVoice(), std::size_t(1));

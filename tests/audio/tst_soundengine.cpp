@@ -260,7 +260,8 @@ pack({{KeyCategory::Standard, list}}, {{KeyCategory::Standard, list}}), *sequenc
     }
 
     // A pack the engine lets go of stays alive while a voice still plays its buffer and is freed
-    // once the mixer can no longer reach it.
+    // once the mixer can no longer reach it, by the owner's call: never by play, which runs on
+    // the keyboard thread.
     void retiredPackFreedOnceUnreachable()
     {
         LoadedPackPtr first = TestPacks::uniform(1000);
@@ -270,12 +271,14 @@ pack({{KeyCategory::Standard, list}}, {{KeyCategory::Standard, list}}), *sequenc
         renderer.renderUntil(10);
         renderer.engine().setPack(TestPacks::uniform());
         renderer.renderUntil(500);
-        renderer.engine().releaseRetiredPacks();
+        QVERIFY(renderer.engine().releaseRetiredPacks());
         QVERIFY(!watch.expired());
         QVERIFY(renderer.samples()[2 * 499] > 0.0f);
 
         renderer.renderUntil(1100);
-        renderer.engine().releaseRetiredPacks();
+        renderer.play(keyA, true);
+        QVERIFY(!watch.expired());
+        QVERIFY(!renderer.engine().releaseRetiredPacks());
         QVERIFY(watch.expired());
     }
 

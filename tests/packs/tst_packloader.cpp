@@ -7,6 +7,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <sys/stat.h>
@@ -29,7 +35,7 @@ Samples ramp(std::size_t count)
 
 SampleCache::Loader rampLoader(std::size_t count, int *runs = nullptr)
 {
-    return [count, runs](QString &) -> std::optional<Samples> {
+    return [count, runs](std::size_t, QString &) -> std::optional<Samples> {
         if (runs)
             ++*runs;
         return ramp(count);
@@ -233,25 +239,37 @@ private slots:
     void decodeFailures_data()
     {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<qulonglong>("maxFrames"); // what the caller can still take
         QTest::addColumn<int>("kind");
-        QTest::newRow("missing") << "missing.wav" << int(DecodeError::Kind::Missing);
-        QTest::newRow("text") << "text.wav" << int(DecodeError::Kind::NotAudio);
-        QTest::newRow("directory") << "folder.wav" << int(DecodeError::Kind::Unreadable);
-        QTest::newRow("fifo") << "fifo.wav" << int(DecodeError::Kind::Unreadable);
-        QTest::newRow("over ten minutes") << "long.wav" << int(DecodeError::Kind::TooLong);
+        const qulonglong any = std::numeric_limits<qulonglong>::max();
+        QTest::newRow("missing") << "missing.wav" << any << int(DecodeError::Kind::Missing);
+        QTest::newRow("text") << "text.wav" << any << int(DecodeError::Kind::NotAudio);
+        QTest::newRow("directory") << "folder.wav" << any << int(DecodeError::Kind::Unreadable);
+        QTest::newRow("fifo") << "fifo.wav" << any << int(DecodeError::Kind::Unreadable);
+        QTest::newRow("over ten minutes") << "long.wav" << any << int(DecodeError::Kind::TooLong);
+        QTest::newRow("a link") << "link.wav" << any << int(DecodeError::Kind::Unreadable);
+        // 1.2 kB claiming ten minutes at 1 Hz: 29 million frames at 48 kHz, 574 MB of variants.
+        QTest::newRow("1 Hz") << "1hz.wav" << any << int(DecodeError::Kind::NotAudio);
+        QTest::newRow("more than the caller takes") << "real.wav" << qulonglong(479) << int(DecodeError::Kind::TooLarge);
     }
     void decodeFailures()
     {
         QFETCH(QString, name);
+        QFETCH(qulonglong, maxFrames);
         QFETCH(int, kind);
         QTemporaryDir dir;
         QVERIFY(TestPacks::writeText(dir.filePath("text.wav"), "RIFF? no, just words\n"));
         QVERIFY(QDir(dir.path()).mkdir("folder.wav"));
         QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("fifo.wav")).constData(), 0600), 0);
-        // 601 s at a low rate keeps the file small.
-        QVERIFY(TestPacks::writeWav(dir.filePath("long.wav"), Samples(601 * 200, 0.5f), 1, 200, SF_FORMAT_PCM_U8));
+        // 601 s at the lowest rate taken keeps the file small.
+        QVERIFY(TestPacks::writeWav(dir.filePath("long.wav"), Samples(601 * 8000, 0.5f), 1, 8000, SF_FORMAT_PCM_U8));
+        // The last part of a path is never followed: names are resolved before they get here.
+        QVERIFY(TestPacks::writeTone(dir.filePath("real.wav"), 480));
+        QVERIFY(QFile::link(dir.filePath("real.wav"), dir.filePath("link.wav")));
+        QVERIFY(TestPacks::writeWav(dir.filePath("1hz.wav"), Samples(598, 0.5f), 1, 1));
+        QVERIFY(QFileInfo(dir.filePath("1hz.wav")).size() < 1300);
         try {
-            decodeFile(dir.filePath(name));
+            decodeFile(dir.filePath(name), DecodeLimits{maxFrames});
             QFAIL("decoded");
         } catch (const DecodeError &error) {
             QCOMPARE(int(error.kind()), kind);
@@ -259,8 +277,8 @@ private slots:
         }
     }
 
-    // Keys are the text as written; a failure is not remembered, so a fixed file loads later.
-    void cacheSharesAndRetries()
+    // A key runs its loader once, failures included: within one load a failed file stays failed.
+    void cacheSharesAndRemembersFailures()
     {
         SampleCache cache;
         int runs = 0;
@@ -268,25 +286,32 @@ private slots:
         QVERIFY(first);
         QCOMPARE(cache.variants("click.wav", rampLoader(100, &runs)), first);
         QCOMPARE(runs, 1);
-        QVERIFY(cache.variants("./click.wav", rampLoader(100, &runs)) != first);
-        QCOMPARE(runs, 2);
 
         QString why;
-        const SampleCache::Loader gone = [](QString &reason) -> std::optional<Samples> {
+        const SampleCache::Loader gone = [&runs](std::size_t, QString &reason) -> std::optional<Samples> {
+            ++runs;
             reason = "gone";
             return std::nullopt;
         };
         QVERIFY(!cache.variants("x", gone, &why));
         QCOMPARE(why, QString("gone"));
-        QVERIFY(!cache.variants("x", rampLoader(0), &why));
+        QVERIFY(!cache.variants("x", rampLoader(10, &runs), &why));
+        QCOMPARE(why, QString("gone"));
+        QCOMPARE(runs, 2);
+        QVERIFY(!cache.variants("y", rampLoader(0), &why));
         QCOMPARE(why, QString("no samples"));
-        QVERIFY(cache.variants("x", rampLoader(10)));
     }
 
+    // The loader is told what still fits, so it can refuse before it decodes.
     void cacheKeepsToItsBudget()
     {
         SampleCache cache(variantBytes(1000) + variantBytes(10));
-        QVERIFY(cache.variants("a", rampLoader(1000)));
+        std::size_t offered = 0;
+        QVERIFY(cache.variants("a", [&offered](std::size_t maxFrames, QString &) -> std::optional<Samples> {
+            offered = maxFrames;
+            return ramp(1000);
+        }));
+        QVERIFY(offered >= 1000 && variantBytes(offered) <= variantBytes(1000) + variantBytes(10));
         QString why;
         QVERIFY(!cache.variants("b", rampLoader(11), &why));
         QVERIFY(why.contains("MiB"));
@@ -500,29 +525,91 @@ private slots:
         QCOMPARE(PackLoader::readInfo(pack.path(), false)->name, QString("pack"));
     }
 
-    // A file named in several places is decoded once and shared; another spelling is another key.
-    // The loaded pack keeps the descriptor it was given, not what pack.json says now.
+    // However a file is named (another spelling, a link to it, a detour through folders that do
+    // not exist), it is decoded once and shared: thousands of spellings cost one decode. The loaded
+    // pack keeps the descriptor it was given, not what pack.json says now.
     void manifestSharesSamples()
     {
         PackFolder pack;
         pack.tone("click.wav");
-        pack.manifest(R"({"name": "N", "down": {"standard": ["click.wav", "gone.wav", "./click.wav"], "space": []},
-                          "keys": {"36": ["click.wav"], "+36": ["click.wav"], "36a": ["click.wav"]},
-                          "up": {"enter": ["../click.wav"]}})");
+        QVERIFY(QFile::link("click.wav", pack.file("link.wav")));
+        QJsonArray standard{"click.wav", "gone.wav", "./click.wav", "link.wav", "../pack/click.wav"};
+        for (int i = 0; i < 3000; ++i)
+            standard.append(QString("%1/../click.wav").arg(i));
+        const QJsonObject manifest{
+            {"name", "N"},
+            {"down", QJsonObject{{"standard", standard}, {"space", QJsonArray{}}}},
+            {"keys", QJsonObject{{"36", QJsonArray{"click.wav"}}, {"+36", QJsonArray{"click.wav"}}, {"36a", QJsonArray{"click.wav"}}}},
+            {"up", QJsonObject{{"enter", QJsonArray{"../click.wav"}}}}};
+        pack.manifest(QJsonDocument(manifest).toJson());
         LoadReport report;
         const LoadedPackPtr loaded = PackLoader::load(pack.info(), &report).pack();
         QVERIFY(loaded);
         QCOMPARE(loaded->info(), pack.info());
-        const SampleList &standard = loaded->down().at(KeyCategory::Standard);
-        QCOMPARE(standard.size(), std::size_t(2));
-        QCOMPARE(loaded->keyDown().at(36).front(), standard[0]);
-        QVERIFY(standard[1] != standard[0]);
+        const SampleList &samples = loaded->down().at(KeyCategory::Standard);
+        QCOMPARE(samples.size(), std::size_t(standard.size() - 1));
+        QVERIFY(std::all_of(samples.begin(), samples.end(), [&](const SamplePtr &s) { return s == samples[0]; }));
+        QCOMPARE(loaded->keyDown().at(36).front(), samples[0]);
         QVERIFY(loaded->down().at(KeyCategory::Space).empty());
         QVERIFY(loaded->up().at(KeyCategory::Enter).empty());
         QCOMPARE(loaded->keyDown().size(), std::size_t(1));
         QCOMPARE(report.format, QString("pack.json"));
         QCOMPARE(report.skipped.size(), 2);
         QCOMPARE(report.ignored.size(), 1);
+    }
+
+    // A document is read only from inside the folder: a link to one elsewhere is not followed,
+    // one to a file inside is. Neither a FIFO nor a folder is read as a document.
+    void documentsStayInside_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("target"); // relative to the folder; "fifo" and "dir" are made so
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("pack.json linked outside") << "pack.json" << "../elsewhere.json" << false;
+        QTest::newRow("config.json linked outside") << "config.json" << "../elsewhere.json" << false;
+        QTest::newRow("pack.json linked inside") << "pack.json" << "docs/real.json" << true;
+        QTest::newRow("pack.json a FIFO") << "pack.json" << "fifo" << false;
+        QTest::newRow("pack.json a folder") << "pack.json" << "dir" << false;
+    }
+    void documentsStayInside()
+    {
+        QFETCH(QString, document);
+        QFETCH(QString, target);
+        QFETCH(bool, loads);
+        PackFolder pack;
+        pack.tone("a.wav");
+        const QByteArray json = document == "pack.json" ? R"({"name": "N", "down": {"standard": ["a.wav"]}})"
+                                                        : R"({"name": "N", "defines": {"30": "a.wav"}})";
+        QVERIFY(TestPacks::writeText(pack.root() + "/elsewhere.json", json));
+        QVERIFY(TestPacks::writeFolder(pack.file("docs"), {{"real.json", json}}));
+        if (target == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(pack.file(document)).constData(), 0600), 0);
+        else if (target == "dir")
+            QVERIFY(QDir(pack.path()).mkdir(document));
+        else
+            QVERIFY(QFile::link(target, pack.file(document)));
+        QCOMPARE(PackLoader::readInfo(pack.path(), false).has_value(), loads);
+        const LoadResult result = pack.load();
+        QCOMPARE(result.ok(), loads);
+        if (!loads)
+            QCOMPARE(result.failure().kindName(), QString("noManifest"));
+    }
+
+    // A load whose flag is set stops at the next file with a Cancelled error, not a failure.
+    void cancelledLoadStops()
+    {
+        PackFolder pack;
+        pack.tone("a.wav");
+        pack.manifest(R"({"name": "N", "down": {"standard": ["a.wav"]}})");
+        std::atomic<bool> cancelled{true};
+        try {
+            PackLoader::load(pack.info(), nullptr, &cancelled);
+            QFAIL("loaded");
+        } catch (const DecodeError &error) {
+            QCOMPARE(error.kind(), DecodeError::Kind::Cancelled);
+        }
+        cancelled = false;
+        QVERIFY(PackLoader::load(pack.info(), nullptr, &cancelled).ok());
     }
 
     void mechvibesSlices()

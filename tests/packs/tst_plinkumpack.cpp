@@ -6,7 +6,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace TestPacks;
 
@@ -114,6 +117,34 @@ private slots:
             QCOMPARE(entry.toObject().value("reason").toString(), QString("missing"));
     }
 
+    // Names from a pack reach the log without their control characters (an escape sequence
+    // would drive the terminal showing it), and a pack of many bad files writes a few lines only.
+    void logLinesAreCleanAndFew()
+    {
+        const QString pack = source("Noisy");
+        QJsonArray files{"click.wav"};
+        QVERIFY(writeFolder(pack, {{"click.wav", wav}}));
+        // Over ten minutes: refused by its header, logged. Hard links are distinct files.
+        QVERIFY(writeWav(pack + "/long.wav", std::vector<float>(601 * 8000, 0.5f), 1, 8000, SF_FORMAT_PCM_U8));
+        for (int i = 0; i < 12; ++i) {
+            const QString name = QString("\x1b]0;owned\x07\x1b[2J%1\u009b.wav").arg(i);
+            QVERIFY(::link(QFile::encodeName(pack + "/long.wav").constData(), QFile::encodeName(pack + '/' + name).constData()) == 0);
+            files.append(name);
+        }
+        QVERIFY(writeText(pack + "/pack.json", QJsonDocument(QJsonObject{{"name", "Noisy"}, {"down", QJsonObject{{"standard", files}}}}).toJson()));
+
+        const Run result = run({"load", pack});
+        QCOMPARE(result.exitCode, 0);
+        const QList<QByteArray> lines = result.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 9);
+        QVERIFY2(lines.last().contains("skipped 4 more files"), lines.last().constData());
+        for (const QByteArray &line : lines) {
+            QVERIFY2(line.startsWith("Plinkum: skipped "), line.constData());
+            QVERIFY2(std::none_of(line.begin(), line.end(), [](char c) { return (unsigned char)c < 0x20 || c == 0x7f; }), line.constData());
+            QVERIFY2(!line.contains("\xc2\x9b"), line.constData());
+        }
+    }
+
     void importListRemove()
     {
         QVERIFY(writeFolder(source("Blue Box"), validPack("Blue")));
@@ -143,20 +174,20 @@ private slots:
     // Failures of the import itself; tst_packlibrary has every kind against the library.
     void importFailures_data()
     {
-        QTest::addColumn<bool>("withFifo");
+        QTest::addColumn<QString>("folder"); // relative to the temporary folder
         QTest::addColumn<QString>("error");
-        QTest::newRow("no document") << false << "noManifest";
-        QTest::newRow("copy fails") << true << "copyFailed";
+        QTest::newRow("no document") << "sources/Broken" << "noManifest";
+        QTest::newRow("holds the packs folder") << "data" << "refused";
     }
 
     void importFailures()
     {
-        QFETCH(bool, withFifo);
+        QFETCH(QString, folder);
         QFETCH(QString, error);
-        QVERIFY(writeFolder(source("Broken"), withFifo ? validPack("Piped") : Files{{"click.wav", wav}}));
-        if (withFifo)
-            QVERIFY(::mkfifo(QFile::encodeName(source("Broken") + "/pipe").constData(), 0644) == 0);
-        const Run result = run({"import", source("Broken")});
+        QVERIFY(writeFolder(source("Broken"), Files{{"click.wav", wav}}));
+        QVERIFY(writeFolder(m_tmp->path() + "/data", validPack("Up")));
+        QVERIFY(QDir().mkpath(userFolder()));
+        const Run result = run({"import", m_tmp->path() + '/' + folder});
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(result.json["error"].toString(), error);
         QVERIFY(!result.json["message"].toString().isEmpty());

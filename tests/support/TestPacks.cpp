@@ -99,6 +99,7 @@ Run run(const QString &program, const QStringList &arguments, const QProcessEnvi
         return result;
     result.exitCode = process.exitCode();
     result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
     result.json = QJsonDocument::fromJson(result.out).object();
     return result;
 }

@@ -54,6 +54,7 @@ QStringList contents(const QString &folder);
 struct Run {
     int exitCode = -1;
     QByteArray out;
+    QByteArray err;
     QJsonObject json;
 };
 Run run(const QString &program, const QStringList &arguments,

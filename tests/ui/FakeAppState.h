@@ -11,6 +11,8 @@ class FakeAppState : public QObject {
     Q_PROPERTY(bool hasPermission MEMBER hasPermission NOTIFY hasPermissionChanged)
     Q_PROPERTY(QString selectedPackID MEMBER selectedPackID NOTIFY selectedPackIDChanged)
     Q_PROPERTY(QString importError MEMBER importError NOTIFY importErrorChanged)
+    Q_PROPERTY(bool isImporting MEMBER isImporting NOTIFY importProgressChanged)
+    Q_PROPERTY(double importProgress MEMBER importProgress NOTIFY importProgressChanged)
     Q_PROPERTY(bool playKeyUp MEMBER playKeyUp NOTIFY playKeyUpChanged)
     Q_PROPERTY(bool stereo MEMBER stereo NOTIFY stereoChanged)
     Q_PROPERTY(bool pitchVariation MEMBER pitchVariation NOTIFY pitchVariationChanged)
@@ -26,6 +28,8 @@ public:
     bool hasPermission = true;
     QString selectedPackID = QStringLiteral("bundle:mx-brown-pbt");
     QString importError;
+    bool isImporting = false;
+    double importProgress = 0.0;
     bool playKeyUp = true;
     bool stereo = true;
     bool pitchVariation = true;
@@ -39,6 +43,7 @@ signals:
     void hasPermissionChanged();
     void selectedPackIDChanged();
     void importErrorChanged();
+    void importProgressChanged();
     void playKeyUpChanged();
     void stereoChanged();
     void pitchVariationChanged();

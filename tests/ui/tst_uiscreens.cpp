@@ -264,6 +264,71 @@ private slots:
         QCOMPARE(m_state->importError, QString());
     }
 
+    // An import in progress shows how far it got and takes no second folder.
+    void importShowsProgress()
+    {
+        m_ui->settings().show();
+        QQuickWindow *window = m_ui->settings().window();
+        window->setProperty("tab", "sounds");
+        QMetaObject::invokeMethod(findItem(window, "soundsTab"), "scrollToEnd");
+        m_state->isImporting = true;
+        m_state->importProgress = 0.4;
+        emit m_state->importProgressChanged();
+        settle(window);
+        QQuickItem *progress = findItem(window, "importProgress");
+        QVERIFY(progress && progress->isVisible());
+        QCOMPARE(progress->property("value").toDouble(), 0.4);
+        QVERIFY(!findItem(window, "importButton")->isEnabled());
+        shoot(window, "settings-importing");
+    }
+
+    // What a pack or an error message holds is shown as written: markup is not interpreted, so
+    // an <img> in a pack name never makes a view fetch anything.
+    void dataIsShownAsPlainText_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("pack name in the settings list") << "settings";
+        QTest::newRow("import error") << "error";
+        QTest::newRow("selected pack in the panel") << "panel";
+    }
+
+    void dataIsShownAsPlainText()
+    {
+        QFETCH(QString, where);
+        const QString hostile = R"(<img src="http://127.0.0.1:9/x.png">Evil <b>pack</b>)";
+        fillCatalog(*m_catalog, {pack("evil", hostile, std::nullopt, false)});
+        m_state->selectedPackID = "folder:evil";
+        emit m_state->selectedPackIDChanged();
+        QQuickWindow *window = nullptr;
+        if (where == "panel") {
+            m_ui->panel().showWindow();
+            window = m_ui->panel().window();
+        } else {
+            m_ui->settings().show();
+            window = m_ui->settings().window();
+            window->setProperty("tab", "sounds");
+            QMetaObject::invokeMethod(findItem(window, "soundsTab"), "scrollToEnd");
+            if (where == "error") {
+                m_state->importError = "Could not copy “" + hostile + "”.";
+                emit m_state->importErrorChanged();
+            }
+        }
+        settle(window);
+        int shown = 0;
+        QList<QQuickItem *> items{window->contentItem()};
+        for (qsizetype i = 0; i < items.size(); ++i)
+            items += items[i]->childItems();
+        for (QQuickItem *item : items) {
+            if (!item->inherits("QQuickText") || !item->property("text").toString().contains(hostile))
+                continue;
+            ++shown;
+            QCOMPARE(item->property("textFormat").toInt(), 0); // Text.PlainText
+        }
+        QVERIFY(shown > 0);
+        QCOMPARE(m_state->importError.isEmpty(), where != "error");
+        m_state->importError.clear();
+    }
+
     // The removal replaces the pack list while the pack is in use (see init); built-in and
     // unknown packs are not passed on.
     void removeOnlyReachesUserPacks()

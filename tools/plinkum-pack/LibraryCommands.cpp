@@ -39,6 +39,8 @@ QString kindName(PackLibrary::ImportError::Kind kind)
         return QStringLiteral("noSounds");
     case PackLibrary::ImportError::Kind::InvalidDocument:
         return QStringLiteral("invalidDocument");
+    case PackLibrary::ImportError::Kind::Refused:
+        return QStringLiteral("refused");
     case PackLibrary::ImportError::Kind::CopyFailed:
         break;
     }

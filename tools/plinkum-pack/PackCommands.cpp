@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 
 #include <cstdio>
@@ -62,15 +63,23 @@ QJsonObject sampleJson(const Sample &sample)
     return {{QStringLiteral("frames"), frames}, {QStringLiteral("energy"), energy}};
 }
 
+// Each sample described once however many entries share it: a pack may name one file thousands
+// of times.
+using SampleJsonCache = QHash<const Sample *, QJsonObject>;
+
 template<typename Map, typename Name>
-QJsonObject mapJson(const Map &map, Name name, bool samplesInFull)
+QJsonObject mapJson(const Map &map, Name name, bool samplesInFull, SampleJsonCache *described = nullptr)
 {
     QJsonObject object;
     for (const auto &[key, list] : map) {
         if (samplesInFull) {
             QJsonArray samples;
-            for (const SamplePtr &sample : list)
-                samples.append(sampleJson(*sample));
+            for (const SamplePtr &sample : list) {
+                auto it = described->constFind(sample.get());
+                if (it == described->constEnd())
+                    it = described->insert(sample.get(), sampleJson(*sample));
+                samples.append(*it);
+            }
             object.insert(name(key), samples);
         } else {
             object.insert(name(key), static_cast<qint64>(list.size()));
@@ -123,12 +132,13 @@ int load(const QStringList &arguments)
     if (!result.ok())
         return JsonOutput::printFailure(result.failure());
     const LoadedPack &pack = *result.pack();
+    SampleJsonCache described;
     JsonOutput::print({
         {QStringLiteral("info"), JsonOutput::info(pack.info())},
-        {QStringLiteral("down"), mapJson(pack.down(), categoryName, true)},
-        {QStringLiteral("up"), mapJson(pack.up(), categoryName, true)},
-        {QStringLiteral("keyDown"), mapJson(pack.keyDown(), keyCodeName, true)},
-        {QStringLiteral("keyUp"), mapJson(pack.keyUp(), keyCodeName, true)},
+        {QStringLiteral("down"), mapJson(pack.down(), categoryName, true, &described)},
+        {QStringLiteral("up"), mapJson(pack.up(), categoryName, true, &described)},
+        {QStringLiteral("keyDown"), mapJson(pack.keyDown(), keyCodeName, true, &described)},
+        {QStringLiteral("keyUp"), mapJson(pack.keyUp(), keyCodeName, true, &described)},
     });
     return JsonOutput::Success;
 }

@@ -19,6 +19,7 @@ AbstractButton {
 
     contentItem: Text {
         text: root.text
+        textFormat: Text.PlainText
         font.pixelSize: 11
         font.weight: Font.Medium
         color: root.isSelected ? "white" : root.palette.windowText

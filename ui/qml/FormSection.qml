@@ -18,6 +18,7 @@ ColumnLayout {
         visible: root.header !== ""
         Layout.leftMargin: 10
         text: root.header
+        textFormat: Text.PlainText
         font.pixelSize: 11
         font.weight: Font.DemiBold
         color: Style.fade(palette.windowText, 0.55)
@@ -36,6 +37,7 @@ ColumnLayout {
         Layout.leftMargin: 10
         Layout.rightMargin: 10
         text: root.footer
+        textFormat: Text.PlainText
         wrapMode: Text.Wrap
         font.pixelSize: 11
         color: Style.fade(palette.windowText, 0.55)

@@ -49,6 +49,7 @@ Control {
             Text {
                 Layout.fillWidth: true
                 text: root.appState.isEnabled ? (root.selectedPack.name ?? "") : qsTr("Paused")
+                textFormat: Text.PlainText
                 font.pixelSize: 11
                 color: Style.fade(root.palette.windowText, 0.55)
                 elide: Text.ElideRight

@@ -57,6 +57,7 @@ Popup {
             Layout.fillWidth: true
             Layout.topMargin: 6
             text: root.message
+            textFormat: Text.PlainText
             wrapMode: Text.Wrap
             horizontalAlignment: Text.AlignHCenter
             font.pixelSize: 11

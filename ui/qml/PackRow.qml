@@ -30,6 +30,7 @@ AbstractButton {
         Label {
             Layout.fillWidth: true
             text: root.pack.name ?? ""
+            textFormat: Text.PlainText
             font.pixelSize: 13
             elide: Text.ElideRight
         }

@@ -97,6 +97,7 @@ ColumnLayout {
         }
         Label {
             text: root.selectedPack.name ?? ""
+            textFormat: Text.PlainText
             font.pixelSize: 12
             font.weight: Font.Medium
             color: Style.fade("white", 0.55)

@@ -82,7 +82,14 @@ Item {
                         StandardButton {
                             objectName: "importButton"
                             text: qsTr("Import Sound Pack…")
+                            enabled: !(root.appState.isImporting ?? false)
                             onClicked: folderDialog.open()
+                        }
+                        ProgressBar {
+                            objectName: "importProgress"
+                            visible: root.appState.isImporting ?? false
+                            Layout.preferredWidth: 120
+                            value: root.appState.importProgress ?? 0
                         }
                         Item { Layout.fillWidth: true }
                         LinkButton {

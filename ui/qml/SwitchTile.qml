@@ -32,6 +32,7 @@ AbstractButton {
             Text {
                 Layout.fillWidth: true
                 text: root.pack.title ?? ""
+                textFormat: Text.PlainText
                 font.pixelSize: 12
                 font.weight: Font.DemiBold
                 color: root.palette.windowText
@@ -41,6 +42,7 @@ AbstractButton {
             Text {
                 Layout.fillWidth: true
                 text: root.pack.subtitle ?? ""
+                textFormat: Text.PlainText
                 font.pixelSize: 10
                 color: Style.fade(root.palette.windowText, 0.55)
                 elide: Text.ElideRight
