@@ -9,8 +9,10 @@
 #include "SinkSurvey.h"
 #include "SoundEngine.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
 
 namespace plinkum {
 
@@ -59,7 +61,12 @@ QString Diagnostics::report()
         PulseOutput *pulse = output.get();
         SoundEngine engine(1, std::move(output));
         engine.setPrefersBuiltInSpeakers(preferBuiltIn);
-        if (engine.start()) {
+        // The output connects on its own thread; a report may wait for it, the interface never does.
+        QDeadlineTimer deadline(3000);
+        const bool started = engine.start();
+        while (started && !(pulse->timing() && pulse->timing()->latencyMs > 0.0) && !deadline.hasExpired())
+            QThread::msleep(10);
+        if (started && pulse->isRunning()) {
             out << "  playing on:      " << QString::fromStdString(pulse->currentDevice()) << '\n';
             if (const auto timing = pulse->timing())
                 out << "  latency granted: " << QString::number(timing->latencyMs, 'f', 1) << " ms (requests of "

@@ -319,7 +319,8 @@ private slots:
         QTest::newRow("speaker port preferred over first") << std::vector{internal, speakers} << "analog";
         QTest::newRow("usb with internal form factor") << std::vector{sink("dock", "internal", "usb")} << "";
         QTest::newRow("no form factor, main pci bus") << std::vector{sink("pci", "", "pci", "pci-0000:00:1f.3")} << "pci";
-        QTest::newRow("no form factor, platform device") << std::vector{sink("soc", "", "pci", "platform-sound")} << "soc";
+        QTest::newRow("no form factor, platform device without a bus")
+            << std::vector{sink("soc", "", "", "platform-sound")} << "soc";
         QTest::newRow("no form factor, add-in pci card") << std::vector{sink("card", "", "pci", "pci-0000:03:00.1")} << "";
         QTest::newRow("unplugged speaker port is no speaker")
             << std::vector{withPorts(sink("a", "internal", "pci"), {{"analog-output-speaker", PortType::Speaker, true}}, ""),

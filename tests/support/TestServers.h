@@ -77,6 +77,9 @@ public:
             return false;
         script.write("load-module module-native-protocol-unix auth-anonymous=1 socket=" + QFile::encodeName(m_folder)
                      + "/native\n");
+        // As desktops load them: stream-restore keeps a stream's preferred sink, and idle sinks
+        // suspend (here after a second), so waking has to resume one.
+        script.write("load-module module-stream-restore\nload-module module-suspend-on-idle timeout=1\n");
         for (const auto &[name, properties] : sinks)
             script.write("load-module module-null-sink " + sinkArguments(name, properties).toUtf8() + '\n');
         script.write("set-default-sink " + sinks.last().first.toUtf8() + '\n');
