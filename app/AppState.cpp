@@ -4,7 +4,7 @@
 #include "KeyboardAccessRequest.h"
 #include "Log.h"
 #include "PackLoader.h"
-#include "PulseOutput.h"
+#include "SoundServer.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -33,7 +33,7 @@ AppState *AppState::shared()
 AppState::AppState(Services services, QObject *parent)
     : QObject(parent)
     , m_engine(std::make_unique<SoundEngine>(
-          voiceCount, services.output ? std::move(services.output) : std::make_unique<PulseOutput>()))
+          voiceCount, services.output ? std::move(services.output) : SoundServer::makeOutput(SoundServer::detect())))
     , m_library(services.builtInPacksFolder.isEmpty() && services.userPacksFolder.isEmpty()
                     ? new PackLibrary(this)
                     : new PackLibrary(services.builtInPacksFolder.isEmpty() ? PackLibrary::defaultBuiltInFolder()

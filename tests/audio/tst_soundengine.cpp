@@ -1,6 +1,7 @@
 #include "OfflineRenderer.h"
 #include "OutputRouting.h"
 #include "SoundEngine.h"
+#include "SoundServer.h"
 #include "TestPacks.h"
 #include "WavFileOutput.h"
 
@@ -293,6 +294,45 @@ private slots:
         QCOMPARE(info.channels, 2);
         QVERIFY(info.frames >= 4800); // about 200 ms of blocks, whatever the machine's load
         QVERIFY(std::any_of(samples.begin(), samples.end(), [](float s) { return s > 0.3f; }));
+    }
+
+    // Which server the session runs, from its sockets and who serves them.
+    void soundServerChosen_data()
+    {
+        QTest::addColumn<QString>("override");
+        QTest::addColumn<QString>("pulseServer");
+        QTest::addColumn<QString>("pipeWireOwner"); // empty: nobody listens
+        QTest::addColumn<QString>("pulseOwner");
+        QTest::addColumn<bool>("pipeWire");
+        QTest::newRow("pipewire with its pulse emulation") << "" << "" << "pipewire" << "pipewire-pulse" << true;
+        QTest::newRow("pipewire without pulse emulation") << "" << "" << "pipewire" << "" << true;
+        QTest::newRow("pulseaudio daemon beside pipewire") << "" << "" << "pipewire" << "pulseaudio" << false;
+        QTest::newRow("pulse socket of an unknown owner") << "" << "" << "pipewire" << "?" << false;
+        QTest::newRow("no pipewire") << "" << "" << "" << "pulseaudio" << false;
+        QTest::newRow("pulse server named") << "" << "unix:/tmp/x" << "pipewire" << "pipewire-pulse" << false;
+        QTest::newRow("asked for pulseaudio") << "pulseaudio" << "" << "pipewire" << "pipewire-pulse" << false;
+        QTest::newRow("asked for pipewire") << "pipewire" << "unix:/tmp/x" << "" << "pulseaudio" << true;
+    }
+    void soundServerChosen()
+    {
+        QFETCH(QString, override);
+        QFETCH(QString, pulseServer);
+        QFETCH(QString, pipeWireOwner);
+        QFETCH(QString, pulseOwner);
+        QFETCH(bool, pipeWire);
+        SoundServer::Environment environment;
+        environment.override = override.toStdString();
+        environment.pulseServer = pulseServer.toStdString();
+        environment.runtimeDir = "/run/user/1000";
+        const auto owner = [&](const std::string &path) -> std::optional<std::string> {
+            const QString who = path == "/run/user/1000/pipewire-0" ? pipeWireOwner
+                : path == "/run/user/1000/pulse/native"             ? pulseOwner
+                                                                    : QString();
+            if (who.isEmpty())
+                return std::nullopt;
+            return who == "?" ? std::string() : who.toStdString();
+        };
+        QCOMPARE(SoundServer::choose(environment, owner) == SoundServer::Kind::PipeWire, pipeWire);
     }
 
     // Which sink counts as built-in; which one a stream ends up on is shown against a real daemon
