@@ -23,6 +23,14 @@ const char *text(bool value)
     return value ? "true" : "false";
 }
 
+// The output for the session's sound server, named once in the log for whoever reads it.
+std::unique_ptr<AudioOutput> systemOutput()
+{
+    const SoundServer::Kind kind = SoundServer::detect();
+    log(std::string("audio output: ") + SoundServer::name(kind));
+    return SoundServer::makeOutput(kind);
+}
+
 } // namespace
 
 AppState *AppState::shared()
@@ -33,7 +41,7 @@ AppState *AppState::shared()
 AppState::AppState(Services services, QObject *parent)
     : QObject(parent)
     , m_engine(std::make_unique<SoundEngine>(
-          voiceCount, services.output ? std::move(services.output) : SoundServer::makeOutput(SoundServer::detect())))
+          voiceCount, services.output ? std::move(services.output) : systemOutput()))
     , m_library(services.builtInPacksFolder.isEmpty() && services.userPacksFolder.isEmpty()
                     ? new PackLibrary(this)
                     : new PackLibrary(services.builtInPacksFolder.isEmpty() ? PackLibrary::defaultBuiltInFolder()
