@@ -45,14 +45,6 @@ timeval after(pa_usec_t delay)
     return tv;
 }
 
-// What the stream-restore entry held before we write ours: the user's volume and mute for the
-// key sounds are kept.
-struct RestoreWrite {
-    PulseOutput *output;
-    pa_ext_stream_restore_info entry{};
-    bool found = false;
-};
-
 } // namespace
 
 PulseOutput::PulseOutput() : m_loop(pa_threaded_mainloop_new())
@@ -425,45 +417,47 @@ void PulseOutput::reopenStream()
 void PulseOutput::openStream()
 {
     // Read our entry first so that writing it keeps the volume and mute the user gave it.
-    auto *write = new RestoreWrite{this};
+    m_restoreFound = false;
     pa_operation *op = pa_ext_stream_restore_read(
         m_context,
-        [](pa_context *context, const pa_ext_stream_restore_info *info, int eol, void *userdata) {
-            auto *w = static_cast<RestoreWrite *>(userdata);
-            if (eol == 0 && info && info->name && std::string_view(info->name) == restoreId) {
-                w->entry = *info;
-                w->found = true;
-                return;
-            }
-            if (eol == 0)
-                return;
-            PulseOutput *output = w->output;
-            if (eol < 0) {
-                delete w;
-                output->connectStream(false);
-                return;
-            }
-            pa_ext_stream_restore_info entry{};
-            entry.name = restoreId;
-            if (w->found) {
-                entry.channel_map = w->entry.channel_map;
-                entry.volume = w->entry.volume;
-                entry.mute = w->entry.mute;
-            }
-            entry.device = output->m_pinWanted && output->m_target ? output->m_target->c_str() : nullptr;
-            delete w;
-            pa_operation *written = pa_ext_stream_restore_write(
-                context, PA_UPDATE_REPLACE, &entry, 1, 0,
-                [](pa_context *, int success, void *userdata) { self(userdata)->connectStream(success != 0); }, output);
-            if (!written) {
-                output->connectStream(false);
-                return;
-            }
-            pa_operation_unref(written);
+        [](pa_context *, const pa_ext_stream_restore_info *info, int eol, void *userdata) {
+            self(userdata)->restoreEntryRead(info, eol);
         },
-        write);
+        this);
     if (!op) {
-        delete write;
+        connectStream(false);
+        return;
+    }
+    pa_operation_unref(op);
+}
+
+void PulseOutput::restoreEntryRead(const pa_ext_stream_restore_info *info, int eol)
+{
+    if (eol == 0) {
+        if (info && info->name && std::string_view(info->name) == restoreId) {
+            m_restoreMap = info->channel_map;
+            m_restoreVolume = info->volume;
+            m_restoreMute = info->mute != 0;
+            m_restoreFound = true;
+        }
+        return;
+    }
+    if (eol < 0) {
+        connectStream(false);
+        return;
+    }
+    pa_ext_stream_restore_info entry{};
+    entry.name = restoreId;
+    if (m_restoreFound) {
+        entry.channel_map = m_restoreMap;
+        entry.volume = m_restoreVolume;
+        entry.mute = m_restoreMute;
+    }
+    entry.device = m_pinWanted && m_target ? m_target->c_str() : nullptr;
+    pa_operation *op = pa_ext_stream_restore_write(
+        m_context, PA_UPDATE_REPLACE, &entry, 1, 0,
+        [](pa_context *, int success, void *userdata) { self(userdata)->connectStream(success != 0); }, this);
+    if (!op) {
         connectStream(false);
         return;
     }

@@ -3,6 +3,9 @@
 #include "AudioOutput.h"
 #include "OutputRouting.h"
 
+#include <pulse/channelmap.h>
+#include <pulse/volume.h>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +18,7 @@ struct pa_time_event;
 struct pa_io_event;
 struct pa_server_info;
 struct pa_sink_info;
+struct pa_ext_stream_restore_info;
 
 namespace plinkum {
 
@@ -75,6 +79,7 @@ private:
     void decideRoute();
     void reopenStream();
     void openStream();
+    void restoreEntryRead(const pa_ext_stream_restore_info *info, int eol);
     void connectStream(bool restored);
 
     void sleepIfIdle(std::size_t frames);
@@ -112,6 +117,11 @@ private:
     bool m_pinWanted = false;
     std::string m_pinnedTo;
     Timing m_timing;
+    // Our stream-restore entry as read before it is rewritten.
+    bool m_restoreFound = false;
+    pa_channel_map m_restoreMap{};
+    pa_cvolume m_restoreVolume{};
+    bool m_restoreMute = false;
 
     bool m_corked = false;
     std::size_t m_silentFrames = 0;
