@@ -209,7 +209,12 @@ std::string PipeWireOutput::currentDevice() const
     if (!m_loop)
         return {};
     LoopLock lock(m_loop);
-    if (!m_stream || !m_running)
+    return m_running ? linkedSink() : std::string();
+}
+
+std::string PipeWireOutput::linkedSink() const
+{
+    if (!m_stream)
         return {};
     const std::uint32_t node = pw_stream_get_node_id(m_stream);
     for (const auto &[id, object] : m_objects) {
@@ -359,6 +364,8 @@ void PipeWireOutput::nodeInfo(std::uint32_t id, const spa_dict *props)
         it->second->props = pw_properties_new_dict(props);
     else
         pw_properties_update(it->second->props, props);
+    if (it->second->device == SPA_ID_INVALID)
+        it->second->device = numberProperty(props, PW_KEY_DEVICE_ID);
     if (first)
         devicesChanged();
 }
@@ -412,17 +419,7 @@ void PipeWireOutput::route()
         // Where a stream's target came and went, the session manager may have left it elsewhere.
         if (!target)
             return;
-        const std::string current = [this] {
-            const std::uint32_t node = pw_stream_get_node_id(m_stream);
-            for (const auto &[id, object] : m_objects)
-                if (object->kind == Object::Kind::Link && object->linkFrom == node) {
-                    const auto sink = m_objects.find(object->linkTo);
-                    if (sink != m_objects.end() && sink->second->props)
-                        if (const char *name = pw_properties_get(sink->second->props, PW_KEY_NODE_NAME))
-                            return std::string(name);
-                }
-            return std::string();
-        }();
+        const std::string current = linkedSink();
         if (current.empty() || current == *target)
             return;
     }

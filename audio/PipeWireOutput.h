@@ -73,6 +73,7 @@ private:
     void openStream(const std::optional<std::string> &target);
     void closeStream();
     void devicesChanged();
+    std::string linkedSink() const;
 
     // Loop thread, lock held.
     void coreError(std::uint32_t id, int result, const char *message);

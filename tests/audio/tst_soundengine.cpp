@@ -1,11 +1,14 @@
 #include "OfflineRenderer.h"
 #include "OutputRouting.h"
+#include "PipeWireSink.h"
 #include "SoundEngine.h"
 #include "SoundServer.h"
 #include "TestPacks.h"
 #include "WavFileOutput.h"
 
 #include <QtTest>
+
+#include <spa/utils/dict.h>
 
 #include <cmath>
 #include <numbers>
@@ -294,6 +297,29 @@ private slots:
         QCOMPARE(info.channels, 2);
         QVERIFY(info.frames >= 4800); // about 200 ms of blocks, whatever the machine's load
         QVERIFY(std::any_of(samples.begin(), samples.end(), [](float s) { return s > 0.3f; }));
+    }
+
+    // PipeWire spells device properties with dashes, and an ALSA node may leave them to its device.
+    void pipeWireSinkProperties()
+    {
+        const spa_dict_item nodeItems[] = {{"node.name", "alsa_output.pci"}, {"device.profile.name", "analog-stereo"},
+                                           {"device.bus", "pci"}};
+        const spa_dict_item deviceItems[] = {{"device.form-factor", "internal"}, {"device.bus", "usb"},
+                                             {"device.bus-path", "pci-0000:00:1f.3"}, {"device.form_factor", "headset"}};
+        const spa_dict node = SPA_DICT_INIT_ARRAY(nodeItems);
+        const spa_dict device = SPA_DICT_INIT_ARRAY(deviceItems);
+
+        const Sink withDevice = pipeWireSink(node, &device);
+        QCOMPARE(withDevice.name, std::string("alsa_output.pci"));
+        QCOMPARE(withDevice.formFactor, std::string("internal"));
+        QCOMPARE(withDevice.bus, std::string("pci")); // the node's own value wins
+        QCOMPARE(withDevice.busPath, std::string("pci-0000:00:1f.3"));
+        QCOMPARE(withDevice.profileName, std::string("analog-stereo"));
+        QCOMPARE(OutputRouting::builtInSink({withDevice}).value_or(""), std::string("alsa_output.pci"));
+
+        const Sink alone = pipeWireSink(node, nullptr);
+        QVERIFY(alone.formFactor.empty());
+        QVERIFY(alone.busPath.empty());
     }
 
     // Which server the session runs, from its sockets and who serves them.
