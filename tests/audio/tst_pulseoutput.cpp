@@ -70,16 +70,19 @@ private:
         return m_daemon.start(sinks);
     }
 
-    bool streamCorked() const
+    QByteArray pactlOutput(const QStringList &arguments) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         m_daemon.addTo(environment);
         QProcess pactl;
         pactl.setProcessEnvironment(environment);
-        pactl.start("pactl", {"list", "sink-inputs"});
+        pactl.start("pactl", arguments);
         pactl.waitForFinished(5000);
-        return pactl.readAllStandardOutput().contains("Corked: yes");
+        return pactl.readAllStandardOutput();
     }
+
+    bool streamCorked() const { return pactlOutput({"list", "sink-inputs"}).contains("Corked: yes"); }
+    QByteArray streamIndex() const { return pactlOutput({"list", "short", "sink-inputs"}).split('\t').value(0); }
 
 private slots:
     void initTestCase()
@@ -182,6 +185,23 @@ private slots:
         QTRY_COMPARE(f.device(), expected.toStdString());
         QTest::qWait(300);
         QCOMPARE(f.device(), expected.toStdString());
+    }
+
+    // A stream reopened to be pinned keeps the volume and mute the user gave it.
+    void reopenedStreamKeepsTheUsersVolume()
+    {
+        QVERIFY(startDaemon(true, true));
+        Fixture f(false);
+        f.engine.start();
+        QTRY_COMPARE(f.device(), std::string("builtin"));
+        const QByteArray first = streamIndex();
+        QVERIFY(m_daemon.pactl({"set-sink-input-volume", QString::fromLatin1(first), "40%"}));
+        QVERIFY(m_daemon.pactl({"set-sink-input-mute", QString::fromLatin1(first), "1"}));
+
+        f.engine.setPrefersBuiltInSpeakers(true);
+        QTRY_VERIFY(!streamIndex().isEmpty() && streamIndex() != first);
+        const QByteArray listing = pactlOutput({"list", "sink-inputs"});
+        QVERIFY2(listing.contains("40%") && listing.contains("Mute: yes"), listing.constData());
     }
 
     // The built-in sink wins over the default headset, on a stream granted our request size, and
