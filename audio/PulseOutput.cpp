@@ -373,12 +373,17 @@ void PulseOutput::decideRoute()
     }
     const std::string current = name;
     const bool onTarget = current == *m_target;
+    if (!m_canPin && onTarget) {
+        // Without stream-restore a reopen cannot pin either: where the stream is, is all we get.
+        finishRoutePass();
+        return;
+    }
     const bool pinnedHere = !m_pinnedTo.empty() && m_pinnedTo == current;
     const bool pinPresent = std::any_of(m_sinks.begin(), m_sinks.end(), [&](const auto &s) { return s.name == m_pinnedTo; });
 
     // A move pins the stream to its destination unless that is the default sink, where it
     // clears the pin instead; the other cases need a stream opened through stream-restore.
-    const bool moveDoesIt = !onTarget && (m_pinWanted == (*m_target != m_defaultSink));
+    const bool moveDoesIt = !onTarget && (!m_canPin || m_pinWanted == (*m_target != m_defaultSink));
     if (onTarget && (m_pinWanted ? pinnedHere : !pinPresent)) {
         finishRoutePass();
         return;
@@ -496,6 +501,7 @@ void PulseOutput::connectStream(bool restored)
     // Restored, the server places the stream from our entry and keeps it there; otherwise it is
     // named, which is all a server without stream-restore offers.
     const char *device = !restored && m_target ? m_target->c_str() : nullptr;
+    m_canPin = restored;
     m_pinnedTo = restored && m_pinWanted && m_target ? *m_target : std::string();
     m_asleep = false;
     m_streamOpening = true;

@@ -116,6 +116,7 @@ private:
     std::optional<std::string> m_target;
     bool m_pinWanted = false;
     std::string m_pinnedTo;
+    bool m_canPin = true; // the server took our stream-restore entry
     Timing m_timing;
     // Our stream-restore entry as read before it is rewritten.
     bool m_restoreFound = false;

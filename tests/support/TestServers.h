@@ -166,6 +166,8 @@ public:
             return false;
         if (m_busAddress.isEmpty() && !startBus())
             return false;
+        // The session manager remembers defaults; each start begins without that memory.
+        QDir(m_folder + QStringLiteral("/state")).removeRecursively();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), m_folder);
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder + QStringLiteral("/config"));
@@ -179,7 +181,7 @@ public:
             process->setStandardErrorFile(QProcess::nullDevice());
         }
         m_server.start(QStringLiteral("pipewire"), {});
-        QDeadlineTimer deadline(10000);
+        QDeadlineTimer deadline(30000);
         while (!deadline.hasExpired() && !QFile::exists(m_runtime + QStringLiteral("/pipewire-0")))
             QThread::msleep(20);
         m_session.start(QStringLiteral("wireplumber"), {});
@@ -188,15 +190,17 @@ public:
         for (const auto &[name, properties] : sinks)
             if (!addSink(name, properties))
                 return false;
-        if (!sinks.isEmpty() && !setDefault(sinks.last().first))
-            return false;
-        // Ready once the session manager has published the default.
+        // Ready once the session manager has published the default; a choice written before it
+        // had its metadata up is lost, so it is written until it shows.
         while (!deadline.hasExpired()) {
-            if (sinks.isEmpty() || tool(QStringLiteral("pw-metadata"), {QStringLiteral("-n"), QStringLiteral("default"), QStringLiteral("0"),
-                                                                   QStringLiteral("default.audio.sink")})
-                                       .contains(sinks.last().first.toUtf8()))
+            if (sinks.isEmpty())
                 return true;
-            QThread::msleep(50);
+            setDefault(sinks.last().first);
+            QThread::msleep(100);
+            if (tool(QStringLiteral("pw-metadata"), {QStringLiteral("-n"), QStringLiteral("default"), QStringLiteral("0"),
+                                                     QStringLiteral("default.audio.sink")})
+                    .contains(sinks.last().first.toUtf8()))
+                return true;
         }
         return false;
     }
