@@ -180,6 +180,9 @@ public:
             process->setStandardOutputFile(QProcess::nullDevice());
             process->setStandardErrorFile(QProcess::nullDevice());
         }
+        // A killed server leaves its socket behind, which would pass for the new one's.
+        QFile::remove(m_runtime + QStringLiteral("/pipewire-0"));
+        QFile::remove(m_runtime + QStringLiteral("/pipewire-0.lock"));
         m_server.start(QStringLiteral("pipewire"), {});
         QDeadlineTimer deadline(30000);
         while (!deadline.hasExpired() && !QFile::exists(m_runtime + QStringLiteral("/pipewire-0")))
@@ -218,12 +221,14 @@ public:
         const QString spec = QStringLiteral("{ factory.name=support.null-audio-sink node.name=%1 media.class=Audio/Sink "
                                             "object.linger=true audio.rate=48000 audio.position=[FL FR] %2 }")
                                  .arg(name, properties);
-        tool(QStringLiteral("pw-cli"), {QStringLiteral("create-node"), QStringLiteral("adapter"), spec});
-        QDeadlineTimer deadline(5000);
+        QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired()) {
-            if (nodeId(name) >= 0)
-                return true;
-            QThread::msleep(20);
+            tool(QStringLiteral("pw-cli"), {QStringLiteral("create-node"), QStringLiteral("adapter"), spec});
+            for (int check = 0; check < 10; ++check) {
+                if (nodeId(name) >= 0)
+                    return true;
+                QThread::msleep(20);
+            }
         }
         return false;
     }
