@@ -4,8 +4,8 @@
 #include "KeyboardAccessRequest.h"
 #include "Log.h"
 #include "PackLoader.h"
-#include "PulseOutput.h"
 #include "SessionWatcher.h"
+#include "SoundServer.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -41,6 +41,14 @@ std::optional<MuteShortcut::Mode> muteShortcutMode(const QString &name)
     return std::nullopt;
 }
 
+// The output for the session's sound server, named once in the log for whoever reads it.
+std::unique_ptr<AudioOutput> systemOutput()
+{
+    const SoundServer::Kind kind = SoundServer::detect();
+    log(std::string("audio output: ") + SoundServer::name(kind));
+    return SoundServer::makeOutput(kind);
+}
+
 } // namespace
 
 AppState *AppState::shared()
@@ -51,7 +59,7 @@ AppState *AppState::shared()
 AppState::AppState(Services services, QObject *parent)
     : QObject(parent)
     , m_engine(std::make_unique<SoundEngine>(
-          voiceCount, services.output ? std::move(services.output) : std::make_unique<PulseOutput>()))
+          voiceCount, services.output ? std::move(services.output) : systemOutput()))
     , m_library(services.builtInPacksFolder.isEmpty() && services.userPacksFolder.isEmpty()
                     ? new PackLibrary(this)
                     : new PackLibrary(services.builtInPacksFolder.isEmpty() ? PackLibrary::defaultBuiltInFolder()

@@ -4,13 +4,17 @@
 #include "KeyboardAccess.h"
 #include "LoginItem.h"
 #include "PackLibrary.h"
+#include "PipeWireOutput.h"
 #include "PulseOutput.h"
 #include "Settings.h"
 #include "SinkSurvey.h"
 #include "SoundEngine.h"
+#include "SoundServer.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
 
 namespace plinkum {
 
@@ -55,15 +59,31 @@ QString Diagnostics::report()
         out << "  prefer built-in: " << yesNo(preferBuiltIn) << '\n';
         out << "  chosen output:   " << (target ? QString::fromStdString(*target) : QStringLiteral("none")) << '\n';
 
-        auto output = std::make_unique<PulseOutput>();
-        PulseOutput *pulse = output.get();
+        const SoundServer::Kind kind = SoundServer::detect();
+        out << "  audio output:    " << SoundServer::name(kind) << '\n';
+        std::unique_ptr<AudioOutput> output = SoundServer::makeOutput(kind);
+        AudioOutput *audio = output.get();
+        auto *pulse = dynamic_cast<PulseOutput *>(audio);
+        auto *pipeWire = dynamic_cast<PipeWireOutput *>(audio);
         SoundEngine engine(1, std::move(output));
         engine.setPrefersBuiltInSpeakers(preferBuiltIn);
-        if (engine.start()) {
-            out << "  playing on:      " << QString::fromStdString(pulse->currentDevice()) << '\n';
-            if (const auto timing = pulse->timing())
+        // The output connects on its own thread; a report may wait for it, the interface never does.
+        const auto settled = [&] {
+            return pulse ? pulse->timing() && pulse->timing()->latencyMs > 0.0
+                         : pipeWire && pipeWire->grantedQuantum() > 0 && !audio->currentDevice().empty();
+        };
+        QDeadlineTimer deadline(3000);
+        const bool started = engine.start();
+        while (started && !settled() && !deadline.hasExpired())
+            QThread::msleep(10);
+        if (started && audio->isRunning()) {
+            out << "  playing on:      " << QString::fromStdString(audio->currentDevice()) << '\n';
+            if (const auto timing = pulse ? pulse->timing() : std::nullopt)
                 out << "  latency granted: " << QString::number(timing->latencyMs, 'f', 1) << " ms (requests of "
                     << timing->requestFrames << " frames, target " << timing->targetFrames << " frames)\n";
+            if (pipeWire)
+                out << "  latency granted: " << QString::number(pipeWire->grantedQuantum() * 1000.0 / Mixer::sampleRate, 'f', 1)
+                    << " ms (quantum of " << pipeWire->grantedQuantum() << " frames)\n";
         }
     }
 

@@ -61,6 +61,7 @@ void Mixer::render(float *out, std::size_t frames) noexcept
         apply(*command);
 
     std::fill(out, out + frames * channelCount, 0.0f);
+    bool sounding = false;
     for (std::size_t v = 0; v < m_voices.size(); ++v) {
         Voice &voice = m_voices[v];
 
@@ -96,8 +97,11 @@ void Mixer::render(float *out, std::size_t frames) noexcept
             oldest = std::min(oldest, voice.current.generation);
         if (voice.fading.data)
             oldest = std::min(oldest, voice.fading.generation);
-        m_playing[v].store(voice.current.data || voice.fading.data, std::memory_order_relaxed);
+        const bool playing = voice.current.data || voice.fading.data;
+        sounding = sounding || playing;
+        m_playing[v].store(playing, std::memory_order_relaxed);
     }
+    m_sounding = sounding;
     m_oldestReachable.store(oldest, std::memory_order_release);
 }
 
@@ -112,6 +116,7 @@ void Mixer::reset() noexcept
         m_voices[v] = Voice{};
         m_playing[v].store(false, std::memory_order_relaxed);
     }
+    m_sounding = false;
     m_oldestReachable.store(oldest, std::memory_order_release);
 }
 

@@ -51,6 +51,11 @@ public:
     // Audio side: mixes frames stereo frames into out (interleaved left, right).
     void render(float *out, std::size_t frames) noexcept;
 
+    // Audio side: whether the last render ended with every voice quiet, and whether starts wait
+    // for the next render. An output may sleep only when both say there is nothing to play.
+    bool isSilent() const noexcept { return !m_sounding; }
+    bool hasPendingStarts() const noexcept { return !m_commands.empty(); }
+
     // Silences every voice and drops pending starts. Only while no render can run, e.g. after an
     // output has stopped its thread or lost its stream.
     void reset() noexcept;
@@ -85,6 +90,7 @@ private:
     void apply(const Command &command) noexcept;
 
     std::vector<Voice> m_voices;                           // audio thread only
+    bool m_sounding = false;                               // audio thread only
     std::unique_ptr<std::atomic<bool>[]> m_playing;       // written by the audio thread
     SpscRing<Command, 256> m_commands;
     std::atomic<std::uint64_t> m_generation{1};

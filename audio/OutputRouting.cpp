@@ -23,7 +23,8 @@ bool isInternal(const OutputRouting::Sink &sink)
         return false;
     if (!sink.formFactor.empty())
         return sink.formFactor == "internal";
-    return sink.bus == "pci" && (startsWith(sink.busPath, "pci-0000:00:") || startsWith(sink.busPath, "platform-"));
+    // A platform device (a system-on-chip codec) reports no PCI bus; only its path tells.
+    return (sink.bus == "pci" && startsWith(sink.busPath, "pci-0000:00:")) || startsWith(sink.busPath, "platform-");
 }
 
 bool playsDigital(const OutputRouting::Sink &sink)

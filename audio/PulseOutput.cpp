@@ -4,18 +4,22 @@
 #include "Mixer.h"
 #include "PulseSink.h"
 
+#include <pulse/ext-stream-restore.h>
 #include <pulse/pulseaudio.h>
 
-#include <cstring>
+#include <algorithm>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace plinkum {
 
 namespace {
 
-constexpr int serverTimeoutMs = 3000;
 constexpr pa_usec_t retryInterval = 1000 * PA_USEC_PER_MSEC;
 constexpr std::size_t frameBytes = sizeof(float) * Mixer::channelCount;
 constexpr std::uint32_t requestBytes = 256 * frameBytes;
+// The stream's own stream-restore entry, so that the preferred sink kept there is ours alone.
+constexpr const char *restoreId = "plinkum-key-sounds";
 
 PulseOutput *self(void *userdata)
 {
@@ -48,7 +52,17 @@ PulseOutput::PulseOutput() : m_loop(pa_threaded_mainloop_new())
     if (!m_loop)
         return;
     pa_threaded_mainloop_set_name(m_loop, "Plinkum.Audio");
-    if (pa_threaded_mainloop_start(m_loop) < 0) {
+    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_wakeFd >= 0) {
+        pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+        m_wakeEvent = api->io_new(
+            api, m_wakeFd, PA_IO_EVENT_INPUT,
+            [](pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *userdata) { self(userdata)->wakeRequested(); },
+            this);
+    }
+    if (m_wakeFd < 0 || pa_threaded_mainloop_start(m_loop) < 0) {
+        if (m_wakeEvent)
+            pa_threaded_mainloop_get_api(m_loop)->io_free(m_wakeEvent);
         pa_threaded_mainloop_free(m_loop);
         m_loop = nullptr;
     }
@@ -56,41 +70,19 @@ PulseOutput::PulseOutput() : m_loop(pa_threaded_mainloop_new())
 
 PulseOutput::~PulseOutput()
 {
-    if (!m_loop)
-        return;
-    {
-        LoopLock lock(m_loop);
-        m_wanted = false;
-        cancelRetry();
-        dropConnection();
+    if (m_loop) {
+        {
+            LoopLock lock(m_loop);
+            m_wanted = false;
+            cancelRetry();
+            dropConnection();
+            pa_threaded_mainloop_get_api(m_loop)->io_free(m_wakeEvent);
+        }
+        pa_threaded_mainloop_stop(m_loop);
+        pa_threaded_mainloop_free(m_loop);
     }
-    pa_threaded_mainloop_stop(m_loop);
-    pa_threaded_mainloop_free(m_loop);
-}
-
-template <typename Done>
-bool PulseOutput::waitFor(Done done, int milliseconds)
-{
-    if (done())
-        return true;
-    struct Deadline {
-        pa_threaded_mainloop *loop;
-        bool passed = false;
-    } deadline{m_loop};
-    pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
-    const timeval when = after(static_cast<pa_usec_t>(milliseconds) * PA_USEC_PER_MSEC);
-    pa_time_event *timer = api->time_new(
-        api, &when,
-        [](pa_mainloop_api *, pa_time_event *, const timeval *, void *userdata) {
-            auto *d = static_cast<Deadline *>(userdata);
-            d->passed = true;
-            pa_threaded_mainloop_signal(d->loop, 0);
-        },
-        &deadline);
-    while (!done() && !deadline.passed)
-        pa_threaded_mainloop_wait(m_loop);
-    api->time_free(timer);
-    return done();
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
 }
 
 std::optional<std::string> PulseOutput::start(Mixer &mixer, bool preferBuiltIn)
@@ -101,33 +93,35 @@ std::optional<std::string> PulseOutput::start(Mixer &mixer, bool preferBuiltIn)
     m_mixer = &mixer;
     m_preferBuiltIn = preferBuiltIn;
     m_wanted = true;
-    cancelRetry();
 
     if (!m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
+        cancelRetry();
         dropConnection();
-        if (auto error = connectContext(PA_CONTEXT_NOFLAGS)) {
+        if (auto error = connectContext()) {
+            m_failureLogged = true;
             scheduleRetry();
             return error;
         }
+        // Routing starts when the context is ready.
+        return std::nullopt;
     }
-    const bool settled = waitFor([this] { return !m_context || contextReady() || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)); },
-                                 serverTimeoutMs);
-    if (!contextReady()) {
-        std::string reason = !settled || !m_context ? "the sound server did not answer"
-                                                    : pa_strerror(pa_context_errno(m_context));
-        dropConnection();
-        scheduleRetry();
-        return reason;
-    }
-
-    const std::uint64_t ticket = requestRoute();
-    waitFor([&] { return m_routesDone >= ticket || !contextReady(); }, serverTimeoutMs);
-    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY) {
-        const int error = m_context ? pa_context_errno(m_context) : PA_ERR_CONNECTIONTERMINATED;
-        scheduleRetry();
-        return std::string("the playback stream did not open: ") + pa_strerror(error);
-    }
+    requestRoute();
     return std::nullopt;
+}
+
+bool PulseOutput::isAsleep() const
+{
+    return m_asleep.load();
+}
+
+void PulseOutput::wake() noexcept
+{
+    // Pairs with the exchange in sleepIfIdle: either that one sees the start this caller queued
+    // and stays awake, or this one sees it asleep and rings.
+    if (m_asleep.exchange(false)) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+    }
 }
 
 void PulseOutput::setDevicesChangedHandler(std::function<void()> handler)
@@ -154,16 +148,9 @@ std::optional<PulseOutput::Timing> PulseOutput::timing() const
     if (!m_loop)
         return std::nullopt;
     LoopLock lock(m_loop);
-    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY)
+    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY || m_timing.targetFrames == 0)
         return std::nullopt;
-    pa_usec_t latency = 0;
-    int negative = 0;
-    const pa_buffer_attr *attr = pa_stream_get_buffer_attr(m_stream);
-    if (pa_stream_get_latency(m_stream, &latency, &negative) < 0 || !attr)
-        return std::nullopt;
-    return Timing{negative ? 0.0 : static_cast<double>(latency) / 1000.0,
-                  static_cast<std::uint32_t>(attr->minreq / frameBytes),
-                  static_cast<std::uint32_t>(attr->tlength / frameBytes)};
+    return m_timing;
 }
 
 bool PulseOutput::contextReady() const
@@ -171,7 +158,7 @@ bool PulseOutput::contextReady() const
     return m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY;
 }
 
-std::optional<std::string> PulseOutput::connectContext(int flags)
+std::optional<std::string> PulseOutput::connectContext()
 {
     pa_proplist *properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Plinkum");
@@ -189,7 +176,8 @@ std::optional<std::string> PulseOutput::connectContext(int flags)
             self(userdata)->subscriptionEvent(type);
         },
         this);
-    if (pa_context_connect(m_context, nullptr, static_cast<pa_context_flags_t>(flags), nullptr) < 0) {
+    // No autospawn: spawning a daemon waits for it on the calling thread.
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         std::string reason = pa_strerror(pa_context_errno(m_context));
         dropConnection();
         return reason;
@@ -208,15 +196,18 @@ void PulseOutput::dropStream()
     }
     m_streamOpening = false;
     m_running = false;
-    // Without a stream no render can run: silence what was playing, so that a new stream does
-    // not resume stale sounds, and let the engine free the packs those sounds came from.
-    if (m_mixer)
-        m_mixer->reset();
+    m_corked = false;
+    m_silentFrames = 0;
+    m_timing = {};
 }
 
 void PulseOutput::dropConnection()
 {
     dropStream();
+    // Without a stream no render can run: silence what was playing, so that a new stream does
+    // not resume stale sounds, and let the engine free the packs those sounds came from.
+    if (m_mixer)
+        m_mixer->reset();
     if (m_context) {
         pa_context_set_state_callback(m_context, nullptr, nullptr);
         pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
@@ -225,8 +216,7 @@ void PulseOutput::dropConnection()
         m_context = nullptr;
     }
     m_routing = false;
-    m_routesDone = m_routeRequests;
-    pa_threaded_mainloop_signal(m_loop, 0);
+    m_routeAgain = false;
 }
 
 void PulseOutput::scheduleRetry()
@@ -258,21 +248,19 @@ void PulseOutput::retry()
         return;
     if (!m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
         dropConnection();
-        // Quietly, and without spawning a server of our own: the start that failed has logged.
-        if (connectContext(PA_CONTEXT_NOAUTOSPAWN))
+        if (connectContext())
             scheduleRetry();
         return;
     }
-    if (!m_stream || !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream))) {
-        dropStream();
+    if (!m_stream || !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)))
         requestRoute();
-    }
 }
 
 void PulseOutput::contextStateChanged()
 {
     switch (pa_context_get_state(m_context)) {
     case PA_CONTEXT_READY:
+        m_failureLogged = false;
         if (pa_operation *op = pa_context_subscribe(
                 m_context, static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER),
                 nullptr, nullptr))
@@ -281,16 +269,19 @@ void PulseOutput::contextStateChanged()
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
+        if (!m_failureLogged)
+            log(std::string("sound server not reachable (") + pa_strerror(pa_context_errno(m_context))
+                + "); trying again every second");
+        m_failureLogged = true;
         m_running = false;
         m_routing = false;
-        m_routesDone = m_routeRequests;
+        m_routeAgain = false;
         if (m_wanted)
             scheduleRetry();
         break;
     default:
         break;
     }
-    pa_threaded_mainloop_signal(m_loop, 0);
 }
 
 void PulseOutput::subscriptionEvent(unsigned type)
@@ -304,23 +295,21 @@ void PulseOutput::subscriptionEvent(unsigned type)
         m_devicesChanged();
 }
 
-std::uint64_t PulseOutput::requestRoute()
+void PulseOutput::requestRoute()
 {
-    const std::uint64_t ticket = ++m_routeRequests;
-    if (!m_routing)
-        beginRoutePass();
-    return ticket;
+    if (m_routing) {
+        m_routeAgain = true;
+        return;
+    }
+    beginRoutePass();
 }
 
 void PulseOutput::beginRoutePass()
 {
-    if (!contextReady()) {
-        m_routesDone = m_routeRequests;
-        pa_threaded_mainloop_signal(m_loop, 0);
+    if (!contextReady())
         return;
-    }
     m_routing = true;
-    m_passTicket = m_routeRequests;
+    m_routeAgain = false;
     m_defaultSink.clear();
     m_sinks.clear();
     pa_operation *op = pa_context_get_server_info(
@@ -337,9 +326,7 @@ void PulseOutput::beginRoutePass()
 void PulseOutput::finishRoutePass()
 {
     m_routing = false;
-    m_routesDone = m_passTicket;
-    pa_threaded_mainloop_signal(m_loop, 0);
-    if (m_routeRequests > m_routesDone)
+    if (m_routeAgain)
         beginRoutePass();
 }
 
@@ -371,20 +358,42 @@ void PulseOutput::sinkInfoReceived(const pa_sink_info *info, int eol)
 
 void PulseOutput::decideRoute()
 {
-    const std::optional<std::string> target = OutputRouting::target(m_sinks, m_defaultSink, m_preferBuiltIn);
+    m_target = OutputRouting::target(m_sinks, m_defaultSink, m_preferBuiltIn);
+    m_pinWanted = m_preferBuiltIn && OutputRouting::builtInSink(m_sinks).has_value();
     if (m_stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)))
         dropStream();
     if (!m_stream) {
-        openStream(target);
+        openStream();
         return;
     }
-    const char *current = pa_stream_get_state(m_stream) == PA_STREAM_READY ? pa_stream_get_device_name(m_stream) : nullptr;
-    if (!target || !current || *target == current) {
+    const char *name = pa_stream_get_state(m_stream) == PA_STREAM_READY ? pa_stream_get_device_name(m_stream) : nullptr;
+    if (!m_target || !name) {
         finishRoutePass();
         return;
     }
+    const std::string current = name;
+    const bool onTarget = current == *m_target;
+    if (!m_canPin && onTarget) {
+        // Without stream-restore a reopen cannot pin either: where the stream is, is all we get.
+        finishRoutePass();
+        return;
+    }
+    const bool pinnedHere = !m_pinnedTo.empty() && m_pinnedTo == current;
+    const bool pinPresent = std::any_of(m_sinks.begin(), m_sinks.end(), [&](const auto &s) { return s.name == m_pinnedTo; });
+
+    // A move pins the stream to its destination unless that is the default sink, where it
+    // clears the pin instead; the other cases need a stream opened through stream-restore.
+    const bool moveDoesIt = !onTarget && (!m_canPin || m_pinWanted == (*m_target != m_defaultSink));
+    if (onTarget && (m_pinWanted ? pinnedHere : !pinPresent)) {
+        finishRoutePass();
+        return;
+    }
+    if (!moveDoesIt) {
+        reopenStream();
+        return;
+    }
     pa_operation *op = pa_context_move_sink_input_by_name(
-        m_context, pa_stream_get_index(m_stream), target->c_str(),
+        m_context, pa_stream_get_index(m_stream), m_target->c_str(),
         [](pa_context *, int success, void *userdata) { self(userdata)->moveFinished(success != 0); }, this);
     if (!op) {
         moveFinished(false);
@@ -395,17 +404,83 @@ void PulseOutput::decideRoute()
 
 void PulseOutput::moveFinished(bool success)
 {
-    // Negated like libpulse's own return codes, so it reads as a failure status.
-    if (!success)
+    if (success)
+        m_pinnedTo = m_pinWanted && m_target ? *m_target : std::string();
+    else
+        // Negated like libpulse's own return codes, so it reads as a failure status.
         log("could not switch output device: " + std::to_string(-pa_context_errno(m_context)));
     finishRoutePass();
 }
 
-void PulseOutput::openStream(const std::optional<std::string> &sink)
+void PulseOutput::reopenStream()
 {
+    // The mixer keeps its voices and queued starts: the new stream carries on with them.
+    dropStream();
+    openStream();
+}
+
+void PulseOutput::openStream()
+{
+    // Read our entry first so that writing it keeps the volume and mute the user gave it.
+    m_restoreFound = false;
+    pa_operation *op = pa_ext_stream_restore_read(
+        m_context,
+        [](pa_context *, const pa_ext_stream_restore_info *info, int eol, void *userdata) {
+            self(userdata)->restoreEntryRead(info, eol);
+        },
+        this);
+    if (!op) {
+        connectStream(false);
+        return;
+    }
+    pa_operation_unref(op);
+}
+
+void PulseOutput::restoreEntryRead(const pa_ext_stream_restore_info *info, int eol)
+{
+    if (eol == 0) {
+        if (info && info->name && std::string_view(info->name) == restoreId) {
+            m_restoreMap = info->channel_map;
+            m_restoreVolume = info->volume;
+            m_restoreMute = info->mute != 0;
+            m_restoreFound = true;
+        }
+        return;
+    }
+    if (eol < 0) {
+        connectStream(false);
+        return;
+    }
+    pa_ext_stream_restore_info entry{};
+    entry.name = restoreId;
+    if (m_restoreFound) {
+        entry.channel_map = m_restoreMap;
+        entry.volume = m_restoreVolume;
+        entry.mute = m_restoreMute;
+    }
+    entry.device = m_pinWanted && m_target ? m_target->c_str() : nullptr;
+    pa_operation *op = pa_ext_stream_restore_write(
+        m_context, PA_UPDATE_REPLACE, &entry, 1, 0,
+        [](pa_context *, int success, void *userdata) { self(userdata)->connectStream(success != 0); }, this);
+    if (!op) {
+        connectStream(false);
+        return;
+    }
+    pa_operation_unref(op);
+}
+
+void PulseOutput::connectStream(bool restored)
+{
+    if (!contextReady()) {
+        finishRoutePass();
+        return;
+    }
     const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(Mixer::sampleRate),
                                 static_cast<std::uint8_t>(Mixer::channelCount)};
-    m_stream = pa_stream_new(m_context, "Key sounds", &format, nullptr);
+    pa_proplist *properties = pa_proplist_new();
+    pa_proplist_sets(properties, "module-stream-restore.id", restoreId);
+    m_stream = pa_stream_new_with_proplist(m_context, "Key sounds", &format, nullptr, properties);
+    pa_proplist_free(properties);
     if (!m_stream) {
         finishRoutePass();
         return;
@@ -423,9 +498,14 @@ void PulseOutput::openStream(const std::optional<std::string> &sink)
     attr.prebuf = static_cast<std::uint32_t>(-1);
     attr.minreq = requestBytes;
     attr.fragsize = static_cast<std::uint32_t>(-1);
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE);
+    // Restored, the server places the stream from our entry and keeps it there; otherwise it is
+    // named, which is all a server without stream-restore offers.
+    const char *device = !restored && m_target ? m_target->c_str() : nullptr;
+    m_canPin = restored;
+    m_pinnedTo = restored && m_pinWanted && m_target ? *m_target : std::string();
+    m_asleep = false;
     m_streamOpening = true;
-    if (pa_stream_connect_playback(m_stream, sink ? sink->c_str() : nullptr, &attr, flags, nullptr, nullptr) < 0) {
+    if (pa_stream_connect_playback(m_stream, device, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
         dropStream();
         finishRoutePass();
     }
@@ -434,8 +514,23 @@ void PulseOutput::openStream(const std::optional<std::string> &sink)
 void PulseOutput::streamStateChanged()
 {
     const pa_stream_state_t state = pa_stream_get_state(m_stream);
-    if (state == PA_STREAM_READY)
+    if (state == PA_STREAM_READY) {
         m_running = true;
+        if (const pa_buffer_attr *attr = pa_stream_get_buffer_attr(m_stream))
+            m_timing = Timing{0.0, static_cast<std::uint32_t>(attr->minreq / frameBytes),
+                              static_cast<std::uint32_t>(attr->tlength / frameBytes)};
+        // One timing query now rather than the periodic ones, which would wake us while asleep.
+        if (pa_operation *op = pa_stream_update_timing_info(
+                m_stream,
+                [](pa_stream *stream, int success, void *userdata) {
+                    pa_usec_t latency = 0;
+                    int negative = 0;
+                    if (success && pa_stream_get_latency(stream, &latency, &negative) == 0 && !negative)
+                        self(userdata)->m_timing.latencyMs = static_cast<double>(latency) / 1000.0;
+                },
+                this))
+            pa_operation_unref(op);
+    }
     if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
         m_running = false;
         if (m_wanted)
@@ -445,25 +540,60 @@ void PulseOutput::streamStateChanged()
         m_streamOpening = false;
         finishRoutePass();
     }
-    pa_threaded_mainloop_signal(m_loop, 0);
 }
 
 void PulseOutput::writeRequested(std::size_t bytes)
 {
+    std::size_t rendered = 0;
     while (bytes >= frameBytes) {
         void *data = nullptr;
         std::size_t size = bytes;
         if (pa_stream_begin_write(m_stream, &data, &size) < 0 || !data)
-            return;
+            break;
         const std::size_t frames = std::min(size, bytes) / frameBytes;
         if (frames == 0) {
             pa_stream_cancel_write(m_stream);
-            return;
+            break;
         }
         m_mixer->render(static_cast<float *>(data), frames);
         pa_stream_write(m_stream, data, frames * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
         bytes -= frames * frameBytes;
+        rendered += frames;
     }
+    sleepIfIdle(rendered);
+}
+
+void PulseOutput::sleepIfIdle(std::size_t frames)
+{
+    if (!m_mixer->isSilent()) {
+        m_silentFrames = 0;
+        return;
+    }
+    m_silentFrames += frames;
+    if (m_silentFrames < idleFrames || m_corked)
+        return;
+    // A start queued before the exchange is seen below; one queued after it finds us asleep
+    // and rings the eventfd.
+    m_asleep.exchange(true);
+    if (m_mixer->hasPendingStarts()) {
+        m_asleep.exchange(false);
+        return;
+    }
+    m_corked = true;
+    if (pa_operation *op = pa_stream_cork(m_stream, 1, nullptr, nullptr))
+        pa_operation_unref(op);
+}
+
+void PulseOutput::wakeRequested()
+{
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t got = ::read(m_wakeFd, &count, sizeof count);
+    if (!m_stream || !m_corked)
+        return;
+    m_corked = false;
+    m_silentFrames = 0;
+    if (pa_operation *op = pa_stream_cork(m_stream, 0, nullptr, nullptr))
+        pa_operation_unref(op);
 }
 
 } // namespace plinkum

@@ -146,7 +146,8 @@ void SoundEngine::play(KeyCode keyCode, bool down)
                 pan = *position * panWidth;
 
         // A full ring means the audio thread has stalled; the sound is lost rather than waited for.
-        m_mixer.startVoice(voice, buffer, volume, pan, m_generation);
+        if (m_mixer.startVoice(voice, buffer, volume, pan, m_generation) && m_output)
+            m_output->wake();
     }
 }
 

@@ -56,8 +56,9 @@ public:
     // Runs start when the value changes.
     void setPrefersBuiltInSpeakers(bool prefers);
 
-    // Starts the output, or re-routes it when it runs. Logs and returns false on failure; the
-    // next call tries again.
+    // Starts the output, or re-routes it when it runs; returns at once. Logs and returns false
+    // when the output cannot start at all; a server that is missing or slow is the output's to
+    // wait for and retry.
     bool start();
 
     void play(KeyCode keyCode, bool down);

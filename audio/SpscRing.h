@@ -29,6 +29,8 @@ public:
     }
 
     // Consumer side.
+    bool empty() const { return m_read.load(std::memory_order_relaxed) == m_write.load(std::memory_order_acquire); }
+
     std::optional<T> pop()
     {
         const std::size_t read = m_read.load(std::memory_order_relaxed);

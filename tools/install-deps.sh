@@ -7,7 +7,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-declarative-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools libgl-dev
-  libpulse-dev libsndfile1-dev libevdev-dev libudev-dev libx11-dev libxi-dev libxtst-dev
+  libpulse-dev libpipewire-0.3-dev libsndfile1-dev libevdev-dev libudev-dev libx11-dev libxi-dev libxtst-dev
   libebur128-dev libbenchmark-dev
   # real key-by-key recordings for the buckling-spring pack (optional at build time)
   bucklespring-data
@@ -20,6 +20,8 @@ packages=(
   pulseaudio pulseaudio-utils xvfb x11-xserver-utils sox
   # tests: a private system bus with a mock logind
   dbus-daemon python3-dbusmock
+  # tests and benchmarks: a private PipeWire with its session manager on its own session bus
+  pipewire pipewire-bin wireplumber pipewire-pulse
 )
 
 missing=()

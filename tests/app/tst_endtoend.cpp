@@ -316,6 +316,7 @@ private slots:
         QVERIFY2(!m_xlib || report.contains(QStringLiteral("can listen:      yes")), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("output:          clicks (not built-in)")), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("chosen output:   clicks")), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("audio output:    PulseAudio")), qPrintable(report));
         QVERIFY2(report.contains(QStringLiteral("latency granted: ")), qPrintable(report));
     }
 
@@ -357,6 +358,13 @@ private slots:
         count = soundsFor(keys);
         QVERIFY2(count == int(keys.size()),
                  qPrintable(QStringLiteral("heard %1 key sounds for %2 keypad presses").arg(count).arg(keys.size())));
+
+        // After a few silent seconds the output sleeps; the press that wakes it is heard.
+        waitCollecting(4500);
+        const std::size_t afterIdle = m_samples.size();
+        press("a");
+        waitCollecting(400);
+        QCOMPARE(onsets(afterIdle), 1);
 
         // SIGTERM ends it cleanly.
         terminate(plinkum);

@@ -1,10 +1,14 @@
 #include "OfflineRenderer.h"
 #include "OutputRouting.h"
+#include "PipeWireSink.h"
 #include "SoundEngine.h"
+#include "SoundServer.h"
 #include "TestPacks.h"
 #include "WavFileOutput.h"
 
 #include <QtTest>
+
+#include <spa/utils/dict.h>
 
 #include <cmath>
 #include <numbers>
@@ -375,6 +379,68 @@ pack({{KeyCategory::Standard, list}}, {{KeyCategory::Standard, list}}), *sequenc
         QVERIFY(std::any_of(samples.begin(), samples.end(), [](float s) { return s > 0.3f; }));
     }
 
+    // PipeWire spells device properties with dashes, and an ALSA node may leave them to its device.
+    void pipeWireSinkProperties()
+    {
+        const spa_dict_item nodeItems[] = {{"node.name", "alsa_output.pci"}, {"device.profile.name", "analog-stereo"},
+                                           {"device.bus", "pci"}};
+        const spa_dict_item deviceItems[] = {{"device.form-factor", "internal"}, {"device.bus", "usb"},
+                                             {"device.bus-path", "pci-0000:00:1f.3"}, {"device.form_factor", "headset"}};
+        const spa_dict node = SPA_DICT_INIT_ARRAY(nodeItems);
+        const spa_dict device = SPA_DICT_INIT_ARRAY(deviceItems);
+
+        const Sink withDevice = pipeWireSink(node, &device);
+        QCOMPARE(withDevice.name, std::string("alsa_output.pci"));
+        QCOMPARE(withDevice.formFactor, std::string("internal"));
+        QCOMPARE(withDevice.bus, std::string("pci")); // the node's own value wins
+        QCOMPARE(withDevice.busPath, std::string("pci-0000:00:1f.3"));
+        QCOMPARE(withDevice.profileName, std::string("analog-stereo"));
+        QCOMPARE(OutputRouting::builtInSink({withDevice}).value_or(""), std::string("alsa_output.pci"));
+
+        const Sink alone = pipeWireSink(node, nullptr);
+        QVERIFY(alone.formFactor.empty());
+        QVERIFY(alone.busPath.empty());
+    }
+
+    // Which server the session runs, from its sockets and who serves them.
+    void soundServerChosen_data()
+    {
+        QTest::addColumn<QString>("override");
+        QTest::addColumn<QString>("pulseServer");
+        QTest::addColumn<QString>("pipeWireOwner"); // empty: nobody listens
+        QTest::addColumn<QString>("pulseOwner");
+        QTest::addColumn<bool>("pipeWire");
+        QTest::newRow("pipewire with its pulse emulation") << "" << "" << "pipewire" << "pipewire-pulse" << true;
+        QTest::newRow("pipewire without pulse emulation") << "" << "" << "pipewire" << "" << true;
+        QTest::newRow("pulseaudio daemon beside pipewire") << "" << "" << "pipewire" << "pulseaudio" << false;
+        QTest::newRow("pulse socket of an unknown owner") << "" << "" << "pipewire" << "?" << false;
+        QTest::newRow("no pipewire") << "" << "" << "" << "pulseaudio" << false;
+        QTest::newRow("pulse server named") << "" << "unix:/tmp/x" << "pipewire" << "pipewire-pulse" << false;
+        QTest::newRow("asked for pulseaudio") << "pulseaudio" << "" << "pipewire" << "pipewire-pulse" << false;
+        QTest::newRow("asked for pipewire") << "pipewire" << "unix:/tmp/x" << "" << "pulseaudio" << true;
+    }
+    void soundServerChosen()
+    {
+        QFETCH(QString, override);
+        QFETCH(QString, pulseServer);
+        QFETCH(QString, pipeWireOwner);
+        QFETCH(QString, pulseOwner);
+        QFETCH(bool, pipeWire);
+        SoundServer::Environment environment;
+        environment.override = override.toStdString();
+        environment.pulseServer = pulseServer.toStdString();
+        environment.runtimeDir = "/run/user/1000";
+        const auto owner = [&](const std::string &path) -> std::optional<std::string> {
+            const QString who = path == "/run/user/1000/pipewire-0" ? pipeWireOwner
+                : path == "/run/user/1000/pulse/native"             ? pulseOwner
+                                                                    : QString();
+            if (who.isEmpty())
+                return std::nullopt;
+            return who == "?" ? std::string() : who.toStdString();
+        };
+        QCOMPARE(SoundServer::choose(environment, owner) == SoundServer::Kind::PipeWire, pipeWire);
+    }
+
     // Which sink counts as built-in; which one a stream ends up on is shown against a real daemon
     // in tst_pulseoutput.
     void builtInSink_data()
@@ -399,7 +465,8 @@ pack({{KeyCategory::Standard, list}}, {{KeyCategory::Standard, list}}), *sequenc
         QTest::newRow("speaker port preferred over first") << std::vector{internal, speakers} << "analog";
         QTest::newRow("usb with internal form factor") << std::vector{sink("dock", "internal", "usb")} << "";
         QTest::newRow("no form factor, main pci bus") << std::vector{sink("pci", "", "pci", "pci-0000:00:1f.3")} << "pci";
-        QTest::newRow("no form factor, platform device") << std::vector{sink("soc", "", "pci", "platform-sound")} << "soc";
+        QTest::newRow("no form factor, platform device without a bus")
+            << std::vector{sink("soc", "", "", "platform-sound")} << "soc";
         QTest::newRow("no form factor, add-in pci card") << std::vector{sink("card", "", "pci", "pci-0000:03:00.1")} << "";
         QTest::newRow("unplugged speaker port is no speaker")
             << std::vector{withPorts(sink("a", "internal", "pci"), {{"analog-output-speaker", PortType::Speaker, true}}, ""),

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
 #include <utility>
 
-// The real servers tests run Plinkum against: a private Xvfb display and a private pulseaudio
-// daemon with null sinks, each stopped with the test.
+// The real servers tests run Plinkum against: a private Xvfb display, a private pulseaudio
+// daemon with null sinks, and a private PipeWire (with WirePlumber on its own session bus) with
+// null sinks, each stopped with the test.
 namespace TestServers {
 
 class Xvfb {
@@ -77,6 +80,9 @@ public:
             return false;
         script.write("load-module module-native-protocol-unix auth-anonymous=1 socket=" + QFile::encodeName(m_folder)
                      + "/native\n");
+        // As desktops load them: stream-restore keeps a stream's preferred sink, and idle sinks
+        // suspend (here after a second), so waking has to resume one.
+        script.write("load-module module-stream-restore\nload-module module-suspend-on-idle timeout=1\n");
         for (const auto &[name, properties] : sinks)
             script.write("load-module module-null-sink " + sinkArguments(name, properties).toUtf8() + '\n');
         script.write("set-default-sink " + sinks.last().first.toUtf8() + '\n');
@@ -120,6 +126,178 @@ public:
 private:
     QString m_folder;
     QProcess m_process;
+};
+
+class PipeWire {
+public:
+    // Null sinks by name, each with its node properties; the last is the default.
+    using Sinks = QList<std::pair<QString, QString>>;
+
+    explicit PipeWire(const QString &folder) : m_folder(folder), m_runtime(folder + QStringLiteral("/pipewire")) {}
+    ~PipeWire()
+    {
+        stop();
+        if (m_busPid > 0)
+            ::kill(m_busPid, SIGTERM);
+    }
+
+    static bool available()
+    {
+        for (const char *tool : {"pipewire", "wireplumber", "pw-cli", "pw-metadata", "dbus-daemon"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                return false;
+        return true;
+    }
+
+    // The environment clients need to reach this server and nothing else.
+    void addTo(QProcessEnvironment &environment) const
+    {
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+        environment.insert(QStringLiteral("PIPEWIRE_RUNTIME_DIR"), m_runtime);
+        environment.remove(QStringLiteral("PIPEWIRE_REMOTE"));
+        if (!m_busAddress.isEmpty())
+            environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
+    }
+
+    // Starts pipewire and wireplumber (and, the first time, the session bus), then the sinks.
+    bool start(const Sinks &sinks)
+    {
+        if (!available() || !QDir().mkpath(m_runtime) || !QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+            return false;
+        if (m_busAddress.isEmpty() && !startBus())
+            return false;
+        // The session manager remembers defaults; each start begins without that memory.
+        QDir(m_folder + QStringLiteral("/state")).removeRecursively();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_folder);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), m_folder + QStringLiteral("/state"));
+        environment.insert(QStringLiteral("PIPEWIRE_LOG_SYSTEMD"), QStringLiteral("false"));
+        environment.insert(QStringLiteral("WIREPLUMBER_DEBUG"), QStringLiteral("0"));
+        addTo(environment);
+        for (QProcess *process : {&m_server, &m_session}) {
+            process->setProcessEnvironment(environment);
+            process->setStandardOutputFile(QProcess::nullDevice());
+            process->setStandardErrorFile(QProcess::nullDevice());
+        }
+        // A killed server leaves its socket behind, which would pass for the new one's.
+        QFile::remove(m_runtime + QStringLiteral("/pipewire-0"));
+        QFile::remove(m_runtime + QStringLiteral("/pipewire-0.lock"));
+        m_server.start(QStringLiteral("pipewire"), {});
+        QDeadlineTimer deadline(30000);
+        while (!deadline.hasExpired() && !QFile::exists(m_runtime + QStringLiteral("/pipewire-0")))
+            QThread::msleep(20);
+        m_session.start(QStringLiteral("wireplumber"), {});
+        if (!m_server.waitForStarted(5000) || !m_session.waitForStarted(5000))
+            return false;
+        for (const auto &[name, properties] : sinks)
+            if (!addSink(name, properties))
+                return false;
+        // Ready once the session manager has published the default; a choice written before it
+        // had its metadata up is lost, so it is written until it shows.
+        while (!deadline.hasExpired()) {
+            if (sinks.isEmpty())
+                return true;
+            setDefault(sinks.last().first);
+            QThread::msleep(100);
+            if (tool(QStringLiteral("pw-metadata"), {QStringLiteral("-n"), QStringLiteral("default"), QStringLiteral("0"),
+                                                     QStringLiteral("default.audio.sink")})
+                    .contains(sinks.last().first.toUtf8()))
+                return true;
+        }
+        return false;
+    }
+
+    void stop()
+    {
+        for (QProcess *process : {&m_session, &m_server}) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    bool addSink(const QString &name, const QString &properties)
+    {
+        const QString spec = QStringLiteral("{ factory.name=support.null-audio-sink node.name=%1 media.class=Audio/Sink "
+                                            "object.linger=true audio.rate=48000 audio.position=[FL FR] %2 }")
+                                 .arg(name, properties);
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            tool(QStringLiteral("pw-cli"), {QStringLiteral("create-node"), QStringLiteral("adapter"), spec});
+            for (int check = 0; check < 10; ++check) {
+                if (nodeId(name) >= 0)
+                    return true;
+                QThread::msleep(20);
+            }
+        }
+        return false;
+    }
+
+    bool removeSink(const QString &name)
+    {
+        const int id = nodeId(name);
+        return id >= 0 && !tool(QStringLiteral("pw-cli"), {QStringLiteral("destroy"), QString::number(id)}).isNull();
+    }
+
+    bool setDefault(const QString &name)
+    {
+        return !tool(QStringLiteral("pw-metadata"),
+                     {QStringLiteral("-n"), QStringLiteral("default"), QStringLiteral("0"),
+                      QStringLiteral("default.configured.audio.sink"), QStringLiteral("{ \"name\": \"%1\" }").arg(name),
+                      QStringLiteral("Spa:String:JSON")})
+                    .isNull();
+    }
+
+    // The standard output of a PipeWire tool run against this server; null when it failed.
+    QByteArray tool(const QString &program, const QStringList &arguments) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        addTo(environment);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            return {};
+        const QByteArray out = process.readAllStandardOutput();
+        return out.isNull() ? QByteArray("") : out;
+    }
+
+private:
+    bool startBus()
+    {
+        QProcess bus;
+        bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--fork"),
+                                                  QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
+        if (!bus.waitForFinished(5000))
+            return false;
+        const QList<QByteArray> lines = bus.readAllStandardOutput().split('\n');
+        if (lines.size() < 2)
+            return false;
+        m_busAddress = QString::fromUtf8(lines[0].trimmed());
+        m_busPid = lines[1].trimmed().toInt();
+        return !m_busAddress.isEmpty() && m_busPid > 0;
+    }
+
+    int nodeId(const QString &name) const
+    {
+        const QByteArray listing = tool(QStringLiteral("pw-cli"), {QStringLiteral("ls"), QStringLiteral("Node")});
+        int id = -1;
+        for (const QByteArray &line : listing.split('\n')) {
+            const QByteArray trimmed = line.trimmed();
+            if (trimmed.startsWith("id "))
+                id = trimmed.mid(3, trimmed.indexOf(',') - 3).toInt();
+            else if (trimmed == "node.name = \"" + name.toUtf8() + '"')
+                return id;
+        }
+        return -1;
+    }
+
+    QString m_folder;
+    QString m_runtime;
+    QString m_busAddress;
+    pid_t m_busPid = 0;
+    QProcess m_server;
+    QProcess m_session;
 };
 
 } // namespace TestServers
