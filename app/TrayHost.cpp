@@ -1,0 +1,81 @@
+#include "TrayHost.h"
+
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+#include <QGuiApplication>
+
+#include <X11/Xlib.h>
+
+namespace plinkum {
+
+namespace {
+
+const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+// The watcher may hang; the interface thread must not wait on it for long.
+constexpr int watcherTimeoutMs = 1000;
+
+} // namespace
+
+TrayHost::TrayHost(QObject *parent)
+    : QObject(parent)
+    , m_bus(QDBusConnection::sessionBus())
+{
+    if (m_bus.isConnected()) {
+        auto *watcher = new QDBusServiceWatcher(watcherService, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this](const QString &, const QString &oldOwner, const QString &) {
+                    // A new watcher knows none of the items the old one had.
+                    if (!oldOwner.isEmpty())
+                        change(false, m_xembedOwner, false);
+                    askStatusNotifierWatcher();
+                });
+        m_bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierHostRegistered"),
+                      this, SLOT(askStatusNotifierWatcher()));
+        m_bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierHostUnregistered"),
+                      this, SLOT(askStatusNotifierWatcher()));
+        askStatusNotifierWatcher();
+    }
+    if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        m_xembedPoll.setInterval(xembedPollMs);
+        connect(&m_xembedPoll, &QTimer::timeout, this, &TrayHost::checkXEmbedTray);
+        m_xembedPoll.start();
+        checkXEmbedTray();
+    }
+}
+
+void TrayHost::askStatusNotifierWatcher()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath,
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = m_bus.call(get, QDBus::Block, watcherTimeoutMs);
+    const bool registered = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                            && reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+    change(registered, m_xembedOwner, false);
+}
+
+void TrayHost::checkXEmbedTray()
+{
+    Display *display = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+    const QByteArray selection = "_NET_SYSTEM_TRAY_S" + QByteArray::number(DefaultScreen(display));
+    const Window owner = XGetSelectionOwner(display, XInternAtom(display, selection.constData(), False));
+    if (owner != m_xembedOwner)
+        change(m_statusNotifier, owner, m_xembedOwner != 0 && owner != 0);
+}
+
+void TrayHost::change(bool statusNotifier, unsigned long xembedOwner, bool replaced)
+{
+    const bool before = isPresent();
+    const bool gained = (statusNotifier && !m_statusNotifier) || (xembedOwner != 0 && m_xembedOwner == 0);
+    m_statusNotifier = statusNotifier;
+    m_xembedOwner = xembedOwner;
+    if (isPresent() && (!before || gained || replaced))
+        emit appeared();
+    else if (before && !isPresent())
+        emit disappeared();
+}
+
+} // namespace plinkum
