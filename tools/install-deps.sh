@@ -18,6 +18,9 @@ packages=(
   qml6-module-qt-labs-folderlistmodel fonts-dejavu-core
   # tests: a real sound server, a real X server, key injection
   pulseaudio pulseaudio-utils xvfb x11-xserver-utils sox
+  # tests: the desktops Plinkum meets (an X11 tray, a StatusNotifierWatcher on a private bus,
+  # a Wayland compositor) and clicks on them
+  trayer xdotool dbus-daemon python3-dbusmock weston qt6-wayland
 )
 
 missing=()

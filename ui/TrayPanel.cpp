@@ -29,7 +29,7 @@ bool TrayPanel::ensureWindow()
     if (!m_window)
         return false;
     connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-        if (!visible)
+        if (!visible && m_window->property("popup").toBool())
             m_hiddenSince.start();
     });
     return true;
