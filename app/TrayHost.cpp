@@ -28,7 +28,7 @@ TrayHost::TrayHost(QObject *parent)
                 [this](const QString &, const QString &oldOwner, const QString &) {
                     // A new watcher knows none of the items the old one had.
                     if (!oldOwner.isEmpty())
-                        change(false, m_xembedOwner, false);
+                        change(false, m_xembedOwner);
                     askStatusNotifierWatcher();
                 });
         m_bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierHostRegistered"),
@@ -54,7 +54,7 @@ void TrayHost::askStatusNotifierWatcher()
     const QDBusMessage reply = m_bus.call(get, QDBus::Block, watcherTimeoutMs);
     const bool registered = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
                             && reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
-    change(registered, m_xembedOwner, false);
+    change(registered, m_xembedOwner);
 }
 
 void TrayHost::checkXEmbedTray()
@@ -62,17 +62,19 @@ void TrayHost::checkXEmbedTray()
     Display *display = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
     const QByteArray selection = "_NET_SYSTEM_TRAY_S" + QByteArray::number(DefaultScreen(display));
     const Window owner = XGetSelectionOwner(display, XInternAtom(display, selection.constData(), False));
-    if (owner != m_xembedOwner)
-        change(m_statusNotifier, owner, m_xembedOwner != 0 && owner != 0);
+    if (owner == 0)
+        return;
+    m_xembedPoll.stop();
+    change(m_statusNotifier, owner);
 }
 
-void TrayHost::change(bool statusNotifier, unsigned long xembedOwner, bool replaced)
+void TrayHost::change(bool statusNotifier, unsigned long xembedOwner)
 {
     const bool before = isPresent();
     const bool gained = (statusNotifier && !m_statusNotifier) || (xembedOwner != 0 && m_xembedOwner == 0);
     m_statusNotifier = statusNotifier;
     m_xembedOwner = xembedOwner;
-    if (isPresent() && (!before || gained || replaced))
+    if (isPresent() && (!before || gained))
         emit appeared();
     else if (before && !isPresent())
         emit disappeared();

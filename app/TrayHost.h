@@ -14,7 +14,8 @@ class TrayHost : public QObject {
     Q_OBJECT
 
 public:
-    // How often the X11 tray selection is looked at; the X server does not announce a missing owner.
+    // How often the X11 tray selection is looked at while it has no owner. Once there is a tray,
+    // Qt docks the icon again in whichever tray replaces it, so the looking stops (no wake-ups).
     static constexpr int xembedPollMs = 2000;
 
     explicit TrayHost(QObject *parent = nullptr);
@@ -29,8 +30,7 @@ signals:
 private:
     Q_SLOT void askStatusNotifierWatcher();
     void checkXEmbedTray();
-    // Applies a change, `replaced` when the host present before is another one now.
-    void change(bool statusNotifier, unsigned long xembedOwner, bool replaced);
+    void change(bool statusNotifier, unsigned long xembedOwner);
 
     QDBusConnection m_bus;
     QTimer m_xembedPoll;
