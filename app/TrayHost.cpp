@@ -16,6 +16,14 @@ const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
 // The watcher may hang; the interface thread must not wait on it for long.
 constexpr int watcherTimeoutMs = 1000;
 
+// Qt docks icons in an XEmbed tray only on its xcb platform; other platforms (offscreen) may
+// still offer an X display, or one without a connection.
+Display *xembedDisplay()
+{
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 && QGuiApplication::platformName() == QLatin1String("xcb") ? x11->display() : nullptr;
+}
+
 } // namespace
 
 TrayHost::TrayHost(QObject *parent)
@@ -37,7 +45,7 @@ TrayHost::TrayHost(QObject *parent)
                       this, SLOT(askStatusNotifierWatcher()));
         askStatusNotifierWatcher();
     }
-    if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    if (xembedDisplay()) {
         m_xembedPoll.setInterval(xembedPollMs);
         connect(&m_xembedPoll, &QTimer::timeout, this, &TrayHost::checkXEmbedTray);
         m_xembedPoll.start();
@@ -59,7 +67,7 @@ void TrayHost::askStatusNotifierWatcher()
 
 void TrayHost::checkXEmbedTray()
 {
-    Display *display = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+    Display *display = xembedDisplay();
     const QByteArray selection = "_NET_SYSTEM_TRAY_S" + QByteArray::number(DefaultScreen(display));
     const Window owner = XGetSelectionOwner(display, XInternAtom(display, selection.constData(), False));
     if (owner == 0)
