@@ -41,6 +41,7 @@ private:
     // A click on the tray icon first takes the focus from the open popup, which hides it; that
     // same click must not open it again. A closed window is no such click.
     QElapsedTimer m_hiddenSince;
+    bool m_popup = false;
 };
 
 } // namespace plinkum
