@@ -22,31 +22,22 @@ namespace {
 // A helper program run for one test, stopped with it.
 class Background {
 public:
-    ~Background() { stop(); }
+    ~Background()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+        m_process.waitForFinished(3000);
+    }
 
-    bool start(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
-               const QString &workingFolder = {})
+    bool start(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment)
     {
         m_process.setProcessEnvironment(environment);
-        m_process.setWorkingDirectory(workingFolder);
         m_process.setStandardOutputFile(QProcess::nullDevice());
         m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.start(program, arguments);
         return m_process.waitForStarted(5000);
     }
-
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
-
-    QProcess &process() { return m_process; }
 
 private:
     QProcess m_process;
@@ -121,24 +112,17 @@ private:
         return found;
     }
 
-    // The panel, as a window or a popup; 0 when it is not shown.
-    Window panel() const
+    // The panel (as a window or a popup) or the docked tray icon, told apart by size; 0 when not shown.
+    Window plinkumWindow(bool panel) const
     {
         for (const auto &[window, geometry] : plinkumWindows()) {
-            if (geometry.width() >= 200)
+            if ((geometry.width() >= 200) == panel)
                 return window;
         }
         return 0;
     }
-
-    Window trayIcon() const
-    {
-        for (const auto &[window, geometry] : plinkumWindows()) {
-            if (geometry.width() <= 64)
-                return window;
-        }
-        return 0;
-    }
+    Window panel() const { return plinkumWindow(true); }
+    Window trayIcon() const { return plinkumWindow(false); }
 
     // What a click on a window's close button asks of its client.
     void close(Window window) const
