@@ -37,8 +37,7 @@ PlinkumApp::PlinkumApp(AppState &state, QObject *parent)
     m_catalog->track(*state.library());
     m_ui = std::make_unique<UserInterface>(&state, m_catalog, actionsFor(state),
                                            [&state](bool open) { state.setOnboardingOpen(open); });
-    connect(m_tray, &TrayIcon::activated, this, &PlinkumApp::openPanel);
-    connect(m_tray, &TrayIcon::unavailable, this, [this] { m_ui->panel().showWindow(); });
+    connect(m_tray, &TrayIcon::activated, this, &PlinkumApp::togglePanel);
     connect(m_tray, &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(&m_state, &AppState::onboardingRequested, this, &PlinkumApp::showOnboarding);
 }
@@ -47,7 +46,9 @@ PlinkumApp::~PlinkumApp() = default;
 
 void PlinkumApp::start()
 {
-    m_tray->show();
+    // Without a tray nothing would show that Plinkum runs, nor lead to its panel.
+    if (!m_tray->isShown())
+        reopen();
 }
 
 void PlinkumApp::reopen()
@@ -59,6 +60,14 @@ void PlinkumApp::reopen()
 }
 
 void PlinkumApp::openPanel()
+{
+    if (m_tray->isShown())
+        m_ui->panel().showPopup(m_tray->iconGeometry());
+    else
+        m_ui->panel().showWindow();
+}
+
+void PlinkumApp::togglePanel()
 {
     if (m_tray->isShown())
         m_ui->panel().togglePopup(m_tray->iconGeometry());

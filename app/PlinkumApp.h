@@ -20,12 +20,15 @@ public:
     explicit PlinkumApp(AppState &state, QObject *parent = nullptr);
     ~PlinkumApp() override;
 
+    // Shows what a start from the menu should show when there is no tray icon to click.
     void start();
 
     // Started again: the first-run window while keyboard access is missing or it was left open,
-    // otherwise the panel.
+    // otherwise the panel, which stays open if it already was.
     void reopen();
     void openPanel();
+    // A click on the tray icon.
+    void togglePanel();
     bool isPanelOpen() const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "KeycapIcon.h"
+#include "TrayHost.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -26,22 +27,24 @@ QColor panelTextColor()
 TrayIcon::TrayIcon(AppState &state, QObject *parent)
     : QObject(parent)
     , m_state(state)
+    , m_host(new TrayHost(this))
 {
-    m_retry.setInterval(retryIntervalMs);
-    connect(&m_retry, &QTimer::timeout, this, &TrayIcon::tryShow);
     connect(&m_state, &AppState::isEnabledChanged, this, &TrayIcon::updateIcon);
+    // A new host knows nothing of the icon shown to the old one: the icon registers anew.
+    connect(m_host, &TrayHost::appeared, this, [this] {
+        destroy();
+        create();
+    });
+    connect(m_host, &TrayHost::disappeared, this, &TrayIcon::destroy);
     qApp->installEventFilter(this);
+    if (m_host->isPresent())
+        create();
 }
 
 TrayIcon::~TrayIcon()
 {
+    delete m_tray;
     delete m_menu;
-}
-
-void TrayIcon::show()
-{
-    m_attempts = 0;
-    tryShow();
 }
 
 bool TrayIcon::isShown() const
@@ -49,33 +52,38 @@ bool TrayIcon::isShown() const
     return m_tray && m_tray->isVisible();
 }
 
-void TrayIcon::tryShow()
+void TrayIcon::create()
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        if (++m_attempts < retries) {
-            m_retry.start();
-        } else {
-            m_retry.stop();
-            emit unavailable();
-        }
-        return;
-    }
-    m_retry.stop();
-    if (!m_tray) {
-        m_tray = new QSystemTrayIcon(this);
-        m_tray->setToolTip(QStringLiteral("Plinkum"));
-        m_menu = new QMenu;
-        m_menu->addAction(tr("Open Plinkum"), this, &TrayIcon::activated);
-        m_menu->addSeparator();
-        m_menu->addAction(tr("Quit Plinkum"), this, &TrayIcon::quitRequested);
-        m_tray->setContextMenu(m_menu);
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-                emit activated();
-        });
-    }
+    m_tray = new QSystemTrayIcon;
+    m_tray->setToolTip(QStringLiteral("Plinkum"));
+    m_menu = new QMenu;
+    m_menu->addAction(tr("Open Plinkum"), this, &TrayIcon::activated);
+    m_menu->addSeparator();
+    m_menu->addAction(tr("Quit Plinkum"), this, &TrayIcon::quitRequested);
+    m_tray->setContextMenu(m_menu);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        // A double click arrives as a click, a second click and then the double click: only the
+        // first one counts, or the panel would open and close again at once.
+        if (reason != QSystemTrayIcon::Trigger
+            || (m_lastClick.isValid() && m_lastClick.elapsed() < QApplication::doubleClickInterval()))
+            return;
+        m_lastClick.start();
+        emit activated();
+    });
     updateIcon();
     m_tray->show();
+    emit shownChanged(true);
+}
+
+void TrayIcon::destroy()
+{
+    if (!m_tray)
+        return;
+    delete m_tray;
+    m_tray = nullptr;
+    delete m_menu;
+    m_menu = nullptr;
+    emit shownChanged(false);
 }
 
 QRect TrayIcon::iconGeometry() const

@@ -49,9 +49,25 @@ int runHeadless(int argc, char **argv, bool noDisplay)
     return runEventLoop(state, instance);
 }
 
+// Qt 6.4's Wayland input contexts reach for the compositor's first seat without checking that it
+// has one, so on a compositor without a seat (headless, kiosk, a seat unplugged) the first text
+// field crashes the process. The try-it field needs no input method: take the compose context
+// that Qt uses on X11 anyway, unless the user chose one; only for this process, not the programs
+// it starts.
+std::unique_ptr<QApplication> createApplication(int &argc, char **argv)
+{
+    const bool chosen = !qEnvironmentVariableIsEmpty("QT_IM_MODULE");
+    if (!chosen)
+        qputenv("QT_IM_MODULE", "compose");
+    auto app = std::make_unique<QApplication>(argc, argv);
+    if (!chosen)
+        qunsetenv("QT_IM_MODULE");
+    return app;
+}
+
 int runTray(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    const auto app = createApplication(argc, argv);
     describeApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.plinkum.Plinkum"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -22,6 +22,9 @@ packages=(
   dbus-daemon python3-dbusmock
   # tests and benchmarks: a private PipeWire with its session manager on its own session bus
   pipewire pipewire-bin wireplumber pipewire-pulse
+  # tests: the desktops Plinkum meets (an X11 tray, a StatusNotifierWatcher on a private bus,
+  # a Wayland compositor) and clicks on them
+  trayer xdotool weston qt6-wayland
 )
 
 missing=()

@@ -29,7 +29,7 @@ bool TrayPanel::ensureWindow()
     if (!m_window)
         return false;
     connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-        if (!visible)
+        if (!visible && m_popup)
             m_hiddenSince.start();
     });
     return true;
@@ -74,10 +74,14 @@ bool TrayPanel::isVisible() const { return m_window && m_window->isVisible(); }
 
 void TrayPanel::present(bool popup)
 {
-    // Tool windows stay out of the task bar and, frameless, read as part of the tray.
-    m_window->setFlags(popup ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                             : Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    m_window->setProperty("popup", popup);
+    // Tool windows stay out of the task bar and, frameless, read as part of the tray. Changing
+    // the flags of a shown window maps it anew, so an open panel only comes to the front.
+    if (!m_window->isVisible() || m_popup != popup) {
+        m_window->setFlags(popup ? Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                                 : Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        m_window->setProperty("popup", popup);
+        m_popup = popup;
+    }
     m_window->show();
     m_window->raise();
     m_window->requestActivate();

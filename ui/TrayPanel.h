@@ -39,8 +39,9 @@ private:
     UiContext &m_context;
     QPointer<QQuickWindow> m_window;
     // A click on the tray icon first takes the focus from the open popup, which hides it; that
-    // same click must not open it again.
+    // same click must not open it again. A closed window is no such click.
     QElapsedTimer m_hiddenSince;
+    bool m_popup = false;
 };
 
 } // namespace plinkum

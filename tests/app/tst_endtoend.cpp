@@ -1,6 +1,6 @@
 // Plinkum as a user runs it, against real servers: a private X display, a private pulseaudio
 // daemon and a mock logind on a private system bus. How the command line and the session choose
-// the mode, one instance per user with a second launch handing over to the first, --diagnose, keys
+// the mode, one instance per user (what a second launch shows is in tst_desktops), --diagnose, keys
 // typed through XTEST heard on the sink's monitor, and not heard while the session is locked or
 // another one is in front.
 #include "CommandLine.h"
@@ -63,29 +63,6 @@ private:
     }
 
     QString socket() const { return m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid())); }
-
-    // Mapped top-level windows titled "Plinkum".
-    int plinkumWindows() const
-    {
-        int found = 0;
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(m_xlib, DefaultRootWindow(m_xlib), &root, &parent, &children, &count))
-            return 0;
-        for (unsigned i = 0; i < count; ++i) {
-            XWindowAttributes attributes;
-            char *name = nullptr;
-            if (XGetWindowAttributes(m_xlib, children[i], &attributes) && attributes.map_state == IsViewable
-                && XFetchName(m_xlib, children[i], &name) && name) {
-                found += QByteArray(name) == "Plinkum";
-            }
-            if (name)
-                XFree(name);
-        }
-        if (children)
-            XFree(children);
-        return found;
-    }
 
     void collect()
     {
@@ -252,35 +229,6 @@ private slots:
         QTEST(line.mode, "mode");
         QTEST(line.noDisplay, "noDisplay");
         QCOMPARE(line.error.isEmpty(), line.mode != CommandLine::Mode::Invalid);
-    }
-
-    void secondLaunchReopensTheFirst()
-    {
-        if (!m_xlib)
-            QSKIP("Xvfb is needed (tools/install-deps.sh installs it)");
-        QProcessEnvironment environment = this->environment(m_display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        QProcess first;
-        first.setProcessEnvironment(environment);
-        first.setProcessChannelMode(QProcess::ForwardedChannels);
-        first.start(QStringLiteral(PLINKUM), {});
-        QVERIFY(first.waitForStarted());
-        const auto stopOnFailure = qScopeGuard([&first] {
-            first.kill();
-            first.waitForFinished();
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket()), 10000);
-        // No tray on a bare X server and keyboard access through XInput2: nothing shows yet.
-        QTest::qWait(300);
-        QCOMPARE(plinkumWindows(), 0);
-
-        QCOMPARE(TestPacks::run(QStringLiteral(PLINKUM), {}, environment).exitCode, 0);
-
-        QTRY_COMPARE_WITH_TIMEOUT(plinkumWindows(), 1, 5000);
-        QCOMPARE(first.state(), QProcess::Running);
-        ::kill(pid_t(first.processId()), SIGTERM);
-        QVERIFY(first.waitForFinished(5000));
-        QCOMPARE(first.exitCode(), 0);
     }
 
     void killedInstanceDoesNotBlockTheNext()

@@ -1,0 +1,405 @@
+// Plinkum on the desktops users have: an X11 tray (trayer), a StatusNotifierWatcher on the session
+// bus, no tray at all, and a Wayland compositor without a seat (weston's headless backend). Each
+// tray may come up after Plinkum. Screenshots of what shows land in the build tree.
+#include "TestPacks.h"
+#include "TestServers.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QImage>
+#include <QLibraryInfo>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+
+namespace {
+
+// A helper program run for one test, stopped with it.
+class Background {
+public:
+    ~Background()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+
+    bool start(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment)
+    {
+        m_process.setProcessEnvironment(environment);
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+        m_process.start(program, arguments);
+        return m_process.waitForStarted(5000);
+    }
+
+private:
+    QProcess m_process;
+};
+
+bool installed(std::initializer_list<const char *> programs)
+{
+    for (const char *program : programs) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()
+            && !QFileInfo(QString::fromLatin1(program)).isExecutable())
+            return false;
+    }
+    return true;
+}
+
+// Debian's python, where python3-dbusmock is installed, whatever python comes first on PATH.
+const QString python = QStringLiteral("/usr/bin/python3");
+
+} // namespace
+
+class TestDesktops : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    TestServers::Xvfb m_x;
+    QString m_display;
+    Display *m_xlib = nullptr;
+    QString m_screenshots = QStringLiteral(PLINKUM_BINARY_DIR "/tests/app/screenshots");
+
+    QProcessEnvironment environment(const QString &bus) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP", "QT_IM_MODULE"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("HOME"), m_dir.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        // A dead bus when none is given: no panel on it, and no bus started on the side.
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           bus.isEmpty() ? QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("no-bus")) : bus);
+        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + m_dir.filePath(QStringLiteral("none")));
+        environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                           QStringLiteral("suppressions=" PLINKUM_SOURCE_DIR "/tests/lsan-suppressions.txt"));
+        return environment;
+    }
+
+    // Plinkum's mapped windows, anywhere in the tree (a docked tray icon is inside the tray's).
+    QList<std::pair<Window, QRect>> plinkumWindows() const
+    {
+        QProcess search;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        search.setProcessEnvironment(environment);
+        search.start(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--class", "plinkum"});
+        search.waitForFinished(5000);
+        QList<std::pair<Window, QRect>> found;
+        for (const QByteArray &line : search.readAllStandardOutput().split('\n')) {
+            bool ok = false;
+            const Window window = line.trimmed().toULong(&ok);
+            XWindowAttributes attributes;
+            if (!ok || !XGetWindowAttributes(m_xlib, window, &attributes))
+                continue;
+            int x = 0, y = 0;
+            Window child = 0;
+            XTranslateCoordinates(m_xlib, window, DefaultRootWindow(m_xlib), 0, 0, &x, &y, &child);
+            found.append({window, QRect(x, y, attributes.width, attributes.height)});
+        }
+        return found;
+    }
+
+    // The panel (as a window or a popup) or the docked tray icon, told apart by size; 0 when not shown.
+    Window plinkumWindow(bool panel) const
+    {
+        for (const auto &[window, geometry] : plinkumWindows()) {
+            if ((geometry.width() >= 200) == panel)
+                return window;
+        }
+        return 0;
+    }
+    Window panel() const { return plinkumWindow(true); }
+    Window trayIcon() const { return plinkumWindow(false); }
+
+    // What a click on a window's close button asks of its client.
+    void close(Window window) const
+    {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(m_xlib, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = long(XInternAtom(m_xlib, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(m_xlib, window, False, NoEventMask, &event);
+        XFlush(m_xlib);
+    }
+
+    void click(Window window, int clicks = 1) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        QProcess xdotool;
+        xdotool.setProcessEnvironment(environment);
+        xdotool.start(QStringLiteral("xdotool"), {"mousemove", "--window", QString::number(window), "8", "8", "click",
+                                                  "--repeat", QString::number(clicks), "--delay", "80", "1"});
+        xdotool.waitForFinished(5000);
+    }
+
+    void screenshot(const QString &name) const
+    {
+        const Window root = DefaultRootWindow(m_xlib);
+        XWindowAttributes attributes;
+        XGetWindowAttributes(m_xlib, root, &attributes);
+        XImage *image = XGetImage(m_xlib, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+        if (!image)
+            return;
+        QDir().mkpath(m_screenshots);
+        QImage(reinterpret_cast<const uchar *>(image->data), image->width, image->height, image->bytes_per_line,
+               QImage::Format_RGB32)
+            .save(m_screenshots + u'/' + name);
+        XDestroyImage(image);
+    }
+
+    // Plinkum started as from the menu; stopped with SIGTERM at the end, which it must survive
+    // to the last.
+    struct Plinkum {
+        QProcess process;
+        ~Plinkum()
+        {
+            process.kill();
+            process.waitForFinished();
+        }
+    };
+
+    void launch(Plinkum &plinkum, const QProcessEnvironment &environment) const
+    {
+        plinkum.process.setProcessEnvironment(environment);
+        plinkum.process.setProcessChannelMode(QProcess::ForwardedChannels);
+        plinkum.process.start(QStringLiteral(PLINKUM), {});
+        QVERIFY(plinkum.process.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid()))),
+                                 10000);
+    }
+
+    static void stop(Plinkum &plinkum)
+    {
+        QCOMPARE(plinkum.process.state(), QProcess::Running);
+        ::kill(pid_t(plinkum.process.processId()), SIGTERM);
+        QVERIFY(plinkum.process.waitForFinished(5000));
+        QCOMPARE(plinkum.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(plinkum.process.exitCode(), 0);
+    }
+
+    // The bus name the tray item registered with the watcher under, from the watcher's log.
+    static QString registeredItem(const QString &log)
+    {
+        static const QRegularExpression registration(QStringLiteral("RegisterStatusNotifierItem \"([^\"]+)\""));
+        QFile file(log);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return registration.match(QString::fromUtf8(file.readAll())).captured(1);
+    }
+
+    static void relaunch(const QProcessEnvironment &environment)
+    {
+        QCOMPARE(TestPacks::run(QStringLiteral(PLINKUM), {}, environment).exitCode, 0);
+    }
+
+    // Without a tray the panel is an ordinary window: open at start, closed by its close button
+    // with Plinkum still running, back when Plinkum is started again.
+    void checkPanelWindowWithoutTray(const QProcessEnvironment &environment, const QString &screenshotName)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(panel(), 10000);
+        QCOMPARE(trayIcon(), Window(0));
+        screenshot(screenshotName);
+        close(panel());
+        QTRY_COMPARE_WITH_TIMEOUT(panel(), Window(0), 5000);
+        QTest::qWait(500);
+        relaunch(environment);
+        QTRY_VERIFY_WITH_TIMEOUT(panel(), 5000);
+        close(panel());
+        QTRY_COMPARE_WITH_TIMEOUT(panel(), Window(0), 5000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!installed({"xdotool"}))
+            QSKIP("xdotool is needed (tools/install-deps.sh installs it)");
+        m_display = m_x.start();
+        if (!m_display.isEmpty())
+            m_xlib = XOpenDisplay(qPrintable(m_display));
+        if (!m_xlib)
+            QSKIP("Xvfb is needed (tools/install-deps.sh installs it)");
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_xlib)
+            XCloseDisplay(m_xlib);
+    }
+
+    void x11TrayThatComesLate()
+    {
+        if (!installed({"trayer"}))
+            QSKIP("trayer is needed (tools/install-deps.sh installs it)");
+        const QProcessEnvironment environment = this->environment({});
+        Plinkum plinkum;
+        launch(plinkum, environment);
+        checkPanelWindowWithoutTray(environment, QStringLiteral("no-tray.png"));
+        if (QTest::currentTestFailed())
+            return;
+
+        Background trayer;
+        QVERIFY(trayer.start(QStringLiteral("trayer"),
+                             {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"},
+                             environment));
+        QTRY_VERIFY_WITH_TIMEOUT(trayIcon(), 10000);
+        QCOMPARE(panel(), Window(0));
+
+        click(trayIcon());
+        QTRY_VERIFY_WITH_TIMEOUT(panel(), 5000);
+        screenshot(QStringLiteral("x11-tray.png"));
+        // Started again while the panel is open, it stays open.
+        relaunch(environment);
+        QTest::qWait(1000);
+        QVERIFY(panel());
+        click(trayIcon());
+        QTRY_COMPARE_WITH_TIMEOUT(panel(), Window(0), 5000);
+        // A double click opens it as one click does.
+        QTest::qWait(1000);
+        click(trayIcon(), 2);
+        QTest::qWait(1000);
+        QVERIFY(panel());
+        stop(plinkum);
+    }
+
+    void statusNotifierWatcher_data()
+    {
+        QTest::addColumn<bool>("watcherFirst");
+        QTest::newRow("watcher before Plinkum") << true;
+        QTest::newRow("watcher after Plinkum") << false;
+    }
+
+    void statusNotifierWatcher()
+    {
+        QFETCH(bool, watcherFirst);
+        if (!installed({"dbus-daemon", "/usr/bin/python3"})
+            || TestPacks::run(python, {"-c", "import dbusmock"}).exitCode != 0)
+            QSKIP("dbus-daemon and python3-dbusmock are needed (tools/install-deps.sh installs them)");
+        QTemporaryDir folder;
+        const QString address = QStringLiteral("unix:path=") + folder.filePath(QStringLiteral("bus"));
+        Background bus;
+        QVERIFY(bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--address=" + address}, environment({})));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder.filePath(QStringLiteral("bus"))), 5000);
+        const QProcessEnvironment environment = this->environment(address);
+
+        const QString log = folder.filePath(QStringLiteral("watcher.log"));
+        Background watcher;
+        const auto startWatcher = [&] {
+            QVERIFY(watcher.start(python, {"-m", "dbusmock", "-t", PLINKUM_SOURCE_DIR "/tests/app/status_notifier_watcher.py", "-l", log},
+                                  environment));
+        };
+        Plinkum plinkum;
+        if (watcherFirst) {
+            startWatcher();
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(log), 5000);
+            launch(plinkum, environment);
+        } else {
+            launch(plinkum, environment);
+            checkPanelWindowWithoutTray(environment, QStringLiteral("no-status-notifier.png"));
+            startWatcher();
+        }
+        if (QTest::currentTestFailed())
+            return;
+
+        // The item registers under its bus name; Activate is the panel's click on it.
+        QTRY_VERIFY_WITH_TIMEOUT(!registeredItem(log).isEmpty(), 10000);
+        const QString item = registeredItem(log);
+        QCOMPARE(panel(), Window(0));
+        QDBusConnection connection = QDBusConnection::connectToBus(address, QStringLiteral("test"));
+        const auto disconnect = qScopeGuard([] { QDBusConnection::disconnectFromBus(QStringLiteral("test")); });
+        QDBusMessage activate = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                                               QStringLiteral("org.kde.StatusNotifierItem"),
+                                                               QStringLiteral("Activate"));
+        activate << 0 << 0;
+        QCOMPARE(connection.call(activate).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(panel(), 5000);
+        screenshot(QStringLiteral("status-notifier-%1.png").arg(watcherFirst ? "first" : "later"));
+        stop(plinkum);
+    }
+
+    // No seat, so no keyboard: the first-run window comes up with its try-it field.
+    void waylandCompositorWithoutSeat()
+    {
+        if (!installed({"weston", "weston-screenshooter"})
+            || !QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath)
+                                  + QStringLiteral("/platforms/libqwayland-generic.so")))
+            QSKIP("weston and qt6-wayland are needed (tools/install-deps.sh installs them)");
+        QTemporaryDir runtime;
+        QProcessEnvironment environment = this->environment({});
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("plinkum-test"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        // Under AddressSanitizer: Qt's Wayland plugins have no frame pointers, and only a full
+        // unwind shows the leak checker that what they keep until exit is theirs.
+        const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), asan + (asan.isEmpty() ? "" : ":") + "fast_unwind_on_malloc=0");
+        // --debug lets any client take screenshots; the headless backend needs pixman for them.
+        Background weston;
+        QVERIFY(weston.start(QStringLiteral("weston"),
+                             {"--backend=headless-backend.so", "--use-pixman", "--socket=plinkum-test", "--idle-time=0",
+                              "--debug", "--width=1024", "--height=768"},
+                             environment));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(runtime.filePath(QStringLiteral("plinkum-test"))), 10000);
+        const auto takeScreenshot = [&]() -> QImage {
+            QDir shots(runtime.filePath(QStringLiteral("shots")));
+            shots.removeRecursively();
+            shots.mkpath(QStringLiteral("."));
+            QProcess shooter;
+            shooter.setProcessEnvironment(environment);
+            shooter.setWorkingDirectory(shots.path());
+            shooter.start(QStringLiteral("weston-screenshooter"), {});
+            if (!shooter.waitForFinished(10000))
+                shooter.kill();
+            const QStringList files = shots.entryList({QStringLiteral("*.png")});
+            return files.isEmpty() ? QImage() : QImage(shots.filePath(files.first()));
+        };
+        QTest::qWait(1000); // the shell draws its background
+        const QImage desktop = takeScreenshot();
+
+        Plinkum plinkum;
+        plinkum.process.setProcessEnvironment(environment);
+        plinkum.process.setProcessChannelMode(QProcess::ForwardedChannels);
+        plinkum.process.start(QStringLiteral(PLINKUM), {});
+        QVERIFY(plinkum.process.waitForStarted());
+        QTest::qWait(4000);
+        QCOMPARE(plinkum.process.state(), QProcess::Running);
+
+        // The window shows: a good part of the screen is no longer the bare desktop.
+        const QImage shown = takeScreenshot();
+        if (!desktop.isNull() && !shown.isNull()) {
+            QDir().mkpath(m_screenshots);
+            shown.save(m_screenshots + QStringLiteral("/wayland-no-seat.png"));
+            QCOMPARE(shown.size(), desktop.size());
+            qint64 changed = 0;
+            for (int y = 0; y < shown.height(); y += 4) {
+                for (int x = 0; x < shown.width(); x += 4)
+                    changed += shown.pixel(x, y) != desktop.pixel(x, y);
+            }
+            const qint64 sampled = qint64(shown.width() / 4) * (shown.height() / 4);
+            QVERIFY2(changed * 10 > sampled, qPrintable(QStringLiteral("%1 of %2 points changed").arg(changed).arg(sampled)));
+        } else {
+            qWarning("weston-screenshooter gave no picture; only survival is checked");
+        }
+        stop(plinkum);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktops)
+#include "tst_desktops.moc"
