@@ -494,11 +494,11 @@ void AppState::retryListening()
     m_retryTimer->start(m_retryDelayMs);
 }
 
-bool AppState::importPack(const QUrl &folder)
+bool AppState::importPack(const QUrl &url)
 {
     if (m_importThread.joinable())
         return false;
-    const QString source = folder.isLocalFile() ? folder.toLocalFile() : folder.toString();
+    const QString source = url.isLocalFile() ? url.toLocalFile() : url.toString();
     m_importCancelled = false;
     m_importProgress = 0.0;
     m_importThread = std::thread([this, source, packsFolder = m_library->folder()] {

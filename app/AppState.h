@@ -122,10 +122,10 @@ public:
     void loadSelectedPack(bool preview);
     void startMonitoring();
 
-    // Starts copying a pack folder into the user packs, off this thread; once done the pack is
-    // selected, or importError says why not, and importFinished is emitted. False when an
-    // import is running already.
-    Q_INVOKABLE bool importPack(const QUrl &folder);
+    // Starts copying a pack folder or zip archive into the user packs, off this thread; once
+    // done the pack is selected, or importError says why not, and importFinished is emitted.
+    // False when an import is running already.
+    Q_INVOKABLE bool importPack(const QUrl &source);
     void deletePack(const PackInfo &pack);
     Q_INVOKABLE void deletePack(const QString &id);
     // Offers the user the way to let Plinkum read keyboards.

@@ -2,6 +2,7 @@
 
 #include "DecodeError.h"
 #include "Log.h"
+#include "PackArchive.h"
 #include "PackLoader.h"
 
 #include <QCoreApplication>
@@ -161,15 +162,15 @@ QList<PackLibrary::Group> PackLibrary::grouped() const
     return groups;
 }
 
-std::optional<PackInfo> PackLibrary::importPack(const QString &sourceFolder, ImportError *error)
+std::optional<PackInfo> PackLibrary::importPack(const QString &source, ImportError *error)
 {
-    std::optional<StagedImport> staged = stageImport(sourceFolder, m_folder, error);
+    std::optional<StagedImport> staged = stageImport(source, m_folder, error);
     if (!staged)
         return std::nullopt;
     return finishImport(std::move(*staged), error);
 }
 
-std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString &sourceFolder, const QString &packsFolder,
+std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString &sourcePath, const QString &packsFolder,
                                                                   ImportError *error, const std::atomic<bool> *cancelled,
                                                                   const ImportProgress &progress)
 {
@@ -179,9 +180,21 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString 
         return std::nullopt;
     };
     auto copyFailed = [&](const QString &message) { return fail({ImportError::Kind::CopyFailed, message}); };
-    const QString source = QDir::cleanPath(QFileInfo(sourceFolder).absoluteFilePath());
+    const QString source = QDir::cleanPath(QFileInfo(sourcePath).absoluteFilePath());
     if (packsFolder.isEmpty() || !QDir().mkpath(packsFolder))
         return copyFailed(tr("The user packs folder “%1” cannot be created.").arg(packsFolder));
+    if (QFileInfo(source).isFile()) {
+        // A zip archive: unpacked into a staging folder of its own, which goes away once the
+        // pack in it has been staged like any folder.
+        StagingFolder unpacked(packsFolder);
+        if (!unpacked.isValid())
+            return copyFailed(unpacked.error());
+        QString message;
+        const std::optional<QString> packFolder = PackArchive::unpack(source, unpacked, &message, cancelled);
+        if (!packFolder)
+            return fail({ImportError::Kind::InvalidArchive, message});
+        return stageFolder(*packFolder, packsFolder, error, cancelled, progress);
+    }
     // A folder holding the packs folder would be copied into itself; one inside it is a pack already.
     const QString sourceReal = QFileInfo(source).canonicalFilePath();
     const QString packsReal = QFileInfo(packsFolder).canonicalFilePath();
@@ -190,6 +203,19 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString 
                      tr("“%1” holds the sound packs folder or lies inside it.").arg(QFileInfo(source).fileName())});
     }
 
+    return stageFolder(source, packsFolder, error, cancelled, progress);
+}
+
+std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString &source, const QString &packsFolder,
+                                                                  ImportError *error, const std::atomic<bool> *cancelled,
+                                                                  const ImportProgress &progress)
+{
+    auto fail = [&](ImportError e) -> std::optional<StagedImport> {
+        if (error)
+            *error = std::move(e);
+        return std::nullopt;
+    };
+    auto copyFailed = [&](const QString &message) { return fail({ImportError::Kind::CopyFailed, message}); };
     const std::optional<PackInfo> sourceInfo = PackLoader::readInfo(source, false);
     if (!sourceInfo)
         return fail({ImportError::Kind::NoManifest, description(PackLoadError::NoManifest)});

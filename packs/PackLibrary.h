@@ -34,8 +34,9 @@ public:
     };
 
     struct ImportError {
-        // Refused: the source holds the user packs folder or lies inside it.
-        enum class Kind { NoManifest, NoSounds, InvalidDocument, CopyFailed, Refused };
+        // Refused: the source holds the user packs folder or lies inside it. InvalidArchive: a zip
+        // that cannot be read, holds no pack, or holds what a pack never needs (links, paths out).
+        enum class Kind { NoManifest, NoSounds, InvalidDocument, CopyFailed, Refused, InvalidArchive };
         Kind kind;
         QString message; // shown to the user as it is
     };
@@ -72,14 +73,16 @@ public:
     QString folder() const { return m_folder; }
     QString builtInFolder() const { return m_builtInFolder; }
 
-    // Copies a pack folder into the user packs folder under a free name, after checking that it
-    // describes itself and loads. On failure nothing is left behind and `error` says why.
-    std::optional<PackInfo> importPack(const QString &sourceFolder, ImportError *error = nullptr);
+    // Copies a pack folder, or the pack in a zip archive, into the user packs folder under a free
+    // name, after checking that it describes itself and loads. On failure nothing is left behind
+    // and `error` says why.
+    std::optional<PackInfo> importPack(const QString &source, ImportError *error = nullptr);
 
-    // The slow part of an import, for any thread: checks that `sourceFolder` loads and copies
-    // its documents and the files they name (nothing else) into a staging folder inside
-    // `packsFolder`, each opened without following links and checked after opening.
-    static std::optional<StagedImport> stageImport(const QString &sourceFolder, const QString &packsFolder,
+    // The slow part of an import, for any thread: checks that the pack in `source` (a folder, or
+    // a zip archive unpacked first) loads and copies its documents and the files they name
+    // (nothing else) into a staging folder inside `packsFolder`, each opened without following
+    // links and checked after opening.
+    static std::optional<StagedImport> stageImport(const QString &source, const QString &packsFolder,
                                                    ImportError *error, const std::atomic<bool> *cancelled = nullptr,
                                                    const ImportProgress &progress = {});
     // The rest, on the main thread: moves the staged copy to a free name and lists it.
@@ -98,6 +101,9 @@ signals:
 private:
     QList<PackInfo> scanFolder(const QString &folder, bool isBuiltIn) const;
     QString freeDestination(const QString &name) const;
+    static std::optional<StagedImport> stageFolder(const QString &source, const QString &packsFolder,
+                                                   ImportError *error, const std::atomic<bool> *cancelled,
+                                                   const ImportProgress &progress);
 
     QString m_builtInFolder;
     QString m_folder;

@@ -28,10 +28,10 @@ QString UiContext::versionText() { return VersionInfo::current(); }
 
 void UiContext::preview() { runIfSet(m_actions.preview); }
 
-void UiContext::importPack(const QUrl &folder)
+void UiContext::importPack(const QUrl &source)
 {
-    if (folder.isLocalFile())
-        runIfSet(m_actions.importPack, folder);
+    if (source.isLocalFile())
+        runIfSet(m_actions.importPack, source);
 }
 
 void UiContext::removePack(const QString &id)

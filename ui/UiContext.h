@@ -28,7 +28,7 @@ class UiContext : public QObject {
 public:
     struct Actions {
         std::function<void()> preview;
-        std::function<void(const QUrl &folder)> importPack;
+        std::function<void(const QUrl &source)> importPack; // a folder or a zip archive
         std::function<void(const PackInfo &pack)> deletePack;
         std::function<void()> openInputMonitoringSettings;
         std::function<void()> revokeKeyboardAccess;
@@ -44,7 +44,7 @@ public:
 
     // Plays the selected switch once, as the volume slider is let go.
     Q_INVOKABLE void preview();
-    Q_INVOKABLE void importPack(const QUrl &folder);
+    Q_INVOKABLE void importPack(const QUrl &source);
     // Ignores ids that are not (or no longer) user packs.
     Q_INVOKABLE void removePack(const QString &id);
     Q_INVOKABLE void openInputMonitoringSettings();

@@ -8,11 +8,85 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <archive.h>
+#include <archive_entry.h>
+
 #include <sys/stat.h>
 
 using namespace plinkum;
 using Kind = PackLibrary::ImportError::Kind;
 using namespace TestPacks;
+
+namespace {
+
+// One entry of a zip written by the tests: a file holding `data` (or `zeros` zero bytes), a
+// folder when the path ends in '/', or a symbolic link to `link`.
+struct ZipEntry {
+    ZipEntry() = default;
+    ZipEntry(QString p, QByteArray d, qint64 z = 0, QString l = {})
+        : path(std::move(p)), data(std::move(d)), zeros(z), link(std::move(l))
+    {
+    }
+
+    QString path;
+    QByteArray data;
+    qint64 zeros = 0;
+    QString link;
+};
+using ZipEntries = QList<ZipEntry>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(ZipEntry)
+
+namespace {
+
+bool writeZip(const QString &zipPath, const ZipEntries &entries)
+{
+    archive *zip = archive_write_new();
+    archive_write_set_format_zip(zip);
+    bool ok = archive_write_open_filename(zip, QFile::encodeName(zipPath).constData()) == ARCHIVE_OK;
+    const QByteArray block(1 << 20, '\0');
+    for (const ZipEntry &e : entries) {
+        archive_entry *entry = archive_entry_new();
+        archive_entry_set_pathname(entry, e.path.toUtf8().constData());
+        archive_entry_set_perm(entry, 0644);
+        if (!e.link.isEmpty()) {
+            archive_entry_set_filetype(entry, AE_IFLNK);
+            archive_entry_set_symlink(entry, e.link.toUtf8().constData());
+        } else if (e.path.endsWith(u'/')) {
+            archive_entry_set_filetype(entry, AE_IFDIR);
+        } else {
+            archive_entry_set_filetype(entry, AE_IFREG);
+            archive_entry_set_size(entry, e.data.size() + e.zeros);
+        }
+        ok = archive_write_header(zip, entry) == ARCHIVE_OK && ok;
+        if (!e.data.isEmpty())
+            ok = archive_write_data(zip, e.data.constData(), e.data.size()) == e.data.size() && ok;
+        for (qint64 left = e.zeros; left > 0; left -= block.size())
+            ok = archive_write_data(zip, block.constData(), std::min<qint64>(left, block.size())) > 0 && ok;
+        archive_entry_free(entry);
+    }
+    ok = archive_write_close(zip) == ARCHIVE_OK && ok;
+    archive_write_free(zip);
+    return ok;
+}
+
+// Every file under `folder` as zip entries below `prefix`.
+ZipEntries zipEntriesOf(const QString &folder, const QString &prefix)
+{
+    ZipEntries entries;
+    for (const QString &relative : contents(folder)) {
+        const QFileInfo info(folder + u'/' + relative);
+        if (info.isDir())
+            entries.append({prefix + relative + u'/', {}});
+        else
+            entries.append({prefix + relative, readFile(info.filePath())});
+    }
+    return entries;
+}
+
+} // namespace
 
 class TestPackLibrary : public QObject {
     Q_OBJECT
@@ -304,6 +378,85 @@ private slots:
         QCOMPARE(readFile(m_tmp->path() + "/victim"), QByteArray("untouched"));
         if (squatter == "entry")
             QCOMPARE(readFile(info + name + ".trashinfo"), QByteArray("untouched"));
+    }
+
+    // Packs as they are shared online: in one top-level folder (with the resource forks macOS adds)
+    // or with the documents at the archive's root, then named after the archive.
+    void importsRealPacksFromZips()
+    {
+        const QString data = QStringLiteral(PLINKUM_DATA_DIR "/mechvibes");
+        const QStringList packs = QDir(data).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(packs.size(), 10);
+        const auto lib = library();
+        QStringList expected;
+        for (qsizetype i = 0; i < packs.size(); ++i) {
+            const bool atRoot = i % 2 == 1;
+            const QString zip = m_tmp->path() + "/" + packs[i] + (atRoot ? "-shared.zip" : ".zip");
+            ZipEntries entries = zipEntriesOf(data + '/' + packs[i], atRoot ? QString() : packs[i] + '/');
+            if (!atRoot)
+                entries.append({"__MACOSX/" + packs[i] + "/._config.json", "resource fork"});
+            QVERIFY(writeZip(zip, entries));
+            PackLibrary::ImportError error;
+            const auto info = lib->importPack(zip, &error);
+            QVERIFY2(info, qPrintable(packs[i] + ": " + error.message));
+            expected << "folder:" + packs[i] + (atRoot ? "-shared" : "");
+            QCOMPARE(info->id, expected.last());
+        }
+        QCOMPARE(ids(lib->custom()).size(), 10);
+        const QStringList hidden = QDir(userFolder()).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot)
+                                       .filter(QRegularExpression("^\\."));
+        QCOMPARE(hidden, QStringList());
+    }
+
+    // A hostile or broken archive is refused with its reason; nothing is written outside the packs
+    // folder and nothing is left in it.
+    void zipRefusals_data()
+    {
+        QTest::addColumn<bool>("withPack");
+        QTest::addColumn<ZipEntries>("extra");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("parent path") << true << ZipEntries{{"Zipped/../../../evil.txt", "x"}} << "leading out";
+        QTest::newRow("absolute path") << true << ZipEntries{{"/plinkum-evil.txt", "x"}} << "absolute";
+        QTest::newRow("link out") << true << ZipEntries{{"Zipped/evil.wav", {}, 0, "/etc/passwd"}} << "link";
+        QTest::newRow("bomb") << true << ZipEntries{{"Zipped/big.wav", {}, StagingFolder::maxFileBytes + 1}} << "more than a sound pack";
+        ZipEntries many;
+        for (int i = 0; i < 4096; ++i)
+            many.append({QStringLiteral("Zipped/%1.txt").arg(i), "x"});
+        QTest::newRow("too many entries") << true << many << "more than a sound pack";
+        QTest::newRow("two top folders") << true << ZipEntries{{"Other/pack.json", manifest("Other")}} << "holds no pack";
+        QTest::newRow("no pack") << false << ZipEntries{{"readme.txt", "hello"}} << "holds no pack";
+    }
+
+    void zipRefusals()
+    {
+        QFETCH(bool, withPack);
+        QFETCH(ZipEntries, extra);
+        QFETCH(QString, reason);
+        QVERIFY(writeFolder(m_sources + "/Zipped", validPack("Zipped")));
+        ZipEntries entries = withPack ? zipEntriesOf(m_sources + "/Zipped", "Zipped/") : ZipEntries{};
+        const QString zip = m_tmp->path() + "/Zipped.zip";
+        QVERIFY(writeZip(zip, entries + extra));
+        const auto outsideUserFolder = [this] {
+            return contents(m_tmp->path()).filter(QRegularExpression("^(?!data)"));
+        };
+        const QStringList before = outsideUserFolder();
+        const auto lib = library();
+        PackLibrary::ImportError error;
+        QVERIFY(!lib->importPack(zip, &error));
+        QCOMPARE(error.kind, Kind::InvalidArchive);
+        QVERIFY2(error.message.contains(reason), qPrintable(error.message));
+        QCOMPARE(contents(userFolder()), QStringList());
+        QCOMPARE(outsideUserFolder(), before);
+        QVERIFY(!QFileInfo::exists("/plinkum-evil.txt"));
+    }
+
+    void notAZipIsRefused()
+    {
+        QVERIFY(writeFolder(m_tmp->path(), {{"pack.zip", "{\"name\": \"not a zip\"}"}}));
+        PackLibrary::ImportError error;
+        QVERIFY(!library()->importPack(m_tmp->path() + "/pack.zip", &error));
+        QCOMPARE(error.kind, Kind::InvalidArchive);
+        QCOMPARE(contents(userFolder()), QStringList());
     }
 
     // With no usable data folder Qt moves the item below the working directory and reports success.

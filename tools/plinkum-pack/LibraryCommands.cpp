@@ -41,6 +41,8 @@ QString kindName(PackLibrary::ImportError::Kind kind)
         return QStringLiteral("invalidDocument");
     case PackLibrary::ImportError::Kind::Refused:
         return QStringLiteral("refused");
+    case PackLibrary::ImportError::Kind::InvalidArchive:
+        return QStringLiteral("invalidArchive");
     case PackLibrary::ImportError::Kind::CopyFailed:
         break;
     }
@@ -75,7 +77,7 @@ int list(const QStringList &arguments)
 
 int importPack(const QStringList &arguments)
 {
-    if (!fits(arguments, 1, "plinkum-pack import DIR"))
+    if (!fits(arguments, 1, "plinkum-pack import DIR|ZIP"))
         return JsonOutput::UsageError;
     PackLibrary library;
     PackLibrary::ImportError error;

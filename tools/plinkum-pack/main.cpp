@@ -33,7 +33,7 @@ constexpr std::array commands{
             plinkum::RenderCommands::render},
     Command{"list", "list                     list the built-in and user packs, and the groups",
             plinkum::LibraryCommands::list},
-    Command{"import", "import DIR               copy a pack folder into the user packs folder",
+    Command{"import", "import DIR|ZIP           copy a pack folder or zip archive into the user packs folder",
             plinkum::LibraryCommands::importPack},
     Command{"remove", "remove ID                move a user pack to the trash",
             plinkum::LibraryCommands::remove},

@@ -85,6 +85,12 @@ Item {
                             enabled: !(root.appState.isImporting ?? false)
                             onClicked: folderDialog.open()
                         }
+                        StandardButton {
+                            objectName: "importArchiveButton"
+                            text: qsTr("Import from Zip…")
+                            enabled: !(root.appState.isImporting ?? false)
+                            onClicked: archiveDialog.open()
+                        }
                         ProgressBar {
                             objectName: "importProgress"
                             visible: root.appState.isImporting ?? false
@@ -108,6 +114,14 @@ Item {
         objectName: "importDialog"
         title: qsTr("Import Sound Pack…")
         onAccepted: root.ui.importPack(selectedFolder)
+    }
+
+    FileDialog {
+        id: archiveDialog
+        objectName: "importArchiveDialog"
+        title: qsTr("Import from Zip…")
+        nameFilters: [qsTr("Zip archives (*.zip)")]
+        onAccepted: root.ui.importPack(selectedFile)
     }
 
     ImportErrorAlert {

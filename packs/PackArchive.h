@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <optional>
+
+namespace plinkum {
+
+class StagingFolder;
+
+// Unpacks a pack shared as a zip archive into a staging folder, so that the folder import's
+// checks and copy rules apply to it unchanged. Only plain files are written, through the staging
+// folder's rules and caps; an archive holding a link, a special file, an absolute path or ".." is
+// refused whole. Sizes are checked twice: on the archive's own listing before anything is written
+// (a zip bomb costs a read of its directory) and on the bytes actually inflated (a listing may lie).
+class PackArchive {
+public:
+    // Unpacks `archivePath` into `staging` and returns the pack's folder there: the archive's one
+    // top-level folder, or a folder named after the archive when the pack documents sit at its
+    // root. On failure `error` says why in the user's terms.
+    static std::optional<QString> unpack(const QString &archivePath, StagingFolder &staging, QString *error,
+                                         const std::atomic<bool> *cancelled = nullptr);
+};
+
+} // namespace plinkum
