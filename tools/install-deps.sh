@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Plinkum needs on Debian 12.
-# Safe to run again: apt skips what is already there.
+# Safe to run again: apt skips what is already there. Extra arguments are more packages to install.
 set -euo pipefail
 
 packages=(
@@ -26,6 +26,9 @@ packages=(
   # a Wayland compositor) and clicks on them
   trayer xdotool weston qt6-wayland
 )
+
+# Callers may name more, such as the Debian packaging tools.
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

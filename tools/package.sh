@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package of Plinkum with debhelper (debian/) from the files git tracks here,
 # into build/plinkum_<version>_<arch>.deb (or $PLINKUM_BUILD_DIR), and checks it with lintian.
-# Needs what tools/install-deps.sh installs, plus debhelper and lintian.
+# Installs what is missing first: what tools/install-deps.sh installs, plus the packaging tools.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PLINKUM_BUILD_DIR:-$root/build}
+"$root/tools/install-deps.sh" debhelper lintian dpkg-dev fakeroot
 
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
 project_version=$(sed -n 's/^project(Plinkum VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
