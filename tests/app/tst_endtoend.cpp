@@ -64,6 +64,28 @@ private:
 
     QString socket() const { return m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid())); }
 
+    int plinkumWindows() const
+    {
+        int found = 0;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(m_xlib, DefaultRootWindow(m_xlib), &root, &parent, &children, &count))
+            return 0;
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            char *name = nullptr;
+            if (XGetWindowAttributes(m_xlib, children[i], &attributes) && attributes.map_state == IsViewable
+                && XFetchName(m_xlib, children[i], &name) && name) {
+                found += QByteArray(name) == "Plinkum";
+            }
+            if (name)
+                XFree(name);
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
     void collect()
     {
         const QByteArray bytes = m_recorder.read(m_recorder.bytesAvailable() / 4 * 4);
