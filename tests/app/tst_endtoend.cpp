@@ -128,6 +128,15 @@ private:
         waitCollecting(400); // past the sounds of the gesture's own keys
     }
 
+    void pressScrollLockTwice()
+    {
+        for (int press = 0; press < 2; ++press) {
+            pressKeycode(KEY_SCROLLLOCK + 8);
+            waitCollecting(100);
+        }
+        waitCollecting(400);
+    }
+
     // Whether a press of the key is heard.
     bool heard(const char *keysym)
     {
@@ -341,7 +350,8 @@ private slots:
     }
 
     // Both Shifts together switch the sounds off and on again; the choice of shortcut and the
-    // switched state outlive a restart; with the shortcut off the Shifts are just keys.
+    // switched state outlive a restart; Scroll Lock twice does it when chosen; with the shortcut
+    // off the Shifts are just keys.
     void shiftsTogetherSwitchTheSoundsOffAndOn()
     {
         if (!m_xlib || !m_hasPulse || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
@@ -382,6 +392,19 @@ private slots:
             QVERIFY(!heard("a"));
         pressBothShifts();
         QVERIFY2(typeUntilHeard(), "the Shifts did not switch the sounds back on after a restart");
+
+        // Scroll Lock pressed twice, when chosen instead, does the same; the Shifts are then keys.
+        terminate(plinkum);
+        QSettings(settingsFile(), QSettings::IniFormat)
+            .setValue(QStringLiteral("muteShortcut"), QStringLiteral("scrollLockTwice"));
+        QVERIFY(launch());
+        QVERIFY(typeUntilHeard());
+        pressScrollLockTwice();
+        QVERIFY(!heard("a"));
+        pressScrollLockTwice();
+        QVERIFY(heard("a"));
+        pressBothShifts();
+        QVERIFY(heard("a"));
 
         // The shortcut chosen off, as the settings window stores it, is read at the next start.
         terminate(plinkum);
