@@ -4,7 +4,8 @@
 # null sink. For each: the steady key-to-sound median and p90 of `plinkum --headless` beside the
 # minimal reference players (reference_player through the PulseAudio protocol with a 512-frame
 # buffer; reference_pw natively with a 128-frame quantum), the first press after Plinkum has gone
-# idle, and what idling costs: CPU share and wake-ups per second of plinkum and of the server.
+# idle, its resident memory after a minute of typing, and what idling costs: CPU share and
+# wake-ups per second of plinkum and of the server.
 # Usage (from the build tree): bin/plinkum_servers.sh [PRESSES] [INTERVAL_MS] [THRESHOLD] [IDLE_S]
 set -euo pipefail
 bin=$(cd "$(dirname "$0")" && pwd)
@@ -80,6 +81,10 @@ run_plinkum() {
   probe 5 200 >/dev/null || true
   echo "  plinkum --headless:      $(steady) [$(grep -o 'audio output.*' "$work/$1/plinkum.log" || true)]"
   first_after_idle
+  echo "  typing a minute:         $("$bin/latency_probe" "$display" clicks.monitor 600 100 alphabet "$threshold" | cut -d' ' -f1-6)"
+  local rss
+  rss=$(awk '/VmRSS/ { print $2 }' "/proc/$plinkum_pid/status")
+  echo "  resident memory then:    $((rss / 1024)) MiB ($rss KiB)"
   sleep 8
 }
 
