@@ -340,7 +340,20 @@ void PipeWireOutput::globalAdded(std::uint32_t id, const char *type, const spa_d
     } else {
         return;
     }
+    const bool ourLink = object->kind == Object::Kind::Link && m_stream && m_streamTarget
+        && object->linkFrom == pw_stream_get_node_id(m_stream);
+    const std::uint32_t linkTo = object->linkTo;
     m_objects[id] = std::move(object);
+    // When the default changes, the session manager may carry a stream pinned to the default's
+    // old sink along with it; its new link is the only sign, and routing moves it back.
+    if (ourLink) {
+        const auto sink = m_objects.find(linkTo);
+        const char *name = sink != m_objects.end() && sink->second->props
+            ? pw_properties_get(sink->second->props, PW_KEY_NODE_NAME)
+            : nullptr;
+        if (name && *m_streamTarget != name)
+            devicesChanged();
+    }
 }
 
 void PipeWireOutput::globalRemoved(std::uint32_t id)
