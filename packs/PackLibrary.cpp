@@ -28,6 +28,14 @@ namespace {
 
 const QString otherTitle = QStringLiteral("Other");
 
+// An import that stops before anything is staged: `error`, when asked for, says why.
+std::optional<PackLibrary::StagedImport> failedStaging(PackLibrary::ImportError *error, PackLibrary::ImportError e)
+{
+    if (error)
+        *error = std::move(e);
+    return std::nullopt;
+}
+
 // Decodes the whole pack once; the import refuses what would not play. The report lists the
 // files the sounds came from.
 std::optional<PackLibrary::ImportError> validate(const PackInfo &info, PackLoader::LoadReport &report,
@@ -174,12 +182,10 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString 
                                                                   ImportError *error, const std::atomic<bool> *cancelled,
                                                                   const ImportProgress &progress)
 {
-    auto fail = [&](ImportError e) -> std::optional<StagedImport> {
-        if (error)
-            *error = std::move(e);
-        return std::nullopt;
+    auto fail = [error](ImportError e) { return failedStaging(error, std::move(e)); };
+    auto copyFailed = [error](const QString &message) {
+        return failedStaging(error, {ImportError::Kind::CopyFailed, message});
     };
-    auto copyFailed = [&](const QString &message) { return fail({ImportError::Kind::CopyFailed, message}); };
     const QString source = QDir::cleanPath(QFileInfo(sourcePath).absoluteFilePath());
     if (packsFolder.isEmpty() || !QDir().mkpath(packsFolder))
         return copyFailed(tr("The user packs folder “%1” cannot be created.").arg(packsFolder));
@@ -210,12 +216,10 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString 
                                                                   ImportError *error, const std::atomic<bool> *cancelled,
                                                                   const ImportProgress &progress)
 {
-    auto fail = [&](ImportError e) -> std::optional<StagedImport> {
-        if (error)
-            *error = std::move(e);
-        return std::nullopt;
+    auto fail = [error](ImportError e) { return failedStaging(error, std::move(e)); };
+    auto copyFailed = [error](const QString &message) {
+        return failedStaging(error, {ImportError::Kind::CopyFailed, message});
     };
-    auto copyFailed = [&](const QString &message) { return fail({ImportError::Kind::CopyFailed, message}); };
     const std::optional<PackInfo> sourceInfo = PackLoader::readInfo(source, false);
     if (!sourceInfo)
         return fail({ImportError::Kind::NoManifest, description(PackLoadError::NoManifest)});
