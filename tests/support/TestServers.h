@@ -218,12 +218,12 @@ public:
 
     bool addSink(const QString &name, const QString &properties)
     {
-        const QString spec = QStringLiteral("{ factory.name=support.null-audio-sink node.name=%1 media.class=Audio/Sink "
+        const QString command = QStringLiteral("{ factory.name=support.null-audio-sink node.name=%1 media.class=Audio/Sink "
                                             "object.linger=true audio.rate=48000 audio.position=[FL FR] %2 }")
                                  .arg(name, properties);
         QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired()) {
-            tool(QStringLiteral("pw-cli"), {QStringLiteral("create-node"), QStringLiteral("adapter"), spec});
+            tool(QStringLiteral("pw-cli"), {QStringLiteral("create-node"), QStringLiteral("adapter"), command});
             for (int check = 0; check < 10; ++check) {
                 if (nodeId(name) >= 0)
                     return true;
