@@ -354,12 +354,8 @@ private slots:
     // off the Shifts are just keys.
     void shiftsTogetherSwitchTheSoundsOffAndOn()
     {
-        if (!m_xlib || !m_hasPulse || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
-            QSKIP("Xvfb, pulseaudio and parec are needed (tools/install-deps.sh installs them)");
-        plinkum::KeyboardAccess::Environment devicesOnly;
-        if (plinkum::KeyboardAccess::check(devicesOnly).canListen)
-            QSKIP("keyboards are readable under /dev/input here, so Plinkum would listen there and not to "
-                  "the test's X server");
+        if (!canType())
+            QSKIP(cannotType);
         QFile::remove(settingsFile());
         const QProcessEnvironment environment = this->environment(m_display, true);
         record(environment);
