@@ -238,13 +238,6 @@ private slots:
         QCOMPARE(granted.count(), 0);
         QCOMPARE(m_catcher.opened.size(), 1);
     }
-
-    // The installed helpers are looked for in the libexec folder the build was configured with,
-    // the one the polkit actions name, not in one guessed from the executable's folder.
-    void installedHelpersAreWhereTheBuildPutsThem()
-    {
-        QCOMPARE(KeyboardAccessRequest::installedHelperFolder(), QStringLiteral(CONFIGURED_HELPER_DIR));
-    }
 };
 
 QTEST_MAIN(TestKeyboardAccess)
