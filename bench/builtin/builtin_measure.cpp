@@ -1,8 +1,9 @@
 // Prints the figures the built-in packs are tuned against, each taken on the typing phrase
 // rendered through the real engine (volume 1, stereo and pitch variation on, a fixed seed):
-// loudness, peak, press length and onset, each pack's nearest neighbour by spectral shape, the
-// closest and median pairs and the distance matrix; then how near each pack is to the real
-// recordings of the Mechvibes packs, and how far apart those are from each other.
+// where its sounds come from (pack.json's source), loudness, peak, press length and onset, the
+// attack flatness of its ordinary presses, its nearest neighbour by spectral shape and the
+// nearest real recording (the Mechvibes packs and the recorded built-in packs but itself); then
+// the closest and median pairs and the distance matrix, and how far apart the recordings are.
 // Usage: builtin_measure [PACKS_DIR [RECORDINGS_DIR]]
 //        builtin_measure --phrase   (prints the phrase as a plinkum-pack render key script)
 //        builtin_measure --shapes   (also prints every spectral shape, in dB per band)
@@ -12,6 +13,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
@@ -24,11 +28,13 @@ namespace {
 
 struct Rendered {
     QString folder;
+    QString source;
     qint64 order = 0;
     std::vector<float> stereo;
     std::vector<double> shape;
     double pressMs = 0;
     double onsetMs = 0;
+    double flatness = 0; // geometric mean over the presses
 };
 
 std::vector<Rendered> renderAll(const QDir &dir, bool builtIn)
@@ -46,6 +52,9 @@ std::vector<Rendered> renderAll(const QDir &dir, bool builtIn)
         Rendered r;
         r.folder = folder;
         r.order = info->order;
+        QFile manifest(dir.filePath(folder + QStringLiteral("/pack.json")));
+        if (manifest.open(QIODevice::ReadOnly))
+            r.source = QJsonDocument::fromJson(manifest.readAll()).object().value(QStringLiteral("source")).toString();
         r.stereo = PhraseRenderer::render(result.pack());
         r.shape = SoundMeasure::spectralShape(r.stereo, 2, 48000);
         // Press length and onset over the sounds of an ordinary letter.
@@ -54,7 +63,9 @@ std::vector<Rendered> renderAll(const QDir &dir, bool builtIn)
             const auto &frames = sample->unshifted().frames();
             r.pressMs += 1000.0 * frames.size() / 48000 / presses.size();
             r.onsetMs += 1000.0 * SoundMeasure::onsetSeconds(frames, 48000) / presses.size();
+            r.flatness += std::log(SoundMeasure::attackFlatness(frames, 48000)) / presses.size();
         }
+        r.flatness = std::exp(r.flatness);
         out.push_back(std::move(r));
     }
     return out;
@@ -115,22 +126,30 @@ int main(int argc, char **argv)
     const bool shapes = args.removeAll(QStringLiteral("--shapes")) > 0;
     auto builtIn = renderAll(QDir(args.value(0, QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR))), true);
     std::sort(builtIn.begin(), builtIn.end(), [](const auto &a, const auto &b) { return a.order < b.order; });
-    const auto real = renderAll(QDir(args.value(1, QStringLiteral(PLINKUM_RECORDINGS_DIR))), false);
+    const auto mechvibes = renderAll(QDir(args.value(1, QStringLiteral(PLINKUM_RECORDINGS_DIR))), false);
+    auto real = mechvibes;
+    for (const Rendered &pack : builtIn) {
+        if (pack.source == QLatin1String("recorded"))
+            real.push_back(pack);
+    }
 
-    std::printf("%-16s %7s %9s %8s %8s %-16s %5s %-24s %5s\n", "pack", "LUFS", "peak dBFS", "press ms", "onset ms",
-                "nearest", "dist", "nearest recording", "dist");
+    std::printf("%-16s %-8s %7s %9s %8s %8s %8s %-16s %5s %-24s %5s\n", "pack", "source", "LUFS", "peak dBFS",
+                "press ms", "onset ms", "flatness", "nearest", "dist", "nearest recording", "dist");
     for (const Rendered &pack : builtIn) {
         double d = 0, dr = 0;
         const std::size_t n = nearest(pack.shape, builtIn, pack.folder, &d);
-        const std::size_t r = real.empty() ? 0 : nearest(pack.shape, real, QString(), &dr);
-        std::printf("%-16s %7.2f %9.2f %8.1f %8.2f %-16s %5.2f %-24s %5.2f\n", qPrintable(pack.folder),
-                    SoundMeasure::loudness(pack.stereo, 2, 48000),
+        const std::size_t r = nearest(pack.shape, real, pack.folder, &dr);
+        std::printf("%-16s %-8s %7.2f %9.2f %8.1f %8.2f %8.4f %-16s %5.2f %-24s %5.2f\n", qPrintable(pack.folder),
+                    qPrintable(pack.source), SoundMeasure::loudness(pack.stereo, 2, 48000),
                     20 * std::log10(std::max(SoundMeasure::peak(pack.stereo), 1e-9f)), pack.pressMs, pack.onsetMs,
-                    qPrintable(builtIn[n].folder), d, real.empty() ? "" : qPrintable(real[r].folder), dr);
+                    pack.flatness, qPrintable(builtIn[n].folder), d, qPrintable(real[r].folder), dr);
     }
     std::printf("\n");
     printPairs("built-in packs", builtIn);
     printPairs("recordings", real);
+    printPairs("Mechvibes recordings", mechvibes);
+    for (const Rendered &pack : mechvibes)
+        std::printf("%-24s flatness %.4f\n", qPrintable(pack.folder), pack.flatness);
 
     std::printf("\nspectral distance on the phrase\n%-16s", "");
     for (const Rendered &pack : builtIn)
@@ -144,7 +163,7 @@ int main(int argc, char **argv)
     }
     if (shapes) {
         std::printf("\nspectral shapes (dB, 150 Hz to 20 kHz)\n");
-        for (const std::vector<Rendered> *set : {static_cast<const std::vector<Rendered> *>(&builtIn), &real}) {
+        for (const std::vector<Rendered> *set : {static_cast<const std::vector<Rendered> *>(&builtIn), &mechvibes}) {
             for (const Rendered &pack : *set) {
                 std::printf("%-24.24s", qPrintable(pack.folder));
                 for (double v : pack.shape)

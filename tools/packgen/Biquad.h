@@ -5,12 +5,16 @@
 namespace plinkum {
 
 // A second-order filter section from the RBJ audio EQ cookbook, in transposed direct form II.
-// The generator's one filter: the synth shapes noise with it, the recording import cleans with it.
+// The generator's one filter: the recording import cleans with it, the derived switches are shaped with it.
 class Biquad {
 public:
     static Biquad highPass(double frequency, double sampleRate); // Butterworth, Q = 1/sqrt(2)
+    static Biquad lowPass(double frequency, double sampleRate); // Butterworth, Q = 1/sqrt(2)
     static Biquad notch(double frequency, double q, double sampleRate);
-    static Biquad bandPass(double frequency, double q, double sampleRate); // 0 dB at its centre
+    // Equalisers: `gain` dB at the centre (peak) or beyond the corner (shelves, slope 1).
+    static Biquad peak(double frequency, double q, double gain, double sampleRate);
+    static Biquad lowShelf(double frequency, double gain, double sampleRate);
+    static Biquad highShelf(double frequency, double gain, double sampleRate);
 
     double operator()(double in)
     {

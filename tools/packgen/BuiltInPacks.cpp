@@ -1,12 +1,12 @@
 #include "BuiltInPacks.h"
 
 #include "BucklingSpringImport.h"
+#include "DerivedSwitch.h"
+#include "KbsimRecordingImport.h"
 #include "MechvibesRecordingImport.h"
 #include "PackWriter.h"
 #include "PhraseRenderer.h"
 #include "RecordedSwitch.h"
-#include "StrokeSynth.h"
-#include "SwitchProfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,96 +20,19 @@ namespace plinkum {
 
 namespace {
 
-using Shape = StrokeSynth::KeyShape;
-
-struct Role {
-    const char *stem;
-    Shape shape;
-    int presses;
-    int releases;
-};
-
-// Alternatives per role: a random one plays per key event, so the common keys get more.
-constexpr Role roles[] = {
-    {"standard", Shape::Standard, 4, 3}, {"space", Shape::Space, 2, 2},       {"enter", Shape::Return, 2, 2},
-    {"backspace", Shape::Backspace, 2, 2}, {"modifier", Shape::Modifier, 2, 2}, {"shift", Shape::Shift, 2, 2},
-    {"capslock", Shape::Wide, 2, 2},
-};
-
-// Keys with their own sounds: both shifts carry a stabiliser, Caps Lock is a long unstabilised
-// cap, and Forward Delete is a plain 1u key that would otherwise borrow the Backspace bar.
-constexpr std::pair<std::uint16_t, const char *> keyRoles[] = {
-    {56, "shift"}, {60, "shift"}, {57, "capslock"}, {117, "standard"}};
-
-// Gives the alternatives of one role the same energy: the engine picks one at random per key
-// event, and a pack whose alternatives differ in level would sound as loud as the luck of the
-// draw. The engine's own volume jitter still varies the strokes.
-std::vector<std::vector<float>> evened(std::vector<std::vector<float>> sounds)
+QByteArray acknowledgements(const QString &bucklingSpring, int releasesMade)
 {
-    std::vector<double> energies;
-    double logMean = 0;
-    for (const auto &sound : sounds) {
-        double energy = 1e-20;
-        for (float x : sound)
-            energy += double(x) * x;
-        energies.push_back(energy);
-        logMean += std::log(energy) / static_cast<double>(sounds.size());
-    }
-    for (std::size_t i = 0; i < sounds.size(); ++i) {
-        const auto gain = static_cast<float>(std::sqrt(std::exp(logMean) / energies[i]));
-        for (float &x : sounds[i])
-            x *= gain;
-    }
-    return sounds;
-}
-
-void model(const SwitchProfile &profile, PackWriter &writer)
-{
-    const StrokeSynth synth(profile);
-    for (const Role &role : roles) {
-        const QString stem = QLatin1String(role.stem);
-        const bool category = stem != QLatin1String("shift") && stem != QLatin1String("capslock");
-        std::vector<std::vector<float>> pressSounds, releaseSounds;
-        for (int i = 0; i < role.presses; ++i)
-            pressSounds.push_back(synth.press(role.shape, i));
-        for (int i = 0; i < role.releases; ++i)
-            releaseSounds.push_back(synth.release(role.shape, i));
-        QStringList presses, releases;
-        pressSounds = evened(std::move(pressSounds));
-        releaseSounds = evened(std::move(releaseSounds));
-        for (int i = 0; i < role.presses; ++i)
-            presses << writer.addSound(QStringLiteral("press-%1-%2").arg(stem).arg(i + 1), std::move(pressSounds[i]),
-                                       StrokeSynth::sampleRate);
-        for (int i = 0; i < role.releases; ++i)
-            releases << writer.addSound(QStringLiteral("release-%1-%2").arg(stem).arg(i + 1),
-                                        std::move(releaseSounds[i]), StrokeSynth::sampleRate);
-        for (const auto &[keyCode, keyRole] : keyRoles) {
-            if (stem != QLatin1String(keyRole))
-                continue;
-            for (const QString &file : presses)
-                writer.addKey(keyCode, file);
-            for (const QString &file : releases)
-                writer.addKeyUp(keyCode, file);
-        }
-        if (!category)
-            continue;
-        for (const QString &file : presses)
-            writer.addDown(stem, file);
-        for (const QString &file : releases)
-            writer.addUp(stem, file);
-    }
-}
-
-QByteArray acknowledgements(const QStringList &modelled, const QString &bucklingSpring, int releasesMade)
-{
+    using From = RecordedSwitch::From;
     QByteArray text =
         "Sources of the built-in switch sounds\n"
         "=====================================\n\n"
         "Recorded, from the sound packs shipped with Mechvibes\n"
         "(https://github.com/hainguyents13/mechvibes, folder src/audio), MIT licence,\n"
         "copyright 2021 Hai Nguyen; the licence is in each of these packs' folders:\n";
-    for (const RecordedSwitch &recording : recordedSwitches())
-        text += "  " + recording.name.toUtf8() + " (from Mechvibes' " + recording.source.toUtf8() + ")\n";
+    for (const RecordedSwitch &recording : recordedSwitches()) {
+        if (recording.from == From::Mechvibes)
+            text += "  " + recording.name.toUtf8() + " (from Mechvibes' " + recording.source.toUtf8() + ")\n";
+    }
     text += "  Mechvibes does not say who recorded its Cherry MX and Topre packs, which were\n"
             "  recorded key by key in one take each. Its NovelKeys Cream pack, a file per key,\n"
             "  calls itself \"original by Ryan\". The Holy Panda sounds (press and release files\n"
@@ -129,6 +52,19 @@ QByteArray acknowledgements(const QStringList &modelled, const QString &buckling
             "  shorter): ";
     text += releasesMade ? QByteArray::number(releasesMade) + " release(s) were made so.\n\n"
                          : QByteArray("none was needed.\n\n");
+    text += "Recorded, from the kbsim keyboard simulator (https://github.com/tplai/kbsim,\n"
+            "folder src/assets/audio), MIT licence, copyright Thomas Lai, who recorded them;\n"
+            "the licence is in each of these packs' folders:\n";
+    for (const RecordedSwitch &recording : recordedSwitches()) {
+        if (recording.from == From::Kbsim)
+            text += "  " + recording.name.toUtf8() + " (from kbsim's " + recording.source.toUtf8() + ")\n";
+    }
+    if (bucklingSpring.isEmpty())
+        text += "  Buckling Spring · IBM Model M (from kbsim's buckling)\n";
+    text += "  kbsim recorded one press per keyboard row, Space, Enter and Backspace, and\n"
+            "  their releases; each key plays its own row's press. Plinkum cut each sound at\n"
+            "  its transient, removed DC offset and rumble below 30 Hz, faded the noise floor\n"
+            "  out of each tail, scaled the loudness and stored the sounds as FLAC.\n\n";
     if (!bucklingSpring.isEmpty()) {
         text += bucklingSpring.toUtf8() + ":\n"
                 "  Key-by-key recordings of an IBM Model M keyboard from bucklespring\n"
@@ -139,12 +75,13 @@ QByteArray acknowledgements(const QStringList &modelled, const QString &buckling
                 "  their DC offset, cut the silence before and the hiss after each stroke, scaled\n"
                 "  their loudness and stored them as FLAC; it changed nothing else.\n\n";
     }
-    text += "Synthesised, not recorded, by Plinkum's pack generator (tools/packgen), which\n"
-            "models the parts of a keystroke (keycap, housing, bump or click, spring, plate,\n"
-            "case, stabilisers) for each switch:\n";
-    for (const QString &name : modelled)
-        text += "  " + name.toUtf8() + "\n";
-    text += "\nSwitch names say which switch a sound was recorded from or modelled on; they are\n"
+    text += "Derived, not recorded: nobody has published an openly licensed recording of these\n"
+            "switches, so Plinkum's pack generator (tools/packgen) made each from the kbsim\n"
+            "recordings of its nearest relatives above (MIT licence, copyright Thomas Lai), by\n"
+            "filtering, changes of speed and layering real events of other strokes:\n";
+    for (const DerivedSwitch &derived : derivedSwitches())
+        text += "  " + derived.name.toUtf8() + ": " + derived.credit.toUtf8() + "\n";
+    text += "\nSwitch names say which switch a sound was recorded from or derived for; they are\n"
             "the trademarks of their owners, who have neither made nor endorsed these sounds.\n";
     return text;
 }
@@ -184,58 +121,92 @@ bool finish(PackWriter &writer, const QString &folder, const QString &outFolder,
 
 bool BuiltInPacks::generate(const Options &options, QString *error)
 {
-    const QDir mechvibes(options.mechvibesFolder);
+    const QDir mechvibes(options.mechvibesFolder), kbsim(options.kbsimFolder);
     const QByteArray mechvibesLicence = readFile(mechvibes.filePath(QStringLiteral("LICENSE-mechvibes.txt")));
+    const QByteArray kbsimLicence = readFile(kbsim.filePath(QStringLiteral("LICENSE.md")));
     if (options.mechvibesFolder.isEmpty() || mechvibesLicence.isEmpty()) {
         *error = QStringLiteral("no Mechvibes recordings with their licence in %1").arg(options.mechvibesFolder);
         return false;
     }
+    if (options.kbsimFolder.isEmpty() || kbsimLicence.isEmpty()) {
+        *error = QStringLiteral("no kbsim recordings with their licence in %1").arg(options.kbsimFolder);
+        return false;
+    }
+    const auto kbsimPack = [&](const QString &source, PackWriter &writer) {
+        const auto strokes = KbsimRecordingImport::read(kbsim.filePath(source));
+        if (!strokes || !strokes->complete())
+            return false;
+        KbsimRecordingImport::write(*strokes, writer);
+        writer.addText(QStringLiteral("LICENSE-kbsim.txt"), kbsimLicence);
+        return true;
+    };
     int releasesMade = 0;
     for (const RecordedSwitch &recording : recordedSwitches()) {
         PackWriter writer(recording.name, recording.type, recording.order);
         const QDir source(mechvibes.filePath(recording.source));
-        MechvibesRecordingImport::Report report;
-        if (!MechvibesRecordingImport::build(source.path(), writer, &report)) {
-            *error = QStringLiteral("cannot cut the recordings in %1").arg(source.path());
-            return false;
+        if (recording.from == RecordedSwitch::From::Kbsim) {
+            if (!kbsimPack(recording.source, writer)) {
+                *error = QStringLiteral("cannot cut the recordings in %1").arg(kbsim.filePath(recording.source));
+                return false;
+            }
+        } else {
+            MechvibesRecordingImport::Report report;
+            if (!MechvibesRecordingImport::build(source.path(), writer, &report)) {
+                *error = QStringLiteral("cannot cut the recordings in %1").arg(source.path());
+                return false;
+            }
+            releasesMade += report.releasesMade;
+            writer.addText(QStringLiteral("LICENSE-mechvibes.txt"), mechvibesLicence);
+            if (!recording.ownLicence.isEmpty()) {
+                writer.addText(QStringLiteral("LICENSE-%1.txt").arg(recording.source),
+                               readFile(source.filePath(recording.ownLicence)));
+            }
         }
-        releasesMade += report.releasesMade;
         writer.describe(QStringLiteral("source"), QStringLiteral("recorded"));
         writer.describe(QStringLiteral("credit"), recording.credit);
-        writer.addText(QStringLiteral("LICENSE-mechvibes.txt"), mechvibesLicence);
-        if (!recording.ownLicence.isEmpty()) {
-            writer.addText(QStringLiteral("LICENSE-%1.txt").arg(recording.source),
-                           readFile(source.filePath(recording.ownLicence)));
-        }
         if (!finish(writer, recording.folder, options.outFolder, error))
             return false;
     }
 
-    QStringList modelled;
-    QString recorded;
-    for (const SwitchProfile &profile : switchProfiles()) {
-        PackWriter writer(profile.name, profile.type, profile.order);
-        const bool real = profile.mechanism == SwitchProfile::Mechanism::BucklingSpring
-            && !options.bucklespringWavFolder.isEmpty()
-            && BucklingSpringImport::build(options.bucklespringWavFolder, writer);
-        if (real) {
-            recorded = profile.name;
-            writer.describe(QStringLiteral("source"), QStringLiteral("recorded"));
-            writer.describe(QStringLiteral("credit"),
-                            QStringLiteral("Recorded key by key from an IBM Model M for bucklespring by Ico "
-                                           "Doornekampt (https://github.com/zevv/bucklespring), GPL 2 or later"));
-            for (const QString &path : options.bucklespringLicences)
-                writer.addText(QFileInfo(path).fileName() + QStringLiteral(".txt"), readFile(path));
-        } else {
-            model(profile, writer);
-            writer.describe(QStringLiteral("source"), QStringLiteral("modelled"));
-            modelled << profile.name;
+    for (const DerivedSwitch &derived : derivedSwitches()) {
+        PackWriter writer(derived.name, derived.type, derived.order);
+        const auto strokes = derived.make(kbsim);
+        if (!strokes || !strokes->complete()) {
+            *error = QStringLiteral("cannot derive %1 from the recordings in %2").arg(derived.folder, kbsim.path());
+            return false;
         }
-        if (!finish(writer, profile.folder, options.outFolder, error))
+        KbsimRecordingImport::write(*strokes, writer);
+        writer.addText(QStringLiteral("LICENSE-kbsim.txt"), kbsimLicence);
+        writer.describe(QStringLiteral("source"), QStringLiteral("derived"));
+        writer.describe(QStringLiteral("credit"), derived.credit);
+        if (!finish(writer, derived.folder, options.outFolder, error))
             return false;
     }
+
+    // The Model M: Debian's key-by-key recordings when installed, else kbsim's.
+    PackWriter writer(QStringLiteral("Buckling Spring · IBM Model M"), QStringLiteral("Vintage"), 210);
+    QString bucklingSpring;
+    if (!options.bucklespringWavFolder.isEmpty() && BucklingSpringImport::build(options.bucklespringWavFolder, writer)) {
+        bucklingSpring = QStringLiteral("Buckling Spring · IBM Model M");
+        writer.describe(QStringLiteral("credit"),
+                        QStringLiteral("Recorded key by key from an IBM Model M for bucklespring by Ico "
+                                       "Doornekampt (https://github.com/zevv/bucklespring), GPL 2 or later"));
+        for (const QString &path : options.bucklespringLicences)
+            writer.addText(QFileInfo(path).fileName() + QStringLiteral(".txt"), readFile(path));
+    } else if (kbsimPack(QStringLiteral("buckling"), writer)) {
+        writer.describe(QStringLiteral("credit"), QStringLiteral("Recorded from an IBM Model M for the kbsim keyboard "
+                                                                 "simulator by Thomas Lai "
+                                                                 "(https://github.com/tplai/kbsim), MIT licence"));
+    } else {
+        *error = QStringLiteral("cannot cut the recordings in %1").arg(kbsim.filePath(QStringLiteral("buckling")));
+        return false;
+    }
+    writer.describe(QStringLiteral("source"), QStringLiteral("recorded"));
+    if (!finish(writer, QStringLiteral("buckling-spring"), options.outFolder, error))
+        return false;
+
     QFile file(QDir(options.outFolder).filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt")));
-    const QByteArray text = acknowledgements(modelled, recorded, releasesMade);
+    const QByteArray text = acknowledgements(bucklingSpring, releasesMade);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         *error = QStringLiteral("cannot write %1").arg(file.fileName());
         return false;

@@ -10,8 +10,9 @@ class BuiltInPacks {
 public:
     struct Options {
         QString outFolder;
-        QString mechvibesFolder;        // the Mechvibes packs the recorded switches are cut from
-        QString bucklespringWavFolder;  // empty or missing: the buckling spring is modelled too
+        QString mechvibesFolder;        // the Mechvibes packs some recorded switches are cut from
+        QString kbsimFolder;            // the kbsim recordings: more recorded switches, and the derived ones
+        QString bucklespringWavFolder;  // empty or missing: the buckling spring comes from kbsim
         QStringList bucklespringLicences; // copied into that pack when its recordings are used
     };
 

@@ -6,14 +6,18 @@
 
 namespace plinkum {
 
-// A built-in pack made from a Mechvibes pack recorded key by key (data/mechvibes/<source>).
+// A built-in pack made from recordings of that very switch: a Mechvibes pack recorded key by key
+// (data/mechvibes/<source>) or a kbsim switch (data/kbsim/<source>).
 struct RecordedSwitch {
+    enum class From { Mechvibes, Kbsim };
+
     QString folder;
     QString name;    // says what was recorded: switch and keycap material
     QString type;
     int order = 0;
-    QString source;  // folder of the Mechvibes pack
-    QString credit;  // who recorded it, as far as the pack tells
+    From from = From::Mechvibes;
+    QString source;  // folder of the recordings
+    QString credit;  // who recorded it, as far as the recordings tell
     QString ownLicence; // a licence file of its own in the source folder, copied beside Mechvibes'
 };
 

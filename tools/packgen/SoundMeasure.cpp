@@ -174,6 +174,27 @@ std::vector<double> SoundMeasure::spectralShape(const std::vector<float> &frames
     return shape;
 }
 
+double SoundMeasure::attackFlatness(const std::vector<float> &frames, int sampleRate)
+{
+    constexpr std::size_t n = 4096;
+    const auto length = std::min<std::size_t>(n, static_cast<std::size_t>(0.02 * sampleRate));
+    const auto onset = static_cast<std::size_t>(onsetSeconds(frames, sampleRate) * sampleRate);
+    std::vector<std::complex<double>> x(n);
+    for (std::size_t i = 0; i < length && onset + i < frames.size(); ++i)
+        x[i] = frames[onset + i] * (i < length / 2 ? 1.0 : 0.5 + 0.5 * std::cos(std::numbers::pi * (2.0 * i / length - 1)));
+    fft(x);
+    const double binHz = static_cast<double>(sampleRate) / n;
+    double logSum = 0, sum = 0;
+    std::size_t bins = 0;
+    for (auto k = static_cast<std::size_t>(std::ceil(200 / binHz)); k <= static_cast<std::size_t>(16000 / binHz) && k < n / 2; ++k) {
+        const double power = std::norm(x[k]) + 1e-30;
+        logSum += std::log(power);
+        sum += power;
+        ++bins;
+    }
+    return bins && sum > 0 ? std::exp(logSum / bins) / (sum / bins) : 0;
+}
+
 double SoundMeasure::spectralDistance(const std::vector<double> &a, const std::vector<double> &b)
 {
     const std::size_t n = std::min(a.size(), b.size());
