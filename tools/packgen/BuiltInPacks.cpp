@@ -7,6 +7,7 @@
 #include "PackWriter.h"
 #include "PhraseRenderer.h"
 #include "RecordedSwitch.h"
+#include "StrokeEdit.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,10 +36,7 @@ QByteArray acknowledgements(const QString &bucklingSpring, int releasesMade)
     }
     text += "  Mechvibes does not say who recorded its Cherry MX and Topre packs, which were\n"
             "  recorded key by key in one take each. Its NovelKeys Cream pack, a file per key,\n"
-            "  calls itself \"original by Ryan\". The Holy Panda sounds (press and release files\n"
-            "  for ordinary keys, space, return and backspace) come from kbsim\n"
-            "  (https://github.com/tplai/kbsim, MIT licence, copyright Thomas Lai), whose\n"
-            "  licence is in that pack's folder as well.\n"
+            "  calls itself \"original by Ryan\".\n"
             "  Plinkum re-cut each key so that its press starts at its main transient (a\n"
             "  tactile bump ahead of it is not kept), split the press from the release that\n"
             "  follows it in the same slice or file and ended each where it dies away; it\n"
@@ -157,10 +155,6 @@ bool BuiltInPacks::generate(const Options &options, QString *error)
             }
             releasesMade += report.releasesMade;
             writer.addText(QStringLiteral("LICENSE-mechvibes.txt"), mechvibesLicence);
-            if (!recording.ownLicence.isEmpty()) {
-                writer.addText(QStringLiteral("LICENSE-%1.txt").arg(recording.source),
-                               readFile(source.filePath(recording.ownLicence)));
-            }
         }
         writer.describe(QStringLiteral("source"), QStringLiteral("recorded"));
         writer.describe(QStringLiteral("credit"), recording.credit);
@@ -175,7 +169,8 @@ bool BuiltInPacks::generate(const Options &options, QString *error)
             *error = QStringLiteral("cannot derive %1 from the recordings in %2").arg(derived.folder, kbsim.path());
             return false;
         }
-        KbsimRecordingImport::write(*strokes, writer);
+        const auto recut = [rate = strokes->rate](const std::vector<float> &s) { return StrokeEdit::fromOnset(s, rate); };
+        KbsimRecordingImport::write(strokes->mapped(recut, recut), writer);
         writer.addText(QStringLiteral("LICENSE-kbsim.txt"), kbsimLicence);
         writer.describe(QStringLiteral("source"), QStringLiteral("derived"));
         writer.describe(QStringLiteral("credit"), derived.credit);

@@ -38,7 +38,7 @@ std::optional<Strokes> gateronYellow(const QDir &kbsim)
         [&](const Sound &s) {
             const Sound slower = E::varispeed(s, 0.94);
             return E::layer(E::filtered(slower, {Biquad::highShelf(3000, -7, rate), Biquad::peak(450, 1, 3, rate)}),
-                            thud, 0, -4, rate);
+                            thud, 0, 6, rate);
         },
         [&](const Sound &s) { return E::filtered(E::varispeed(s, 0.94), {Biquad::highShelf(3000, -5, rate)}); });
 }
@@ -56,9 +56,9 @@ std::optional<Strokes> bobaU4T(const QDir &kbsim)
     const int rate = panda->rate;
     const Sound bump = E::filtered(E::excerpt(panda->releases.front(), 0, 0.006, rate), {Biquad::highPass(1000, rate)});
     const auto shape = [rate](const Sound &s) {
-        return E::filtered(E::varispeed(s, 0.88), {Biquad::lowShelf(300, 3, rate), Biquad::highShelf(3500, -4, rate)});
+        return E::filtered(E::varispeed(s, 0.88), {Biquad::lowShelf(300, 4, rate), Biquad::highShelf(3500, -5, rate)});
     };
-    return panda->mapped([&](const Sound &s) { return E::layer(shape(s), bump, -0.009, -6, rate); }, shape);
+    return panda->mapped([&](const Sound &s) { return E::layer(shape(s), bump, -0.009, 8, rate); }, shape);
 }
 
 // Cherry MX Green: the MX Blue's click jacket on a heavier spring (80 cN against 60). The heavier
@@ -79,7 +79,7 @@ std::optional<Strokes> mxGreen(const QDir &kbsim)
     Strokes green = *black;
     green.rows = blue->rows;
     green.releases = blue->releases;
-    const auto stabilised = [&](const Sound &s) { return E::layer(s, click, -0.008, -2, rate); };
+    const auto stabilised = [&](const Sound &s) { return E::layer(s, click, -0.008, 4, rate); };
     green.space = stabilised(black->space);
     green.enter = stabilised(black->enter);
     green.backspace = stabilised(black->backspace);
@@ -115,10 +115,10 @@ std::optional<Strokes> alpsWhite(const QDir &kbsim)
     return blue->mapped(
         [&](const Sound &s) {
             const Sound quiet = E::filtered(E::duck(s, 0, 0.003, -14, rate),
-                                            {Biquad::peak(4000, 0.7, -10, rate), Biquad::peak(450, 1, 4, rate)});
-            return E::layer(quiet, scrape, -0.006, 0, rate);
+                                            {Biquad::peak(4000, 0.7, -14, rate), Biquad::peak(450, 1, 5, rate)});
+            return E::layer(quiet, scrape, -0.006, 12, rate);
         },
-        [&](const Sound &s) { return E::filtered(s, {Biquad::peak(4000, 0.7, -6, rate)}); });
+        [&](const Sound &s) { return E::filtered(s, {Biquad::peak(4000, 0.7, -8, rate)}); });
 }
 
 // Beam spring (IBM 3278): the buckling spring's ancestor, a flat spring that snaps against a
@@ -136,7 +136,7 @@ std::optional<Strokes> beamSpring(const QDir &kbsim)
     const auto shape = [rate](const Sound &s) {
         return E::filtered(E::varispeed(s, 0.8), {Biquad::lowShelf(220, 6, rate), Biquad::highShelf(4000, -4, rate)});
     };
-    return model->mapped([&](const Sound &s) { return E::layer(shape(s), ping, 0.025, -10, rate); }, shape);
+    return model->mapped([&](const Sound &s) { return E::layer(shape(s), ping, 0.025, 12, rate); }, shape);
 }
 
 } // namespace

@@ -18,7 +18,6 @@ struct RecordedSwitch {
     From from = From::Mechvibes;
     QString source;  // folder of the recordings
     QString credit;  // who recorded it, as far as the recordings tell
-    QString ownLicence; // a licence file of its own in the source folder, copied beside Mechvibes'
 };
 
 const std::vector<RecordedSwitch> &recordedSwitches();

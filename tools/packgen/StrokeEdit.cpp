@@ -1,5 +1,7 @@
 #include "StrokeEdit.h"
 
+#include "SoundMeasure.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -38,13 +40,14 @@ std::vector<float> StrokeEdit::filtered(std::vector<float> frames, std::initiali
 }
 
 std::vector<float> StrokeEdit::layer(const std::vector<float> &base, const std::vector<float> &event, double offset,
-                                     double gainDb, int rate)
+                                     double belowPeak, int rate)
 {
     const long shift = std::lround(offset * rate);
     const std::size_t baseAt = shift < 0 ? static_cast<std::size_t>(-shift) : 0;
     const std::size_t eventAt = shift > 0 ? static_cast<std::size_t>(shift) : 0;
     std::vector<float> out(std::max(baseAt + base.size(), eventAt + event.size()), 0.0f);
-    const auto gain = static_cast<float>(std::pow(10, gainDb / 20));
+    const auto gain = static_cast<float>(SoundMeasure::peak(base) / std::max(SoundMeasure::peak(event), 1e-9f)
+                                         * std::pow(10, -belowPeak / 20));
     for (std::size_t i = 0; i < base.size(); ++i)
         out[baseAt + i] += base[i];
     for (std::size_t i = 0; i < event.size(); ++i)
@@ -81,11 +84,15 @@ std::vector<float> StrokeEdit::duck(std::vector<float> frames, double from, doub
     return frames;
 }
 
-double StrokeEdit::peakSeconds(const std::vector<float> &frames, int rate)
+std::vector<float> StrokeEdit::fromOnset(const std::vector<float> &frames, int rate)
 {
-    const auto at = std::max_element(frames.begin(), frames.end(),
-                                     [](float a, float b) { return std::abs(a) < std::abs(b); });
-    return static_cast<double>(at - frames.begin()) / rate;
+    const auto preRoll = static_cast<std::size_t>(0.0005 * rate);
+    const auto onset = static_cast<std::size_t>(std::lround(SoundMeasure::onsetSeconds(frames, rate) * rate));
+    const std::size_t start = onset > preRoll ? onset - preRoll : 0;
+    std::vector<float> out(frames.begin() + static_cast<std::ptrdiff_t>(std::min(start, frames.size())), frames.end());
+    for (std::size_t i = 0; i < std::min(onset - start, out.size()); ++i)
+        out[i] *= static_cast<float>(i) / static_cast<float>(onset - start);
+    return out;
 }
 
 } // namespace plinkum

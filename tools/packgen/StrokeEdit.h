@@ -17,10 +17,11 @@ public:
 
     static std::vector<float> filtered(std::vector<float> frames, std::initializer_list<Biquad> filters);
 
-    // `event` added `offset` seconds after the start of `base` (scaled by `gainDb`); a negative
-    // offset moves the base later so that the event comes first. The result is as long as both.
+    // `event` added `offset` seconds after the start of `base`, scaled so that its peak lies
+    // `belowPeak` dB under the base's; a negative offset moves the base later so that the event
+    // comes first. The result is as long as both.
     static std::vector<float> layer(const std::vector<float> &base, const std::vector<float> &event, double offset,
-                                    double gainDb, int rate);
+                                    double belowPeak, int rate);
 
     // [from, to) seconds of a stroke, with 1 ms fades at the cuts.
     static std::vector<float> excerpt(const std::vector<float> &frames, double from, double to, int rate);
@@ -28,8 +29,11 @@ public:
     // Scales [from, to) seconds by `gainDb`, ramping in and out over 1 ms.
     static std::vector<float> duck(std::vector<float> frames, double from, double to, double gainDb, int rate);
 
-    // Seconds from the start to the loudest sample, where a stroke's main transient is.
-    static double peakSeconds(const std::vector<float> &frames, int rate);
+    // Cut again at the transient, as every recorded sound is: from 0.5 ms before the first
+    // sample at 10 % of the peak, faded in over that half millisecond. Filters and speed changes
+    // move where a stroke peaks, and a sound must be heard at once.
+    static std::vector<float> fromOnset(const std::vector<float> &frames, int rate);
+
 };
 
 } // namespace plinkum
