@@ -15,7 +15,7 @@ void PackCatalog::setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<P
 {
     if (builtIn != m_builtIn) {
         m_recordedNames.clear();
-        m_modelledNames.clear();
+        m_derivedNames.clear();
         for (const PackInfo &pack : builtIn) {
             QFile file(pack.url.toLocalFile() + QStringLiteral("/pack.json"));
             if (!file.open(QIODevice::ReadOnly))
@@ -24,8 +24,8 @@ void PackCatalog::setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<P
             const QString source = manifest.value(QStringLiteral("source")).toString();
             if (source == QLatin1String("recorded"))
                 m_recordedNames << pack.name;
-            else if (source == QLatin1String("modelled"))
-                m_modelledNames << pack.name;
+            else if (source == QLatin1String("derived"))
+                m_derivedNames << pack.name;
         }
     }
     m_builtIn = std::move(builtIn);

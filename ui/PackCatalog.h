@@ -26,7 +26,7 @@ class PackCatalog : public QObject {
     Q_PROPERTY(QVariantList groups READ groupList NOTIFY changed)
     Q_PROPERTY(QUrl folder READ folder NOTIFY changed)
     Q_PROPERTY(QStringList recordedNames READ recordedNames NOTIFY changed)
-    Q_PROPERTY(QStringList modelledNames READ modelledNames NOTIFY changed)
+    Q_PROPERTY(QStringList derivedNames READ derivedNames NOTIFY changed)
 
 public:
     struct Group {
@@ -45,10 +45,11 @@ public:
     [[nodiscard]] const QList<Group> &groups() const { return m_groups; }
     [[nodiscard]] const QList<PackInfo> &custom() const { return m_custom; }
     [[nodiscard]] QUrl folder() const { return m_folder; }
-    // Names of the built-in packs made from recordings and of those modelled, in pack order, as
-    // their pack.json says ("source"), so the views never claim more than the packs hold.
+    // Names of the built-in packs recorded from their switch and of those derived from recordings
+    // of related switches, in pack order, as their pack.json says ("source"), so the views never
+    // claim more than the packs hold.
     [[nodiscard]] const QStringList &recordedNames() const { return m_recordedNames; }
-    [[nodiscard]] const QStringList &modelledNames() const { return m_modelledNames; }
+    [[nodiscard]] const QStringList &derivedNames() const { return m_derivedNames; }
 
     // Built-in packs, then user packs.
     [[nodiscard]] QList<PackInfo> all() const;
@@ -73,7 +74,7 @@ private:
     QList<PackInfo> m_custom;
     QUrl m_folder;
     QStringList m_recordedNames;
-    QStringList m_modelledNames;
+    QStringList m_derivedNames;
 };
 
 } // namespace plinkum

@@ -190,17 +190,17 @@ private slots:
     }
 
     // The first-run and About texts name what the build really made: the recorded packs by their
-    // pack.json, the rest as modelled, all 21 accounted for.
+    // pack.json, the rest as derived, all 21 accounted for.
     void builtInTextsSayWhatIsRecorded()
     {
         QTemporaryDir user;
         PackLibrary library(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR), user.path());
         m_catalog->track(library);
         const QStringList recorded = m_catalog->recordedNames();
-        QCOMPARE(recorded.size() + m_catalog->modelledNames().size(), 21);
+        QCOMPARE(recorded.size() + m_catalog->derivedNames().size(), 21);
         for (const char *name : {"Cherry MX Red · PBT", "Cherry MX Blue · PBT", "Holy Panda", "NovelKeys Cream"})
             QVERIFY2(recorded.contains(QString::fromUtf8(name)), name);
-        QVERIFY(m_catalog->modelledNames().contains("Gateron Yellow"));
+        QVERIFY(m_catalog->derivedNames().contains("Gateron Yellow"));
 
         m_ui->context().showSettings();
         QQuickWindow *window = m_ui->settings().window();

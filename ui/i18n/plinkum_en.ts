@@ -15,7 +15,7 @@
     </message>
     <message>
         <location filename="../qml/AboutTab.qml" line="55"/>
-        <source>Recorded key by key: %1. Modelled: %2. The acknowledgements name who made each recording and its licence.</source>
+        <source>Recorded key by key: %1. Derived from recordings of related switches: %2. The acknowledgements name who made each recording and its licence.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -52,9 +52,9 @@ Control {
                 Layout.alignment: Qt.AlignHCenter
                 Layout.maximumWidth: 320
                 Layout.topMargin: 10
-                visible: catalog.recordedNames.length + catalog.modelledNames.length > 0
-                text: qsTr("Recorded key by key: %1. Modelled: %2. The acknowledgements name who made each recording and its licence.")
-                      .arg(catalog.recordedNames.join(", ")).arg(catalog.modelledNames.join(", "))
+                visible: catalog.recordedNames.length + catalog.derivedNames.length > 0
+                text: qsTr("Recorded key by key: %1. Derived from recordings of related switches: %2. The acknowledgements name who made each recording and its licence.")
+                      .arg(catalog.recordedNames.join(", ")).arg(catalog.derivedNames.join(", "))
                 textFormat: Text.PlainText
                 wrapMode: Text.Wrap
                 horizontalAlignment: Text.AlignHCenter
