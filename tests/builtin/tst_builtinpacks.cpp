@@ -240,9 +240,8 @@ private slots:
         QVERIFY(!BuiltInPacks::generate({first.path(), QString(), kbsimDir().path(), QString(), {}}, &error));
     }
 
-    // A kbsim key plays its own row's press, cut from that row's recording; ordinary keys off the
-    // rows fall back to the standard sounds. kbsim made rows R0 to R3 from one stroke at other
-    // speeds, so they are one stroke; its Space is another.
+    // A kbsim key plays its own row's press, cut from that row's recording. kbsim made its rows
+    // from one stroke played at other speeds, so they count as one stroke; its Space is another.
     void kbsimKeysPlayTheirRow_data()
     {
         QTest::addColumn<QString>("folder");

@@ -44,9 +44,9 @@ std::optional<Strokes> gateronYellow(const QDir &kbsim)
 }
 
 // Gazzew Boba U4T: a Holy Panda's kind of tactile switch with a longer, fuller bump and a
-// thicker housing that sounds deeper. The strokes play slower (0.88: the heavier 68 g spring
-// and the larger bump take longer, and the housing's modes sit lower), gain low-end body and lose
-// the Panda's brightness. The firmer bump is the Panda's own top-out tick (its release's first
+// thicker, softer housing that sounds deeper. The strokes play slower (0.88: the long bump takes
+// longer to pass and the housing's modes sit lower), gain low-end body and lose the Panda's
+// brightness. The firmer bump is the Panda's own top-out tick (its release's first
 // 6 ms, above 1 kHz), laid 9 ms ahead of each press where a U4T's bump is felt and heard.
 std::optional<Strokes> bobaU4T(const QDir &kbsim)
 {
@@ -64,8 +64,8 @@ std::optional<Strokes> bobaU4T(const QDir &kbsim)
 // Cherry MX Green: the MX Blue's click jacket on a heavier spring (80 cN against 60). The heavier
 // spring drives the jacket more slowly and the whole stroke sounds lower (speed 0.9), and it
 // lands harder (more low end). kbsim recorded no MX Blue space bar, Return or Backspace: those
-// come from its MX Black (the same Cherry housing and stabilisers on the same 80 cN spring), with
-// the MX Blue's click, the first 7 ms of its press, laid 8 ms ahead of them.
+// come from its MX Black (the same Cherry housing and stabilisers, and the heaviest Cherry spring
+// kbsim recorded), with the MX Blue's click, the first 7 ms of its press, laid 8 ms ahead of them.
 std::optional<Strokes> mxGreen(const QDir &kbsim)
 {
     const auto blue = load(kbsim, "mxblue"), black = load(kbsim, "mxblack");
@@ -88,7 +88,7 @@ std::optional<Strokes> mxGreen(const QDir &kbsim)
 
 // Kailh Box Jade: the Box Navy's click bar, thinner (a lighter, brighter click) on a lighter
 // spring. The strokes play faster (1.12: the light bar snaps sooner and rings higher), with more
-// treble and less of the heavy bottom-out that the Navy's 75 g spring makes.
+// treble and less of the heavy bottom-out that the Navy's much heavier spring makes.
 std::optional<Strokes> boxJade(const QDir &kbsim)
 {
     const auto navy = load(kbsim, "boxnavy");
@@ -121,10 +121,10 @@ std::optional<Strokes> alpsWhite(const QDir &kbsim)
         [&](const Sound &s) { return E::filtered(s, {Biquad::peak(4000, 0.7, -8, rate)}); });
 }
 
-// Beam spring (IBM 3278): the buckling spring's ancestor, a flat spring that snaps against a
-// capacitive pad in a much heavier case. The Model M's strokes play slower and lower (0.8: the
-// larger spring and heavier hammer), with the steel case's deep thock (low shelf) and less
-// treble; the spring's ping, which the beam spring keeps ringing, is the buckling spring's own
+// Beam spring (IBM 3278): the buckling spring's ancestor, a flat beam spring that snaps a
+// flyplate over a capacitive pad, in a much heavier case. The Model M's strokes play slower and
+// lower (0.8: the longer travel and the larger beam and flyplate), with the heavy case's deep
+// thock (low shelf) and less treble; the spring's ping, which the beam spring keeps ringing, is the buckling spring's own
 // release, the spring snapping back, laid 25 ms into each press.
 std::optional<Strokes> beamSpring(const QDir &kbsim)
 {

@@ -39,7 +39,7 @@ public:
     // presses that are strokes of their own.
     static void write(const Strokes &strokes, PackWriter &writer);
 
-    // True when `b` is `a` played at another speed (within ±10 %): kbsim made some of its row
+    // True when `b` is `a` played at another speed (within ±10 %): kbsim made its row
     // presses from one stroke that way, and a copy at another pitch is no second stroke.
     static bool sameStroke(const std::vector<float> &a, const std::vector<float> &b, int rate);
 };
