@@ -235,7 +235,7 @@ private slots:
         QVERIFY(credits.contains("  Buckling Spring · IBM Model M (from kbsim's buckling)\n"));
         QVERIFY(credits.contains("  Cherry MX Red · PBT (from Mechvibes' cherrymx-red-pbt)\n"));
         QVERIFY(credits.contains("  Alpaca (from kbsim's alpaca)\n"));
-        QVERIFY(credits.contains("  Kailh Box Jade: Derived by Plinkum from the Kailh Box Navy"));
+        QVERIFY(credits.contains("  Kailh Box Jade (from kbsim's boxnavy)\n"));
         QVERIFY(!BuiltInPacks::generate({first.path(), mechvibesDir().path(), QString(), QString(), {}}, &error));
         QVERIFY(!BuiltInPacks::generate({first.path(), QString(), kbsimDir().path(), QString(), {}}, &error));
     }

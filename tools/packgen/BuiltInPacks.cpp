@@ -75,10 +75,11 @@ QByteArray acknowledgements(const QString &bucklingSpring, int releasesMade)
     }
     text += "Derived, not recorded: nobody has published an openly licensed recording of these\n"
             "switches, so Plinkum's pack generator (tools/packgen) made each from the kbsim\n"
-            "recordings of its nearest relatives above (MIT licence, copyright Thomas Lai), by\n"
-            "filtering, changes of speed and layering real events of other strokes:\n";
+            "recordings of its nearest relatives (MIT licence, copyright Thomas Lai) by\n"
+            "filtering, changes of speed and layering real events of other strokes; the\n"
+            "licence is in each of these packs' folders:\n";
     for (const DerivedSwitch &derived : derivedSwitches())
-        text += "  " + derived.name.toUtf8() + ": " + derived.credit.toUtf8() + "\n";
+        text += "  " + derived.name.toUtf8() + " (from kbsim's " + derived.from.toUtf8() + ")\n";
     text += "\nSwitch names say which switch a sound was recorded from or derived for; they are\n"
             "the trademarks of their owners, who have neither made nor endorsed these sounds.\n";
     return text;

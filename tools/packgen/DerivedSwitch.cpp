@@ -145,14 +145,17 @@ const std::vector<DerivedSwitch> &derivedSwitches()
 {
     static const std::vector<DerivedSwitch> all{
         {"gateron-yellow", "Gateron Yellow", "Linear", 30,
-         credit(QStringLiteral("the Gateron Red Ink and Black Ink")), gateronYellow},
-        {"boba-u4t", "Gazzew Boba U4T", "Tactile", 120, credit(QStringLiteral("the Holy Panda")), bobaU4T},
+         credit(QStringLiteral("the Gateron Red Ink and Black Ink")), "redink, blackink", gateronYellow},
+        {"boba-u4t", "Gazzew Boba U4T", "Tactile", 120, credit(QStringLiteral("the Holy Panda")), "holypanda",
+         bobaU4T},
         {"mx-green", "Cherry MX Green", "Clicky", 150, credit(QStringLiteral("the Cherry MX Blue and MX Black")),
-         mxGreen},
-        {"box-jade", "Kailh Box Jade", "Clicky", 160, credit(QStringLiteral("the Kailh Box Navy")), boxJade},
-        {"alps-white", "Alps SKCM White", "Vintage", 190, credit(QStringLiteral("the Alps SKCM Blue")), alpsWhite},
+         "mxblue, mxblack", mxGreen},
+        {"box-jade", "Kailh Box Jade", "Clicky", 160, credit(QStringLiteral("the Kailh Box Navy")), "boxnavy",
+         boxJade},
+        {"alps-white", "Alps SKCM White", "Vintage", 190, credit(QStringLiteral("the Alps SKCM Blue")), "bluealps",
+         alpsWhite},
         {"beam-spring", "Beam Spring · IBM 3278", "Vintage", 200,
-         credit(QStringLiteral("the IBM Model M (buckling spring)")), beamSpring},
+         credit(QStringLiteral("the IBM Model M (buckling spring)")), "buckling", beamSpring},
     };
     return all;
 }

@@ -22,6 +22,7 @@ struct DerivedSwitch {
     QString type;
     int order = 0;
     QString credit; // names the recordings it is made from and says it is derived
+    QString from;   // the kbsim folders it is made from, for the acknowledgements
     // Builds the strokes from the kbsim folder; nothing when a recording is missing.
     std::function<std::optional<Strokes>(const QDir &kbsim)> make;
 };
