@@ -9,7 +9,7 @@ namespace plinkum {
 
 // What the views see of the application: the state they show and the settings they change, as
 // properties, and the operations they start. The application's state implements it; the views
-// depend on nothing else of the core, so a renamed property fails when the QML is compiled.
+// depend on nothing else of the core, and qmllint checks every binding against it.
 class AppModel : public QObject {
     Q_OBJECT
     QML_ELEMENT
