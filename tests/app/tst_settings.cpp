@@ -34,7 +34,6 @@ private slots:
         QTest::addColumn<QVariant>("given");
         QTest::addColumn<QVariant>("valid"); // invalid: ignored on a write, the default on a read
         using Key = Settings::Key;
-        QTest::newRow("boolean") << Key::Stereo << QVariant(false) << QVariant(false);
         QTest::newRow("boolean spelled by hand") << Key::Enabled << QVariant(" FALSE ") << QVariant(false);
         QTest::newRow("boolean as a digit") << Key::PlayKeyUp << QVariant("1") << QVariant(true);
         QTest::newRow("boolean damaged") << Key::Enabled << QVariant("yes") << QVariant();
