@@ -139,10 +139,10 @@ void AppState::write(Settings::Key key, const QVariant &value)
         {&AppModel::muteShortcutChanged, &AppState::applyMuteShortcut},
         {nullptr, nullptr}, // onboardingOpen: see setOnboardingOpen
     };
-    const QVariant valid = Settings::validated(key, value);
-    if (!valid.isValid())
-        return;
     const SettingHooks &hook = hooks[std::size_t(key)];
+    const QVariant valid = Settings::validated(key, value);
+    if (!valid.isValid() || !hook.changed)
+        return;
     const bool changed = m_values[std::size_t(key)] != valid;
     m_values[std::size_t(key)] = valid;
     if (changed)

@@ -18,7 +18,7 @@ class SoundEngine;
 // the running load and waits until it has stopped, so only the last pack asked for reaches the
 // engine; a stale result is dropped. Replaced packs are freed here on the main thread, never on
 // the keyboard thread. Main thread only; the load itself touches nothing of this object but the
-// result slot.
+// result slot and the cancel flag.
 class PackSwitcher : public QObject {
     Q_OBJECT
 
