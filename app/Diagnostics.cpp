@@ -42,9 +42,8 @@ QString Diagnostics::report()
         << '\n';
 
     out << "\nSound\n";
-    Settings settings;
-    settings.registerDefaults();
-    const bool preferBuiltIn = settings.boolValue(Settings::builtInSpeakersKey);
+    const Settings settings;
+    const bool preferBuiltIn = settings.value(Settings::Key::BuiltInSpeakers).toBool();
     const std::optional<SinkSurvey> survey = SinkSurvey::take();
     if (!survey) {
         out << "  sound server:    not reachable\n";

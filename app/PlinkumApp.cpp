@@ -11,23 +11,6 @@
 
 namespace plinkum {
 
-namespace {
-
-UiContext::Actions actionsFor(AppState &state)
-{
-    UiContext::Actions actions;
-    actions.preview = [&state] { state.engine().play(0, true); };
-    actions.importPack = [&state](const QUrl &folder) { state.importPack(folder); };
-    actions.deletePack = [&state](const PackInfo &pack) { state.deletePack(pack); };
-    actions.openInputMonitoringSettings = [&state] { state.openInputMonitoringSettings(); };
-    actions.revokeKeyboardAccess = [&state] { state.revokeKeyboardAccess(); };
-    actions.relaunch = [&state] { state.relaunch(); };
-    actions.quit = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
-    return actions;
-}
-
-} // namespace
-
 PlinkumApp::PlinkumApp(AppState &state, QObject *parent)
     : QObject(parent)
     , m_state(state)
@@ -35,8 +18,7 @@ PlinkumApp::PlinkumApp(AppState &state, QObject *parent)
     , m_catalog(new PackCatalog(this))
 {
     m_catalog->track(*state.library());
-    m_ui = std::make_unique<UserInterface>(&state, m_catalog, actionsFor(state),
-                                           [&state](bool open) { state.setOnboardingOpen(open); });
+    m_ui = std::make_unique<UserInterface>(&state, m_catalog);
     connect(m_tray, &TrayIcon::activated, this, &PlinkumApp::togglePanel);
     connect(m_tray, &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(&m_state, &AppState::onboardingRequested, this, &PlinkumApp::showOnboarding);

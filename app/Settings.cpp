@@ -4,11 +4,42 @@
 #include "PackInfo.h"
 
 #include <QStandardPaths>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
 
 namespace plinkum {
+
+namespace {
+
+enum class Kind { Boolean, Fraction, Text, Choice };
+
+struct Row {
+    const char *name;
+    Kind kind;
+    QVariant defaultValue;
+    QStringList choices = {};
+};
+
+const Row &row(Settings::Key key)
+{
+    static const Row rows[Settings::keyCount]{
+        {"enabled", Kind::Boolean, true},
+        {"volume", Kind::Fraction, 0.6},
+        {"playKeyUp", Kind::Boolean, true},
+        {"stereo", Kind::Boolean, true},
+        {"pitchVariation", Kind::Boolean, true},
+        {"selectedPack", Kind::Text, QString::fromLatin1(defaultPackID)},
+        {"builtInSpeakers", Kind::Boolean, true},
+        {"muteShortcut", Kind::Choice, QStringLiteral("bothShifts"),
+         {QStringLiteral("bothShifts"), QStringLiteral("scrollLockTwice"), QStringLiteral("off")}},
+        {"onboardingOpen", Kind::Boolean, false},
+    };
+    return rows[int(key)];
+}
+
+} // namespace
 
 QString Settings::defaultPath()
 {
@@ -21,73 +52,58 @@ Settings::Settings(const QString &path)
 {
 }
 
-void Settings::registerDefaults()
+const char *Settings::name(Key key)
 {
-    m_defaults = {
-        {QString::fromLatin1(enabledKey), true},
-        {QString::fromLatin1(volumeKey), 0.6},
-        {QString::fromLatin1(playKeyUpKey), true},
-        {QString::fromLatin1(stereoKey), true},
-        {QString::fromLatin1(pitchVariationKey), true},
-        {QString::fromLatin1(selectedPackKey), QString::fromLatin1(defaultPackID)},
-        {QString::fromLatin1(builtInSpeakersKey), true},
-        {QString::fromLatin1(muteShortcutKey), QStringLiteral("bothShifts")},
-    };
+    return row(key).name;
 }
 
-QVariant Settings::registeredDefault(const char *key) const
+QVariant Settings::defaultValue(Key key)
 {
-    return m_defaults.value(QString::fromLatin1(key));
+    return row(key).defaultValue;
 }
 
-bool Settings::boolValue(const char *key) const
+QVariant Settings::validated(Key key, const QVariant &value)
 {
-    const QVariant stored = m_settings->value(QString::fromLatin1(key));
-    if (stored.typeId() == QMetaType::Bool)
-        return stored.toBool();
-    // The INI file holds text; anything but these four spellings is damage, not a choice.
-    const QString text = stored.toString().trimmed().toLower();
-    if (text == u"true" || text == u"1")
-        return true;
-    if (text == u"false" || text == u"0")
-        return false;
-    return registeredDefault(key).toBool();
+    const Row &setting = row(key);
+    // The INI file holds text, so every kind but text also accepts its spelling as text.
+    const bool isText = value.typeId() == QMetaType::QString;
+    switch (setting.kind) {
+    case Kind::Boolean: {
+        if (value.typeId() == QMetaType::Bool)
+            return value;
+        // Anything but these four spellings is damage, not a choice.
+        const QString text = value.toString().trimmed().toLower();
+        if (text == u"true" || text == u"1")
+            return true;
+        if (text == u"false" || text == u"0")
+            return false;
+        return {};
+    }
+    case Kind::Fraction: {
+        bool ok = false;
+        const double number = isText ? value.toString().trimmed().toDouble(&ok) : value.toDouble(&ok);
+        if (!ok || !std::isfinite(number))
+            return {};
+        return std::clamp(number, 0.0, 1.0);
+    }
+    case Kind::Text:
+        // A stored value with a comma reads back as a list: damage too.
+        return isText ? value : QVariant();
+    case Kind::Choice:
+        return isText && setting.choices.contains(value.toString()) ? value : QVariant();
+    }
+    return {};
 }
 
-double Settings::doubleValue(const char *key, double min, double max) const
+QVariant Settings::value(Key key) const
 {
-    bool ok = false;
-    const double stored = m_settings->value(QString::fromLatin1(key)).toString().trimmed().toDouble(&ok);
-    const double value = ok && std::isfinite(stored) ? stored : registeredDefault(key).toDouble();
-    return std::clamp(value, min, max);
+    const QVariant stored = validated(key, m_settings->value(QString::fromLatin1(name(key))));
+    return stored.isValid() ? stored : defaultValue(key);
 }
 
-QString Settings::stringValue(const char *key) const
+bool Settings::store(Key key, const QVariant &value)
 {
-    const QVariant stored = m_settings->value(QString::fromLatin1(key));
-    if (stored.typeId() == QMetaType::QString)
-        return stored.toString();
-    return registeredDefault(key).toString();
-}
-
-bool Settings::setBool(const char *key, bool value)
-{
-    return store(key, value);
-}
-
-bool Settings::setDouble(const char *key, double value)
-{
-    return store(key, value);
-}
-
-bool Settings::setString(const char *key, const QString &value)
-{
-    return store(key, value);
-}
-
-bool Settings::store(const char *key, const QVariant &value)
-{
-    m_settings->setValue(QString::fromLatin1(key), value);
+    m_settings->setValue(QString::fromLatin1(name(key)), value);
     m_settings->sync();
     // A FormatError only says the file was damaged when read; the write itself replaced it.
     const bool ok = m_settings->status() != QSettings::AccessError;

@@ -9,46 +9,38 @@
 namespace plinkum {
 
 // The user's persisted settings: an INI file, by default $XDG_CONFIG_HOME/Plinkum/Plinkum.conf.
-// Every write is synced at once, so a crash right after a change loses nothing. Reads never fail:
-// a missing, unreadable or hand-damaged value reads as its default, out-of-range numbers clamped.
+// One table names each setting's key, default and what a valid value is; reading and writing both
+// go through it. Every write is synced at once, so a crash right after a change loses nothing.
+// Reads never fail: a missing, unreadable or hand-damaged value reads as its default, out-of-range
+// numbers clamped.
 class Settings {
 public:
-    static constexpr auto enabledKey = "enabled";
-    static constexpr auto volumeKey = "volume";
-    static constexpr auto playKeyUpKey = "playKeyUp";
-    static constexpr auto stereoKey = "stereo";
-    static constexpr auto pitchVariationKey = "pitchVariation";
-    static constexpr auto selectedPackKey = "selectedPack";
-    static constexpr auto builtInSpeakersKey = "builtInSpeakers";
-    static constexpr auto onboardingOpenKey = "onboardingOpen";
-    static constexpr auto muteShortcutKey = "muteShortcut";
+    enum class Key { Enabled, Volume, PlayKeyUp, Stereo, PitchVariation, SelectedPack, BuiltInSpeakers, MuteShortcut, OnboardingOpen };
+    static constexpr int keyCount = int(Key::OnboardingOpen) + 1;
 
     // The standard store of the user running Plinkum.
     static QString defaultPath();
 
     explicit Settings(const QString &path = defaultPath());
 
-    // Registered defaults live in memory only; they are what a key without a usable stored value
-    // reads as. Called at every start.
-    void registerDefaults();
+    // The key in the file.
+    static const char *name(Key key);
+    static QVariant defaultValue(Key key);
+    // The value made valid for the setting (a Boolean from its four spellings, a volume clamped to
+    // 0..1, text only as text, a choice only by a known name), or an invalid QVariant when nothing
+    // sensible can be made of it.
+    static QVariant validated(Key key, const QVariant &value);
 
-    bool boolValue(const char *key) const;
-    double doubleValue(const char *key, double min, double max) const;
-    QString stringValue(const char *key) const;
-
-    // Store and sync. Returns false when the file could not be written (logged once per failure run).
-    bool setBool(const char *key, bool value);
-    bool setDouble(const char *key, double value);
-    bool setString(const char *key, const QString &value);
+    // The stored value, validated; its default when there is none or it is damaged.
+    QVariant value(Key key) const;
+    // Stores the value as given and syncs. False when the file could not be written (logged once
+    // per failure run).
+    bool store(Key key, const QVariant &value);
 
     QString path() const;
 
 private:
-    bool store(const char *key, const QVariant &value);
-    QVariant registeredDefault(const char *key) const;
-
     std::unique_ptr<QSettings> m_settings;
-    QVariantMap m_defaults;
     bool m_lastWriteFailed = false;
 };
 

@@ -16,6 +16,8 @@ packages=(
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qtquick-dialogs qml6-module-qtquick-shapes libqt6svg6
   qml6-module-qt-labs-folderlistmodel fonts-dejavu-core
+  # build: qmllint reads the types of QtQml (Timer, easing, Qt enums) from these
+  qml6-module-qtqml qml6-module-qtqml-models
   # tests: a real sound server, a real X server, key injection
   pulseaudio pulseaudio-utils xvfb x11-xserver-utils sox
   # tests: a private system bus with a mock logind

@@ -11,12 +11,10 @@
 
 namespace plinkum {
 
-OnboardingWindowController::OnboardingWindowController(QQmlEngine &engine, UiContext &context,
-                                                       StoreOpen storeOpen, QObject *parent)
+OnboardingWindowController::OnboardingWindowController(QQmlEngine &engine, UiContext &context, QObject *parent)
     : QObject(parent)
     , m_engine(engine)
     , m_context(context)
-    , m_storeOpen(std::move(storeOpen))
 {
 }
 
@@ -45,8 +43,8 @@ void OnboardingWindowController::show(const QString &startStep)
         if (!m_window)
             return;
         connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (!visible && !m_quitting && m_storeOpen)
-                m_storeOpen(false);
+            if (!visible && !m_quitting && m_context.state())
+                m_context.state()->setOnboardingOpen(false);
         });
         QCoreApplication::instance()->installEventFilter(this);
         connect(m_window, SIGNAL(stepAdvancing()), this, SLOT(updateCloseButton()));
@@ -57,8 +55,8 @@ void OnboardingWindowController::show(const QString &startStep)
         }
     }
     updateCloseButton();
-    if (m_storeOpen)
-        m_storeOpen(true);
+    if (m_context.state())
+        m_context.state()->setOnboardingOpen(true);
     m_window->show();
     m_window->raise();
     m_window->requestActivate();

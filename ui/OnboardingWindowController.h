@@ -4,8 +4,6 @@
 #include <QPointer>
 #include <QQuickWindow>
 
-#include <functional>
-
 class QQmlEngine;
 
 
@@ -20,10 +18,7 @@ class OnboardingWindowController : public QObject {
     Q_OBJECT
 
 public:
-    using StoreOpen = std::function<void(bool open)>;
-
-    OnboardingWindowController(QQmlEngine &engine, UiContext &context, StoreOpen storeOpen,
-                               QObject *parent = nullptr);
+    OnboardingWindowController(QQmlEngine &engine, UiContext &context, QObject *parent = nullptr);
     ~OnboardingWindowController() override;
 
     // `startStep` ("access" or "ready") overrides the step chosen from the access state; the
@@ -41,7 +36,6 @@ public slots:
 private:
     QQmlEngine &m_engine;
     UiContext &m_context;
-    StoreOpen m_storeOpen;
     QPointer<QQuickWindow> m_window;
     bool m_quitting = false;
 };

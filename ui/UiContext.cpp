@@ -4,49 +4,30 @@
 #include "PackCatalog.h"
 #include "VersionInfo.h"
 
+#include <QCoreApplication>
+
 namespace plinkum {
 
-namespace {
-template <typename Function, typename... Args>
-void runIfSet(const Function &function, Args &&...args)
-{
-    if (function)
-        function(std::forward<Args>(args)...);
-}
-} // namespace
-
-UiContext::UiContext(QObject *state, PackCatalog *catalog, Actions actions, QObject *parent)
+UiContext::UiContext(AppModel *state, PackCatalog *catalog, QObject *parent)
     : QObject(parent)
     , m_state(state)
     , m_catalog(catalog)
-    , m_actions(std::move(actions))
     , m_desktop(new DesktopActions(this))
 {
 }
 
 QString UiContext::versionText() { return VersionInfo::current(); }
 
-void UiContext::preview() { runIfSet(m_actions.preview); }
-
-void UiContext::importPack(const QUrl &source)
-{
-    if (source.isLocalFile())
-        runIfSet(m_actions.importPack, source);
-}
-
 void UiContext::removePack(const QString &id)
 {
-    if (!m_catalog)
+    if (!m_catalog || !m_state)
         return;
-    // A copy: removing the pack replaces the catalogue's list while the removal still reads it.
     if (const auto pack = m_catalog->find(id); pack && !pack->isBuiltIn)
-        runIfSet(m_actions.deletePack, *pack);
+        m_state->deletePack(pack->id);
 }
 
-void UiContext::openInputMonitoringSettings() { runIfSet(m_actions.openInputMonitoringSettings); }
-void UiContext::revokeKeyboardAccess() { runIfSet(m_actions.revokeKeyboardAccess); }
-void UiContext::relaunch() { runIfSet(m_actions.relaunch); }
-void UiContext::quit() { runIfSet(m_actions.quit); }
+// Queued: the view that asked is still on the stack.
+void UiContext::quit() { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }
 void UiContext::showSettings() { emit settingsRequested(); }
 
 void UiContext::openHelp() { DesktopActions::openHelp(); }

@@ -1,6 +1,7 @@
 #include "UserInterface.h"
 
 #include "ArtworkImageProvider.h"
+#include "OnboardingWindowController.h"
 #include "SettingsWindowController.h"
 #include "TrayPanel.h"
 
@@ -18,14 +19,13 @@ void qml_register_types_Plinkum_Ui();
 
 namespace plinkum {
 
-UserInterface::UserInterface(QObject *state, PackCatalog *catalog, UiContext::Actions actions,
-                             OnboardingWindowController::StoreOpen storeOnboardingOpen, QObject *parent)
+UserInterface::UserInterface(AppModel *state, PackCatalog *catalog, QObject *parent)
     : QObject(parent)
     , m_engine(std::make_unique<QQmlEngine>())
-    , m_context(new UiContext(state, catalog, std::move(actions), this))
+    , m_context(new UiContext(state, catalog, this))
     , m_panel(new TrayPanel(*m_engine, *m_context, this))
     , m_settings(new SettingsWindowController(*m_engine, *m_context, this))
-    , m_onboarding(new OnboardingWindowController(*m_engine, *m_context, std::move(storeOnboardingOpen), this))
+    , m_onboarding(new OnboardingWindowController(*m_engine, *m_context, this))
 {
     // A few flat views need no GPU: the software renderer spares a tray app a GL context (its
     // memory, and drivers that minimal systems lack). QT_QUICK_BACKEND still chooses otherwise.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "OnboardingWindowController.h"
 #include "UiContext.h"
 
 #include <QObject>
@@ -11,6 +10,7 @@ class QQmlEngine;
 
 namespace plinkum {
 
+class OnboardingWindowController;
 class PackCatalog;
 class SettingsWindowController;
 class TrayPanel;
@@ -20,8 +20,7 @@ class UserInterface : public QObject {
     Q_OBJECT
 
 public:
-    UserInterface(QObject *state, PackCatalog *catalog, UiContext::Actions actions,
-                  OnboardingWindowController::StoreOpen storeOnboardingOpen, QObject *parent = nullptr);
+    UserInterface(AppModel *state, PackCatalog *catalog, QObject *parent = nullptr);
     ~UserInterface() override;
 
     [[nodiscard]] QQmlEngine &engine() const { return *m_engine; }

@@ -15,13 +15,9 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == u"read") {
-        Settings settings(args[2]);
-        settings.registerDefaults();
-        for (const char *key : {Settings::enabledKey, Settings::playKeyUpKey, Settings::stereoKey,
-                                Settings::pitchVariationKey, Settings::builtInSpeakersKey, Settings::onboardingOpenKey})
-            std::printf("%s=%s\n", key, settings.boolValue(key) ? "true" : "false");
-        std::printf("%s=%g\n", Settings::volumeKey, settings.doubleValue(Settings::volumeKey, 0, 1));
-        std::printf("%s=%s\n", Settings::selectedPackKey, qPrintable(settings.stringValue(Settings::selectedPackKey)));
+        const Settings settings(args[2]);
+        for (int key = 0; key < Settings::keyCount; ++key)
+            std::printf("%s=%s\n", Settings::name(Settings::Key(key)), qPrintable(settings.value(Settings::Key(key)).toString()));
         return 0;
     }
     if (args.size() == 5 && args[1] == u"set") {

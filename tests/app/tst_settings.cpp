@@ -10,6 +10,8 @@
 
 using namespace plinkum;
 
+Q_DECLARE_METATYPE(Settings::Key)
+
 class TestSettings : public QObject {
     Q_OBJECT
 
@@ -22,53 +24,72 @@ private:
         return QString::fromUtf8(TestPacks::run(QStringLiteral(PROBE), {QStringLiteral("read"), settingsPath}).out);
     }
 
-
 private slots:
     void cleanup() { QFile::remove(m_path); }
 
-    void damagedValues_data()
+    // The one table every read and every write goes through.
+    void validation_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<double>("volume");
-        QTest::addColumn<QString>("pack");
+        QTest::addColumn<Settings::Key>("key");
+        QTest::addColumn<QVariant>("given");
+        QTest::addColumn<QVariant>("valid"); // invalid: ignored on a write, the default on a read
+        using Key = Settings::Key;
+        QTest::newRow("boolean spelled by hand") << Key::Enabled << QVariant(" FALSE ") << QVariant(false);
+        QTest::newRow("boolean as a digit") << Key::PlayKeyUp << QVariant("1") << QVariant(true);
+        QTest::newRow("boolean damaged") << Key::Enabled << QVariant("yes") << QVariant();
+        QTest::newRow("volume too loud") << Key::Volume << QVariant(3.5) << QVariant(1.0);
+        QTest::newRow("volume negative, as text") << Key::Volume << QVariant("-2") << QVariant(0.0);
+        QTest::newRow("volume hand-written") << Key::Volume << QVariant(" 0.30 ") << QVariant(0.3);
+        QTest::newRow("volume not a number") << Key::Volume << QVariant(qQNaN()) << QVariant();
+        QTest::newRow("volume infinite") << Key::Volume << QVariant("inf") << QVariant();
+        QTest::newRow("text") << Key::SelectedPack << QVariant("folder:Blue Box") << QVariant("folder:Blue Box");
+        QTest::newRow("a list where text belongs") << Key::SelectedPack << QVariant(QStringList{"a", "b"}) << QVariant();
+        QTest::newRow("known shortcut") << Key::MuteShortcut << QVariant("off") << QVariant("off");
+        QTest::newRow("unknown shortcut") << Key::MuteShortcut << QVariant("sometimes") << QVariant();
+        QTest::newRow("nothing") << Key::OnboardingOpen << QVariant() << QVariant();
+    }
 
-        const QString pack = QStringLiteral("bundle:mx-brown-pbt");
-        QTest::newRow("missing") << QByteArray() << true << 0.6 << pack;
-        QTest::newRow("too loud") << QByteArray("[General]\nvolume=3.5\n") << true << 1.0 << pack;
-        QTest::newRow("negative") << QByteArray("[General]\nvolume=-2\n") << true << 0.0 << pack;
-        QTest::newRow("not a number") << QByteArray("[General]\nvolume=nan\nenabled=0\n") << false << 0.6 << pack;
-        QTest::newRow("a list where text belongs") << QByteArray("[General]\nselectedPack=a, b\n") << true << 0.6 << pack;
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 18) << true << 0.6 << pack;
-        QTest::newRow("hand-written") << QByteArray("[General]\nenabled = FALSE \nvolume = 0.30\nselectedPack=folder:Blue Box\n")
-                                      << false << 0.3 << QStringLiteral("folder:Blue Box");
+    void validation()
+    {
+        QFETCH(Settings::Key, key);
+        QFETCH(QVariant, given);
+        QTEST(Settings::validated(key, given), "valid");
     }
 
     // Whatever the file holds, reading gives sane values and the next write still lands.
-    void damagedValues()
+    void damagedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<double>("volume");
+        QTest::addColumn<QString>("pack");
+        const QString pack = QStringLiteral("bundle:mx-brown-pbt");
+        QTest::newRow("missing") << QByteArray() << 0.6 << pack;
+        QTest::newRow("a list where text belongs") << QByteArray("[General]\nselectedPack=a, b\n") << 0.6 << pack;
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[[[\n=\x01\x02\nvolume\n", 18) << 0.6 << pack;
+        QTest::newRow("hand-written") << QByteArray("[General]\nvolume = 0.30\nselectedPack=folder:Blue Box\n")
+                                      << 0.3 << QStringLiteral("folder:Blue Box");
+    }
+
+    void damagedFiles()
     {
         QFETCH(QByteArray, content);
         if (!content.isEmpty())
             QVERIFY(TestPacks::writeText(m_path, content));
         Settings settings(m_path);
-        settings.registerDefaults();
-        QTEST(settings.boolValue(Settings::enabledKey), "enabled");
-        QTEST(settings.doubleValue(Settings::volumeKey, 0, 1), "volume");
-        QTEST(settings.stringValue(Settings::selectedPackKey), "pack");
-
-        QVERIFY(settings.setBool(Settings::stereoKey, false));
+        QTEST(settings.value(Settings::Key::Volume).toDouble(), "volume");
+        QTEST(settings.value(Settings::Key::SelectedPack).toString(), "pack");
+        QVERIFY(settings.store(Settings::Key::Stereo, false));
         Settings again(m_path);
-        again.registerDefaults();
-        QCOMPARE(again.boolValue(Settings::stereoKey), false);
-        QTEST(again.doubleValue(Settings::volumeKey, 0, 1), "volume");
+        QCOMPARE(again.value(Settings::Key::Stereo), QVariant(false));
+        QTEST(again.value(Settings::Key::Volume).toDouble(), "volume");
     }
 
     void textSurvivesTheFile()
     {
         const QString name = QStringLiteral("folder:Blue, Box \"2\"");
-        QVERIFY(Settings(m_path).setString(Settings::selectedPackKey, name));
+        QVERIFY(Settings(m_path).store(Settings::Key::SelectedPack, name));
         QCOMPARE(QSettings(m_path, QSettings::IniFormat).value(QStringLiteral("selectedPack")).toString(), name);
-        QCOMPARE(Settings(m_path).stringValue(Settings::selectedPackKey), name);
+        QCOMPARE(Settings(m_path).value(Settings::Key::SelectedPack).toString(), name);
     }
 
     void unwritableStoreStillReads()
@@ -76,9 +97,8 @@ private slots:
         // The store's folder is a file: nothing can be written, and nothing crashes.
         QVERIFY(TestPacks::writeText(m_path, "x"));
         Settings settings(m_path + QStringLiteral("/inner.conf"));
-        settings.registerDefaults();
-        QVERIFY(!settings.setBool(Settings::enabledKey, false));
-        QCOMPARE(settings.doubleValue(Settings::volumeKey, 0, 1), 0.6);
+        QVERIFY(!settings.store(Settings::Key::Enabled, false));
+        QCOMPARE(settings.value(Settings::Key::Volume).toDouble(), 0.6);
     }
 
     void eachChangeIsOnDiskAtOnce_data()
@@ -93,6 +113,7 @@ private slots:
         QTest::newRow("pitchVariation") << "pitchVariation" << "false" << "pitchVariation=false";
         QTest::newRow("builtInSpeakers") << "builtInSpeakers" << "false" << "builtInSpeakers=false";
         QTest::newRow("selectedPackID") << "selectedPackID" << "bundle:alpaca" << "selectedPack=bundle:alpaca";
+        QTest::newRow("muteShortcut") << "muteShortcut" << "off" << "muteShortcut=off";
     }
 
     // The writer changes one setting; another process reads it while the writer still runs and

@@ -53,7 +53,7 @@ CardBackground {
                 }
                 ToggleSwitch {
                     checked: root.on
-                    onColor: "#0a84ff"
+                    checkedColor: "#0a84ff"
                     enabled: false
                     moveDuration: 300
                     moveEasing: Easing.InOutQuad

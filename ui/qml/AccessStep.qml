@@ -8,7 +8,7 @@ ColumnLayout {
     id: root
 
     required property UiContext ui
-    readonly property QtObject appState: ui.state
+    readonly property AppModel appState: ui.state
     property bool active: true
 
     signal granted()
@@ -28,7 +28,7 @@ ColumnLayout {
     Shortcut {
         sequences: ["Return", "Enter"]
         enabled: root.active
-        onActivated: root.ui.openInputMonitoringSettings()
+        onActivated: root.ui.state.requestKeyboardAccess()
     }
 
     Label {
@@ -56,7 +56,7 @@ ColumnLayout {
         Layout.fillWidth: true
         Layout.topMargin: 22
         text: qsTr("Allow Keyboard Access")
-        onClicked: root.ui.openInputMonitoringSettings()
+        onClicked: root.ui.state.requestKeyboardAccess()
     }
     RowLayout {
         Layout.fillWidth: true
@@ -73,7 +73,7 @@ ColumnLayout {
         Item { Layout.fillWidth: true }
         LinkButton {
             text: qsTr("Already allowed? Reopen")
-            onClicked: root.ui.relaunch()
+            onClicked: root.ui.state.relaunch()
         }
     }
 }

@@ -8,7 +8,7 @@ ScrollView {
     id: root
 
     required property UiContext ui
-    readonly property QtObject appState: ui.state
+    readonly property AppModel appState: ui.state
 
     contentWidth: availableWidth
 
@@ -48,6 +48,7 @@ ScrollView {
                         font.pixelSize: 13
                     }
                     ComboBox {
+                        id: muteShortcutChoice
                         objectName: "muteShortcutChoice"
                         textRole: "text"
                         valueRole: "value"
@@ -66,7 +67,7 @@ ScrollView {
                             implicitHeight: 24
                             radius: 6
                             antialiasing: true
-                            color: Style.fade(palette.windowText, parent.down ? 0.12 : parent.hovered ? 0.09 : 0.06)
+                            color: Style.fade(palette.windowText, muteShortcutChoice.down ? 0.12 : muteShortcutChoice.hovered ? 0.09 : 0.06)
                             border.width: 1
                             border.color: Style.fade(palette.windowText, 0.12)
                         }
@@ -100,12 +101,12 @@ ScrollView {
                     StandardButton {
                         visible: root.appState.hasPermission
                         text: qsTr("Remove Access")
-                        onClicked: root.ui.revokeKeyboardAccess()
+                        onClicked: root.ui.state.revokeKeyboardAccess()
                     }
                     StandardButton {
                         visible: !root.appState.hasPermission
                         text: qsTr("Allow Keyboard Access")
-                        onClicked: root.ui.openInputMonitoringSettings()
+                        onClicked: root.ui.state.requestKeyboardAccess()
                     }
                 }
             }

@@ -8,7 +8,7 @@ Control {
     id: root
 
     required property UiContext ui
-    readonly property QtObject appState: ui.state
+    readonly property AppModel appState: ui.state
     readonly property var selectedPack: {
         ui.catalog.builtIn; ui.catalog.custom // re-evaluate when the lists change
         return ui.catalog.pack(appState.selectedPackID)

@@ -18,7 +18,8 @@ Rectangle {
         // The accent glow behind the keycap, drawn for the panel's fixed 340 × 540.
         anchors.fill: parent
         source: "image://art/hero.glow"
-        sourceSize: Qt.size(width, height)
+        sourceSize.width: width
+        sourceSize.height: height
     }
 
     ColumnLayout {
@@ -68,6 +69,7 @@ Rectangle {
                     { icon: "lock.fill", text: qsTr("Private — nothing leaves your computer") }
                 ]
                 RowLayout {
+                    id: feature
                     required property var modelData
                     spacing: 10
                     Rectangle {
@@ -77,7 +79,7 @@ Rectangle {
                         color: Style.fade(Style.accent, 0.14)
                         Symbol {
                             anchors.centerIn: parent
-                            name: parent.parent.modelData.icon
+                            name: feature.modelData.icon
                             color: Style.accent
                             size: 12
                         }

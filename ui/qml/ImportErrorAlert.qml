@@ -8,7 +8,7 @@ import Plinkum.Ui
 Popup {
     id: root
 
-    required property QtObject appState
+    required property AppModel appState
     readonly property string message: appState.importError ?? ""
 
     parent: T.Overlay.overlay

@@ -8,7 +8,7 @@ Control {
     id: root
 
     required property UiContext ui
-    readonly property QtObject appState: ui.state
+    readonly property AppModel appState: ui.state
 
     padding: 0
     contentItem: ColumnLayout {

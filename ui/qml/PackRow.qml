@@ -3,14 +3,14 @@ import QtQuick.Layouts
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// A pack in the Sounds list: click anywhere to choose it. `accessory` adds a trailing control.
+// A pack in the Sounds list: click anywhere to choose it. A child item is a trailing control.
 AbstractButton {
     id: root
 
     required property UiContext ui
     property var pack: ({})
     property bool divider: false
-    property Component accessory
+    default property alias accessory: accessoryRow.data
 
     Layout.fillWidth: true
     leftPadding: 12
@@ -40,8 +40,8 @@ AbstractButton {
             color: Style.accent
             size: 13
         }
-        Loader {
-            sourceComponent: root.accessory
+        RowLayout {
+            id: accessoryRow
         }
     }
     background: Rectangle {

@@ -35,7 +35,7 @@ ApplicationWindow {
         onActivated: window.ui.showSettings()
     }
     Shortcut {
-        sequence: StandardKey.Quit
+        sequence: "Ctrl+Q"
         onActivated: window.ui.quit()
     }
 

@@ -49,7 +49,7 @@ Control {
                 Button {
                     id: allow
                     text: qsTr("Allow Keyboard Access")
-                    onClicked: root.ui.openInputMonitoringSettings()
+                    onClicked: root.ui.state.requestKeyboardAccess()
                     padding: 0
                     leftPadding: 9
                     rightPadding: 9
@@ -69,7 +69,7 @@ Control {
                 }
                 LinkButton {
                     text: qsTr("Quit and Reopen")
-                    onClicked: root.ui.relaunch()
+                    onClicked: root.ui.state.relaunch()
                 }
             }
         }

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Controls.Basic
@@ -67,7 +69,7 @@ Control {
         StackLayout {
             Layout.preferredWidth: 520
             Layout.preferredHeight: 440
-            currentIndex: ["general", "sounds", "about"].indexOf(root.tab)
+            currentIndex: root.tabs.findIndex(entry => entry.key === root.tab)
 
             GeneralTab { ui: root.ui }
             SoundsTab { objectName: "soundsTab"; ui: root.ui }

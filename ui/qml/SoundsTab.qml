@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Controls.Basic
@@ -9,7 +11,7 @@ Item {
     id: root
 
     required property UiContext ui
-    readonly property QtObject appState: ui.state
+    readonly property AppModel appState: ui.state
 
     // Shows the end of the list, where the user's own packs are.
     function scrollToEnd() {
@@ -59,7 +61,7 @@ Item {
                         ui: root.ui
                         pack: modelData
                         divider: index > 0
-                        accessory: StandardButton {
+                        StandardButton {
                             text: qsTr("Remove")
                             destructive: true
                             onClicked: root.ui.removePack(customRow.pack.id)
@@ -113,7 +115,7 @@ Item {
         id: folderDialog
         objectName: "importDialog"
         title: qsTr("Import Sound Pack…")
-        onAccepted: root.ui.importPack(selectedFolder)
+        onAccepted: root.ui.state.importPack(selectedFolder)
     }
 
     FileDialog {
@@ -121,7 +123,7 @@ Item {
         objectName: "importArchiveDialog"
         title: qsTr("Import from Zip…")
         nameFilters: [qsTr("Zip archives (*.zip)")]
-        onAccepted: root.ui.importPack(selectedFile)
+        onAccepted: root.ui.state.importPack(selectedFile)
     }
 
     ImportErrorAlert {

@@ -12,7 +12,8 @@ Image {
 
     width: size
     height: size
-    sourceSize: Qt.size(Math.ceil(size * Screen.devicePixelRatio), Math.ceil(size * Screen.devicePixelRatio))
+    sourceSize.width: Math.ceil(size * Screen.devicePixelRatio)
+    sourceSize.height: Math.ceil(size * Screen.devicePixelRatio)
     fillMode: Image.PreserveAspectFit
     smooth: true
     source: {

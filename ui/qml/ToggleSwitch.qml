@@ -2,11 +2,11 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// An on/off switch in the accent colour (or `onColor`), its text label optional.
+// An on/off switch in the accent colour (or `checkedColor`), its text label optional.
 Switch {
     id: root
 
-    property color onColor: Style.accent
+    property color checkedColor: Style.accent
     property int moveDuration: 150
     property int moveEasing: Easing.OutQuad
 
@@ -20,7 +20,7 @@ Switch {
         x: root.leftPadding
         y: (root.height - height) / 2
         radius: height / 2
-        color: root.checked ? root.onColor : Style.fade(root.palette.windowText, 0.16)
+        color: root.checked ? root.checkedColor : Style.fade(root.palette.windowText, 0.16)
         Behavior on color { ColorAnimation { duration: root.moveDuration } }
         antialiasing: true
 

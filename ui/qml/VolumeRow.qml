@@ -8,7 +8,7 @@ Control {
     id: root
 
     required property UiContext ui
-    readonly property QtObject appState: ui.state
+    readonly property AppModel appState: ui.state
     readonly property color secondary: Style.fade(palette.windowText, 0.55)
 
     padding: 0
@@ -38,7 +38,7 @@ Control {
             onMoved: root.appState.volume = value
             onPressedChanged: {
                 if (!pressed)
-                    root.ui.preview()
+                    root.ui.state.preview()
             }
             padding: 0
             implicitHeight: 18

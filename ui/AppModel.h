@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+
+namespace plinkum {
+
+// What the views see of the application: the state they show and the settings they change, as
+// properties, and the operations they start. The application's state implements it; the views
+// depend on nothing else of the core, and qmllint checks every binding against it.
+class AppModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The state is provided by the application")
+    Q_PROPERTY(bool hasPermission READ hasPermission NOTIFY hasPermissionChanged)
+    Q_PROPERTY(bool isLoadingPack READ isLoadingPack NOTIFY isLoadingPackChanged)
+    Q_PROPERTY(QString importError READ importError WRITE setImportError NOTIFY importErrorChanged)
+    Q_PROPERTY(bool isImporting READ isImporting NOTIFY importProgressChanged)
+    Q_PROPERTY(double importProgress READ importProgress NOTIFY importProgressChanged)
+    Q_PROPERTY(bool isEnabled READ isEnabled WRITE setIsEnabled NOTIFY isEnabledChanged)
+    Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
+    Q_PROPERTY(bool playKeyUp READ playKeyUp WRITE setPlayKeyUp NOTIFY playKeyUpChanged)
+    Q_PROPERTY(bool stereo READ stereo WRITE setStereo NOTIFY stereoChanged)
+    Q_PROPERTY(bool pitchVariation READ pitchVariation WRITE setPitchVariation NOTIFY pitchVariationChanged)
+    Q_PROPERTY(bool builtInSpeakers READ builtInSpeakers WRITE setBuiltInSpeakers NOTIFY builtInSpeakersChanged)
+    Q_PROPERTY(QString selectedPackID READ selectedPackID WRITE setSelectedPackID NOTIFY selectedPackIDChanged)
+    Q_PROPERTY(QString selectedPackName READ selectedPackName NOTIFY selectedPackIDChanged)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(QString muteShortcut READ muteShortcut WRITE setMuteShortcut NOTIFY muteShortcutChanged)
+    Q_PROPERTY(bool shouldShowOnboarding READ shouldShowOnboarding NOTIFY shouldShowOnboardingChanged)
+
+public:
+    using QObject::QObject;
+
+    [[nodiscard]] virtual bool hasPermission() const = 0;
+    [[nodiscard]] virtual bool isLoadingPack() const = 0;
+    [[nodiscard]] virtual QString importError() const = 0;
+    [[nodiscard]] virtual bool isImporting() const = 0;
+    // Share of the files copied, 0 to 1, while importing.
+    [[nodiscard]] virtual double importProgress() const = 0;
+    [[nodiscard]] virtual bool isEnabled() const = 0;
+    [[nodiscard]] virtual double volume() const = 0;
+    [[nodiscard]] virtual bool playKeyUp() const = 0;
+    [[nodiscard]] virtual bool stereo() const = 0;
+    [[nodiscard]] virtual bool pitchVariation() const = 0;
+    [[nodiscard]] virtual bool builtInSpeakers() const = 0;
+    [[nodiscard]] virtual QString selectedPackID() const = 0;
+    // Empty when the selection names no pack.
+    [[nodiscard]] virtual QString selectedPackName() const = 0;
+    [[nodiscard]] virtual bool launchAtLogin() const = 0;
+    // The keys that switch the sounds on and off: "bothShifts", "scrollLockTwice" or "off".
+    [[nodiscard]] virtual QString muteShortcut() const = 0;
+    [[nodiscard]] virtual bool shouldShowOnboarding() const = 0;
+
+    virtual void setImportError(const QString &error) = 0;
+    virtual void setIsEnabled(bool enabled) = 0;
+    // Clamped to 0..1; not a number is ignored.
+    virtual void setVolume(double volume) = 0;
+    virtual void setPlayKeyUp(bool playKeyUp) = 0;
+    virtual void setStereo(bool stereo) = 0;
+    virtual void setPitchVariation(bool pitchVariation) = 0;
+    virtual void setBuiltInSpeakers(bool builtInSpeakers) = 0;
+    virtual void setSelectedPackID(const QString &id) = 0;
+    virtual void setLaunchAtLogin(bool launchAtLogin) = 0;
+    // An unknown name is ignored.
+    virtual void setMuteShortcut(const QString &name) = 0;
+
+    // Plays the selected switch once.
+    Q_INVOKABLE virtual void preview() = 0;
+    // Starts copying a local pack folder or zip archive into the user packs, in the background;
+    // false when an import runs already or the source is not a local file.
+    Q_INVOKABLE virtual bool importPack(const QUrl &source) = 0;
+    Q_INVOKABLE virtual void deletePack(const QString &id) = 0;
+    // Offers the user the way to let Plinkum read keyboards.
+    Q_INVOKABLE virtual void requestKeyboardAccess() = 0;
+    // Removes what the request installed, then listens again through what is left.
+    Q_INVOKABLE virtual void revokeKeyboardAccess() = 0;
+    // Starts a new Plinkum half a second from now and quits this one.
+    Q_INVOKABLE virtual void relaunch() = 0;
+    // Written by the first-run window: true while it is shown, false once closed.
+    Q_INVOKABLE virtual void setOnboardingOpen(bool open) = 0;
+
+signals:
+    void hasPermissionChanged();
+    void isLoadingPackChanged();
+    void importErrorChanged();
+    void importProgressChanged();
+    void isEnabledChanged();
+    void volumeChanged();
+    void playKeyUpChanged();
+    void stereoChanged();
+    void pitchVariationChanged();
+    void builtInSpeakersChanged();
+    void selectedPackIDChanged();
+    void launchAtLoginChanged();
+    void muteShortcutChanged();
+    void shouldShowOnboardingChanged();
+};
+
+} // namespace plinkum
