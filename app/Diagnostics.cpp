@@ -137,7 +137,7 @@ Diagnostics::Report Diagnostics::report()
     if (volume <= 0.0)
         report.problems << QStringLiteral("the volume is at 0 %");
     if (!running)
-        report.problems << QStringLiteral("Plinkum is not running for this user (start it from the app menu)");
+        report.problems << QStringLiteral("no Plinkum is running for this user (start it from the app menu)");
     return report;
 }
 

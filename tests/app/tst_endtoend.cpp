@@ -296,7 +296,7 @@ private slots:
         const QProcessEnvironment environment = this->environment(m_display, true);
         const TestPacks::Run alone = TestPacks::run(QStringLiteral(PLINKUM), {"--diagnose"}, environment);
         QCOMPARE(alone.exitCode, 1);
-        QCOMPARE(alone.err, QByteArray("Plinkum: Plinkum is not running for this user (start it from the app menu)\n"));
+        QCOMPARE(alone.err, QByteArray("Plinkum: no Plinkum is running for this user (start it from the app menu)\n"));
 
         QProcess plinkum;
         plinkum.setProcessEnvironment(environment);
