@@ -37,6 +37,20 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QProcessEnvir
     if (!parser.parse(arguments)) {
         result.mode = Mode::Invalid;
         result.error = parser.errorText();
+        // The parser names an unknown option without its dashes; the user should see what they typed.
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().constFirst();
+            for (const QString &argument : arguments.mid(1)) {
+                const QString typed = argument.section(u'=', 0, 0);
+                qsizetype dashes = 0;
+                while (dashes < typed.size() && typed.at(dashes) == u'-')
+                    ++dashes;
+                if (dashes > 0 && typed.mid(dashes) == name) {
+                    result.error = QStringLiteral("Unknown option '%1'.").arg(typed);
+                    break;
+                }
+            }
+        }
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -67,8 +81,9 @@ QString CommandLine::helpText()
         "\n"
         "  (no option)   run in the tray; without a display, run headless\n"
         "  --headless    no tray or window: play the selected pack until stopped (Ctrl+C)\n"
-        "  --diagnose    report keyboard access, the sound server and its outputs, the packs\n"
-        "                and the settings file, then exit\n"
+        "  --diagnose    report keyboard access, the sound server and its outputs, the packs,\n"
+        "                the settings and whether Plinkum runs, then exit: 0 when typed keys\n"
+        "                can be heard, 1 with the reasons when not\n"
         "  --version     print the version and exit\n"
         "  --help        print this help and exit\n"
         "\n"

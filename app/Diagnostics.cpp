@@ -7,14 +7,18 @@
 #include "PipeWireOutput.h"
 #include "PulseOutput.h"
 #include "Settings.h"
+#include "SingleInstance.h"
 #include "SinkSurvey.h"
 #include "SoundEngine.h"
 #include "SoundServer.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QTextStream>
 #include <QThread>
+
+#include <algorithm>
 
 namespace plinkum {
 
@@ -25,12 +29,24 @@ QString yesNo(bool value)
     return value ? QStringLiteral("yes") : QStringLiteral("no");
 }
 
+// A running Plinkum listens on its single-instance socket; a connection that sends nothing asks
+// nothing of it.
+bool plinkumIsRunning()
+{
+    const QString name = SingleInstance::defaultName();
+    if (name.isEmpty())
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    return socket.waitForConnected(1000);
+}
+
 } // namespace
 
-QString Diagnostics::report()
+Diagnostics::Report Diagnostics::report()
 {
-    QString text;
-    QTextStream out(&text);
+    Report report;
+    QTextStream out(&report.text);
     out << CommandLine::versionText();
 
     const KeyboardAccess::Environment environment = KeyboardAccess::Environment::fromProcess();
@@ -47,6 +63,7 @@ QString Diagnostics::report()
     const std::optional<SinkSurvey> survey = SinkSurvey::take();
     if (!survey) {
         out << "  sound server:    not reachable\n";
+        report.problems << QStringLiteral("no sound server answers (is PipeWire or PulseAudio running?)");
     } else {
         out << "  sound server:    " << QString::fromStdString(survey->server) << '\n';
         out << "  default output:  " << QString::fromStdString(survey->defaultSink) << '\n';
@@ -96,7 +113,31 @@ QString Diagnostics::report()
         << '\n';
     LoginItem loginItem;
     out << "  launch at login: " << yesNo(loginItem.isRegistered()) << " (" << loginItem.path() << ")\n";
-    return text;
+    const bool soundsOn = settings.boolValue(Settings::enabledKey);
+    const double volume = settings.doubleValue(Settings::volumeKey, 0.0, 1.0);
+    const QString packID = settings.stringValue(Settings::selectedPackKey);
+    const QList<PackInfo> packs = library.all();
+    const auto pack = std::find_if(packs.begin(), packs.end(), [&](const PackInfo &info) { return info.id == packID; });
+    out << "  sounds:          " << (soundsOn ? "on" : "off") << '\n';
+    out << "  volume:          " << qRound(volume * 100) << " %\n";
+    out << "  selected pack:   "
+        << (pack != packs.end() ? pack->name + QStringLiteral(" (") + packID + u')'
+                                : packID + QStringLiteral(" (not found: the default pack plays)"))
+        << '\n';
+
+    const bool running = plinkumIsRunning();
+    out << "\nPlinkum\n";
+    out << "  running:         " << yesNo(running) << '\n';
+
+    if (!access.canListen)
+        report.problems.prepend(QStringLiteral("keys cannot be read: ") + QString::fromStdString(access.reason));
+    if (!soundsOn)
+        report.problems << QStringLiteral("sounds are off (the tray menu, the panel or both Shift keys turn them on)");
+    if (volume <= 0.0)
+        report.problems << QStringLiteral("the volume is at 0 %");
+    if (!running)
+        report.problems << QStringLiteral("no Plinkum is running for this user (start it from the app menu)");
+    return report;
 }
 
 } // namespace plinkum

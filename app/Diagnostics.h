@@ -1,14 +1,20 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace plinkum {
 
 // What `plinkum --diagnose` prints: keyboard access and the key source it picks, the sound
-// server and its outputs, the pack folders and the settings file. Never a key code.
+// server and its outputs, the pack folders, the settings and whether Plinkum runs. Never a key code.
 class Diagnostics {
 public:
-    static QString report();
+    struct Report {
+        QString text;
+        QStringList problems; // why typed keys cannot be heard, one line each; empty when they can
+    };
+
+    static Report report();
 };
 
 } // namespace plinkum

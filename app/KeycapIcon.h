@@ -1,21 +1,22 @@
 #pragma once
 
-#include <QColor>
 #include <QIcon>
-#include <QImage>
+#include <QString>
 
 namespace plinkum {
 
-// The tray icon: an 18 x 16 keycap outline with its key top, solid with a filled top while the
-// sounds are on, dashed with a hollow top while they are off. Drawn in one given colour, since
-// Linux panels do not tint icons for us.
+// The tray icon: a keycap, its top filled while sounds are on, hollow in a dashed outline while
+// they are off, and marked with "!" while keys cannot be heard. Symbolic icons named after the
+// application id, so that panels which recolour icons to their own text colour can; drawn in a
+// mid-grey that stands out on dark and light panels for those that do not.
 class KeycapIcon {
 public:
-    static constexpr int width = 18;
-    static constexpr int height = 16;
+    enum class State { On, Paused, Attention };
 
-    static QImage image(bool active, const QColor &color, qreal scale = 1.0);
-    static QIcon icon(bool active, const QColor &color);
+    static QString name(State state);
+    // The installed theme icon when there is one, so that a StatusNotifierItem host gets its name
+    // to look up and recolour; the copy built into Plinkum otherwise (a build run in place).
+    static QIcon icon(State state);
 };
 
 } // namespace plinkum

@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "OnboardingWindowController.h"
 #include "PackCatalog.h"
+#include "SettingsWindowController.h"
 #include "TrayIcon.h"
 #include "TrayPanel.h"
 #include "UserInterface.h"
@@ -20,6 +21,7 @@ PlinkumApp::PlinkumApp(AppState &state, QObject *parent)
     m_catalog->track(*state.library());
     m_ui = std::make_unique<UserInterface>(&state, m_catalog);
     connect(m_tray, &TrayIcon::activated, this, &PlinkumApp::togglePanel);
+    connect(m_tray, &TrayIcon::settingsRequested, this, [this] { m_ui->settings().show(); });
     connect(m_tray, &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(&m_state, &AppState::onboardingRequested, this, &PlinkumApp::showOnboarding);
 }

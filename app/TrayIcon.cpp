@@ -6,37 +6,24 @@
 
 #include <QApplication>
 #include <QMenu>
-#include <QPalette>
 #include <QSystemTrayIcon>
 
 namespace plinkum {
-
-namespace {
-
-// Linux panels do not tint tray icons, so the icon takes the colour of the panel's text. GNOME's
-// top bar is dark whatever the application palette says.
-QColor panelTextColor()
-{
-    if (qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QStringLiteral("GNOME"), Qt::CaseInsensitive))
-        return Qt::white;
-    return QApplication::palette().color(QPalette::WindowText);
-}
-
-} // namespace
 
 TrayIcon::TrayIcon(AppState &state, QObject *parent)
     : QObject(parent)
     , m_state(state)
     , m_host(new TrayHost(this))
 {
-    connect(&m_state, &AppState::isEnabledChanged, this, &TrayIcon::updateIcon);
+    connect(&m_state, &AppState::isEnabledChanged, this, &TrayIcon::update);
+    connect(&m_state, &AppState::hasPermissionChanged, this, &TrayIcon::update);
+    connect(&m_state, &AppState::selectedPackIDChanged, this, &TrayIcon::update);
     // A new host knows nothing of the icon shown to the old one: the icon registers anew.
     connect(m_host, &TrayHost::appeared, this, [this] {
         destroy();
         create();
     });
     connect(m_host, &TrayHost::disappeared, this, &TrayIcon::destroy);
-    qApp->installEventFilter(this);
     if (m_host->isPresent())
         create();
 }
@@ -55,11 +42,15 @@ bool TrayIcon::isShown() const
 void TrayIcon::create()
 {
     m_tray = new QSystemTrayIcon;
-    m_tray->setToolTip(QStringLiteral("Plinkum"));
     m_menu = new QMenu;
     m_menu->addAction(tr("Open Plinkum"), this, &TrayIcon::activated);
     m_menu->addSeparator();
-    m_menu->addAction(tr("Quit Plinkum"), this, &TrayIcon::quitRequested);
+    m_soundsOn = m_menu->addAction(tr("Sounds On"));
+    m_soundsOn->setCheckable(true);
+    connect(m_soundsOn, &QAction::triggered, &m_state, &AppState::setIsEnabled);
+    m_menu->addAction(tr("Settings…"), this, &TrayIcon::settingsRequested);
+    m_menu->addSeparator();
+    m_menu->addAction(tr("Quit"), this, &TrayIcon::quitRequested);
     m_tray->setContextMenu(m_menu);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A double click arrives as a click, a second click and then the double click: only the
@@ -70,7 +61,7 @@ void TrayIcon::create()
         m_lastClick.start();
         emit activated();
     });
-    updateIcon();
+    update();
     m_tray->show();
     emit shownChanged(true);
 }
@@ -83,6 +74,7 @@ void TrayIcon::destroy()
     m_tray = nullptr;
     delete m_menu;
     m_menu = nullptr;
+    m_soundsOn = nullptr;
     emit shownChanged(false);
 }
 
@@ -91,17 +83,20 @@ QRect TrayIcon::iconGeometry() const
     return m_tray ? m_tray->geometry() : QRect();
 }
 
-void TrayIcon::updateIcon()
+void TrayIcon::update()
 {
-    if (m_tray)
-        m_tray->setIcon(KeycapIcon::icon(m_state.isEnabled(), panelTextColor()));
-}
-
-bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
-        updateIcon();
-    return QObject::eventFilter(watched, event);
+    if (!m_tray)
+        return;
+    // Missing access silences every key whatever the switch says, so it is what the icon shows.
+    const KeycapIcon::State state = !m_state.hasPermission() ? KeycapIcon::State::Attention
+        : m_state.isEnabled()                               ? KeycapIcon::State::On
+                                                            : KeycapIcon::State::Paused;
+    m_tray->setIcon(KeycapIcon::icon(state));
+    const QString status = state == KeycapIcon::State::Attention ? tr("Keys cannot be heard: keyboard access is missing")
+        : state == KeycapIcon::State::On                         ? tr("Sounds on")
+                                                                 : tr("Sounds off");
+    m_tray->setToolTip(QStringLiteral("Plinkum: %1\n%2").arg(m_state.selectedPackName(), status));
+    m_soundsOn->setChecked(m_state.isEnabled());
 }
 
 } // namespace plinkum

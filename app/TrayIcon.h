@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QRect>
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -12,9 +13,9 @@ namespace plinkum {
 class AppState;
 class TrayHost;
 
-// The keycap in the panel's tray, solid while sounds are on and dashed while off. It is there
-// while a tray host is: at login the tray may come up after Plinkum, and a panel may be restarted
-// or switched on at any time.
+// The keycap in the panel's tray, showing whether sounds are on and whether keys can be heard,
+// with a menu for the sounds, Settings and Quit. It is there while a tray host is: at login the
+// tray may come up after Plinkum, and a panel may be restarted or switched on at any time.
 class TrayIcon : public QObject {
     Q_OBJECT
 
@@ -28,21 +29,20 @@ public:
 
 signals:
     void activated();
+    void settingsRequested();
     void quitRequested();
     void shownChanged(bool shown);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void create();
     void destroy();
-    void updateIcon();
+    void update();
 
     AppState &m_state;
     TrayHost *m_host = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_menu = nullptr;
+    QAction *m_soundsOn = nullptr;
     QElapsedTimer m_lastClick;
 };
 

@@ -102,8 +102,11 @@ int main(int argc, char **argv)
     case CommandLine::Mode::Diagnose: {
         QCoreApplication app(argc, argv);
         describeApplication();
-        print(stdout, Diagnostics::report());
-        return 0;
+        const Diagnostics::Report report = Diagnostics::report();
+        print(stdout, report.text);
+        for (const QString &problem : report.problems)
+            print(stderr, QStringLiteral("Plinkum: ") + problem + u'\n');
+        return report.problems.isEmpty() ? 0 : 1;
     }
     case CommandLine::Mode::Headless:
         return runHeadless(argc, argv, line.noDisplay);

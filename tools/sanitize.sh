@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan/ and
-# runs the suite there. Expects the packages of install-deps.sh.
+# runs the suite there. Expects the packages of install-deps.sh --tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PLINKUM_ASAN_BUILD_DIR:-$root/build-asan}

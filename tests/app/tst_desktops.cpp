@@ -9,12 +9,15 @@
 #include <QImage>
 #include <QLibraryInfo>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QtTest>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
+#include <cmath>
 #include <csignal>
 
 namespace {
@@ -138,30 +141,55 @@ private:
         XFlush(m_xlib);
     }
 
-    void click(Window window, int clicks = 1) const
+    void xdotool(const QStringList &arguments) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), m_display);
         QProcess xdotool;
         xdotool.setProcessEnvironment(environment);
-        xdotool.start(QStringLiteral("xdotool"), {"mousemove", "--window", QString::number(window), "8", "8", "click",
-                                                  "--repeat", QString::number(clicks), "--delay", "80", "1"});
+        xdotool.start(QStringLiteral("xdotool"), arguments);
         xdotool.waitForFinished(5000);
     }
 
-    void screenshot(const QString &name) const
+    void click(Window window, int clicks = 1, int button = 1) const
+    {
+        xdotool({"mousemove", "--window", QString::number(window), "8", "8", "click", "--repeat", QString::number(clicks),
+                 "--delay", "80", QString::number(button)});
+    }
+
+    // The screen, or a part of it, as shown.
+    QImage grab(QRect area = {}) const
     {
         const Window root = DefaultRootWindow(m_xlib);
-        XWindowAttributes attributes;
-        XGetWindowAttributes(m_xlib, root, &attributes);
-        XImage *image = XGetImage(m_xlib, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+        if (area.isEmpty()) {
+            XWindowAttributes attributes;
+            XGetWindowAttributes(m_xlib, root, &attributes);
+            area = QRect(0, 0, attributes.width, attributes.height);
+        }
+        XImage *image = XGetImage(m_xlib, root, area.x(), area.y(), area.width(), area.height(), AllPlanes, ZPixmap);
         if (!image)
-            return;
-        QDir().mkpath(m_screenshots);
-        QImage(reinterpret_cast<const uchar *>(image->data), image->width, image->height, image->bytes_per_line,
-               QImage::Format_RGB32)
-            .save(m_screenshots + u'/' + name);
+            return {};
+        QImage copy = QImage(reinterpret_cast<const uchar *>(image->data), image->width, image->height,
+                             image->bytes_per_line, QImage::Format_RGB32).copy();
         XDestroyImage(image);
+        return copy;
+    }
+
+    void screenshot(const QString &name, const QImage &image = {}) const
+    {
+        QDir().mkpath(m_screenshots);
+        (image.isNull() ? grab() : image).save(m_screenshots + u'/' + name);
+    }
+
+    // WCAG contrast ratio of two colours.
+    static double contrast(QColor a, QColor b)
+    {
+        const auto luminance = [](QColor c) {
+            const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+        };
+        const double first = luminance(a), second = luminance(b);
+        return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
     }
 
     // Plinkum started as from the menu; stopped with SIGTERM at the end, which it must survive
@@ -235,6 +263,8 @@ private slots:
             m_xlib = XOpenDisplay(qPrintable(m_display));
         if (!m_xlib)
             QSKIP("Xvfb is needed (tools/install-deps.sh installs it)");
+        // A window found by xdotool may be gone when it is asked about; that is no reason to exit.
+        XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
     }
 
     void cleanupTestCase()
@@ -243,8 +273,18 @@ private slots:
             XCloseDisplay(m_xlib);
     }
 
+    // On a dark and a light panel: the icon is drawn in a tone that stands out on both (X11 trays
+    // do not recolour icons), and its menu switches the sounds off and on for good.
+    void x11TrayThatComesLate_data()
+    {
+        QTest::addColumn<QColor>("panelColor");
+        QTest::newRow("dark") << QColor(0x1F, 0x1F, 0x1F);
+        QTest::newRow("light") << QColor(0xF0, 0xF0, 0xF0);
+    }
+
     void x11TrayThatComesLate()
     {
+        QFETCH(QColor, panelColor);
         if (!installed({"trayer"}))
             QSKIP("trayer is needed (tools/install-deps.sh installs it)");
         const QProcessEnvironment environment = this->environment({});
@@ -256,14 +296,45 @@ private slots:
 
         Background trayer;
         QVERIFY(trayer.start(QStringLiteral("trayer"),
-                             {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"},
+                             {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                              "--transparent", "true", "--alpha", "0", "--tint", "0x" + panelColor.name().mid(1)},
                              environment));
         QTRY_VERIFY_WITH_TIMEOUT(trayIcon(), 10000);
         QCOMPARE(panel(), Window(0));
 
+        const Window icon = trayIcon();
+        QRect area;
+        for (const auto &[window, geometry] : plinkumWindows())
+            area = window == icon ? geometry : area;
+        const QString settingsFile = m_dir.filePath(QStringLiteral("config/Plinkum/Plinkum.conf"));
+        const auto soundsOn = [&] { return QSettings(settingsFile, QSettings::IniFormat).value("enabled", true).toBool(); };
+        QImage shown[2];
+        for (const bool on : {true, false}) {
+            QTest::qWait(500);
+            QImage &image = shown[on];
+            image = grab(area);
+            screenshot(QStringLiteral("tray-icon-%1-%2.png").arg(QTest::currentDataTag(), on ? "on" : "paused"),
+                       image.scaled(image.size() * 8));
+            // trayer's tint may round a step.
+            QVERIFY(qAbs(image.pixelColor(0, 0).lightness() - panelColor.lightness()) <= 2);
+            int distinct = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x)
+                    distinct += contrast(image.pixelColor(x, y), panelColor) >= 3.0;
+            }
+            QVERIFY2(distinct >= 20, qPrintable(QStringLiteral("%1 pixels at 3:1 or more").arg(distinct)));
+            // A right click opens the menu; its second item is Sounds On.
+            QCOMPARE(soundsOn(), on);
+            click(icon, 1, 3);
+            QTest::qWait(700);
+            xdotool({"key", "--delay", "100", "Down", "Down", "Return"});
+            QTRY_COMPARE_WITH_TIMEOUT(soundsOn(), !on, 5000);
+        }
+        QVERIFY(shown[0] != shown[1]);
+
         click(trayIcon());
         QTRY_VERIFY_WITH_TIMEOUT(panel(), 5000);
-        screenshot(QStringLiteral("x11-tray.png"));
+        screenshot(QStringLiteral("x11-tray-%1.png").arg(QTest::currentDataTag()));
         // Started again while the panel is open, it stays open.
         relaunch(environment);
         QTest::qWait(1000);

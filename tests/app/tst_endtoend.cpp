@@ -260,6 +260,8 @@ private slots:
         QTEST(line.mode, "mode");
         QTEST(line.noDisplay, "noDisplay");
         QCOMPARE(line.error.isEmpty(), line.mode != CommandLine::Mode::Invalid);
+        // Quoted as typed, dashes and all.
+        QVERIFY(line.error.isEmpty() || line.error.contains(u'\'' + arguments.constFirst() + u'\''));
     }
 
     void killedInstanceDoesNotBlockTheNext()
@@ -285,18 +287,34 @@ private slots:
         QCOMPARE(next.exitCode(), 0);
     }
 
+    // Exit 0 only while typed keys can be heard: keys readable, a sound server, a Plinkum running;
+    // otherwise each reason on a line of its own.
     void diagnoseReportsTheSoundServer()
     {
-        if (!m_hasPulse)
-            QSKIP("a private pulseaudio daemon could not be started (tools/install-deps.sh installs it)");
-        const TestPacks::Run diagnosis = TestPacks::run(QStringLiteral(PLINKUM), {"--diagnose"}, environment(m_display, true));
-        QCOMPARE(diagnosis.exitCode, 0);
+        if (!m_hasPulse || !m_xlib)
+            QSKIP("a private pulseaudio daemon and Xvfb could not be started (tools/install-deps.sh installs them)");
+        const QProcessEnvironment environment = this->environment(m_display, true);
+        const TestPacks::Run alone = TestPacks::run(QStringLiteral(PLINKUM), {"--diagnose"}, environment);
+        QCOMPARE(alone.exitCode, 1);
+        QCOMPARE(alone.err, QByteArray("Plinkum: no Plinkum is running for this user (start it from the app menu)\n"));
+
+        QProcess plinkum;
+        plinkum.setProcessEnvironment(environment);
+        plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid()))), 10000);
+        const TestPacks::Run diagnosis = TestPacks::run(QStringLiteral(PLINKUM), {"--diagnose"}, environment);
+        const TestPacks::Run silent = TestPacks::run(QStringLiteral(PLINKUM), {"--diagnose"}, this->environment({}));
+        terminate(plinkum);
         const QString report = QString::fromUtf8(diagnosis.out);
-        QVERIFY2(!m_xlib || report.contains(QStringLiteral("can listen:      yes")), qPrintable(report));
-        QVERIFY2(report.contains(QStringLiteral("output:          clicks (not built-in)")), qPrintable(report));
-        QVERIFY2(report.contains(QStringLiteral("chosen output:   clicks")), qPrintable(report));
-        QVERIFY2(report.contains(QStringLiteral("audio output:    PulseAudio")), qPrintable(report));
-        QVERIFY2(report.contains(QStringLiteral("latency granted: ")), qPrintable(report));
+        QVERIFY2(diagnosis.exitCode == 0 && diagnosis.err.isEmpty(), diagnosis.err.constData());
+        for (const char *line : {"can listen:      yes", "output:          clicks (not built-in)", "chosen output:   clicks",
+                                 "audio output:    PulseAudio", "latency granted: ", "sounds:          on",
+                                 "volume:          60 %", "selected pack:   ", "running:         yes"})
+            QVERIFY2(report.contains(QLatin1String(line)), qPrintable(report));
+
+        QCOMPARE(silent.exitCode, 1);
+        QVERIFY2(silent.err.contains("Plinkum: keys cannot be read: ") && silent.err.contains("Plinkum: no sound server answers"),
+                 silent.err.constData());
     }
 
     void typedKeysAreHeard()

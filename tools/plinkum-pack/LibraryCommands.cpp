@@ -1,8 +1,10 @@
 #include "LibraryCommands.h"
 
 #include "JsonOutput.h"
+#include "PackArgument.h"
 #include "PackLibrary.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 
 #include <algorithm>
@@ -55,13 +57,38 @@ int printError(const QString &kind, const QString &message)
     return JsonOutput::PackError;
 }
 
+// For people: one line per pack, its id first, as the other commands take it.
+void printPretty(const PackLibrary &library)
+{
+    const auto printPacks = [](const QList<PackInfo> &packs, const char *none) {
+        qsizetype width = 0;
+        for (const PackInfo &pack : packs)
+            width = std::max(width, pack.id.size());
+        for (const PackInfo &pack : packs) {
+            const QString type = pack.type ? QStringLiteral("  (%1)").arg(*pack.type) : QString();
+            std::printf("  %s  %s%s\n", qPrintable(pack.id.leftJustified(width)), qPrintable(pack.name), qPrintable(type));
+        }
+        if (packs.isEmpty())
+            std::printf("  %s\n", none);
+    };
+    std::printf("Built-in packs (%s)\n", qPrintable(library.builtInFolder()));
+    printPacks(library.builtIn(), "none");
+    std::printf("\nYour packs (%s)\n", qPrintable(library.folder()));
+    printPacks(library.custom(), "none yet: plinkum-pack import DIR|ZIP adds one");
+}
+
 } // namespace
 
 int list(const QStringList &arguments)
 {
-    if (!fits(arguments, 0, "plinkum-pack list"))
+    const bool pretty = arguments == QStringList{QStringLiteral("--pretty")};
+    if (!pretty && !fits(arguments, 0, "plinkum-pack list [--pretty]"))
         return JsonOutput::UsageError;
     const PackLibrary library;
+    if (pretty) {
+        printPretty(library);
+        return JsonOutput::Success;
+    }
     QJsonArray grouped;
     for (const PackLibrary::Group &group : library.grouped()) {
         QJsonArray ids;
@@ -79,6 +106,9 @@ int importPack(const QStringList &arguments)
 {
     if (!fits(arguments, 1, "plinkum-pack import DIR|ZIP"))
         return JsonOutput::UsageError;
+    // The library would speak of a folder; the user may have meant an archive.
+    if (!QFileInfo::exists(arguments.first()))
+        return printError(QStringLiteral("notFound"), QStringLiteral("“%1” does not exist.").arg(arguments.first()));
     PackLibrary library;
     PackLibrary::ImportError error;
     const std::optional<PackInfo> imported = library.importPack(arguments.first(), &error);
@@ -90,24 +120,24 @@ int importPack(const QStringList &arguments)
 
 int remove(const QStringList &arguments)
 {
-    if (!fits(arguments, 1, "plinkum-pack remove ID"))
+    if (!fits(arguments, 1, "plinkum-pack remove ID|DIR"))
         return JsonOutput::UsageError;
-    const QString id = arguments.first();
+    const QString &named = arguments.first();
     PackLibrary library;
-    auto find = [&] {
-        const QList<PackInfo> packs = library.all();
-        const auto it = std::find_if(packs.begin(), packs.end(), [&](const PackInfo &p) { return p.id == id; });
-        return it == packs.end() ? std::nullopt : std::optional<PackInfo>(*it);
-    };
-    const std::optional<PackInfo> pack = find();
+    const std::optional<PackInfo> pack = PackArgument::find(library, named);
     if (!pack)
-        return printError(QStringLiteral("unknownPack"), QStringLiteral("No pack has the id “%1”.").arg(id));
+        return printError(QStringLiteral("unknownPack"),
+                          QFileInfo(named).isDir() ? QStringLiteral("“%1” is not a pack in Plinkum's pack folders.").arg(named)
+                                                   : PackArgument::notFoundMessage(named));
+    if (pack->isBuiltIn)
+        return printError(QStringLiteral("builtIn"),
+                          QStringLiteral("“%1” comes with Plinkum and cannot be removed.").arg(pack->name));
     library.deletePack(*pack);
     // The library ignores a failed move to the trash; a tool must not report it as done.
-    if (!pack->isBuiltIn && find())
+    if (PackArgument::find(library, pack->id))
         return printError(QStringLiteral("removeFailed"),
                           QStringLiteral("Could not move “%1” to the trash.").arg(pack->url.toLocalFile()));
-    JsonOutput::print({{QStringLiteral("id"), id}, {QStringLiteral("removed"), !pack->isBuiltIn}});
+    JsonOutput::print({{QStringLiteral("id"), pack->id}, {QStringLiteral("removed"), true}});
     return JsonOutput::Success;
 }
 

@@ -1,9 +1,9 @@
 #include "PackCommands.h"
 
 #include "JsonOutput.h"
+#include "PackArgument.h"
 #include "PackLoader.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
@@ -17,9 +17,10 @@ namespace {
 struct FolderArguments {
     QString folder;
     bool isBuiltIn = false;
+    QString typed; // the pack as the user named it
 };
 
-// DIR and, where allowed, --builtin; nothing (after a message on stderr) when they do not fit.
+// DIR or ID and, where allowed, --builtin; nothing (after a message on stderr) when they do not fit.
 std::optional<FolderArguments> folderArguments(const QStringList &arguments, bool builtInAllowed, const char *usage)
 {
     FolderArguments parsed;
@@ -37,19 +38,11 @@ std::optional<FolderArguments> folderArguments(const QStringList &arguments, boo
         std::fprintf(stderr, "usage: %s\n", usage);
         return std::nullopt;
     }
+    parsed.typed = parsed.folder;
+    const PackArgument::Folder named = PackArgument::folder(parsed.folder, parsed.isBuiltIn);
+    parsed.folder = named.path;
+    parsed.isBuiltIn = named.isBuiltIn;
     return parsed;
-}
-
-// The descriptor to load with. A folder readInfo does not describe is still loaded, so the
-// failure says why (no document, or which member of which document is wrong).
-PackInfo describe(const FolderArguments &arguments)
-{
-    if (std::optional<PackInfo> info = PackLoader::readInfo(arguments.folder, arguments.isBuiltIn))
-        return *info;
-    const QString path = QDir::cleanPath(QFileInfo(arguments.folder).absoluteFilePath());
-    const QString name = QFileInfo(path).fileName();
-    return PackInfo{PackInfo::idFor(name, arguments.isBuiltIn), name, std::nullopt, 0, QUrl::fromLocalFile(path),
-                    arguments.isBuiltIn};
 }
 
 QJsonObject sampleJson(const Sample &sample)
@@ -111,12 +104,15 @@ QJsonArray entriesJson(const QList<PackLoader::LoadReport::Entry> &entries, cons
 
 int info(const QStringList &arguments)
 {
-    const auto parsed = folderArguments(arguments, true, "plinkum-pack info DIR [--builtin]");
+    const auto parsed = folderArguments(arguments, true, "plinkum-pack info DIR|ID [--builtin]");
     if (!parsed)
         return JsonOutput::UsageError;
     const std::optional<PackInfo> info = PackLoader::readInfo(parsed->folder, parsed->isBuiltIn);
     if (!info) {
-        JsonOutput::print({{QStringLiteral("error"), QStringLiteral("notAPack")}});
+        const QString message = QFileInfo(parsed->folder).isDir()
+            ? QStringLiteral("“%1” holds no pack.json or config.json that describes a pack.").arg(parsed->typed)
+            : PackArgument::notFoundMessage(parsed->typed);
+        JsonOutput::print({{QStringLiteral("error"), QStringLiteral("notAPack")}, {QStringLiteral("message"), message}});
         return JsonOutput::PackError;
     }
     JsonOutput::print(JsonOutput::info(*info));
@@ -125,10 +121,10 @@ int info(const QStringList &arguments)
 
 int load(const QStringList &arguments)
 {
-    const auto parsed = folderArguments(arguments, true, "plinkum-pack load DIR [--builtin]");
+    const auto parsed = folderArguments(arguments, true, "plinkum-pack load DIR|ID [--builtin]");
     if (!parsed)
         return JsonOutput::UsageError;
-    const PackLoader::LoadResult result = PackLoader::load(describe(*parsed));
+    const PackLoader::LoadResult result = PackLoader::load(PackArgument::describe({parsed->folder, parsed->isBuiltIn}));
     if (!result.ok())
         return JsonOutput::printFailure(result.failure());
     const LoadedPack &pack = *result.pack();
@@ -145,10 +141,10 @@ int load(const QStringList &arguments)
 
 int check(const QStringList &arguments)
 {
-    const auto parsed = folderArguments(arguments, false, "plinkum-pack check DIR");
+    const auto parsed = folderArguments(arguments, false, "plinkum-pack check DIR|ID");
     if (!parsed)
         return JsonOutput::UsageError;
-    const PackInfo info = describe(*parsed);
+    const PackInfo info = PackArgument::describe({parsed->folder, parsed->isBuiltIn});
     PackLoader::LoadReport report;
     const PackLoader::LoadResult result = PackLoader::load(info, &report);
 

@@ -3,10 +3,10 @@
 #include "JsonOutput.h"
 #include "KeySequence.h"
 #include "OfflineRenderer.h"
+#include "PackArgument.h"
 #include "PackLoader.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +19,7 @@ namespace plinkum::RenderCommands {
 namespace {
 
 constexpr const char *usage =
-    "plinkum-pack render DIR --keys \"SEQ\" --out FILE.wav [--stereo on|off] [--pitch on|off] "
+    "plinkum-pack render DIR|ID --keys \"SEQ\" --out FILE.wav [--stereo on|off] [--pitch on|off] "
     "[--key-up on|off] [--volume V] [--seed N]";
 
 struct RenderArguments {
@@ -53,7 +53,7 @@ std::variant<RenderArguments, QString> parse(const QStringList &arguments)
         const QString &argument = arguments[i];
         if (!argument.startsWith(QLatin1String("--"))) {
             if (!parsed.folder.isEmpty())
-                return QStringLiteral("only one pack folder");
+                return QStringLiteral("only one pack");
             parsed.folder = argument;
             continue;
         }
@@ -90,18 +90,8 @@ std::variant<RenderArguments, QString> parse(const QStringList &arguments)
         }
     }
     if (parsed.folder.isEmpty() || !haveKeys || parsed.out.isEmpty())
-        return QStringLiteral("DIR, --keys and --out are required");
+        return QStringLiteral("DIR or ID, --keys and --out are required");
     return parsed;
-}
-
-PackInfo describe(const QString &folder)
-{
-    if (std::optional<PackInfo> info = PackLoader::readInfo(folder, false))
-        return *info;
-    // Loading it anyway makes the failure say why the folder is not a pack.
-    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    const QString name = QFileInfo(path).fileName();
-    return PackInfo{PackInfo::idFor(name, false), name, std::nullopt, 0, QUrl::fromLocalFile(path), false};
 }
 
 } // namespace
@@ -118,7 +108,7 @@ int render(const QStringList &arguments)
     if (!sequence)
         return usageError(QStringLiteral("--keys: ") + QString::fromStdString(error));
 
-    const PackLoader::LoadResult result = PackLoader::load(describe(args.folder));
+    const PackLoader::LoadResult result = PackLoader::load(PackArgument::describe(PackArgument::folder(args.folder, false)));
     if (!result.ok())
         return JsonOutput::printFailure(result.failure());
 
