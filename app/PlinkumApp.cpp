@@ -16,7 +16,7 @@ namespace {
 UiContext::Actions actionsFor(AppState &state)
 {
     UiContext::Actions actions;
-    actions.preview = [&state] { state.engine().play(0, true); };
+    actions.preview = [&state] { state.engine().play(InputEvent::keyDown(0)); };
     actions.importPack = [&state](const QUrl &folder) { state.importPack(folder); };
     actions.deletePack = [&state](const PackInfo &pack) { state.deletePack(pack); };
     actions.openInputMonitoringSettings = [&state] { state.openInputMonitoringSettings(); };

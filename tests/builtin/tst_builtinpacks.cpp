@@ -132,7 +132,7 @@ private slots:
         QVERIFY(pack->down().at(KeyCategory::Standard).size() >= 3);
         for (const auto &row : KeyTables::keyboardRows())
             for (KeyCode key : row)
-                QVERIFY2(!pack->samples(key, true).empty() && !pack->samples(key, false).empty(),
+                QVERIFY2(!pack->samples(InputEvent::keyDown(key)).empty() && !pack->samples(InputEvent::keyUp(key)).empty(),
                          qPrintable(QString::number(key)));
         for (const auto &[key, samples] : pack->keyDown())
             QVERIFY2(pack->keyUp().contains(key), qPrintable(QString::number(key)));

@@ -101,7 +101,7 @@ private slots:
         TestServers::Xvfb server;
         const std::string display = server.start().toStdString();
         QVERIFY(!display.empty());
-        KeyboardMonitor monitor([](KeyEvent) {}, [&display] { return XInputKeySource::open(display); });
+        KeyboardMonitor monitor([](InputEvent) {}, [&display] { return XInputKeySource::open(display); });
         QVERIFY(monitor.start());
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 1);
         server.stop();
