@@ -42,7 +42,7 @@ public:
     // source is available; may be called again later, also after the source has ended.
     bool start();
     // Closes the source (every device, the X connection) and joins the thread; start() opens a
-    // new one. Keys held now count as released.
+    // new one. Keys and buttons held now count as released.
     void stop();
 
     // False once the source has ended by itself.

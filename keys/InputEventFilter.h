@@ -15,7 +15,6 @@ namespace plinkum {
 class InputEventFilter final : public InputSink {
 public:
     using Handler = std::function<void(InputEvent)>;
-    using PressedKeys = std::bitset<65536>;
 
     static constexpr KeyCode capsLock = 57;
 
@@ -26,12 +25,11 @@ public:
     void handleModifierChanged(KeyCode keyCode) override;
     void handleButton(PointerButton button, bool down) override;
 
-    // Keys held down as far as this filter has seen; Caps Lock never enters.
-    const PressedKeys &pressed() const { return m_pressed; }
-
 private:
     Handler m_handler;
-    PressedKeys m_pressed; // fixed bitmaps: no allocation per event
+    // What is held down as far as this filter has seen (Caps Lock never enters), in fixed
+    // bitmaps: no allocation per event.
+    std::bitset<65536> m_pressed;
     std::bitset<pointerButtonCount> m_pressedButtons;
 };
 

@@ -159,7 +159,7 @@ private slots:
         QVERIFY(monitor.start());
         QCOMPARE(opened, 1);
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 1);
-        for (const auto [code, value] : {std::pair{KEY_A, 1}, {KEY_A, 2}, {KEY_A, 0}, {KEY_CAPSLOCK, 1},
+        for (const auto &[code, value] : {std::pair{KEY_A, 1}, {KEY_A, 2}, {KEY_A, 0}, {KEY_CAPSLOCK, 1},
                                          {KEY_CAPSLOCK, 0}, {KEY_A, 1}})
             first.key(code, value);
         QTRY_COMPARE(delivered.text(), "d0 u0 d57 d0");
@@ -200,7 +200,6 @@ private slots:
         QVERIFY(monitor.start());
         QTRY_COMPARE(ended.load(), 1);
         QCOMPARE(delivered.text(), "bd4 bu4");
-        QVERIFY(!delivered.offThread);
         QVERIFY(!monitor.isListening());
         QCOMPARE(monitor.sourceName(), "");
         QVERIFY(monitor.start());
