@@ -80,9 +80,9 @@ AppState::AppState(Services services, QObject *parent)
     // The handler runs on the monitor's thread and touches nothing but the engine and the shortcut.
     SoundEngine *engine = m_engine.get();
     MuteShortcut *shortcut = &m_muteShortcut;
-    auto handler = [engine, shortcut](KeyboardMonitor::Event event) {
+    auto handler = [engine, shortcut](InputEvent event) {
         if (shortcut->handle(event, MuteShortcut::Clock::now()))
-            engine->play(event.keyCode, event.type == KeyboardMonitor::Event::Type::Down);
+            engine->play(event);
     };
     m_monitor = services.openKeySource ? std::make_unique<KeyboardMonitor>(handler, std::move(services.openKeySource))
                                        : std::make_unique<KeyboardMonitor>(handler);
@@ -269,7 +269,7 @@ void AppState::loadSelectedPack(bool preview)
 
 void AppState::preview()
 {
-    m_engine->play(0, true);
+    m_engine->play(InputEvent::keyDown(0));
 }
 
 bool AppState::importPack(const QUrl &source)

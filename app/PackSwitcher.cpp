@@ -76,7 +76,7 @@ void PackSwitcher::takeResult()
     if (loaded) {
         m_engine.setPack(std::move(*result));
         if (m_running.preview)
-            m_engine.play(0, true);
+            m_engine.play(InputEvent::keyDown(0));
         releaseRetiredPacks();
     }
     emit finished(loaded);

@@ -75,7 +75,7 @@ std::optional<KeySequence> KeySequence::parse(std::string_view text, std::string
                 *error = "event " + std::to_string(position) + " is later than ten minutes";
             return std::nullopt;
         }
-        sequence.m_events.push_back({*key, direction == "down", *milliseconds});
+        sequence.m_events.push_back({InputEvent::key(*key, direction == "down"), *milliseconds});
     }
     std::stable_sort(sequence.m_events.begin(), sequence.m_events.end(),
                      [](const Event &a, const Event &b) { return a.milliseconds < b.milliseconds; });

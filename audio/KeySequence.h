@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeyCode.h"
+#include "InputEvent.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,8 +16,7 @@ namespace plinkum {
 class KeySequence {
 public:
     struct Event {
-        KeyCode keyCode = 0;
-        bool down = true;
+        InputEvent input;
         std::uint64_t milliseconds = 0;
     };
 

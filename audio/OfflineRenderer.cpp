@@ -33,7 +33,7 @@ std::vector<float> OfflineRenderer::render(LoadedPackPtr pack, const KeySequence
     renderer.m_samples.reserve((frameAt(last) + Mixer::sampleRate) * Mixer::channelCount);
     for (const auto &event : events) {
         renderer.renderUntil(frameAt(event.milliseconds));
-        renderer.play(event.keyCode, event.down);
+        renderer.play(event.input);
     }
     renderer.renderUntil(frameAt(last) + Mixer::sampleRate);
     return std::move(renderer.m_samples);

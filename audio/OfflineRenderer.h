@@ -12,7 +12,7 @@
 namespace plinkum {
 
 // Drives a real SoundEngine and its mixer without an output, frame by frame, into a 48 kHz
-// interleaved stereo float buffer: key events take effect at exactly the frame they are given.
+// interleaved stereo float buffer: events take effect at exactly the frame they are given.
 class OfflineRenderer {
 public:
     struct Options {
@@ -28,8 +28,8 @@ public:
 
     // Mixes up to (not including) frame; does nothing when already there.
     void renderUntil(std::size_t frame);
-    // A key event at the current frame.
-    void play(KeyCode keyCode, bool down) { m_engine.play(keyCode, down); }
+    // An event at the current frame.
+    void play(InputEvent event) { m_engine.play(event); }
 
     std::size_t frame() const { return m_samples.size() / Mixer::channelCount; }
     const std::vector<float> &samples() const { return m_samples; }

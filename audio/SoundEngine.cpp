@@ -120,14 +120,14 @@ float SoundEngine::drawJitter()
     return low + static_cast<float>(r) * 0x1p-24f * span;
 }
 
-void SoundEngine::play(KeyCode keyCode, bool down)
+void SoundEngine::play(InputEvent event)
 {
     {
         std::lock_guard guard(m_lock);
-        if (!m_config.enabled || (!down && !m_config.playKeyUp) || !m_pack || m_mixer.voiceCount() == 0)
+        if (!m_config.enabled || (!event.down && !m_config.playKeyUp) || !m_pack || m_mixer.voiceCount() == 0)
             return;
 
-        const SampleList &samples = m_pack->samples(keyCode, down);
+        const SampleList &samples = m_pack->samples(event);
         if (samples.empty())
             return;
 
@@ -139,10 +139,11 @@ void SoundEngine::play(KeyCode keyCode, bool down)
         const std::size_t voice = m_nextVoice;
         m_nextVoice = (m_nextVoice + 1) % m_mixer.voiceCount();
 
-        const float volume = m_config.volume * drawJitter() * (down ? 1.0f : keyUpGain);
+        const float volume = m_config.volume * drawJitter() * (event.down ? 1.0f : keyUpGain);
         float pan = 0.0f;
-        if (m_config.stereo)
-            if (const auto position = KeyTables::keyPosition(keyCode))
+        // Only keys have a place on the keyboard; buttons sound centred.
+        if (m_config.stereo && event.isKey())
+            if (const auto position = KeyTables::keyPosition(event.code))
                 pan = *position * panWidth;
 
         // A full ring means the audio thread has stalled; the sound is lost rather than waited for.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AudioOutput.h"
-#include "KeyCode.h"
+#include "InputEvent.h"
 #include "LoadedPack.h"
 #include "Mixer.h"
 
@@ -17,7 +17,7 @@
 
 namespace plinkum {
 
-// Turns key events into sample playbacks on a fixed pool of mixer voices.
+// Turns input events into sample playbacks on a fixed pool of mixer voices.
 //
 // play runs on the keyboard thread (and for previews on the main thread) under `lock`, which
 // also guards the configuration, the pack and the voice rotation; it only queues a start for
@@ -61,7 +61,8 @@ public:
     // wait for and retry.
     bool start();
 
-    void play(KeyCode keyCode, bool down);
+    // A key or button press (down) or release; releases play at keyUpGain.
+    void play(InputEvent event);
 
     std::size_t nextVoice() const;
     Mixer &mixer() { return m_mixer; }

@@ -165,7 +165,7 @@ void EvdevKeySource::addDevice(UniqueFd fd, std::string devnode)
     m_deviceCount.store(m_devices.size(), std::memory_order_relaxed);
 }
 
-void EvdevKeySource::removeDevice(std::size_t index, KeySink &sink)
+void EvdevKeySource::removeDevice(std::size_t index, InputSink &sink)
 {
     Device &device = m_devices[index];
     device.reader->releaseAll(sink);
@@ -181,7 +181,7 @@ void EvdevKeySource::stop()
     [[maybe_unused]] const ssize_t written = ::write(m_stop.get(), &one, sizeof(one));
 }
 
-void EvdevKeySource::run(KeySink &sink)
+void EvdevKeySource::run(InputSink &sink)
 {
     const int monitorFd = m_monitor ? udev_monitor_get_fd(m_monitor) : -1;
     std::array<epoll_event, 16> events;
@@ -212,7 +212,7 @@ void EvdevKeySource::run(KeySink &sink)
     }
 }
 
-void EvdevKeySource::handleHotplug(KeySink &sink)
+void EvdevKeySource::handleHotplug(InputSink &sink)
 {
     while (udev_device *device = udev_monitor_receive_device(m_monitor)) {
         const char *action = udev_device_get_action(device);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "EvdevReader.h"
-#include "KeySource.h"
+#include "InputSource.h"
 #include "UniqueFd.h"
 
 #include <atomic>
@@ -17,7 +17,7 @@ namespace plinkum {
 // Listens to every keyboard's event node (udev's ID_INPUT_KEYBOARD) without grabbing it, so other
 // programs still get every key. Keyboards plugged in or removed while running are picked up or
 // dropped through udev's hot-plug notices. All reading happens in run(), driven by epoll.
-class EvdevKeySource final : public KeySource {
+class EvdevKeySource final : public InputSource {
 public:
     struct Scan {
         int keyboards = 0; // keyboard nodes found
@@ -31,7 +31,7 @@ public:
 
     ~EvdevKeySource() override;
 
-    void run(KeySink &sink) override;
+    void run(InputSink &sink) override;
     void stop() override;
     std::string_view name() const override { return "evdev"; }
 
@@ -48,9 +48,9 @@ private:
 
     EvdevKeySource();
     void addDevice(UniqueFd fd, std::string devnode);
-    void removeDevice(std::size_t index, KeySink &sink);
+    void removeDevice(std::size_t index, InputSink &sink);
     void scanDevices(Scan &scan);
-    void handleHotplug(KeySink &sink);
+    void handleHotplug(InputSink &sink);
     bool isUnderDeviceDir(const char *devnode) const;
 
     UniqueFd m_epoll;

@@ -1,7 +1,7 @@
 #include "EvdevReader.h"
 
+#include "InputEventFilter.h"
 #include "KeyCategory.h"
-#include "KeyEventFilter.h"
 #include "LinuxKeyCodes.h"
 
 #include <sys/ioctl.h>
@@ -38,7 +38,7 @@ bool EvdevReader::queryDeviceKeyState(int fd, KeyState &state)
     return true;
 }
 
-EvdevReader::Status EvdevReader::readAvailable(KeySink &sink)
+EvdevReader::Status EvdevReader::readAvailable(InputSink &sink)
 {
     constexpr std::size_t batch = 64;
     alignas(input_event) unsigned char buffer[batch * sizeof(input_event)];
@@ -67,7 +67,7 @@ EvdevReader::Status EvdevReader::readAvailable(KeySink &sink)
     return Status::Open;
 }
 
-void EvdevReader::handle(const input_event &event, KeySink &sink)
+void EvdevReader::handle(const input_event &event, InputSink &sink)
 {
     if (event.type == EV_SYN) {
         if (event.code == SYN_DROPPED) {
@@ -96,7 +96,7 @@ void EvdevReader::handle(const input_event &event, KeySink &sink)
     report(event.code, event.value, sink);
 }
 
-void EvdevReader::resync(KeySink &sink)
+void EvdevReader::resync(InputSink &sink)
 {
     KeyState now;
     // Without the device's state there is nothing better than what we had.
@@ -104,12 +104,12 @@ void EvdevReader::resync(KeySink &sink)
         moveTo(now, sink);
 }
 
-void EvdevReader::releaseAll(KeySink &sink)
+void EvdevReader::releaseAll(InputSink &sink)
 {
     moveTo(KeyState{}, sink);
 }
 
-void EvdevReader::moveTo(const KeyState &target, KeySink &sink)
+void EvdevReader::moveTo(const KeyState &target, InputSink &sink)
 {
     const KeyState changed = m_state ^ target;
     if (changed.none())
@@ -125,7 +125,7 @@ void EvdevReader::moveTo(const KeyState &target, KeySink &sink)
     m_state = target;
 }
 
-void EvdevReader::report(unsigned evdevCode, int value, KeySink &sink)
+void EvdevReader::report(unsigned evdevCode, int value, InputSink &sink)
 {
     const auto keyCode = LinuxKeyCodes::fromEvdev(evdevCode);
     if (!keyCode)
@@ -133,9 +133,9 @@ void EvdevReader::report(unsigned evdevCode, int value, KeySink &sink)
     if (isModifierKey(*keyCode)) {
         // A modifier's state changes on press and release; its auto-repeat changes nothing, and
         // Caps Lock reports its press only, like the toggle it is.
-        const bool change = value == 1 || (value == 0 && *keyCode != KeyEventFilter::capsLock);
+        const bool change = value == 1 || (value == 0 && *keyCode != InputEventFilter::capsLock);
         if (change)
-            sink.handleFlagsChanged(*keyCode);
+            sink.handleModifierChanged(*keyCode);
         return;
     }
     if (value == 0)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeySink.h"
+#include "InputSink.h"
 #include "UniqueFd.h"
 
 #include <linux/input.h>
@@ -12,9 +12,9 @@
 namespace plinkum {
 
 // Reads raw `struct input_event` records from one evdev node (or any stream of such records) and
-// reports its keys to a KeySink in macOS terms: value 1 press, 2 auto-repeat, 0 release; modifiers
-// as one flags change per press and per release (Caps Lock: press only, repeats never). Codes
-// without a macOS counterpart are dropped.
+// reports its keys to an InputSink: value 1 press, 2 auto-repeat, 0 release; modifiers as one
+// change per press and per release (Caps Lock: press only, repeats never). Keys without a key code
+// are dropped.
 //
 // It keeps the device's key state so it can recover from SYN_DROPPED (the kernel's buffer
 // overran): it skips to the next SYN_REPORT, asks the device for its key state and reports the
@@ -35,19 +35,19 @@ public:
 
     // One read() of whatever is available; call when the fd is readable. Closed: end of stream
     // or the device is gone (held keys have been released).
-    Status readAvailable(KeySink &sink);
+    Status readAvailable(InputSink &sink);
 
     // Reports every held key as released and forgets it.
-    void releaseAll(KeySink &sink);
+    void releaseAll(InputSink &sink);
 
     // EVIOCGKEY on a real evdev node.
     static bool queryDeviceKeyState(int fd, KeyState &state);
 
 private:
-    void handle(const input_event &event, KeySink &sink);
-    void resync(KeySink &sink);
-    void moveTo(const KeyState &target, KeySink &sink);
-    static void report(unsigned evdevCode, int value, KeySink &sink);
+    void handle(const input_event &event, InputSink &sink);
+    void resync(InputSink &sink);
+    void moveTo(const KeyState &target, InputSink &sink);
+    static void report(unsigned evdevCode, int value, InputSink &sink);
 
     UniqueFd m_fd;
     KeyStateQuery m_query;

@@ -20,7 +20,7 @@ KeyboardAccess::Environment KeyboardAccess::Environment::fromProcess()
     return environment;
 }
 
-std::unique_ptr<KeySource> KeyboardAccess::openSource(const Environment &environment, std::string *reason)
+std::unique_ptr<InputSource> KeyboardAccess::openSource(const Environment &environment, std::string *reason)
 {
     EvdevKeySource::Scan scan;
     if (auto evdev = EvdevKeySource::open(environment.deviceDir, &scan)) {
@@ -37,7 +37,7 @@ std::unique_ptr<KeySource> KeyboardAccess::openSource(const Environment &environ
         ? "none of " + std::to_string(scan.keyboards) + " keyboard devices under "
             + environment.deviceDir + " is readable (needs membership of group 'input')"
         : "no keyboard device under " + environment.deviceDir;
-    std::unique_ptr<KeySource> source;
+    std::unique_ptr<InputSource> source;
     if (environment.waylandSession) {
         why += "; Wayland session, where X11 would only hear XWayland windows";
     } else if (environment.display.empty()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeySource.h"
+#include "InputSource.h"
 
 #include <memory>
 #include <string>
@@ -32,7 +32,7 @@ public:
     }
 
     // The source the rule picks, opened; null when there is none.
-    static std::unique_ptr<KeySource> openSource(const Environment &environment, std::string *reason = nullptr);
+    static std::unique_ptr<InputSource> openSource(const Environment &environment, std::string *reason = nullptr);
 };
 
 } // namespace plinkum

@@ -68,12 +68,12 @@ bool KeyboardMonitor::start()
     if (m_source && !m_ended.load())
         return true;
     closeSource();
-    std::unique_ptr<KeySource> source = m_openSource();
+    std::unique_ptr<InputSource> source = m_openSource();
     if (!source)
         return false;
     m_source = std::move(source);
     // A fresh pressed set: keys released while nothing listened must not swallow their next press.
-    m_filter = std::make_unique<KeyEventFilter>(m_handler);
+    m_filter = std::make_unique<InputEventFilter>(m_handler);
     m_stopping = false;
     m_ended = false;
     m_thread = std::thread([this] { threadBody(); });

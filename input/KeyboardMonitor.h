@@ -1,8 +1,7 @@
 #pragma once
 
-#include "KeyEvent.h"
-#include "KeyEventFilter.h"
-#include "KeySource.h"
+#include "InputEventFilter.h"
+#include "InputSource.h"
 
 #include <atomic>
 #include <functional>
@@ -13,14 +12,13 @@
 
 namespace plinkum {
 
-// Listens system-wide and read-only to the keyboard on its own thread and hands each clean key
-// event (one down per press, no auto-repeat, modifiers as presses and releases, Caps Lock as down
-// only) to the handler, synchronously on that thread.
+// Listens system-wide and read-only to the keyboard (and whatever else its source reports) on its
+// own thread and hands each clean event (one down per press, no auto-repeat, modifiers as presses
+// and releases, Caps Lock as down only) to the handler, synchronously on that thread.
 class KeyboardMonitor {
 public:
-    using Event = KeyEvent;
-    using Handler = std::function<void(Event)>;
-    using SourceOpener = std::function<std::unique_ptr<KeySource>()>;
+    using Handler = InputEventFilter::Handler;
+    using SourceOpener = std::function<std::unique_ptr<InputSource>()>;
     using EndedHandler = std::function<void()>;
 
     // Linux caps thread names at 15 characters.
@@ -44,7 +42,7 @@ public:
     // source is available; may be called again later, also after the source has ended.
     bool start();
     // Closes the source (every device, the X connection) and joins the thread; start() opens a
-    // new one. Keys held now count as released.
+    // new one. Keys and buttons held now count as released.
     void stop();
 
     // False once the source has ended by itself.
@@ -57,12 +55,12 @@ private:
     void closeSource();
 
     SourceOpener m_openSource;
-    KeyEventFilter::Handler m_handler;
+    Handler m_handler;
     EndedHandler m_endedHandler;
     mutable std::mutex m_mutex;
     // Replaced only under the mutex and while no thread runs; the thread reads them unlocked.
-    std::unique_ptr<KeyEventFilter> m_filter; // the pressed set of one source's keys
-    std::unique_ptr<KeySource> m_source;
+    std::unique_ptr<InputEventFilter> m_filter; // what one source's keys and buttons hold down
+    std::unique_ptr<InputSource> m_source;
     std::thread m_thread;
     std::atomic<bool> m_stopping{false};
     std::atomic<bool> m_ended{false};

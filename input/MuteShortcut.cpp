@@ -18,17 +18,16 @@ std::uint64_t MuteShortcut::takeToggles()
     return count;
 }
 
-bool MuteShortcut::handle(KeyEvent event, Clock::time_point now)
+bool MuteShortcut::handle(InputEvent event, Clock::time_point now)
 {
-    const bool down = event.type == KeyEvent::Type::Down;
-    if (!down) {
-        bool *swallow = event.keyCode == leftShift    ? &m_swallowLeftUp
-                        : event.keyCode == rightShift ? &m_swallowRightUp
-                        : event.keyCode == scrollLock ? &m_swallowScrollLockUp
-                                                      : nullptr;
-        if (event.keyCode == leftShift)
+    if (!event.down) {
+        bool *swallow = event.isKey(leftShift)    ? &m_swallowLeftUp
+                        : event.isKey(rightShift) ? &m_swallowRightUp
+                        : event.isKey(scrollLock) ? &m_swallowScrollLockUp
+                                                  : nullptr;
+        if (event.isKey(leftShift))
             m_leftHeld = false;
-        if (event.keyCode == rightShift)
+        if (event.isKey(rightShift))
             m_rightHeld = false;
         if (swallow && *swallow) {
             *swallow = false;
@@ -38,9 +37,9 @@ bool MuteShortcut::handle(KeyEvent event, Clock::time_point now)
     }
     if (!completes(event, now))
         return true;
-    if (event.keyCode == leftShift)
+    if (event.isKey(leftShift))
         m_swallowLeftUp = true;
-    else if (event.keyCode == rightShift)
+    else if (event.isKey(rightShift))
         m_swallowRightUp = true;
     else
         m_swallowScrollLockUp = true;
@@ -52,14 +51,16 @@ bool MuteShortcut::handle(KeyEvent event, Clock::time_point now)
     return false;
 }
 
-// Follows every press whatever the mode, so that a change of mode starts from the keyboard as it is.
-bool MuteShortcut::completes(KeyEvent event, Clock::time_point now)
+// Follows every press whatever the mode, so that a change of mode starts from the keyboard as it
+// is. A button pressed meanwhile breaks a gesture as another key does: Shift-click is no toggle.
+bool MuteShortcut::completes(InputEvent event, Clock::time_point now)
 {
     const Mode mode = m_mode.load(std::memory_order_relaxed);
-    const KeyCode code = event.keyCode;
+    const bool isShift = event.isKey(leftShift) || event.isKey(rightShift);
+    const KeyCode code = event.code;
 
     bool bothShifts = false;
-    if (code == leftShift || code == rightShift) {
+    if (isShift) {
         const bool otherHeld = code == leftShift ? m_rightHeld : m_leftHeld;
         bothShifts = otherHeld && m_shiftAlone;
         // Only a Shift pressed with nothing else held starts a gesture; after one, both must
@@ -71,7 +72,7 @@ bool MuteShortcut::completes(KeyEvent event, Clock::time_point now)
     }
 
     bool scrollLockTwice = false;
-    if (code == scrollLock) {
+    if (event.isKey(scrollLock)) {
         scrollLockTwice = m_scrollLockPending && now - m_scrollLockPressed <= doublePressGap;
         m_scrollLockPending = !scrollLockTwice;
         m_scrollLockPressed = now;

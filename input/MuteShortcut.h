@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeyEvent.h"
+#include "InputEvent.h"
 #include "UniqueFd.h"
 
 #include <atomic>
@@ -9,9 +9,9 @@
 
 namespace plinkum {
 
-// Hears the gesture that switches the key sounds on and off among the clean key events and says
+// Hears the gesture that switches the sounds on and off among the clean input events and says
 // which events may still sound: a press that completes the gesture, and its release, stay silent;
-// every other key, the gesture's first key included, plays as usual. A completed gesture is
+// every other key or button, the gesture's first key included, plays as usual. A completed gesture is
 // counted on an eventfd that the application thread watches, so the keyboard thread neither
 // allocates nor waits. handle runs on the keyboard thread only; setMode and the toggle side from
 // any one other thread. Nothing about the keys is kept beyond the gesture's own.
@@ -33,7 +33,7 @@ public:
     Mode mode() const { return m_mode.load(std::memory_order_relaxed); }
 
     // Whether the event may sound. now is the time the event was seen.
-    bool handle(KeyEvent event, Clock::time_point now);
+    bool handle(InputEvent event, Clock::time_point now);
 
     // Readable while toggles are waiting; -1 when no eventfd could be made (the shortcut then
     // stays silent but never toggles).
@@ -42,7 +42,7 @@ public:
     std::uint64_t takeToggles();
 
 private:
-    bool completes(KeyEvent event, Clock::time_point now);
+    bool completes(InputEvent event, Clock::time_point now);
 
     std::atomic<Mode> m_mode{Mode::BothShifts};
     UniqueFd m_toggles;

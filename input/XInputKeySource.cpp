@@ -1,7 +1,7 @@
 #include "XInputKeySource.h"
 
+#include "InputEventFilter.h"
 #include "KeyCategory.h"
-#include "KeyEventFilter.h"
 #include "LinuxKeyCodes.h"
 #include "Log.h"
 
@@ -113,7 +113,7 @@ void XInputKeySource::stop()
     [[maybe_unused]] const ssize_t written = ::write(m_stop.get(), &one, sizeof(one));
 }
 
-void XInputKeySource::run(KeySink &sink)
+void XInputKeySource::run(InputSink &sink)
 {
     pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {m_stop.get(), POLLIN, 0}};
     while (!m_connectionLost) {
@@ -142,7 +142,7 @@ void XInputKeySource::run(KeySink &sink)
     plinkum::logLater("keyboard input stopped: the X server connection was lost");
 }
 
-void XInputKeySource::handleRawKey(int evtype, int keycode, bool isRepeat, KeySink &sink)
+void XInputKeySource::handleRawKey(int evtype, int keycode, bool isRepeat, InputSink &sink)
 {
     if (keycode < 0 || keycode > 255)
         return;
@@ -155,9 +155,9 @@ void XInputKeySource::handleRawKey(int evtype, int keycode, bool isRepeat, KeySi
     if (!keyCode)
         return;
     if (isModifierKey(*keyCode)) {
-        const bool change = press ? !wasDown : (wasDown && *keyCode != KeyEventFilter::capsLock);
+        const bool change = press ? !wasDown : (wasDown && *keyCode != InputEventFilter::capsLock);
         if (change)
-            sink.handleFlagsChanged(*keyCode);
+            sink.handleModifierChanged(*keyCode);
         return;
     }
     if (press)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeySource.h"
+#include "InputSource.h"
 #include "UniqueFd.h"
 
 #include <bitset>
@@ -15,20 +15,20 @@ namespace plinkum {
 // every key any X client would get, even during grabs, with no permission beyond the session's.
 // Raw events carry no server auto-repeat. Under Wayland an X server only sees keys typed into
 // XWayland windows, so this source is meant for X11 sessions.
-class XInputKeySource final : public KeySource {
+class XInputKeySource final : public InputSource {
 public:
     // Connects to the named display (never the default one); null without XInput 2.1.
     static std::unique_ptr<XInputKeySource> open(const std::string &displayName);
 
     ~XInputKeySource() override;
 
-    void run(KeySink &sink) override;
+    void run(InputSink &sink) override;
     void stop() override;
     std::string_view name() const override { return "XInput2"; }
 
 private:
     XInputKeySource(Display *display, int xiOpcode);
-    void handleRawKey(int evtype, int keycode, bool isRepeat, KeySink &sink);
+    void handleRawKey(int evtype, int keycode, bool isRepeat, InputSink &sink);
 
     Display *m_display;
     int m_xiOpcode;

@@ -8,9 +8,13 @@ LoadedPack::LoadedPack(PackInfo info, CategoryMap down, CategoryMap up, KeyMap k
 {
 }
 
-const SampleList &LoadedPack::samples(KeyCode keyCode, bool down) const
+const SampleList &LoadedPack::samples(InputEvent event) const
 {
     static const SampleList none;
+    if (!event.isKey())
+        return none;
+    const KeyCode keyCode = event.code;
+    const bool down = event.down;
 
     const KeyMap &perKey = down ? m_keyDown : m_keyUp;
     if (const auto it = perKey.find(keyCode); it != perKey.end() && !it->second.empty())

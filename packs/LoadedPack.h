@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InputEvent.h"
 #include "KeyCategory.h"
 #include "PackInfo.h"
 #include "Sample.h"
@@ -24,9 +25,10 @@ public:
     const KeyMap &keyDown() const { return m_keyDown; }
     const KeyMap &keyUp() const { return m_keyUp; }
 
-    // The samples to choose from for one key event: the key's own list, else its category's,
-    // else the standard list. Never falls back from release to press. Allocates nothing.
-    const SampleList &samples(KeyCode keyCode, bool down) const;
+    // The samples to choose from for one event: the key's own list, else its category's, else the
+    // standard list; none for a button, which no pack sounds yet. Never falls back from release to
+    // press. Allocates nothing.
+    const SampleList &samples(InputEvent event) const;
 
 private:
     PackInfo m_info;

@@ -63,7 +63,7 @@ void play(benchmark::State &state)
     std::size_t n = 0;
     for (auto _ : state) {
         counting = true;
-        engine.play(KeyCode(n % 60), n % 2 == 0);
+        engine.play(InputEvent::key(KeyCode(n % 60), n % 2 == 0));
         counting = false;
         // Drain the command ring now and then, as the audio thread would.
         if (++n % 64 == 0)
@@ -82,7 +82,7 @@ void callback24Voices(benchmark::State &state)
     for (auto _ : state) {
         if (n++ % 1024 == 0) {
             for (int v = 0; v < 24; ++v)
-                engine.play(KeyCode(v), true);
+                engine.play(InputEvent::keyDown(KeyCode(v)));
         }
         engine.mixer().render(block.data(), SoundEngine::ioBufferFrames);
         benchmark::DoNotOptimize(block.data());
@@ -110,7 +110,7 @@ void keyToFirstSample(benchmark::State &state, bool pulseAudio)
     for (auto _ : state) {
         const std::size_t voice = engine.nextVoice();
         const auto start = std::chrono::steady_clock::now();
-        engine.play(0, true);
+        engine.play(InputEvent::keyDown(0));
         while (!engine.mixer().isPlaying(voice))
             std::this_thread::yield();
         const auto heard = std::chrono::steady_clock::now();

@@ -59,7 +59,7 @@ std::vector<Rendered> renderAll(const QDir &dir, bool builtIn)
         r.stereo = PhraseRenderer::render(result.pack());
         r.shape = SoundMeasure::spectralShape(r.stereo, 2, 48000);
         // Press length and onset over the sounds of an ordinary letter.
-        const SampleList &presses = result.pack()->samples(0, true);
+        const SampleList &presses = result.pack()->samples(InputEvent::keyDown(0));
         for (const SamplePtr &sample : presses) {
             const auto &frames = sample->unshifted().frames();
             r.pressMs += 1000.0 * frames.size() / 48000 / presses.size();

@@ -1,6 +1,6 @@
 #include "EvdevKeySource.h"
 #include "EvdevReader.h"
-#include "KeyEventFilter.h"
+#include "InputEventFilter.h"
 #include "KeyboardMonitor.h"
 #include "LinuxKeyCodes.h"
 #include "MuteShortcut.h"
@@ -18,11 +18,12 @@ using namespace plinkum;
 
 namespace {
 
-class CountingSink final : public KeySink {
+class CountingSink final : public InputSink {
 public:
     void handleKeyDown(KeyCode code, bool) override { count += code + 1; }
     void handleKeyUp(KeyCode code) override { count += code + 1; }
-    void handleFlagsChanged(KeyCode code) override { count += code + 1; }
+    void handleModifierChanged(KeyCode code) override { count += code + 1; }
+    void handleButton(PointerButton button, bool) override { count += unsigned(button) + 1; }
     std::uint64_t count = 0;
 };
 
@@ -35,12 +36,12 @@ input_event keyRecord(unsigned code, int value)
 void BM_FilterPressRelease(benchmark::State &state)
 {
     std::uint64_t delivered = 0;
-    KeyEventFilter filter([&](KeyEvent e) { delivered += e.keyCode; });
+    InputEventFilter filter([&](InputEvent e) { delivered += e.code; });
     for (auto _ : state) {
         filter.handleKeyDown(0x0E, false);
         filter.handleKeyDown(0x0E, true);
         filter.handleKeyUp(0x0E);
-        filter.handleFlagsChanged(56);
+        filter.handleModifierChanged(56);
     }
     benchmark::DoNotOptimize(delivered);
 }
@@ -52,10 +53,10 @@ void BM_MuteShortcutPerEvent(benchmark::State &state)
 {
     MuteShortcut shortcut;
     std::uint64_t heard = 0;
-    shortcut.handle(KeyEvent::down(MuteShortcut::leftShift), MuteShortcut::Clock::now());
+    shortcut.handle(InputEvent::keyDown(MuteShortcut::leftShift), MuteShortcut::Clock::now());
     for (auto _ : state) {
-        heard += shortcut.handle(KeyEvent::down(0x0E), MuteShortcut::Clock::now());
-        heard += shortcut.handle(KeyEvent::up(0x0E), MuteShortcut::Clock::now());
+        heard += shortcut.handle(InputEvent::keyDown(0x0E), MuteShortcut::Clock::now());
+        heard += shortcut.handle(InputEvent::keyUp(0x0E), MuteShortcut::Clock::now());
     }
     benchmark::DoNotOptimize(heard);
     state.SetItemsProcessed(2 * state.iterations());
@@ -112,7 +113,7 @@ void BM_MonitorRecordToHandler(benchmark::State &state)
     UniqueFd writeEnd(fds[1]);
     UniqueFd readEnd(fds[0]);
     std::atomic<std::uint64_t> delivered{0};
-    KeyboardMonitor monitor([&](KeyEvent) { delivered.fetch_add(1, std::memory_order_release); }, [&] {
+    KeyboardMonitor monitor([&](InputEvent) { delivered.fetch_add(1, std::memory_order_release); }, [&] {
         std::vector<UniqueFd> streams;
         streams.push_back(std::move(readEnd));
         return EvdevKeySource::fromDescriptors(std::move(streams));

@@ -318,7 +318,7 @@ private slots:
         test::Pipe keyboard;
         int opened = 0;
         AppState::Services services = folders.services([] { return true; }, &keyboard);
-        services.openKeySource = [&opened, open = std::move(services.openKeySource)]() -> std::unique_ptr<KeySource> {
+        services.openKeySource = [&opened, open = std::move(services.openKeySource)]() -> std::unique_ptr<InputSource> {
             if (++opened == 1)
                 return std::make_unique<test::EndingSource>();
             return opened == 2 ? nullptr : open();

@@ -127,14 +127,14 @@ private slots:
         QTRY_VERIFY(f.output().isRunning());
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isAsleep(), sleepTimeoutMs);
 
-        f.engine.play(0, true);
+        f.engine.play(InputEvent::keyDown(0));
         QTRY_VERIFY(f.engine.mixer().isPlaying(0));
         QVERIFY(!f.output().isAsleep());
 
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isAsleep(), sleepTimeoutMs);
         const std::size_t voices = f.engine.mixer().voiceCount();
         for (std::size_t i = 0; i < voices; ++i)
-            f.engine.play(0, true);
+            f.engine.play(InputEvent::keyDown(0));
         for (std::size_t v = 0; v < voices; ++v)
             QTRY_VERIFY2(f.engine.mixer().isPlaying(v), qPrintable(QString::number(v)));
     }
@@ -150,7 +150,7 @@ private slots:
 
         QVERIFY(m_server.addSink("builtin", builtInProperties));
         QTRY_COMPARE(f.device(), std::string("builtin"));
-        f.engine.play(0, true);
+        f.engine.play(InputEvent::keyDown(0));
         QTRY_VERIFY(f.engine.mixer().isPlaying(0));
 
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isAsleep(), sleepTimeoutMs);
@@ -163,7 +163,7 @@ private slots:
         QVERIFY(startServer(true));
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isRunning(), 10000);
         QTRY_COMPARE(f.device(), std::string("builtin"));
-        f.engine.play(0, true);
+        f.engine.play(InputEvent::keyDown(0));
         QTRY_VERIFY(f.engine.mixer().isPlaying(1));
     }
 };

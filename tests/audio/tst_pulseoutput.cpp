@@ -223,7 +223,7 @@ private slots:
         QTRY_COMPARE(f.device(), std::string("builtin"));
 
         // The stream pulls sound again: a played key reaches a voice.
-        f.engine.play(0, true);
+        f.engine.play(InputEvent::keyDown(0));
         QTRY_VERIFY(f.engine.mixer().isPlaying(0));
     }
 
@@ -238,7 +238,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isAsleep(), sleepTimeoutMs);
         QTRY_VERIFY(streamCorked());
 
-        f.engine.play(0, true);
+        f.engine.play(InputEvent::keyDown(0));
         QTRY_VERIFY(f.engine.mixer().isPlaying(0));
         QVERIFY(!f.output().isAsleep());
         QTRY_VERIFY(!streamCorked());
@@ -246,7 +246,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isAsleep(), sleepTimeoutMs);
         const std::size_t voices = f.engine.mixer().voiceCount();
         for (std::size_t i = 0; i < voices; ++i)
-            f.engine.play(0, true);
+            f.engine.play(InputEvent::keyDown(0));
         for (std::size_t v = 0; v < voices; ++v)
             QTRY_VERIFY2(f.engine.mixer().isPlaying(v), qPrintable(QString::number(v)));
     }
@@ -264,7 +264,7 @@ private slots:
         QVERIFY(m_daemon.pactl({"load-module", "module-null-sink",
                                 TestServers::PulseAudio::sinkArguments("builtin", builtInProperties)}));
         QTRY_COMPARE(f.device(), std::string("builtin"));
-        f.engine.play(0, true);
+        f.engine.play(InputEvent::keyDown(0));
         QTRY_VERIFY(f.engine.mixer().isPlaying(0));
 
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isAsleep(), sleepTimeoutMs);
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(startDaemon(true));
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isRunning(), 10000);
         QTRY_COMPARE(f.device(), std::string("builtin"));
-        f.engine.play(0, true);
+        f.engine.play(InputEvent::keyDown(0));
         QTRY_VERIFY(f.engine.mixer().isPlaying(1));
     }
 };

@@ -109,7 +109,7 @@ private slots:
         });
         // Play and swap packs on this thread while the audio thread renders.
         for (int n = 0; !audioDone.load(); std::this_thread::yield()) {
-            engine.play(KeyCode(n % 50), n % 2 == 0);
+            engine.play(InputEvent::key(KeyCode(n % 50), n % 2 == 0));
             if (++n % 200 == 0)
                 engine.setPack(bigPack());
         }

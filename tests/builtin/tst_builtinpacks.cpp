@@ -150,7 +150,7 @@ private slots:
         QVERIFY2(std::exp(flatness) >= 0.002, qPrintable(QString::number(std::exp(flatness))));
         for (const auto &row : KeyTables::keyboardRows())
             for (KeyCode key : row)
-                QVERIFY2(!pack->samples(key, true).empty() && !pack->samples(key, false).empty(),
+                QVERIFY2(!pack->samples(InputEvent::keyDown(key)).empty() && !pack->samples(InputEvent::keyUp(key)).empty(),
                          qPrintable(QString::number(key)));
         // A Mechvibes key's release comes from its own stroke; kbsim's are by category.
         for (const auto &[key, samples] : pack->keyDown())

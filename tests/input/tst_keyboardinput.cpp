@@ -35,13 +35,13 @@ std::vector<input_event> records(const QString &text)
 
 // Runs a source on its own thread until the scope ends (stop, then join).
 struct Running {
-    Running(KeySource &s, KeySink &sink)
+    Running(InputSource &s, InputSink &sink)
         : source(s)
         , thread([&s, &sink] { s.run(sink); })
     {
     }
     ~Running() { source.stop(); }
-    KeySource &source;
+    InputSource &source;
     std::jthread thread;
 };
 
@@ -54,7 +54,7 @@ class TestKeyboardInput : public QObject {
 
 private slots:
     // The event rules. Input: "D<code>" down, "R<code>" auto-repeated down, "U<code>" up,
-    // "F<code>" flags changed.
+    // "M<code>" modifier changed, "BD<n>"/"BU<n>" button n down/up.
     void rules_data()
     {
         QTest::addColumn<QString>("input");
@@ -63,31 +63,34 @@ private slots:
         QTest::newRow("down while pressed delivers nothing") << "D0 D0 U0 D0" << "d0 u0 d0";
         QTest::newRow("repeat without a down delivers nothing") << "R0 D11" << "d11";
         QTest::newRow("unmatched up still delivered") << "U0 D65535 U65535 U65535" << "u0 d65535 u65535 u65535";
-        QTest::newRow("left and right shift independent") << "F56 F60 F56 F60 F60" << "d56 d60 u56 u60 d60";
-        QTest::newRow("modifier range ends") << "F54 F63 F54" << "d54 d63 u54";
-        QTest::newRow("caps lock only ever down") << "F56 F57 F56 F57" << "d56 d57 u56 d57";
-        QTest::newRow("flags change of a non-modifier ignored") << "F53 F64 F0" << "";
+        QTest::newRow("left and right shift independent") << "M56 M60 M56 M60 M60" << "d56 d60 u56 u60 d60";
+        QTest::newRow("modifier range: 54 to 63") << "M53 M54 M63 M64 M0 M54" << "d54 d63 u54";
+        QTest::newRow("caps lock only ever down") << "M56 M57 M56 M57" << "d56 d57 u56 d57";
+        // Two pointers holding one button are one press; buttons and keys of one code are apart.
+        QTest::newRow("held button: one press, one release")
+            << "BD0 D0 BD0 BU0 BD1 U0 BU1 BU4" << "bd0 d0 bu0 bd1 u0 bu1 bu4";
     }
     void rules()
     {
         QFETCH(QString, input);
         test::Recorder events;
-        KeyEventFilter filter(events.handler());
+        InputEventFilter filter(events.handler());
         for (const QString &step : input.split(' ')) {
-            const auto code = static_cast<KeyCode>(step.mid(1).toUInt());
+            const auto code = static_cast<KeyCode>(step.mid(step.startsWith('B') ? 2 : 1).toUInt());
             switch (step.at(0).toLatin1()) {
             case 'D': filter.handleKeyDown(code, false); break;
             case 'R': filter.handleKeyDown(code, true); break;
             case 'U': filter.handleKeyUp(code); break;
-            case 'F': filter.handleFlagsChanged(code); break;
+            case 'M': filter.handleModifierChanged(code); break;
+            case 'B': filter.handleButton(PointerButton(code), step.at(1) == 'D'); break;
             }
         }
         QTEST(events.text(), "delivered");
     }
 
-    // The mute shortcut over clean events. Input: "d<code>@<ms>" down, "u<code>@<ms>" up; heard:
-    // the events that may still sound; toggles: gestures completed. 56/60 are the Shifts, 107 is
-    // Scroll Lock, 0 is A.
+    // The mute shortcut over clean events. Input: "d<code>@<ms>" down, "u<code>@<ms>" up, "bd<n>@<ms>"
+    // and "bu<n>@<ms>" button n; heard: the events that may still sound; toggles: gestures
+    // completed. 56/60 are the Shifts, 107 is Scroll Lock, 0 is A.
     void muteShortcut_data()
     {
         QTest::addColumn<QString>("mode");
@@ -100,6 +103,8 @@ private slots:
                                              << "d56 u56 d60 u60" << 2;
         QTest::newRow("a key typed between") << shifts << "d56@0 d0@10 u0@20 d60@30 u60@40 u56@50"
                                              << "d56 d0 u0 d60 u60 u56" << 0;
+        QTest::newRow("shift-click, then the other shift") << shifts << "d56@0 bd0@10 bu0@20 d60@30 u60@40 u56@50"
+                                                           << "d56 bd0 bu0 d60 u60 u56" << 0;
         QTest::newRow("no second gesture while a shift is held") << shifts << "d56@0 d60@10 u60@20 d60@30 u60@40 u56@50"
                                                                  << "d56 d60 u60 u56" << 1;
         QTest::newRow("scroll lock while shifts chosen") << shifts << "d107@0 u107@10 d107@100 u107@110"
@@ -109,8 +114,8 @@ private slots:
                                             << "d107 u107 d107 u107" << 1;
         QTest::newRow("scroll lock too slow") << scroll << "d107@0 u107@60 d107@560 u107@600"
                                               << "d107 u107 d107 u107" << 0;
-        QTest::newRow("a key typed between presses") << scroll << "d107@0 d0@10 u0@20 d107@30"
-                                                     << "d107 d0 u0 d107" << 0;
+        QTest::newRow("a click between presses") << scroll << "d107@0 bd1@10 bu1@20 d107@30"
+                                                 << "d107 bd1 bu1 d107" << 0;
     }
     void muteShortcut()
     {
@@ -122,8 +127,10 @@ private slots:
         const MuteShortcut::Clock::time_point start{};
         QStringList heard;
         for (const QString &step : input.split(' ')) {
-            const auto code = KeyCode(step.mid(1).section('@', 0, 0).toUInt());
-            const KeyEvent event = step.startsWith('d') ? KeyEvent::down(code) : KeyEvent::up(code);
+            const bool button = step.startsWith('b');
+            const auto code = KeyCode(step.mid(button ? 2 : 1).section('@', 0, 0).toUInt());
+            const bool down = step.at(button ? 1 : 0) == 'd';
+            const InputEvent event = button ? InputEvent::button(PointerButton(code), down) : InputEvent::key(code, down);
             if (shortcut.handle(event, start + std::chrono::milliseconds(step.section('@', 1).toInt())))
                 heard << step.section('@', 0, 0);
         }
@@ -132,38 +139,10 @@ private slots:
         QCOMPARE(shortcut.takeToggles(), std::uint64_t(0));
     }
 
-    void startTwiceListensOnce()
-    {
-        test::Pipe pipe;
-        test::Recorder delivered;
-        int opened = 0;
-        {
-            KeyboardMonitor monitor(delivered.handler(), [&] {
-                ++opened;
-                std::vector<UniqueFd> streams;
-                streams.push_back(std::move(pipe.read));
-                return EvdevKeySource::fromDescriptors(std::move(streams));
-            });
-            QVERIFY(monitor.start());
-            QVERIFY(monitor.start());
-            QCOMPARE(opened, 1);
-            QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 1);
-
-            // The rules apply between source and handler, on the monitor thread.
-            pipe.key(KEY_A, 1);
-            pipe.key(KEY_A, 2);
-            pipe.key(KEY_A, 0);
-            pipe.key(KEY_CAPSLOCK, 1);
-            pipe.key(KEY_CAPSLOCK, 0);
-            QTRY_COMPARE(delivered.text(), "d0 u0 d57");
-            QVERIFY(!delivered.offThread);
-        }
-        QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
-    }
-
-    // Stopped, the source is closed and its thread gone; started again, a new one is opened, and a
-    // key that was held when it closed is heard on its next press.
-    void stopClosesAndStartReopens()
+    // Started twice, one source and one thread, the rules applied on that thread. Stopped, the
+    // source is closed and its thread gone; started again, a new one is opened, and a key that
+    // was held when it closed is heard on its next press.
+    void startStopAndStartAgain()
     {
         test::Pipe first, second;
         test::Pipe *pipes[] = {&first, &second};
@@ -177,8 +156,13 @@ private slots:
         int ended = 0;
         monitor.setEndedHandler([&ended] { ++ended; });
         QVERIFY(monitor.start());
-        first.key(KEY_A, 1);
-        QTRY_COMPARE(delivered.text(), "d0");
+        QVERIFY(monitor.start());
+        QCOMPARE(opened, 1);
+        QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 1);
+        for (const auto &[code, value] : {std::pair{KEY_A, 1}, {KEY_A, 2}, {KEY_A, 0}, {KEY_CAPSLOCK, 1},
+                                         {KEY_CAPSLOCK, 0}, {KEY_A, 1}})
+            first.key(code, value);
+        QTRY_COMPARE(delivered.text(), "d0 u0 d57 d0");
 
         monitor.stop();
         QVERIFY(!monitor.isListening());
@@ -192,22 +176,30 @@ private slots:
         QCOMPARE(opened, 2);
         QCOMPARE(monitor.sourceName(), "evdev");
         second.key(KEY_A, 1);
-        QTRY_COMPARE(delivered.text(), "d0 d0");
+        QTRY_COMPARE(delivered.text(), "d0 u0 d57 d0 d0");
         QCOMPARE(ended, 0); // stopping is not ending
+        QVERIFY(!delivered.offThread);
     }
 
-    // A source that ends by itself leaves the monitor saying so, and it may be started again.
+    // Buttons travel the same way as keys. A source that ends by itself leaves the monitor saying
+    // so, and it may be started again.
     void sourceThatEndsIsReported()
     {
         int opened = 0;
         std::atomic<int> ended = 0;
-        KeyboardMonitor monitor([](KeyEvent) {}, [&] {
+        test::Recorder delivered;
+        KeyboardMonitor monitor(delivered.handler(), [&] {
             ++opened;
-            return std::make_unique<test::EndingSource>();
+            return std::make_unique<test::EndingSource>([](InputSink &sink) {
+                sink.handleButton(PointerButton::Forward, true);
+                sink.handleButton(PointerButton::Forward, true); // a second mouse
+                sink.handleButton(PointerButton::Forward, false);
+            });
         });
         monitor.setEndedHandler([&ended] { ++ended; });
         QVERIFY(monitor.start());
         QTRY_COMPARE(ended.load(), 1);
+        QCOMPARE(delivered.text(), "bd4 bu4");
         QVERIFY(!monitor.isListening());
         QCOMPARE(monitor.sourceName(), "");
         QVERIFY(monitor.start());
@@ -219,7 +211,7 @@ private slots:
     {
         QTemporaryDir empty;
         const KeyboardAccess::Environment env{empty.path().toStdString(), "", false};
-        KeyboardMonitor monitor([](KeyEvent) {}, [&] { return KeyboardAccess::openSource(env); });
+        KeyboardMonitor monitor([](InputEvent) {}, [&] { return KeyboardAccess::openSource(env); });
         QVERIFY(!monitor.start());
         QVERIFY(!monitor.isListening());
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
@@ -330,15 +322,15 @@ private slots:
         QTest::addColumn<QString>("reported");
         QTest::newRow("press, repeat, release") << "" << "30=1 syn 30=2 syn 30=0 syn" << "d0 r0 u0";
         QTest::newRow("modifiers: one change per press and release, repeats none")
-            << "" << "42=1 54=1 42=2 42=0 54=0" << "f56 f60 f56 f60";
-        QTest::newRow("caps lock reports its press only") << "" << "58=1 58=2 58=0 58=1 58=0" << "f57 f57";
+            << "" << "42=1 54=1 42=2 42=0 54=0" << "m56 m60 m56 m60";
+        QTest::newRow("caps lock reports its press only") << "" << "58=1 58=2 58=0 58=1 58=0" << "m57 m57";
         QTest::newRow("unknown codes, other events and values dropped")
             << "" << "113=1 113=0 272=1 767=1 msc syn 30=3 30=-1" << "";
-        QTest::newRow("modifier held at open, released") << "42" << "42=0 42=1" << "f56 f56";
+        QTest::newRow("modifier held at open, released") << "42" << "42=0 42=1" << "m56 m56";
         QTest::newRow("SYN_DROPPED: skip to the report, then the difference, releases first")
-            << "/42 48" << "30=1 syn 42=1 syn drop 30=0 48=1 syn 31=1 syn" << "d0 f56 u0 d11 d1";
+            << "/42 48" << "30=1 syn 42=1 syn drop 30=0 48=1 syn 31=1 syn" << "d0 m56 u0 d11 d1";
         QTest::newRow("SYN_DROPPED: modifier and caps lock released meanwhile")
-            << "/" << "42=1 58=1 syn drop 42=0 syn" << "f56 f57 f56";
+            << "/" << "42=1 58=1 syn drop 42=0 syn" << "m56 m57 m56";
         QTest::newRow("SYN_DROPPED: state unknown, keep going") << "" << "30=1 syn drop 30=0 syn 48=1" << "d0 d11";
     }
     void reader()
@@ -379,16 +371,16 @@ private slots:
         second.key(KEY_LEFTSHIFT, 1);
         second.key(KEY_B, 1);
         second.key(KEY_CAPSLOCK, 1);
-        QTRY_COMPARE(sink.text(), "d0 f56 d11 f57");
+        QTRY_COMPARE(sink.text(), "d0 m56 d11 m57");
 
         // Unplugged with Shift, B and Caps Lock held: the keys come back up, in code order;
         // Caps Lock's release is no change.
         second.write.reset();
         QTRY_COMPARE(source->deviceCount(), 1u);
-        QCOMPARE(sink.text(), "d0 f56 d11 f57 f56 u11");
+        QCOMPARE(sink.text(), "d0 m56 d11 m57 m56 u11");
 
         first.key(KEY_A, 0);
-        QTRY_COMPARE(sink.text(), "d0 f56 d11 f57 f56 u11 u0");
+        QTRY_COMPARE(sink.text(), "d0 m56 d11 m57 m56 u11 u0");
     }
 
     // The monitor may be destroyed before its thread reaches run().

@@ -41,7 +41,6 @@ private slots:
         QTest::addColumn<QString>("delivered");
         // X11 keycodes: a 38, Shift_L 50, Shift_R 62, Caps_Lock 66.
         QTest::newRow("held key: one down, one up") << "p38 w800 r38" << "d0 u0";
-        QTest::newRow("left and right shift independent") << "p50 p62 r50 r62" << "d56 d60 u56 u60";
         QTest::newRow("caps lock only down") << "p66 r66 p66 r66" << "d57 d57";
         QTest::newRow("second release of a modifier changes nothing") << "p50 r50 r50 p50 r50" << "d56 u56 d56 u56";
         QTest::newRow("modifier held before listening") << "p50 S r50 p50 r50" << "d56 u56 d56";
@@ -101,7 +100,7 @@ private slots:
         TestServers::Xvfb server;
         const std::string display = server.start().toStdString();
         QVERIFY(!display.empty());
-        KeyboardMonitor monitor([](KeyEvent) {}, [&display] { return XInputKeySource::open(display); });
+        KeyboardMonitor monitor([](InputEvent) {}, [&display] { return XInputKeySource::open(display); });
         QVERIFY(monitor.start());
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 1);
         server.stop();

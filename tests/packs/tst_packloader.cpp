@@ -346,7 +346,7 @@ private slots:
         LoadedPack pack({}, {{KeyCategory::Standard, standard ? SampleList{TestPacks::constant({1}, 1)} : SampleList{}},
                              {KeyCategory::Space, {TestPacks::constant({2}, 1)}}, {KeyCategory::Enter, {}}},
                         {}, {{0, {TestPacks::constant({10}, 1)}}, {1, {}}}, {{0, {TestPacks::constant({20}, 1)}}});
-        const SampleList &list = pack.samples(static_cast<KeyCode>(keyCode), down);
+        const SampleList &list = pack.samples(InputEvent::key(static_cast<KeyCode>(keyCode), down));
         QTEST(list.empty() ? -1.0f : list.front()->variants.front().frames().front(), "expected");
     }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "KeyEvent.h"
-#include "KeySink.h"
-#include "KeySource.h"
+#include "InputEvent.h"
+#include "InputSink.h"
+#include "InputSource.h"
 #include "KeyboardMonitor.h"
 #include "UniqueFd.h"
 
@@ -14,27 +14,30 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <vector>
 
 namespace plinkum::test {
 
-// Records events as words: d<code> down, u<code> up, and as a key sink also r<code>
-// auto-repeated down and f<code> flags changed. Any thread may record, any thread may read.
-class Recorder final : public KeySink {
+// Records events as words: d<code> key down, u<code> key up, bd<n>/bu<n> button n down/up, and
+// as a sink also r<code> auto-repeated down and m<code> modifier changed. Any thread may record,
+// any thread may read.
+class Recorder final : public InputSink {
 public:
     void handleKeyDown(KeyCode code, bool isRepeat) override { add(isRepeat ? "r" : "d", code); }
     void handleKeyUp(KeyCode code) override { add("u", code); }
-    void handleFlagsChanged(KeyCode code) override { add("f", code); }
+    void handleModifierChanged(KeyCode code) override { add("m", code); }
+    void handleButton(PointerButton button, bool down) override { add(down ? "bd" : "bu", KeyCode(button)); }
 
     // A monitor handler; notes any event delivered off the monitor thread.
     KeyboardMonitor::Handler handler()
     {
-        return [this](KeyEvent e) {
+        return [this](InputEvent e) {
             char name[16] = {};
             pthread_getname_np(pthread_self(), name, sizeof(name));
             offThread = offThread || QString(name) != KeyboardMonitor::threadName;
-            add(e.type == KeyEvent::Type::Down ? "d" : "u", e.keyCode);
+            add(e.isKey() ? (e.down ? "d" : "u") : (e.down ? "bd" : "bu"), e.code);
         };
     }
 
@@ -78,12 +81,17 @@ struct Pipe {
     }
 };
 
-// A source that ends by itself as soon as it runs, as one does when its X server goes away.
-class EndingSource final : public KeySource {
+// A source that reports what its script does and then ends by itself, as one does when its X
+// server goes away.
+class EndingSource final : public InputSource {
 public:
-    void run(KeySink &) override {}
+    explicit EndingSource(std::function<void(InputSink &)> script = [](InputSink &) {}) : m_script(std::move(script)) {}
+    void run(InputSink &sink) override { m_script(sink); }
     void stop() override {}
     std::string_view name() const override { return "ending"; }
+
+private:
+    std::function<void(InputSink &)> m_script;
 };
 
 inline int threadsNamed(const QString &name)

@@ -14,7 +14,7 @@ std::vector<float> PhraseRenderer::render(const LoadedPackPtr &pack)
     OfflineRenderer renderer(pack, options);
     for (const auto &event : SoundMeasure::phrase()) {
         renderer.renderUntil(OfflineRenderer::frameAt(event.milliseconds));
-        renderer.play(event.keyCode, event.down);
+        renderer.play(InputEvent::key(event.keyCode, event.down));
     }
     renderer.renderUntil(OfflineRenderer::frameAt(SoundMeasure::phraseMilliseconds()));
     return renderer.samples();
