@@ -46,7 +46,7 @@ public:
     [[nodiscard]] const QList<PackInfo> &custom() const { return m_custom; }
     [[nodiscard]] QUrl folder() const { return m_folder; }
     // Names of the built-in packs made from recordings and of those modelled, in pack order, as
-    // their pack.json says ("source"), so the views never claim more than the packs hold.
+    // their descriptors say (PackInfo::source), so the views never claim more than the packs hold.
     [[nodiscard]] const QStringList &recordedNames() const { return m_recordedNames; }
     [[nodiscard]] const QStringList &modelledNames() const { return m_modelledNames; }
 

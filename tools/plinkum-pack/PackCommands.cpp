@@ -1,6 +1,7 @@
 #include "PackCommands.h"
 
 #include "JsonOutput.h"
+#include "PackFolderSearch.h"
 #include "PackLoader.h"
 
 #include <QDir>
@@ -148,7 +149,14 @@ int check(const QStringList &arguments)
     const auto parsed = folderArguments(arguments, false, "plinkum-pack check DIR");
     if (!parsed)
         return JsonOutput::UsageError;
-    const PackInfo info = describe(*parsed);
+    // A pack a folder or two down is checked where it is, as an import would find it.
+    FolderArguments located = *parsed;
+    QStringList warnings;
+    if (const PackFolderSearch search(parsed->folder); search.packFolder() && !search.relativePath().isEmpty()) {
+        located.folder = *search.packFolder();
+        warnings.append(search.deeperWarning());
+    }
+    const PackInfo info = describe(located);
     PackLoader::LoadReport report;
     const PackLoader::LoadResult result = PackLoader::load(info, &report);
 
@@ -159,6 +167,7 @@ int check(const QStringList &arguments)
         {QStringLiteral("loads"), result.ok()},
         {QStringLiteral("skipped"), entriesJson(report.skipped, QStringLiteral("file"))},
         {QStringLiteral("ignored"), entriesJson(report.ignored, QStringLiteral("entry"))},
+        {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings + report.warnings)},
     };
     if (result.ok()) {
         const LoadedPack &pack = *result.pack();
