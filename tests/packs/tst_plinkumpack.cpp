@@ -78,7 +78,7 @@ private slots:
     {
         const Run builtIn = run({"info", testdata("holy-pandas"), "--builtin"});
         QCOMPARE(builtIn.exitCode, 0);
-        QCOMPARE(builtIn.json, QJsonDocument::fromJson(R"({"id":"bundle:holy-pandas","name":"pandas","type":null,"order":0,"isBuiltIn":true})").object());
+        QCOMPARE(builtIn.json, QJsonDocument::fromJson(R"({"id":"bundle:holy-pandas","name":"pandas","type":null,"order":0,"isBuiltIn":true,"format":"Mechvibes v2"})").object());
 
         const Run none = run({"info", m_tmp->filePath("nothing-here")});
         QCOMPARE(none.exitCode, 1);
@@ -109,12 +109,18 @@ private slots:
     {
         const Run result = run({"check", testdata("mxblue-travel")});
         QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.json.value("format").toString(), QString("Mechvibes config.json (version 2, multi)"));
+        QCOMPARE(result.json.value("format").toString(), QString("Mechvibes v2"));
         QCOMPARE(result.json.value("down").toObject(), QJsonObject({{"standard", 5}}));
         const QJsonArray skipped = result.json.value("skipped").toArray();
         QCOMPARE(skipped.size(), 6);
         for (const QJsonValue &entry : skipped)
             QCOMPARE(entry.toObject().value("reason").toString(), QString("missing"));
+
+        // A pack a folder down, in a hand-edited document: checked, with what its author should fix.
+        QVERIFY(writeFolder(m_tmp->filePath("outer/inner"), {{"config.json", "{\"defines\": {\"30\": \"click.wav\",}}"}, {"click.wav", wav}}));
+        const Run deeper = run({"check", m_tmp->filePath("outer")});
+        QCOMPARE(deeper.json.value("format").toString(), QString("Mechvibes v1"));
+        QCOMPARE(deeper.json.value("warnings").toArray().size(), 2);
     }
 
     // Names from a pack reach the log without their control characters (an escape sequence
@@ -150,8 +156,8 @@ private slots:
         QVERIFY(writeFolder(source("Blue Box"), validPack("Blue")));
         const Run first = run({"import", source("Blue Box")});
         QCOMPARE(first.exitCode, 0);
-        QCOMPARE(first.json, QJsonObject({{"id", "folder:Blue Box"}, {"name", "Blue"}, {"type", QJsonValue::Null},
-                                          {"order", 0}, {"isBuiltIn", false}}));
+        QCOMPARE(first.json, QJsonObject({{"id", "folder:Blue Box"}, {"name", "Blue"}, {"type", QJsonValue::Null}, {"order", 0},
+                                          {"isBuiltIn", false}, {"format", "pack.json"}, {"warnings", QJsonArray()}}));
 
         const Run list = run({"list"});
         QCOMPARE(list.exitCode, 0);
