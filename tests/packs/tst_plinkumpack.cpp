@@ -118,9 +118,7 @@ private slots:
 
         // A pack a folder down, in a hand-edited document: checked, with what its author should fix.
         QVERIFY(writeFolder(m_tmp->filePath("outer/inner"), {{"config.json", "{\"defines\": {\"30\": \"click.wav\",}}"}, {"click.wav", wav}}));
-        const Run deeper = run({"check", m_tmp->filePath("outer")});
-        QCOMPARE(deeper.json.value("format").toString(), QString("Mechvibes v1"));
-        QCOMPARE(deeper.json.value("warnings").toArray().size(), 2);
+        QCOMPARE(run({"check", m_tmp->filePath("outer")}).json.value("warnings").toArray().size(), 2);
     }
 
     // Names from a pack reach the log without their control characters (an escape sequence
