@@ -240,6 +240,10 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString 
     }
     // Without a pack below it the folder itself is staged, so the refusal says what is wrong there.
     const PackFolderSearch search(source);
+    if (search.packsFound() > 1) {
+        return fail({ImportError::Kind::NoManifest,
+                     tr("“%1” holds several packs; import them one at a time.").arg(QFileInfo(source).fileName())});
+    }
     const QString packFolder = search.packFolder().value_or(source);
     QStringList warnings;
     if (!search.relativePath().isEmpty())

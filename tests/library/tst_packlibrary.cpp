@@ -244,6 +244,7 @@ private slots:
             << Files{{"config.json", R"({"sound":"click.wav","defines":{"30":5}})"}, {"click.wav", wav}} << "sources/Broken" << Kind::InvalidDocument << R"(config.json: member "30" of "defines")";
         QTest::newRow("pack.json without down beside a valid config")
             << Files{{"pack.json", R"({"name":"Half"})"}, {"config.json", sliceConfig}, {"click.wav", wav}} << "sources/Broken" << Kind::InvalidDocument << "pack.json: ";
+        QTest::newRow("two packs below") << Files{{"a/pack.json", manifest("A")}, {"b/pack.json", manifest("B")}} << "sources/Broken" << Kind::NoManifest << "holds several packs";
         QTest::newRow("every file missing") << Files{{"pack.json", manifest("Ghost")}} << "sources/Broken" << Kind::NoSounds << description(PackLoadError::NoSounds);
         // Copying a folder that holds the packs folder would copy the copy into itself.
         QTest::newRow("an ancestor of the packs folder") << validPack("Up") << "" << Kind::Refused << "holds the sound packs folder";
