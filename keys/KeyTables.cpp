@@ -50,6 +50,9 @@ std::optional<float> keyPosition(KeyCode keyCode)
 
 const std::unordered_map<long long, KeyCode> &mechvibesKeyMap()
 {
+    // Every key of Mechvibes' own key table (libuiohook's numbering, which its packs use), and
+    // F16 to F20, which its key hook reports too. Print Screen, Scroll Lock and Pause play as F13,
+    // F14 and F15, where Apple's extended keyboards have them and where the key sources put them.
     static const std::unordered_map<long long, KeyCode> map{
         {1, 53},     {2, 18},     {3, 19},     {4, 20},     {5, 21},     {6, 23},
         {7, 22},     {8, 26},     {9, 28},     {10, 25},    {11, 29},    {12, 27},
@@ -65,8 +68,22 @@ const std::unordered_map<long long, KeyCode> &mechvibesKeyMap()
         {68, 109},   {87, 103},   {88, 111},   {3612, 76},  {3613, 62},  {3640, 61},
         {3675, 55},  {3676, 54},  {3655, 115}, {3657, 116}, {3663, 119}, {3665, 121},
         {3666, 114}, {3667, 117}, {57416, 126}, {57424, 125}, {57419, 123}, {57421, 124},
+        // Keypad: Num Lock (Clear on Apple's keypads), operators, digits.
+        {69, 71},    {3637, 75},  {55, 67},    {74, 78},    {78, 69},    {3597, 81},
+        {83, 65},    {82, 82},    {79, 83},    {80, 84},    {81, 85},    {75, 86},
+        {76, 87},    {77, 88},    {71, 89},    {72, 91},    {73, 92},
+        // F13 to F20, Print Screen, Scroll Lock, Pause, Menu.
+        {91, 105},   {92, 107},   {93, 113},   {99, 106},   {100, 64},   {101, 79},
+        {102, 80},   {103, 90},   {3639, 105}, {70, 107},   {3653, 113}, {3677, 110},
     };
     return map;
+}
+
+bool isWindowsOnlyMechvibesKey(long long mechvibesNumber)
+{
+    // Mechvibes moves the navigation keys to these numbers on Windows only; elsewhere they never
+    // play, and the pack's own numbers for those keys are the ones above.
+    return mechvibesNumber >= 60999 && mechvibesNumber <= 61011;
 }
 
 std::optional<KeyCode> mechvibesKey(long long mechvibesNumber)

@@ -19,9 +19,12 @@ const std::vector<std::vector<KeyCode>> &keyboardRows();
 const std::unordered_map<KeyCode, float> &keyPositions();
 std::optional<float> keyPosition(KeyCode keyCode);
 
-// Mechvibes key number (the numbering of a config.json `defines` object) to key code; 84 keys.
+// Mechvibes key number (the numbering of a config.json `defines` object) to key code; 113 numbers,
+// some sharing a key (Print Screen and F13).
 const std::unordered_map<long long, KeyCode> &mechvibesKeyMap();
 std::optional<KeyCode> mechvibesKey(long long mechvibesNumber);
+// The numbers Mechvibes uses for Home, the arrows and their neighbours on Windows only.
+bool isWindowsOnlyMechvibesKey(long long mechvibesNumber);
 
 } // namespace KeyTables
 } // namespace plinkum

@@ -1,5 +1,7 @@
 #include "DocumentReader.h"
 
+#include "JsonRepair.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -106,6 +108,17 @@ std::optional<QJsonObject> DocumentReader::object(const QJsonObject &object, con
         return std::nullopt;
     }
     return value->toObject();
+}
+
+std::optional<QJsonObject> DocumentReader::parseRepairing(const QByteArray &data, QStringList *warnings)
+{
+    const JsonRepair repair(data);
+    std::optional<QJsonObject> document = parse(repair.repaired());
+    if (document && warnings && !repair.repairs().isEmpty()) {
+        warnings->append(QStringLiteral("%1: not strict JSON, read as its program reads it (%2)")
+                             .arg(m_fileName, repair.repairs().join(QStringLiteral(", "))));
+    }
+    return document;
 }
 
 void DocumentReader::fail(const QString &member, const QString &problem)

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,6 +28,9 @@ public:
 
     // The document's top-level object; Qt's parser refuses nesting deeper than 1024 levels.
     std::optional<QJsonObject> parse(const QByteArray &data);
+    // The same for a document of another program, which is often edited by hand: what JsonRepair
+    // undoes is read anyway and, when `warnings` is given, reported there in one line.
+    std::optional<QJsonObject> parseRepairing(const QByteArray &data, QStringList *warnings);
 
     // A member's value, nothing when absent or null. `required` makes absence a fault.
     std::optional<QJsonValue> member(const QJsonObject &object, const QString &name, bool required);

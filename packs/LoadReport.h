@@ -3,6 +3,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 namespace plinkum::PackLoader {
 
@@ -15,7 +16,12 @@ struct LoadReport {
         QString reason;
     };
 
+    // The format's name, as users know it ("Mechvibes v1").
     QString format;
+    // What the pack does that its own program accepts but a careful author would fix: a document
+    // that is not strict JSON, sound names differing in case from the files, a pack one folder
+    // deeper than expected.
+    QStringList warnings;
     QList<Entry> skipped;
     QList<Entry> ignored;
     // The files the pack's sounds came from: each name as the pack writes it, cleaned and

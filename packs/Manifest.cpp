@@ -41,20 +41,33 @@ std::optional<Manifest::FileLists> fileLists(DocumentReader &reader, const QJson
 std::optional<Manifest> Manifest::decode(const QByteArray &json, QString *error)
 {
     DocumentReader reader(QStringLiteral("pack.json"));
+    if (const std::optional<QJsonObject> document = reader.parse(json))
+        return decode(*document, error);
+    if (error)
+        *error = reader.error();
+    return std::nullopt;
+}
+
+std::optional<Manifest> Manifest::decode(const QJsonObject &document, QString *error)
+{
+    DocumentReader reader(QStringLiteral("pack.json"));
     Manifest manifest;
-    if (const std::optional<QJsonObject> document = reader.parse(json)) {
-        const std::optional<QString> name = reader.string(*document, QStringLiteral("name"), true);
-        manifest.type = reader.string(*document, QStringLiteral("type"), false);
-        manifest.order = reader.integer(*document, QStringLiteral("order"));
-        const std::optional<FileLists> down = fileLists(reader, *document, QStringLiteral("down"), true);
-        manifest.up = fileLists(reader, *document, QStringLiteral("up"), false);
-        manifest.keys = fileLists(reader, *document, QStringLiteral("keys"), false);
-        manifest.keysUp = fileLists(reader, *document, QStringLiteral("keysUp"), false);
-        if (!reader.failed()) {
-            manifest.name = *name;
-            manifest.down = *down;
-            return manifest;
-        }
+    const std::optional<QString> name = reader.string(document, QStringLiteral("name"), true);
+    manifest.type = reader.string(document, QStringLiteral("type"), false);
+    manifest.order = reader.integer(document, QStringLiteral("order"));
+    // Descriptive members only: a pack whose text is of another type still plays.
+    for (auto [member, field] : {std::pair{QStringLiteral("source"), &manifest.source}, {QStringLiteral("credit"), &manifest.credit}}) {
+        if (const QJsonValue value = document.value(member); value.isString())
+            *field = value.toString();
+    }
+    const std::optional<FileLists> down = fileLists(reader, document, QStringLiteral("down"), true);
+    manifest.up = fileLists(reader, document, QStringLiteral("up"), false);
+    manifest.keys = fileLists(reader, document, QStringLiteral("keys"), false);
+    manifest.keysUp = fileLists(reader, document, QStringLiteral("keysUp"), false);
+    if (!reader.failed()) {
+        manifest.name = *name;
+        manifest.down = *down;
+        return manifest;
     }
     if (error)
         *error = reader.error();

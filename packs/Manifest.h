@@ -3,6 +3,7 @@
 #include "KeyCode.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,8 @@ struct Manifest {
     QString name;
     std::optional<QString> type;
     std::optional<qint64> order;
+    std::optional<QString> source; // "recorded" or "modelled"
+    std::optional<QString> credit;
     FileLists down;
     std::optional<FileLists> up;
     std::optional<FileLists> keys;
@@ -27,6 +30,7 @@ struct Manifest {
 
     // Nothing when the document does not decode; `error` then names the file and the member.
     static std::optional<Manifest> decode(const QByteArray &json, QString *error = nullptr);
+    static std::optional<Manifest> decode(const QJsonObject &document, QString *error = nullptr);
 
     // A key code text: an optional "+" and decimal digits up to 65535; "-" only before zeros.
     static std::optional<KeyCode> keyCodeFromText(QStringView text);

@@ -30,50 +30,79 @@ std::optional<unsigned long long> decimal(QStringView digits, unsigned long long
 
 } // namespace
 
-std::optional<MechvibesConfig> MechvibesConfig::decode(const QByteArray &json, QString *error)
+std::optional<MechvibesConfig> MechvibesConfig::decode(const QByteArray &json, QString *error, QStringList *repairs)
 {
     DocumentReader reader(QStringLiteral("config.json"));
-    MechvibesConfig config;
-    if (const std::optional<QJsonObject> document = reader.parse(json)) {
-        config.name = reader.string(*document, QStringLiteral("name"), false);
-        config.sound = reader.string(*document, QStringLiteral("sound"), false);
-
-        const QJsonValue version = document->value(QStringLiteral("version"));
-        const QJsonValue defineType = document->value(QStringLiteral("key_define_type"));
-        config.versionTwoMulti = version.isDouble() && version.toDouble() == 2.0 && defineType.isString()
-                                 && defineType.toString() == QLatin1String("multi");
-        if (config.versionTwoMulti)
-            config.soundUp = reader.string(*document, QStringLiteral("soundup"), false);
-
-        const QString definesName = QStringLiteral("defines");
-        if (const std::optional<QJsonObject> defines = reader.object(*document, definesName, true)) {
-            for (auto it = defines->begin(); it != defines->end() && !reader.failed(); ++it) {
-                const QJsonValue value = it.value();
-                if (value.isNull()) {
-                    config.defines.insert(it.key(), std::nullopt);
-                } else if (value.isString()) {
-                    config.defines.insert(it.key(), Define::fileNamed(value.toString()));
-                } else {
-                    const QJsonArray window = value.toArray();
-                    const bool numbers = value.isArray() && std::all_of(window.begin(), window.end(), [](const QJsonValue &v) {
-                                             return v.isDouble();
-                                         });
-                    if (!numbers) {
-                        reader.fail(DocumentReader::quote(it.key(), definesName),
-                                    QStringLiteral("must be a file name, an array of numbers or null"));
-                        break;
-                    }
-                    config.defines.insert(it.key(), Define::slice(window.size() > 0 ? window.at(0).toDouble() : 0.0,
-                                                                  window.size() > 1 ? window.at(1).toDouble() : 0.0));
-                }
-            }
-        }
-        if (!reader.failed())
-            return config;
-    }
+    if (const std::optional<QJsonObject> document = reader.parseRepairing(json, repairs))
+        return decode(*document, error);
     if (error)
         *error = reader.error();
     return std::nullopt;
+}
+
+std::optional<MechvibesConfig> MechvibesConfig::decode(const QJsonObject &document, QString *error)
+{
+    DocumentReader reader(QStringLiteral("config.json"));
+    MechvibesConfig config;
+    config.name = reader.string(document, QStringLiteral("name"), false);
+    config.sound = reader.string(document, QStringLiteral("sound"), false);
+    config.versionTwo = isVersionTwo(document);
+    const QJsonValue defineType = document.value(QStringLiteral("key_define_type"));
+    config.versionTwoMulti = config.versionTwo && defineType.isString() && defineType.toString() == QLatin1String("multi");
+    if (config.versionTwoMulti)
+        config.soundUp = reader.string(document, QStringLiteral("soundup"), false);
+
+    const QString definesName = QStringLiteral("defines");
+    if (const std::optional<QJsonObject> defines = reader.object(document, definesName, true)) {
+        for (auto it = defines->begin(); it != defines->end() && !reader.failed(); ++it) {
+            const QJsonValue value = it.value();
+            if (value.isNull()) {
+                config.defines.insert(it.key(), std::nullopt);
+            } else if (value.isString()) {
+                config.defines.insert(it.key(), Define::fileNamed(value.toString()));
+            } else {
+                const QJsonArray window = value.toArray();
+                const bool numbers = value.isArray() && std::all_of(window.begin(), window.end(), [](const QJsonValue &v) {
+                                         return v.isDouble();
+                                     });
+                if (!numbers) {
+                    reader.fail(DocumentReader::quote(it.key(), definesName),
+                                QStringLiteral("must be a file name, an array of numbers or null"));
+                    break;
+                }
+                config.defines.insert(it.key(), Define::slice(window.size() > 0 ? window.at(0).toDouble() : 0.0,
+                                                              window.size() > 1 ? window.at(1).toDouble() : 0.0));
+            }
+        }
+    }
+    if (!reader.failed())
+        return config;
+    if (error)
+        *error = reader.error();
+    return std::nullopt;
+}
+
+bool MechvibesConfig::isVersionTwo(const QJsonObject &document)
+{
+    const QJsonValue version = document.value(QStringLiteral("version"));
+    return version.isDouble() && version.toDouble() == 2.0;
+}
+
+std::optional<MechvibesConfig::KeyText> MechvibesConfig::keyFromText(QStringView text)
+{
+    KeyText key;
+    if (text.endsWith(QLatin1String("-up"))) {
+        key.release = true;
+        text.chop(3);
+    } else if (text.size() > 2 && text.startsWith(QLatin1String("00"))) {
+        // A fork of Mechvibes writes a key's release sound as its number after two zeros.
+        key.release = true;
+    }
+    const std::optional<long long> number = codeFromText(text);
+    if (!number)
+        return std::nullopt;
+    key.number = *number;
+    return key;
 }
 
 std::optional<long long> MechvibesConfig::codeFromText(QStringView text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -28,14 +29,29 @@ struct MechvibesConfig {
     // Key text to define; a null value is kept as an undefined key.
     QMap<QString, std::optional<Define>> defines;
 
-    // Mechvibes' version 2 packs ("version": 2 with "key_define_type": "multi"), as we read them:
+    // "version": 2, Mechvibes' second format.
+    bool versionTwo = false;
+    // Its version 2 packs ("version": 2 with "key_define_type": "multi"), as we read them:
     // `sound` is then the default press file, not a recording to slice, and `soundup` the
     // default release file; either may name a range of files with {a-b}.
     bool versionTwoMulti = false;
     std::optional<QString> soundUp;
 
     // Nothing when the document does not decode; `error` then names the file and the member.
-    static std::optional<MechvibesConfig> decode(const QByteArray &json, QString *error = nullptr);
+    // What hand-editing leaves (a byte order mark, comments, trailing commas) is read as
+    // Mechvibes reads it, and listed in `repairs`.
+    static std::optional<MechvibesConfig> decode(const QByteArray &json, QString *error = nullptr,
+                                                 QStringList *repairs = nullptr);
+    static std::optional<MechvibesConfig> decode(const QJsonObject &document, QString *error = nullptr);
+    static bool isVersionTwo(const QJsonObject &document);
+
+    // A key text of `defines`: its Mechvibes number, and whether it names the release sound
+    // ("30-up", or "0030" as a fork of Mechvibes writes it). Nothing when it is no number.
+    struct KeyText {
+        long long number = 0;
+        bool release = false;
+    };
+    static std::optional<KeyText> keyFromText(QStringView text);
 
     // A Mechvibes key number: an optional sign and decimal digits within 64 bits.
     static std::optional<long long> codeFromText(QStringView text);

@@ -1,5 +1,6 @@
 #include "PackArchive.h"
 
+#include "PackFolderSearch.h"
 #include "StagingFolder.h"
 
 #include <QCoreApplication>
@@ -136,16 +137,10 @@ bool survey(const QString &archivePath, QString *error)
     return true;
 }
 
-bool holdsDocuments(const QString &folder)
-{
-    const QDir dir(folder);
-    return dir.exists(QStringLiteral("pack.json")) || dir.exists(QStringLiteral("config.json"));
-}
-
 } // namespace
 
 std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFolder &staging, QString *error,
-                                           const std::atomic<bool> *cancelled)
+                                           const std::atomic<bool> *cancelled, QString *warning)
 {
     QString reason;
     auto fail = [&]() -> std::optional<QString> {
@@ -193,13 +188,16 @@ std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFo
     }
 
     const QString root = staging.path() + u'/' + name;
-    if (holdsDocuments(root))
-        return root;
-    const QStringList top = QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    if (top.size() == 1 && holdsDocuments(root + u'/' + top.first()))
-        return root + u'/' + top.first();
-    reason = tr("The archive holds no pack: neither pack.json nor config.json sits at its root or in its one "
-                "top-level folder.");
+    const PackFolderSearch search(root);
+    if (search.packFolder()) {
+        // A zip holding one folder holding the pack is how packs are shared: only deeper is odd.
+        if (warning && search.relativePath().contains(u'/'))
+            *warning = search.deeperWarning();
+        return search.packFolder();
+    }
+    reason = search.packsFound() > 1
+                 ? tr("The archive holds several packs; unpack it and import them one at a time.")
+                 : tr("The archive holds no pack: no pack.json or config.json was found in it.");
     return fail();
 }
 

@@ -16,11 +16,12 @@ class StagingFolder;
 // (a zip bomb costs a read of its directory) and on the bytes actually inflated (a listing may lie).
 class PackArchive {
 public:
-    // Unpacks `archivePath` into `staging` and returns the pack's folder there: the archive's one
-    // top-level folder, or a folder named after the archive when the pack documents sit at its
-    // root. On failure `error` says why in the user's terms.
+    // Unpacks `archivePath` into `staging` and returns the pack's folder there: a folder named
+    // after the archive when the pack documents sit at its root, else the one folder below that
+    // holds them (PackFolderSearch). A pack deeper than the archive's one top-level folder gets a
+    // `warning`. On failure `error` says why in the user's terms.
     static std::optional<QString> unpack(const QString &archivePath, StagingFolder &staging, QString *error,
-                                         const std::atomic<bool> *cancelled = nullptr);
+                                         const std::atomic<bool> *cancelled = nullptr, QString *warning = nullptr);
 };
 
 } // namespace plinkum

@@ -20,6 +20,12 @@ size_t qHash(const PackInfo &info, size_t seed)
     seed = combine(seed, info.order);
     seed = combine(seed, info.url);
     seed = combine(seed, info.isBuiltIn);
+    for (const std::optional<QString> &text : {info.source, info.credit}) {
+        seed = combine(seed, text.has_value());
+        if (text)
+            seed = combine(seed, *text);
+    }
+    seed = combine(seed, info.format);
     return seed;
 }
 

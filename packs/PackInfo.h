@@ -12,12 +12,26 @@ inline constexpr auto defaultPackID = "bundle:mx-brown-pbt";
 // Describes an available pack without decoding any audio. Built-in packs have ids
 // "bundle:<folder>", user packs "folder:<folder>".
 struct PackInfo {
+    PackInfo() = default;
+    PackInfo(QString id, QString name, std::optional<QString> type, qint64 order, QUrl url, bool isBuiltIn,
+             std::optional<QString> source = {}, std::optional<QString> credit = {}, QString format = {})
+        : id(std::move(id)), name(std::move(name)), type(std::move(type)), order(order), url(std::move(url))
+        , isBuiltIn(isBuiltIn), source(std::move(source)), credit(std::move(credit)), format(std::move(format))
+    {
+    }
+
     QString id;
     QString name;
     std::optional<QString> type; // switch family, e.g. "Tactile"; absent for Mechvibes packs
     qint64 order = 0;            // sort key of built-in packs
     QUrl url;                    // the pack folder
     bool isBuiltIn = false;
+    // From pack.json: how the sounds were made ("recorded" or "modelled") and whom they come from.
+    std::optional<QString> source;
+    std::optional<QString> credit;
+    // The document format the pack was described from, as users know it: "pack.json",
+    // "Mechvibes v1", "Mechvibes v2".
+    QString format;
 
     static QString idFor(const QString &folderName, bool isBuiltIn);
 

@@ -3,6 +3,8 @@
 #include "DecodeError.h"
 #include "Log.h"
 #include "PackArchive.h"
+#include "PackFolderSearch.h"
+#include "PackFormat.h"
 #include "PackLoader.h"
 
 #include <QCoreApplication>
@@ -60,6 +62,30 @@ std::optional<PackLibrary::ImportError> validate(const PackInfo &info, PackLoade
         break;
     }
     return PackLibrary::ImportError{Kind::InvalidDocument, failure.message};
+}
+
+// The pack's licence and readme files beside its documents, which its licence may require to
+// travel with it; a few, each small, so a folder of text files is not copied whole.
+QMap<QString, QString> notices(const QString &folder)
+{
+    constexpr int maxNotices = 16;
+    constexpr qint64 maxNoticeBytes = 1 << 20;
+    static const QStringList patterns = {QStringLiteral("LICENSE*"), QStringLiteral("LICENCE*"), QStringLiteral("COPYING*"),
+                                         QStringLiteral("README*"), QStringLiteral("*.txt"), QStringLiteral("*.md")};
+    QMap<QString, QString> found;
+    QDir dir(folder);
+    dir.setNameFilters(patterns);
+    dir.setFilter(QDir::Files | QDir::Hidden);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    // Name filters ignore case unless asked otherwise: License.md and readme.TXT are found too.
+    for (const QFileInfo &entry : dir.entryInfoList()) {
+        if (found.size() >= maxNotices)
+            break;
+        const std::optional<QString> path = PackLoader::resolveInside(folder, entry.fileName());
+        if (path && QFileInfo(*path).isFile() && QFileInfo(*path).size() <= maxNoticeBytes)
+            found.insert(entry.fileName(), *path);
+    }
+    return found;
 }
 
 // `inner` is `outer` or lies inside it; both canonical.
@@ -170,11 +196,13 @@ QList<PackLibrary::Group> PackLibrary::grouped() const
     return groups;
 }
 
-std::optional<PackInfo> PackLibrary::importPack(const QString &source, ImportError *error)
+std::optional<PackInfo> PackLibrary::importPack(const QString &source, ImportError *error, QStringList *warnings)
 {
     std::optional<StagedImport> staged = stageImport(source, m_folder, error);
     if (!staged)
         return std::nullopt;
+    if (warnings)
+        *warnings = staged->warnings;
     return finishImport(std::move(*staged), error);
 }
 
@@ -196,10 +224,12 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString 
         if (!unpacked.isValid())
             return copyFailed(unpacked.error());
         QString message;
-        const std::optional<QString> packFolder = PackArchive::unpack(source, unpacked, &message, cancelled);
+        QString warning;
+        const std::optional<QString> packFolder = PackArchive::unpack(source, unpacked, &message, cancelled, &warning);
         if (!packFolder)
             return fail({ImportError::Kind::InvalidArchive, message});
-        return stageFolder(*packFolder, packsFolder, error, cancelled, progress);
+        return stageFolder(*packFolder, QFileInfo(*packFolder).fileName(), packsFolder, error, cancelled, progress,
+                           warning.isEmpty() ? QStringList{} : QStringList{warning});
     }
     // A folder holding the packs folder would be copied into itself; one inside it is a pack already.
     const QString sourceReal = QFileInfo(source).canonicalFilePath();
@@ -208,31 +238,52 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString 
         return fail({ImportError::Kind::Refused,
                      tr("“%1” holds the sound packs folder or lies inside it.").arg(QFileInfo(source).fileName())});
     }
-
-    return stageFolder(source, packsFolder, error, cancelled, progress);
+    // Without a pack below it the folder itself is staged, so the refusal says what is wrong there.
+    const PackFolderSearch search(source);
+    if (search.packsFound() > 1) {
+        return fail({ImportError::Kind::NoManifest,
+                     tr("“%1” holds several packs; import them one at a time.").arg(QFileInfo(source).fileName())});
+    }
+    const QString packFolder = search.packFolder().value_or(source);
+    QStringList warnings;
+    if (!search.relativePath().isEmpty())
+        warnings.append(search.deeperWarning());
+    return stageFolder(packFolder, QFileInfo(packFolder).fileName(), packsFolder, error, cancelled, progress, warnings);
 }
 
-std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString &source, const QString &packsFolder,
-                                                                  ImportError *error, const std::atomic<bool> *cancelled,
-                                                                  const ImportProgress &progress)
+std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString &source, const QString &name,
+                                                                  const QString &packsFolder, ImportError *error,
+                                                                  const std::atomic<bool> *cancelled,
+                                                                  const ImportProgress &progress, QStringList warnings)
 {
     auto fail = [error](ImportError e) { return failedStaging(error, std::move(e)); };
     auto copyFailed = [error](const QString &message) {
         return failedStaging(error, {ImportError::Kind::CopyFailed, message});
     };
-    const std::optional<PackInfo> sourceInfo = PackLoader::readInfo(source, false);
-    if (!sourceInfo)
-        return fail({ImportError::Kind::NoManifest, description(PackLoadError::NoManifest)});
+    // A folder no format describes is loaded all the same, so the refusal names the document's
+    // fault (a config.json that does not parse) rather than its absence.
+    const std::optional<PackInfo> described = PackLoader::readInfo(source, false);
+    const PackInfo sourceInfo = described.value_or(
+        PackInfo{PackInfo::idFor(name, false), name, std::nullopt, 0, QUrl::fromLocalFile(source), false});
     PackLoader::LoadReport report;
-    if (auto invalid = validate(*sourceInfo, report, cancelled))
+    if (auto invalid = validate(sourceInfo, report, cancelled))
         return fail(*invalid);
+    if (!described)
+        return fail({ImportError::Kind::NoManifest, description(PackLoadError::NoManifest)});
+    warnings += report.warnings;
 
-    // The documents under their own names, then every file a sound came from, as the pack names it.
+    // The documents under their own names, the pack's licence and readme files, then every file
+    // a sound came from, as the pack names it.
     QMap<QString, QString> files;
-    for (const QString &document : {QStringLiteral("pack.json"), QStringLiteral("config.json")}) {
-        if (const std::optional<QString> path = PackLoader::resolveInside(source, document); path && QFileInfo(*path).isFile())
+    for (const QString &document : PackLoader::PackFormat::documents()) {
+        // Config.json is read as Mechvibes reads it, and copied under its usual name.
+        QString actual = document;
+        if (!QFileInfo::exists(source + u'/' + document) && PackLoader::PackFormat::lenientDocument(document))
+            actual = QDir(source).entryList({document}, QDir::Files | QDir::Hidden | QDir::System).value(0, document);
+        if (const std::optional<QString> path = PackLoader::resolveInside(source, actual); path && QFileInfo(*path).isFile())
             files.insert(document, *path);
     }
+    files.insert(notices(source));
     files.insert(report.files);
 
     auto staging = std::make_unique<StagingFolder>(packsFolder);
@@ -253,7 +304,7 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString 
     }
     if (progress)
         progress(copied, static_cast<int>(files.size()));
-    return StagedImport{std::move(staging), visibleName(QFileInfo(source).fileName()), *sourceInfo};
+    return StagedImport{std::move(staging), visibleName(name), *described, warnings};
 }
 
 std::optional<PackInfo> PackLibrary::finishImport(StagedImport staged, ImportError *error)

@@ -46,6 +46,8 @@ public:
         std::unique_ptr<StagingFolder> staging;
         QString name;
         PackInfo sourceInfo;
+        // What the pack does that its program accepts but its author should fix (LoadReport).
+        QStringList warnings;
     };
     // Files copied so far and in all.
     using ImportProgress = std::function<void(int copied, int total)>;
@@ -75,13 +77,14 @@ public:
 
     // Copies a pack folder, or the pack in a zip archive, into the user packs folder under a free
     // name, after checking that it describes itself and loads. On failure nothing is left behind
-    // and `error` says why.
-    std::optional<PackInfo> importPack(const QString &source, ImportError *error = nullptr);
+    // and `error` says why; on success `warnings` lists what the pack's author should fix.
+    std::optional<PackInfo> importPack(const QString &source, ImportError *error = nullptr, QStringList *warnings = nullptr);
 
     // The slow part of an import, for any thread: checks that the pack in `source` (a folder, or
-    // a zip archive unpacked first) loads and copies its documents and the files they name
-    // (nothing else) into a staging folder inside `packsFolder`, each opened without following
-    // links and checked after opening.
+    // a zip archive unpacked first; the pack may sit a few folders down) loads and copies its
+    // documents, the files they name and its licence and readme files (nothing else) into a
+    // staging folder inside `packsFolder`, each opened without following links and checked after
+    // opening.
     static std::optional<StagedImport> stageImport(const QString &source, const QString &packsFolder,
                                                    ImportError *error, const std::atomic<bool> *cancelled = nullptr,
                                                    const ImportProgress &progress = {});
@@ -101,9 +104,10 @@ signals:
 private:
     QList<PackInfo> scanFolder(const QString &folder, bool isBuiltIn) const;
     QString freeDestination(const QString &name) const;
-    static std::optional<StagedImport> stageFolder(const QString &source, const QString &packsFolder,
-                                                   ImportError *error, const std::atomic<bool> *cancelled,
-                                                   const ImportProgress &progress);
+    static std::optional<StagedImport> stageFolder(const QString &source, const QString &name,
+                                                   const QString &packsFolder, ImportError *error,
+                                                   const std::atomic<bool> *cancelled, const ImportProgress &progress,
+                                                   QStringList warnings);
 
     QString m_builtInFolder;
     QString m_folder;

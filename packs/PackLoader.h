@@ -21,8 +21,8 @@
 // with DecodeError (kind Cancelled) soon after `cancelled` is set.
 namespace plinkum::PackLoader {
 
-// Describes a pack folder from its pack.json, else its Mechvibes config.json, reading no audio.
-// Nothing when neither decodes: the folder is not a pack.
+// Describes a pack folder from the first of its documents that decodes (PackFormat: pack.json,
+// else a Mechvibes config.json), reading no audio. Nothing when none does: the folder is not a pack.
 std::optional<PackInfo> readInfo(const QString &folder, bool isBuiltIn);
 std::optional<PackInfo> readInfo(const QUrl &folder, bool isBuiltIn);
 

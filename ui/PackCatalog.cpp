@@ -5,9 +5,6 @@
 #include "TitleParts.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 namespace plinkum {
 
@@ -17,14 +14,9 @@ void PackCatalog::setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<P
         m_recordedNames.clear();
         m_derivedNames.clear();
         for (const PackInfo &pack : builtIn) {
-            QFile file(pack.url.toLocalFile() + QStringLiteral("/pack.json"));
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            const QJsonObject manifest = QJsonDocument::fromJson(file.read(4 << 20)).object();
-            const QString source = manifest.value(QStringLiteral("source")).toString();
-            if (source == QLatin1String("recorded"))
+            if (pack.source == QLatin1String("recorded"))
                 m_recordedNames << pack.name;
-            else if (source == QLatin1String("derived"))
+            else if (pack.source == QLatin1String("derived"))
                 m_derivedNames << pack.name;
         }
     }

@@ -46,8 +46,8 @@ public:
     [[nodiscard]] const QList<PackInfo> &custom() const { return m_custom; }
     [[nodiscard]] QUrl folder() const { return m_folder; }
     // Names of the built-in packs recorded from their switch and of those derived from recordings
-    // of related switches, in pack order, as their pack.json says ("source"), so the views never
-    // claim more than the packs hold.
+    // of related switches, in pack order, as their descriptors say (PackInfo::source), so the views
+    // never claim more than the packs hold.
     [[nodiscard]] const QStringList &recordedNames() const { return m_recordedNames; }
     [[nodiscard]] const QStringList &derivedNames() const { return m_derivedNames; }
 

@@ -233,33 +233,9 @@ private slots:
         QCOMPARE(std::bit_cast<std::uint32_t>(*KeyTables::keyPosition(49)), 0u); // Space: +0
     }
 
-    // Mechvibes numbers below 256 are evdev codes and its extended keys have evdev counterparts,
-    // so the two hand-made tables must agree key for key.
-    void mechvibesAndLinuxCodes()
+    // The Mechvibes table is checked against evdev, key by key, with the pack readers' tests.
+    void linuxCodesAtTheEdges()
     {
-        const auto &map = KeyTables::mechvibesKeyMap();
-        const std::pair<long long, unsigned> extended[] = {
-            {3612, 96}, {3613, 97}, {3640, 100}, {3675, 125}, {3676, 126}, {3655, 102}, {3657, 104},
-            {3663, 107}, {3665, 109}, {3666, 110}, {3667, 111}, {57416, 103}, {57424, 108},
-            {57419, 105}, {57421, 106}};
-        std::set<KeyCode> codes;
-        for (const auto &[number, code] : map) {
-            const auto it = std::find_if(std::begin(extended), std::end(extended),
-                                         [&](const auto &e) { return e.first == number; });
-            const unsigned evdev = it != std::end(extended) ? it->second : static_cast<unsigned>(number);
-            QCOMPARE(LinuxKeyCodes::fromEvdev(evdev), std::optional(code));
-            QCOMPARE(LinuxKeyCodes::fromX11(evdev + 8), std::optional(code));
-            codes.insert(code);
-        }
-        QCOMPARE(codes.size(), map.size()); // no two numbers for one key
-        for (const auto &row : KeyTables::keyboardRows())
-            for (KeyCode code : row)
-                QVERIFY(code == 63 || codes.count(code)); // all but Function have a number
-        QCOMPARE(KeyTables::mechvibesKey(30), std::optional<KeyCode>(0)); // A
-        QCOMPARE(KeyTables::mechvibesKey(34), std::optional<KeyCode>(5)); // G, not H
-        for (long long none : {0, 55, 86, -1})
-            QVERIFY(!KeyTables::mechvibesKey(none));
-
         // Function is beyond X11's highest keycode; codes outside the tables are dropped.
         QCOMPARE(LinuxKeyCodes::fromEvdev(464), std::optional<KeyCode>(0x3F));
         QVERIFY(!LinuxKeyCodes::fromX11(464 + 8));

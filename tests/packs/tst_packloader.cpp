@@ -1,4 +1,6 @@
 #include "DecodeError.h"
+#include "KeyTables.h"
+#include "LinuxKeyCodes.h"
 #include "PackLoader.h"
 #include "SampleCache.h"
 #include "SampleDecoding.h"
@@ -15,6 +17,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <linux/input-event-codes.h>
 #include <sys/stat.h>
 
 using namespace plinkum;
@@ -378,6 +381,37 @@ private slots:
         QTEST(mechvibes ? QVariant(qlonglong(*mechvibes)) : QVariant(), "mechvibesCode");
     }
 
+    // Mechvibes' own key list (keycodes.js), with F16 to F20 its key hook also reports, against
+    // the Linux key each number stands for: every key a pack defines reaches a key we hear.
+    void mechvibesKeyTable()
+    {
+        const std::pair<long long, unsigned> keys[] = {
+            {1, KEY_ESC}, {59, KEY_F1}, {60, KEY_F2}, {61, KEY_F3}, {62, KEY_F4}, {63, KEY_F5}, {64, KEY_F6}, {65, KEY_F7}, {66, KEY_F8},
+            {67, KEY_F9}, {68, KEY_F10}, {87, KEY_F11}, {88, KEY_F12}, {91, KEY_F13}, {92, KEY_F14}, {93, KEY_F15}, {99, KEY_F16}, {100, KEY_F17},
+            {101, KEY_F18}, {102, KEY_F19}, {103, KEY_F20}, {41, KEY_GRAVE}, {2, KEY_1}, {3, KEY_2}, {4, KEY_3}, {5, KEY_4}, {6, KEY_5}, {7, KEY_6},
+            {8, KEY_7}, {9, KEY_8}, {10, KEY_9}, {11, KEY_0}, {12, KEY_MINUS}, {13, KEY_EQUAL}, {14, KEY_BACKSPACE}, {15, KEY_TAB},
+            {58, KEY_CAPSLOCK}, {30, KEY_A}, {48, KEY_B}, {46, KEY_C}, {32, KEY_D}, {18, KEY_E}, {33, KEY_F}, {34, KEY_G}, {35, KEY_H}, {23, KEY_I},
+            {36, KEY_J}, {37, KEY_K}, {38, KEY_L}, {50, KEY_M}, {49, KEY_N}, {24, KEY_O}, {25, KEY_P}, {16, KEY_Q}, {19, KEY_R}, {31, KEY_S},
+            {20, KEY_T}, {22, KEY_U}, {47, KEY_V}, {17, KEY_W}, {45, KEY_X}, {21, KEY_Y}, {44, KEY_Z}, {26, KEY_LEFTBRACE}, {27, KEY_RIGHTBRACE},
+            {43, KEY_BACKSLASH}, {39, KEY_SEMICOLON}, {40, KEY_APOSTROPHE}, {28, KEY_ENTER}, {51, KEY_COMMA}, {52, KEY_DOT}, {53, KEY_SLASH},
+            {57, KEY_SPACE}, {3639, KEY_SYSRQ}, {70, KEY_SCROLLLOCK}, {3653, KEY_PAUSE}, {3666, KEY_INSERT}, {3667, KEY_DELETE}, {3655, KEY_HOME},
+            {3663, KEY_END}, {3657, KEY_PAGEUP}, {3665, KEY_PAGEDOWN}, {57416, KEY_UP}, {57419, KEY_LEFT}, {57421, KEY_RIGHT}, {57424, KEY_DOWN},
+            {42, KEY_LEFTSHIFT}, {54, KEY_RIGHTSHIFT}, {29, KEY_LEFTCTRL}, {3613, KEY_RIGHTCTRL}, {56, KEY_LEFTALT}, {3640, KEY_RIGHTALT},
+            {3675, KEY_LEFTMETA}, {3676, KEY_RIGHTMETA}, {3677, KEY_COMPOSE}, {69, KEY_NUMLOCK}, {3637, KEY_KPSLASH}, {55, KEY_KPASTERISK},
+            {74, KEY_KPMINUS}, {3597, KEY_KPEQUAL}, {78, KEY_KPPLUS}, {3612, KEY_KPENTER}, {83, KEY_KPDOT}, {79, KEY_KP1}, {80, KEY_KP2},
+            {81, KEY_KP3}, {75, KEY_KP4}, {76, KEY_KP5}, {77, KEY_KP6}, {71, KEY_KP7}, {72, KEY_KP8}, {73, KEY_KP9}, {82, KEY_KP0}};
+        for (const auto &[number, evdev] : keys) {
+            QVERIFY2(LinuxKeyCodes::fromEvdev(evdev), qPrintable(QString::number(number)));
+            QCOMPARE(KeyTables::mechvibesKey(number), LinuxKeyCodes::fromEvdev(evdev));
+            QCOMPARE(LinuxKeyCodes::fromX11(evdev + 8), LinuxKeyCodes::fromEvdev(evdev));
+        }
+        QCOMPARE(KeyTables::mechvibesKeyMap().size(), std::size(keys));
+        for (long long number = 60999; number <= 61011; ++number)
+            QVERIFY(KeyTables::isWindowsOnlyMechvibesKey(number) && !KeyTables::mechvibesKey(number));
+        for (long long none : {0, 86, 104, 9999, -1})
+            QVERIFY(!KeyTables::mechvibesKey(none) && !KeyTables::isWindowsOnlyMechvibesKey(none));
+    }
+
     void expandRange_data()
     {
         QTest::addColumn<QString>("text");
@@ -457,7 +491,7 @@ private slots:
         QTest::newRow("config: files without sound") << QByteArray() << QByteArray(R"({"defines": {"30": "a.wav"}})") << "" << "";
         QTest::newRow("config: slices without sound") << QByteArray() << QByteArray(R"({"defines": {"30": [0, 10]}})") << "noSounds" << noSounds;
         QTest::newRow("config: empty windows") << QByteArray() << QByteArray(R"({"sound": "a.wav", "defines": {"30": [500], "31": []}})") << "noSounds" << noSounds;
-        QTest::newRow("config: unknown keys only") << QByteArray() << QByteArray(R"({"defines": {"55": "a.wav", "-up": "a.wav", "abc": "a.wav", "9999": "a.wav"}})") << "noSounds" << noSounds;
+        QTest::newRow("config: unknown keys only") << QByteArray() << QByteArray(R"({"defines": {"60999": "a.wav", "-up": "a.wav", "abc": "a.wav", "9999": "a.wav"}})") << "noSounds" << noSounds;
         QTest::newRow("no documents") << QByteArray() << QByteArray() << "noManifest" << "The folder must contain a pack.json or a Mechvibes config.json.";
         QTest::newRow("bad pack.json beside a good config.json") << QByteArray(R"({"name": 1, "down": {}})") << QByteArray(R"({"defines": {"30": "a.wav"}})") << "invalidDocument" << R"(pack.json: member "name" must be a string)";
         QTest::newRow("bad config.json") << QByteArray() << QByteArray(R"({"defines": {"30": 5}})") << "invalidDocument" << R"(config.json: member "30" of "defines")";
@@ -513,16 +547,16 @@ private slots:
         QVERIFY(QDir::setCurrent(QDir::tempPath()));
         QFile::remove(pack.file("config.json"));
         pack.config(R"({"defines": {}})");
-        std::optional<PackInfo> info = PackLoader::readInfo(pack.path() + "/", true);
-        QVERIFY(info);
-        QCOMPARE(info->id, QString("bundle:pack"));
-        QCOMPARE(info->name, QString("pack")); // the folder's name when config.json has none
-        QCOMPARE(info->url, QUrl::fromLocalFile(pack.path()));
-        pack.manifest(R"({"name": "N", "type": "Tactile", "order": -3, "down": {}})");
-        info = PackLoader::readInfo(QUrl::fromLocalFile(pack.path()), false);
-        QCOMPARE(*info, (PackInfo{"folder:pack", "N", QString("Tactile"), -3, QUrl::fromLocalFile(pack.path()), false}));
+        // The folder's name when config.json has none.
+        QCOMPARE(PackLoader::readInfo(pack.path() + "/", true),
+                 (PackInfo{"bundle:pack", "pack", std::nullopt, 0, QUrl::fromLocalFile(pack.path()), true, {}, {}, "Mechvibes v1"}));
+        pack.manifest(R"({"name": "N", "type": "Tactile", "order": -3, "source": "recorded", "credit": 5, "down": {}})");
+        QCOMPARE(PackLoader::readInfo(QUrl::fromLocalFile(pack.path()), false), (PackInfo{"folder:pack", "N", QString("Tactile"), -3, QUrl::fromLocalFile(pack.path()), false,
+                                  QString("recorded"), std::nullopt, "pack.json"}));
         pack.manifest(R"({"name": 1, "down": {}})"); // a malformed pack.json falls back to config.json
         QCOMPARE(PackLoader::readInfo(pack.path(), false)->name, QString("pack"));
+        pack.config(R"({"version": 2, "defines": {}})");
+        QCOMPARE(PackLoader::readInfo(pack.path(), false)->format, QString("Mechvibes v2"));
     }
 
     // However a file is named (another spelling, a link to it, a detour through folders that do
@@ -559,40 +593,65 @@ private slots:
     }
 
     // A document is read only from inside the folder: a link to one elsewhere is not followed,
-    // one to a file inside is. Neither a FIFO nor a folder is read as a document.
-    void documentsStayInside_data()
+    // one to a file inside is. Neither a FIFO nor a folder is read as a document. What users trip
+    // over in packs of other programs is read as those programs read it, each with a warning for
+    // the author; pack.json stays strict.
+    void documents_data()
     {
         QTest::addColumn<QString>("document");
-        QTest::addColumn<QString>("target"); // relative to the folder; "fifo" and "dir" are made so
+        QTest::addColumn<QByteArray>("json"); // empty: a valid one
+        QTest::addColumn<QString>("target");  // a link to it (relative to the folder), "fifo" or "dir"
+        QTest::addColumn<QString>("warning"); // part of it; empty: none
         QTest::addColumn<bool>("loads");
-        QTest::newRow("pack.json linked outside") << "pack.json" << "../elsewhere.json" << false;
-        QTest::newRow("config.json linked outside") << "config.json" << "../elsewhere.json" << false;
-        QTest::newRow("pack.json linked inside") << "pack.json" << "docs/real.json" << true;
-        QTest::newRow("pack.json a FIFO") << "pack.json" << "fifo" << false;
-        QTest::newRow("pack.json a folder") << "pack.json" << "dir" << false;
+        QTest::newRow("pack.json linked outside") << "pack.json" << QByteArray() << "../elsewhere.json" << "" << false;
+        QTest::newRow("config.json linked outside") << "config.json" << QByteArray() << "../elsewhere.json" << "" << false;
+        QTest::newRow("pack.json linked inside") << "pack.json" << QByteArray() << "docs/real.json" << "" << true;
+        QTest::newRow("pack.json a FIFO") << "pack.json" << QByteArray() << "fifo" << "" << false;
+        QTest::newRow("pack.json a folder") << "pack.json" << QByteArray() << "dir" << "" << false;
+        const QByteArray defines = R"("defines": {"30": "a.wav"})";
+        QTest::newRow("byte order mark") << "config.json" << "\xEF\xBB\xBF{" + defines + "}" << "" << "(a byte order mark)" << true;
+        QTest::newRow("comments, trailing commas")
+            << "config.json" << QByteArray("{\"name\": \"x // y\", /" "* block *" "/ \"defines\": {\"30\": \"a.wav\",}, /" "/ end\n}")
+            << "" << "(comments, trailing commas)" << true;
+        QTest::newRow("a comma in a string stays") << "config.json" << QByteArray("{\"defines\": {\"30\": \"a,]wav\"}}") << "" << "" << false;
+        QTest::newRow("name differs in case") << "config.json" << QByteArray(R"({"defines": {"30": "Sounds/A.WAV", "31": "x.wav"}})") << ""
+                                              << "1 sound names differ from their files' names in case, such as “Sounds/A.WAV” for “sounds/a.wav”" << true;
+        QTest::newRow("backslashes") << "config.json" << QByteArray(R"({"defines": {"30": "sounds\\a.wav"}})") << "" << "" << true;
+        QTest::newRow("document name in other case") << "Config.json" << QByteArray() << "" << "" << true;
+        QTest::newRow("pack.json names are exact") << "pack.json" << QByteArray(R"({"name": "N", "down": {"standard": ["A.WAV"]}})") << "" << "" << false;
     }
-    void documentsStayInside()
+    void documents()
     {
         QFETCH(QString, document);
+        QFETCH(QByteArray, json);
         QFETCH(QString, target);
+        QFETCH(QString, warning);
         QFETCH(bool, loads);
         PackFolder pack;
         pack.tone("a.wav");
-        const QByteArray json = document == "pack.json" ? R"({"name": "N", "down": {"standard": ["a.wav"]}})"
-                                                        : R"({"name": "N", "defines": {"30": "a.wav"}})";
-        QVERIFY(TestPacks::writeText(pack.root() + "/elsewhere.json", json));
-        QVERIFY(TestPacks::writeFolder(pack.file("docs"), {{"real.json", json}}));
+        pack.tone("sounds/a.wav");
+        const QByteArray valid = document == "pack.json" ? R"({"name": "N", "down": {"standard": ["a.wav"]}})"
+                                                         : R"({"name": "N", "defines": {"30": "a.wav"}})";
+        QVERIFY(TestPacks::writeText(pack.root() + "/elsewhere.json", valid));
+        QVERIFY(TestPacks::writeFolder(pack.file("docs"), {{"real.json", valid}}));
         if (target == "fifo")
             QCOMPARE(mkfifo(QFile::encodeName(pack.file(document)).constData(), 0600), 0);
         else if (target == "dir")
             QVERIFY(QDir(pack.path()).mkdir(document));
-        else
+        else if (!target.isEmpty())
             QVERIFY(QFile::link(target, pack.file(document)));
-        QCOMPARE(PackLoader::readInfo(pack.path(), false).has_value(), loads);
-        const LoadResult result = pack.load();
+        else
+            QVERIFY(TestPacks::writeText(pack.file(document), json.isEmpty() ? valid : json));
+        LoadReport report;
+        const LoadResult result = PackLoader::load(pack.info(), &report);
         QCOMPARE(result.ok(), loads);
-        if (!loads)
-            QCOMPARE(result.failure().kindName(), QString("noManifest"));
+        QVERIFY(!loads || PackLoader::readInfo(pack.path(), false)); // listed as it loads
+        if (!target.isEmpty()) {
+            QCOMPARE(PackLoader::readInfo(pack.path(), false).has_value(), loads);
+            QVERIFY(loads || result.failure().kindName() == "noManifest");
+        }
+        QVERIFY2(report.warnings.join('\n').contains(warning), qPrintable(report.warnings.join('\n')));
+        QCOMPARE(report.warnings.isEmpty(), warning.isEmpty());
     }
 
     // A load whose flag is set stops at the next file with a Cancelled error, not a failure.
@@ -618,7 +677,7 @@ private slots:
         pack.tone("sound.wav", 48000);
         pack.config(R"({"sound": "sound.wav", "defines": {
             "30": [120, 80], "30-up": [200, 60], "57": [0, 10], "+57": [10, 10],
-            "3675": [0, 10], "28": [0, 20], "3612": [0, 20], "1": null, "55": [0, 10]}})");
+            "3675": [0, 10], "28": [0, 20], "3612": [0, 20], "1": null, "0057": [300, 40]}})");
         const LoadedPackPtr loaded = pack.load().pack();
         QVERIFY(loaded);
         QCOMPARE(unshiftedFrames(loaded->keyDown().at(0)), std::size_t(3840)); // A: 80 ms
@@ -632,35 +691,32 @@ private slots:
         QCOMPARE(enter[0], enter[1]);
         QVERIFY(loaded->up().empty());
         QCOMPARE(loaded->keyDown().size(), std::size_t(5));
+        QCOMPARE(unshiftedFrames(loaded->keyUp().at(49)), std::size_t(1920)); // "0057": Space released
+        QCOMPARE(loaded->keyUp().size(), std::size_t(2));
     }
 
+    // Version 2 defaults (the real packs below cover ranges and soundup), and what does not turn
+    // them on: Delete (backspace) keeps its own files either way.
     void versionTwoMulti_data()
     {
         QTest::addColumn<QByteArray>("config");
-        QTest::addColumn<int>("standard");
-        QTest::addColumn<int>("upStandard"); // -1: no entry
+        QTest::addColumn<QString>("down");
         const QByteArray defines = R"("defines": {"14": "b.wav", "14-up": "u.wav"})";
-        QTest::newRow("range and soundup") << R"({"version": 2, "key_define_type": "multi", "sound": "r{0-2}.wav", "soundup": "u.wav", )" + defines + "}" << 3 << 1;
-        QTest::newRow("plain sound") << R"({"version": 2.0, "key_define_type": "multi", "sound": "r1.wav", )" + defines + "}" << 1 << -1;
-        QTest::newRow("missing files skipped") << R"({"version": 2, "key_define_type": "multi", "sound": "r{1-5}.wav", "soundup": "gone.wav", )" + defines + "}" << 2 << -1;
-        QTest::newRow("version as text: off") << R"({"version": "2", "key_define_type": "multi", "sound": "r{0-2}.wav", "soundup": "u.wav", )" + defines + "}" << -1 << -1;
-        QTest::newRow("single: off") << R"({"version": 2, "key_define_type": "single", "sound": "r{0-2}.wav", )" + defines + "}" << -1 << -1;
+        QTest::newRow("plain sound") << R"({"version": 2.0, "key_define_type": "multi", "sound": "r1.wav", )" + defines + "}" << "standard:1 backspace:1";
+        QTest::newRow("version as text: off") << R"({"version": "2", "key_define_type": "multi", "sound": "r{0-2}.wav", "soundup": "u.wav", )" + defines + "}" << "backspace:1";
+        QTest::newRow("single: off") << R"({"version": 2, "key_define_type": "single", "sound": "r{0-2}.wav", )" + defines + "}" << "backspace:1";
     }
     void versionTwoMulti()
     {
         QFETCH(QByteArray, config);
         PackFolder pack;
-        for (const char *name : {"r0.wav", "r1.wav", "r2.wav", "b.wav", "u.wav"})
+        for (const char *name : {"r1.wav", "b.wav", "u.wav"})
             pack.tone(name);
         pack.config(config);
         const LoadedPackPtr loaded = pack.load().pack();
         QVERIFY(loaded);
-        const auto down = loaded->down().find(KeyCategory::Standard);
-        QTEST(down == loaded->down().end() ? -1 : int(down->second.size()), "standard");
-        const auto up = loaded->up().find(KeyCategory::Standard);
-        QTEST(up == loaded->up().end() ? -1 : int(up->second.size()), "upStandard");
-        QCOMPARE(loaded->keyDown().size(), std::size_t(1)); // Delete (backspace) keeps its own file
-        QCOMPARE(loaded->keyUp().size(), std::size_t(1));
+        QTEST(describe(loaded->down()), "down");
+        QVERIFY(loaded->up().empty() && loaded->keyUp().size() == 1);
     }
     // The Mechvibes packs in data/, as their users would load them.
     void mechvibesTestdata_data()
@@ -671,13 +727,13 @@ private slots:
         QTest::addColumn<QString>("up");
         QTest::addColumn<int>("keyDown");
         QTest::addColumn<int>("keyUp");
-        // Slice packs and one multi pack with a WAV per key: every key of the Mechvibes table is
-        // defined (84 of their 114 defines; the rest are keys the table does not hold).
-        const QString fullKeyboard = "standard:70 space:1 enter:2 backspace:2 modifier:9";
-        QTest::newRow("slices, stereo 44.1 kHz Vorbis") << "cherrymx-brown-pbt" << "CherryMX Brown - PBT keycaps" << fullKeyboard << "" << 84 << 0;
-        QTest::newRow("slices, 48 kHz, null defines") << "eg-oreo" << "EG Oreo" << fullKeyboard << "" << 84 << 0;
-        QTest::newRow("slices, mono") << "topre-purple-hybrid-pbt" << "Topre Purple Hybrid - PBT keycaps" << fullKeyboard << "" << 84 << 0;
-        QTest::newRow("multi, a WAV per key, no sound file") << "nk-cream" << "NK Cream (original by Ryan)" << fullKeyboard << "" << 84 << 0;
+        // Slice packs and one multi pack with a WAV per key: every key of Mechvibes' table is
+        // defined (104 keys; the other 10 of their 114 defines are Windows-only numbers).
+        const QString fullKeyboard = "standard:90 space:1 enter:2 backspace:2 modifier:9";
+        QTest::newRow("slices, stereo 44.1 kHz Vorbis") << "cherrymx-brown-pbt" << "CherryMX Brown - PBT keycaps" << fullKeyboard << "" << 104 << 0;
+        QTest::newRow("slices, 48 kHz, null defines") << "eg-oreo" << "EG Oreo" << fullKeyboard << "" << 104 << 0;
+        QTest::newRow("slices, mono") << "topre-purple-hybrid-pbt" << "Topre Purple Hybrid - PBT keycaps" << fullKeyboard << "" << 104 << 0;
+        QTest::newRow("multi, a WAV per key, no sound file") << "nk-cream" << "NK Cream (original by Ryan)" << fullKeyboard << "" << 104 << 0;
         // Version 2 multi: {0-4} gives five default press sounds and soundup the release.
         QTest::newRow("version 2 with {0-4}") << "holy-pandas" << "pandas" << "standard:5 space:1 enter:1 backspace:1" << "standard:1" << 3 << 3;
         QTest::newRow("version 2, key files missing") << "mxblue-travel" << "MX Blue - Full Travel" << "standard:5" << "standard:1" << 0 << 0;
@@ -715,18 +771,6 @@ private slots:
             QCOMPARE(list.size(), std::size_t(1));
             const SampleList &category = pack.down().at(keyCategory(keyCode));
             QVERIFY(std::find(category.begin(), category.end(), list.front()) != category.end());
-        }
-    }
-
-    // Every Mechvibes pack in data/, the ones above included, is found and loads.
-    void everyShippedPackLoads()
-    {
-        const QDir data(QStringLiteral(PLINKUM_DATA_DIR "/mechvibes"));
-        const QStringList folders = data.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        QVERIFY(folders.size() >= 6);
-        for (const QString &folder : folders) {
-            const std::optional<PackInfo> info = PackLoader::readInfo(data.filePath(folder), false);
-            QVERIFY2(info && PackLoader::load(*info).ok(), qPrintable(folder));
         }
     }
 };

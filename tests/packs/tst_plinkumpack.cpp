@@ -96,7 +96,7 @@ private slots:
     {
         const Run builtIn = run({"info", testdata("holy-pandas"), "--builtin"});
         QCOMPARE(builtIn.exitCode, 0);
-        QCOMPARE(builtIn.json, QJsonDocument::fromJson(R"({"id":"bundle:holy-pandas","name":"pandas","type":null,"order":0,"isBuiltIn":true})").object());
+        QCOMPARE(builtIn.json, QJsonDocument::fromJson(R"({"id":"bundle:holy-pandas","name":"pandas","type":null,"order":0,"isBuiltIn":true,"format":"Mechvibes v2"})").object());
 
         for (const QString &none : {m_tmp->filePath("nothing-here"), QStringLiteral("bundle:nothing")}) {
             const Run result = run({"info", none});
@@ -130,12 +130,16 @@ private slots:
     {
         const Run result = run({"check", testdata("mxblue-travel")});
         QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.json.value("format").toString(), QString("Mechvibes config.json (version 2, multi)"));
+        QCOMPARE(result.json.value("format").toString(), QString("Mechvibes v2"));
         QCOMPARE(result.json.value("down").toObject(), QJsonObject({{"standard", 5}}));
         const QJsonArray skipped = result.json.value("skipped").toArray();
         QCOMPARE(skipped.size(), 6);
         for (const QJsonValue &entry : skipped)
             QCOMPARE(entry.toObject().value("reason").toString(), QString("missing"));
+
+        // A pack a folder down, in a hand-edited document: checked, with what its author should fix.
+        QVERIFY(writeFolder(m_tmp->filePath("outer/inner"), {{"config.json", "{\"defines\": {\"30\": \"click.wav\",}}"}, {"click.wav", wav}}));
+        QCOMPARE(run({"check", m_tmp->filePath("outer")}).json.value("warnings").toArray().size(), 2);
     }
 
     // Names from a pack reach the log without their control characters (an escape sequence
@@ -171,8 +175,8 @@ private slots:
         QVERIFY(writeFolder(source("Blue Box"), validPack("Blue")));
         const Run first = run({"import", source("Blue Box")});
         QCOMPARE(first.exitCode, 0);
-        QCOMPARE(first.json, QJsonObject({{"id", "folder:Blue Box"}, {"name", "Blue"}, {"type", QJsonValue::Null},
-                                          {"order", 0}, {"isBuiltIn", false}}));
+        QCOMPARE(first.json, QJsonObject({{"id", "folder:Blue Box"}, {"name", "Blue"}, {"type", QJsonValue::Null}, {"order", 0},
+                                          {"isBuiltIn", false}, {"format", "pack.json"}, {"warnings", QJsonArray()}}));
 
         const Run list = run({"list"});
         QCOMPARE(list.exitCode, 0);

@@ -29,6 +29,7 @@ QJsonObject info(const PackInfo &info)
         {QStringLiteral("type"), info.type ? QJsonValue(*info.type) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("order"), QJsonValue(info.order)},
         {QStringLiteral("isBuiltIn"), info.isBuiltIn},
+        {QStringLiteral("format"), info.format},
     };
 }
 

@@ -111,10 +111,13 @@ int importPack(const QStringList &arguments)
         return printError(QStringLiteral("notFound"), QStringLiteral("“%1” does not exist.").arg(arguments.first()));
     PackLibrary library;
     PackLibrary::ImportError error;
-    const std::optional<PackInfo> imported = library.importPack(arguments.first(), &error);
+    QStringList warnings;
+    const std::optional<PackInfo> imported = library.importPack(arguments.first(), &error, &warnings);
     if (!imported)
         return printError(kindName(error.kind), error.message);
-    JsonOutput::print(JsonOutput::info(*imported));
+    QJsonObject result = JsonOutput::info(*imported);
+    result.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(warnings));
+    JsonOutput::print(result);
     return JsonOutput::Success;
 }
 

@@ -2,6 +2,7 @@
 
 #include "JsonOutput.h"
 #include "PackArgument.h"
+#include "PackFolderSearch.h"
 #include "PackLoader.h"
 
 #include <QFileInfo>
@@ -144,7 +145,14 @@ int check(const QStringList &arguments)
     const auto parsed = folderArguments(arguments, false, "plinkum-pack check DIR|ID");
     if (!parsed)
         return JsonOutput::UsageError;
-    const PackInfo info = PackArgument::describe({parsed->folder, parsed->isBuiltIn});
+    // A pack a folder or two down is checked where it is, as an import would find it.
+    FolderArguments located = *parsed;
+    QStringList warnings;
+    if (const PackFolderSearch search(parsed->folder); search.packFolder() && !search.relativePath().isEmpty()) {
+        located.folder = *search.packFolder();
+        warnings.append(search.deeperWarning());
+    }
+    const PackInfo info = PackArgument::describe({located.folder, located.isBuiltIn});
     PackLoader::LoadReport report;
     const PackLoader::LoadResult result = PackLoader::load(info, &report);
 
@@ -155,6 +163,7 @@ int check(const QStringList &arguments)
         {QStringLiteral("loads"), result.ok()},
         {QStringLiteral("skipped"), entriesJson(report.skipped, QStringLiteral("file"))},
         {QStringLiteral("ignored"), entriesJson(report.ignored, QStringLiteral("entry"))},
+        {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings + report.warnings)},
     };
     if (result.ok()) {
         const LoadedPack &pack = *result.pack();

@@ -1,0 +1,87 @@
+#include "PackFormat.h"
+
+#include "Manifest.h"
+#include "MechvibesConfig.h"
+#include "PackLoader.h"
+
+namespace plinkum::PackLoader {
+
+namespace {
+
+bool always(const QJsonObject &)
+{
+    return true;
+}
+
+std::optional<PackDescription> describeManifest(const QJsonObject &document, QString *error)
+{
+    const std::optional<Manifest> manifest = Manifest::decode(document, error);
+    if (!manifest)
+        return std::nullopt;
+    return PackDescription{manifest->name, manifest->type, manifest->order.value_or(0), manifest->source, manifest->credit};
+}
+
+LoadedPackPtr loadManifestDocument(const QJsonObject &document, const PackInfo &info, LoadReport *report,
+                                   const std::atomic<bool> *cancelled, QString *error)
+{
+    const std::optional<Manifest> manifest = Manifest::decode(document, error);
+    return manifest ? loadManifest(*manifest, info, report, cancelled) : nullptr;
+}
+
+std::optional<PackDescription> describeMechvibes(const QJsonObject &document, QString *error)
+{
+    const std::optional<MechvibesConfig> config = MechvibesConfig::decode(document, error);
+    if (!config)
+        return std::nullopt;
+    return PackDescription{config->name, std::nullopt, 0, std::nullopt, std::nullopt};
+}
+
+LoadedPackPtr loadMechvibesDocument(const QJsonObject &document, const PackInfo &info, LoadReport *report,
+                                    const std::atomic<bool> *cancelled, QString *error)
+{
+    const std::optional<MechvibesConfig> config = MechvibesConfig::decode(document, error);
+    return config ? loadMechvibes(*config, info, report, cancelled) : nullptr;
+}
+
+const PackFormat formats[] = {
+    {QStringLiteral("pack.json"), QStringLiteral("pack.json"), false, always, describeManifest, loadManifestDocument},
+    {QStringLiteral("Mechvibes v2"), QStringLiteral("config.json"), true, MechvibesConfig::isVersionTwo, describeMechvibes,
+     loadMechvibesDocument},
+    {QStringLiteral("Mechvibes v1"), QStringLiteral("config.json"), true, always, describeMechvibes, loadMechvibesDocument},
+};
+
+} // namespace
+
+std::span<const PackFormat> PackFormat::all()
+{
+    return formats;
+}
+
+QStringList PackFormat::documents()
+{
+    QStringList names;
+    for (const PackFormat &format : formats) {
+        if (!names.contains(format.document))
+            names.append(format.document);
+    }
+    return names;
+}
+
+bool PackFormat::lenientDocument(const QString &document)
+{
+    return std::any_of(std::begin(formats), std::end(formats),
+                       [&](const PackFormat &format) { return format.document == document && format.lenient; });
+}
+
+const PackFormat &PackFormat::reading(const QString &documentName, const QJsonObject &document)
+{
+    for (const PackFormat &format : formats) {
+        if (format.document == documentName && format.claims(document))
+            return format;
+    }
+    // Every document's last row claims whatever the others leave.
+    Q_UNREACHABLE();
+    return formats[0];
+}
+
+} // namespace plinkum::PackLoader
