@@ -52,14 +52,14 @@ PulseOutput::PulseOutput() : m_loop(pa_threaded_mainloop_new())
     pa_threaded_mainloop_set_name(m_loop, "Plinkum.Audio");
     if (m_sleep.fd() >= 0) {
         pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
-        m_wakeEvent = api->io_new(
+        m_sleepEvent = api->io_new(
             api, m_sleep.fd(), PA_IO_EVENT_INPUT,
             [](pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *userdata) { self(userdata)->sleepChanged(); },
             this);
     }
-    if (!m_wakeEvent || pa_threaded_mainloop_start(m_loop) < 0) {
-        if (m_wakeEvent)
-            pa_threaded_mainloop_get_api(m_loop)->io_free(m_wakeEvent);
+    if (!m_sleepEvent || pa_threaded_mainloop_start(m_loop) < 0) {
+        if (m_sleepEvent)
+            pa_threaded_mainloop_get_api(m_loop)->io_free(m_sleepEvent);
         pa_threaded_mainloop_free(m_loop);
         m_loop = nullptr;
     }
@@ -73,7 +73,7 @@ PulseOutput::~PulseOutput()
             m_wanted = false;
             cancelRetry();
             dropConnection();
-            pa_threaded_mainloop_get_api(m_loop)->io_free(m_wakeEvent);
+            pa_threaded_mainloop_get_api(m_loop)->io_free(m_sleepEvent);
         }
         pa_threaded_mainloop_stop(m_loop);
         pa_threaded_mainloop_free(m_loop);

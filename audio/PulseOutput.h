@@ -97,7 +97,7 @@ private:
     pa_context *m_context = nullptr;
     pa_stream *m_stream = nullptr;
     pa_time_event *m_retry = nullptr;
-    pa_io_event *m_wakeEvent = nullptr;
+    pa_io_event *m_sleepEvent = nullptr;
     Mixer *m_mixer = nullptr;
     bool m_preferBuiltIn = true;
     bool m_wanted = false;        // started once: keep reconnecting when the server goes away
