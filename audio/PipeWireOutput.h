@@ -24,8 +24,8 @@ struct pw_loop;
 
 namespace plinkum {
 
-// A native PipeWire playback stream (the mixer's rate, float stereo) whose process callback renders the
-// mixer on PipeWire's real-time data thread. It asks for a 128-frame quantum (2.7 ms): smaller
+// A native PipeWire playback stream (the mixer's rate, float stereo) whose process callback
+// renders the mixer on PipeWire's real-time data thread. It asks for a 128-frame quantum (2.7 ms): smaller
 // quanta measured no faster key-to-sound, and each halving doubles the wake-ups of the whole
 // graph while we play.
 //
