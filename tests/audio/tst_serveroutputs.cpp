@@ -22,17 +22,12 @@ Q_DECLARE_METATYPE(Server)
 
 namespace {
 
-std::unique_ptr<AudioOutput> makeOutput(Server server)
-{
-    if (server == Server::PulseAudio)
-        return std::make_unique<PulseOutput>();
-    return std::make_unique<PipeWireOutput>();
-}
-
 // An engine on the server's output. With rerouting, its device listener runs start on this
 // thread as the application does; without, only the server moves the stream.
 struct Fixture {
-    Fixture(Server server, bool preferBuiltIn, bool reroute = true) : engine(24, makeOutput(server), 1)
+    Fixture(Server server, bool preferBuiltIn, bool reroute = true)
+        : engine(24, server == Server::PulseAudio ? std::unique_ptr<AudioOutput>(std::make_unique<PulseOutput>())
+                                                  : std::make_unique<PipeWireOutput>(), 1)
     {
         engine.setPack(TestPacks::uniform(Mixer::sampleRate));
         engine.setPrefersBuiltInSpeakers(preferBuiltIn);
@@ -67,23 +62,16 @@ private:
     TestServers::PulseAudio m_pulse{m_dir.path()};
     TestServers::PipeWire m_pipeWire{m_dir.path()};
 
-    static bool pulseAvailable()
-    {
-        return !QStandardPaths::findExecutable("pulseaudio").isEmpty() && !QStandardPaths::findExecutable("pactl").isEmpty();
-    }
-
     TestServers::AudioServer &server(Server server)
     {
-        if (server == Server::PulseAudio)
-            return m_pulse;
-        return m_pipeWire;
+        return server == Server::PulseAudio ? static_cast<TestServers::AudioServer &>(m_pulse) : m_pipeWire;
     }
 
     // The servers installed here, each with the name its rows begin with.
     static QList<std::pair<Server, QByteArray>> servers()
     {
         QList<std::pair<Server, QByteArray>> found;
-        if (pulseAvailable())
+        if (TestServers::PulseAudio::available())
             found.append({Server::PulseAudio, "PulseAudio"});
         if (TestServers::PipeWire::available())
             found.append({Server::PipeWire, "PipeWire"});
@@ -102,7 +90,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (!pulseAvailable() && !TestServers::PipeWire::available())
+        if (!TestServers::PulseAudio::available() && !TestServers::PipeWire::available())
             QSKIP("pulseaudio and pactl, or pipewire, wireplumber, pw-cli and dbus-daemon, are needed "
                   "(tools/install-deps.sh installs them)");
         QVERIFY(m_dir.isValid());
@@ -126,7 +114,7 @@ private slots:
     // output connects by itself once a server is there.
     void startNeverWaitsForTheServer()
     {
-        if (!pulseAvailable())
+        if (!TestServers::PulseAudio::available())
             QSKIP("pulseaudio is needed");
         const QByteArray mutePath = QFile::encodeName(m_dir.path()) + "/mute";
         const int mute = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -225,7 +213,7 @@ private slots:
     // A stream reopened to be pinned keeps the volume and mute the user gave it.
     void reopenedStreamKeepsTheUsersVolume()
     {
-        if (!pulseAvailable())
+        if (!TestServers::PulseAudio::available())
             QSKIP("pulseaudio is needed");
         QVERIFY(m_pulse.startSpeakersAndHeadset(true, true));
         Fixture f(Server::PulseAudio, false);

@@ -89,6 +89,11 @@ public:
     explicit PulseAudio(const QString &folder) : m_folder(folder) {}
     ~PulseAudio() override { stop(); }
 
+    static bool available()
+    {
+        return !QStandardPaths::findExecutable("pulseaudio").isEmpty() && !QStandardPaths::findExecutable("pactl").isEmpty();
+    }
+
     QString server() const { return QStringLiteral("unix:") + m_folder + QStringLiteral("/native"); }
     static QString monitor() { return QStringLiteral("clicks.monitor"); }
 
@@ -112,7 +117,7 @@ public:
 
     bool start(const Sinks &sinks) override
     {
-        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() || QStandardPaths::findExecutable("pactl").isEmpty())
+        if (!available())
             return false;
         QFile script(m_folder + QStringLiteral("/daemon.pa"));
         if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
