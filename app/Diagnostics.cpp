@@ -4,8 +4,6 @@
 #include "KeyboardAccess.h"
 #include "LoginItem.h"
 #include "PackLibrary.h"
-#include "PipeWireOutput.h"
-#include "PulseOutput.h"
 #include "Settings.h"
 #include "SingleInstance.h"
 #include "SinkSurvey.h"
@@ -79,27 +77,19 @@ Diagnostics::Report Diagnostics::report()
         out << "  audio output:    " << SoundServer::name(kind) << '\n';
         std::unique_ptr<AudioOutput> output = SoundServer::makeOutput(kind);
         AudioOutput *audio = output.get();
-        auto *pulse = dynamic_cast<PulseOutput *>(audio);
-        auto *pipeWire = dynamic_cast<PipeWireOutput *>(audio);
         SoundEngine engine(1, std::move(output));
         engine.setPrefersBuiltInSpeakers(preferBuiltIn);
         // The output connects on its own thread; a report may wait for it, the interface never does.
-        const auto settled = [&] {
-            return pulse ? pulse->timing() && pulse->timing()->latencyMs > 0.0
-                         : pipeWire && pipeWire->grantedQuantum() > 0 && !audio->currentDevice().empty();
-        };
+        const auto settled = [&] { return audio->latency() && !audio->currentDevice().empty(); };
         QDeadlineTimer deadline(3000);
         const bool started = engine.start();
         while (started && !settled() && !deadline.hasExpired())
             QThread::msleep(10);
         if (started && audio->isRunning()) {
             out << "  playing on:      " << QString::fromStdString(audio->currentDevice()) << '\n';
-            if (const auto timing = pulse ? pulse->timing() : std::nullopt)
-                out << "  latency granted: " << QString::number(timing->latencyMs, 'f', 1) << " ms (requests of "
-                    << timing->requestFrames << " frames, target " << timing->targetFrames << " frames)\n";
-            if (pipeWire)
-                out << "  latency granted: " << QString::number(pipeWire->grantedQuantum() * 1000.0 / Mixer::sampleRate, 'f', 1)
-                    << " ms (quantum of " << pipeWire->grantedQuantum() << " frames)\n";
+            if (const auto latency = audio->latency())
+                out << "  latency granted: " << QString::number(latency->milliseconds, 'f', 1) << " ms ("
+                    << QString::fromStdString(latency->detail) << ")\n";
         }
     }
 

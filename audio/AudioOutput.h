@@ -36,6 +36,14 @@ public:
 
     // The device the output plays on, empty when it has none or devices have no names.
     virtual std::string currentDevice() const = 0;
+
+    // For diagnostics: the latency the sound server granted, in milliseconds, and what it is
+    // made of in the server's terms. Nothing until the stream has settled, or without a server.
+    struct Latency {
+        double milliseconds = 0.0;
+        std::string detail;
+    };
+    virtual std::optional<Latency> latency() const { return std::nullopt; }
 };
 
 } // namespace plinkum

@@ -39,11 +39,11 @@ void ClockedOutput::run()
 {
     using namespace std::chrono;
     constexpr auto period = duration_cast<steady_clock::duration>(
-        duration<double>(static_cast<double>(blockFrames) / 48000.0));
+        duration<double>(static_cast<double>(Mixer::periodFrames) / Mixer::sampleRate));
     auto next = steady_clock::now();
     while (!m_stopRequested.load(std::memory_order_relaxed)) {
-        m_mixer->render(m_block.data(), blockFrames);
-        deliver(m_block.data(), blockFrames);
+        m_mixer->render(m_block.data(), Mixer::periodFrames);
+        deliver(m_block.data(), Mixer::periodFrames);
         next += period;
         std::this_thread::sleep_until(next);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioOutput.h"
+#include "Mixer.h"
 
 #include <array>
 #include <atomic>
@@ -9,12 +10,10 @@
 
 namespace plinkum {
 
-// An output without a sound server: its own thread renders one 256-frame block every 5.3 ms,
+// An output without a sound server: its own thread renders one period of the mixer at a time,
 // paced by the monotonic clock, and hands it to deliver(). Subclasses decide where blocks go.
 class ClockedOutput : public AudioOutput {
 public:
-    static constexpr std::size_t blockFrames = 256;
-
     ~ClockedOutput() override;
 
     std::optional<std::string> start(Mixer &mixer, bool preferBuiltIn) override;
@@ -38,7 +37,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_stopRequested{false};
-    std::array<float, blockFrames * 2> m_block{};
+    std::array<float, Mixer::periodFrames * Mixer::channelCount> m_block{};
 };
 
 } // namespace plinkum

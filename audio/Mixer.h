@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Sample.h"
+#include "SampleFormat.h"
 #include "SpscRing.h"
 
 #include <atomic>
@@ -12,7 +13,7 @@
 
 namespace plinkum {
 
-// A fixed pool of mono voices summed into interleaved stereo float at 48000 Hz.
+// A fixed pool of mono voices summed into interleaved stereo float at the packs' sample rate.
 //
 // Two sides, two threads: the control side (startVoice, setGeneration) is used by one producer
 // at a time — the sound engine calls it under its own lock — and the audio side (render) runs
@@ -25,7 +26,11 @@ namespace plinkum {
 class Mixer {
 public:
     static constexpr std::size_t channelCount = 2;
-    static constexpr int sampleRate = 48000;
+    // The packs' rate: buffers play as they are, never resampled here.
+    static constexpr int sampleRate = sampleFormat.sampleRate;
+    // The block outputs ask their server for and render in (5.3 ms): small enough that a key is
+    // heard at once, large enough that the server keeps up.
+    static constexpr std::size_t periodFrames = 256;
     // A voice that is cut off fades out over this many frames (1.3 ms) instead of stopping dead,
     // which would click.
     static constexpr std::size_t fadeFrames = 64;

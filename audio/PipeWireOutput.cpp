@@ -140,8 +140,11 @@ PipeWireOutput::PipeWireOutput() : m_listeners(std::make_unique<Listeners>())
     // client-rt.conf gives the data thread real-time priority where the system allows it.
     m_context = pw_context_new(m_mainLoop, pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0);
     m_retryTimer = pw_loop_add_timer(m_mainLoop, [](void *data, std::uint64_t) { self(data)->retry(); }, this);
-    m_activityEvent = pw_loop_add_event(m_mainLoop, [](void *data, std::uint64_t) { self(data)->activityRequested(); }, this);
-    if (!m_context || !m_retryTimer || !m_activityEvent || pw_thread_loop_start(m_loop) < 0) {
+    if (m_sleep.fd() >= 0)
+        m_sleepSource = pw_loop_add_io(
+            m_mainLoop, m_sleep.fd(), SPA_IO_IN, false, [](void *data, int, std::uint32_t) { self(data)->sleepChanged(); },
+            this);
+    if (!m_context || !m_retryTimer || !m_sleepSource || pw_thread_loop_start(m_loop) < 0) {
         if (m_context)
             pw_context_destroy(m_context);
         m_context = nullptr;
@@ -159,7 +162,7 @@ PipeWireOutput::~PipeWireOutput()
         m_wanted = false;
         disconnect();
         pw_loop_destroy_source(m_mainLoop, m_retryTimer);
-        pw_loop_destroy_source(m_mainLoop, m_activityEvent);
+        pw_loop_destroy_source(m_mainLoop, m_sleepSource);
     }
     pw_thread_loop_stop(m_loop);
     pw_context_destroy(m_context);
@@ -188,14 +191,6 @@ std::optional<std::string> PipeWireOutput::start(Mixer &mixer, bool preferBuiltI
     return std::nullopt;
 }
 
-void PipeWireOutput::wake() noexcept
-{
-    // Pairs with the exchange in process: either that one sees the start this caller queued
-    // and stays awake, or this one sees it asleep and signals.
-    if (m_asleep.exchange(false))
-        pw_loop_signal_event(m_mainLoop, m_activityEvent);
-}
-
 void PipeWireOutput::setDevicesChangedHandler(std::function<void()> handler)
 {
     if (!m_loop)
@@ -210,6 +205,14 @@ std::string PipeWireOutput::currentDevice() const
         return {};
     LoopLock lock(m_loop);
     return m_running ? linkedSink() : std::string();
+}
+
+std::optional<AudioOutput::Latency> PipeWireOutput::latency() const
+{
+    const std::uint32_t quantum = grantedQuantum();
+    if (quantum == 0)
+        return std::nullopt;
+    return Latency{quantum * 1000.0 / Mixer::sampleRate, "quantum of " + std::to_string(quantum) + " frames"};
 }
 
 std::string PipeWireOutput::linkedSink() const
@@ -466,8 +469,7 @@ void PipeWireOutput::openStream(const std::optional<std::string> &target)
     std::uint8_t buffer[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(buffer, sizeof buffer);
     const spa_pod *params[1] = {spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &format)};
-    m_asleep = false;
-    m_silentFrames = 0;
+    m_sleep.reset();
     const auto flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS
                                                     | PW_STREAM_FLAG_RT_PROCESS);
     if (pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) < 0)
@@ -492,10 +494,11 @@ void PipeWireOutput::streamStateChanged(int state)
         scheduleRetry(retryMs);
 }
 
-void PipeWireOutput::activityRequested()
+void PipeWireOutput::sleepChanged()
 {
+    const bool asleep = m_sleep.settle();
     if (m_stream)
-        pw_stream_set_active(m_stream, !m_asleep.load());
+        pw_stream_set_active(m_stream, !asleep);
 }
 
 void PipeWireOutput::process() noexcept
@@ -517,23 +520,7 @@ void PipeWireOutput::process() noexcept
     data.chunk->size = frames * frameBytes;
     pw_stream_queue_buffer(m_stream, b);
     m_quantum.store(frames, std::memory_order_relaxed);
-
-    if (!m_mixer->isSilent()) {
-        m_silentFrames = 0;
-        return;
-    }
-    m_silentFrames += frames;
-    if (m_silentFrames < idleFrames || m_asleep.load())
-        return;
-    // A start queued before the exchange is seen below; one queued after it finds us asleep and
-    // signals. Deactivating is the loop thread's to do.
-    m_asleep.exchange(true);
-    if (m_mixer->hasPendingStarts()) {
-        m_asleep.exchange(false);
-        return;
-    }
-    m_silentFrames = 0;
-    pw_loop_signal_event(m_mainLoop, m_activityEvent);
+    m_sleep.rendered(*m_mixer, frames);
 }
 
 } // namespace plinkum

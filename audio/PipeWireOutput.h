@@ -2,6 +2,7 @@
 
 #include "AudioOutput.h"
 #include "OutputRouting.h"
+#include "StreamSleep.h"
 
 #include <atomic>
 #include <cstddef>
@@ -23,8 +24,8 @@ struct pw_loop;
 
 namespace plinkum {
 
-// A native PipeWire playback stream (48 kHz float stereo) whose process callback renders the
-// mixer on PipeWire's real-time data thread. It asks for a 128-frame quantum (2.7 ms): smaller
+// A native PipeWire playback stream (the mixer's rate, float stereo) whose process callback
+// renders the mixer on PipeWire's real-time data thread. It asks for a 128-frame quantum (2.7 ms): smaller
 // quanta measured no faster key-to-sound, and each halving doubles the wake-ups of the whole
 // graph while we play.
 //
@@ -34,16 +35,14 @@ namespace plinkum {
 // default. The registry (sinks, their devices, links, the default metadata) is watched to
 // report device changes and the sink the stream plays on.
 //
-// After a few seconds of silence the stream is made inactive: no process callbacks, and the
-// sink may suspend. A queued sound reactivates it through a loop event, so the keyboard thread
-// never waits on the loop. When the server goes away the output reconnects every second.
+// After a few seconds of silence the stream is made inactive (see StreamSleep): no process
+// callbacks, and the sink may suspend. When the server goes away the output reconnects every
+// second.
 //
 // Only the main thread calls in, and only to take the loop's lock briefly.
 class PipeWireOutput : public AudioOutput {
 public:
     static constexpr std::uint32_t quantumFrames = 128;
-    // Silence after which the stream goes inactive.
-    static constexpr std::size_t idleFrames = 3 * 48000;
 
     PipeWireOutput();
     ~PipeWireOutput() override;
@@ -53,10 +52,11 @@ public:
 
     std::optional<std::string> start(Mixer &mixer, bool preferBuiltIn) override;
     bool isRunning() const override { return m_running.load(); }
-    bool isAsleep() const override { return m_asleep.load(); }
-    void wake() noexcept override;
+    bool isAsleep() const override { return m_sleep.isAsleep(); }
+    void wake() noexcept override { m_sleep.wake(); }
     void setDevicesChangedHandler(std::function<void()> handler) override;
     std::string currentDevice() const override;
+    std::optional<Latency> latency() const override;
 
     // Frames of the last process cycle; 0 before the first.
     std::uint32_t grantedQuantum() const { return m_quantum.load(std::memory_order_relaxed); }
@@ -84,7 +84,7 @@ private:
     void deviceInfo(std::uint32_t id, const spa_dict *props);
     void defaultChanged(const char *value);
     void streamStateChanged(int state);
-    void activityRequested();
+    void sleepChanged();
 
     // Data thread.
     void process() noexcept;
@@ -96,7 +96,7 @@ private:
     pw_registry *m_registry = nullptr;
     pw_stream *m_stream = nullptr;
     spa_source *m_retryTimer = nullptr;
-    spa_source *m_activityEvent = nullptr;
+    spa_source *m_sleepSource = nullptr;
     std::unique_ptr<Listeners> m_listeners;
 
     Mixer *m_mixer = nullptr;
@@ -112,11 +112,8 @@ private:
     int m_syncSeq = -1;
     int m_syncPhase = 0; // 2: the registry's objects and their details have arrived
 
-    // Data thread only.
-    std::size_t m_silentFrames = 0;
-
+    StreamSleep m_sleep;
     std::atomic<std::uint32_t> m_quantum{0};
-    std::atomic<bool> m_asleep{false};
     std::atomic<bool> m_running{false};
 };
 

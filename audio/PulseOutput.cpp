@@ -8,8 +8,6 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace plinkum {
 
@@ -17,7 +15,7 @@ namespace {
 
 constexpr pa_usec_t retryInterval = 1000 * PA_USEC_PER_MSEC;
 constexpr std::size_t frameBytes = sizeof(float) * Mixer::channelCount;
-constexpr std::uint32_t requestBytes = 256 * frameBytes;
+constexpr std::uint32_t requestBytes = Mixer::periodFrames * frameBytes;
 // The stream's own stream-restore entry, so that the preferred sink kept there is ours alone.
 constexpr const char *restoreId = "plinkum-key-sounds";
 
@@ -52,17 +50,16 @@ PulseOutput::PulseOutput() : m_loop(pa_threaded_mainloop_new())
     if (!m_loop)
         return;
     pa_threaded_mainloop_set_name(m_loop, "Plinkum.Audio");
-    m_wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m_wakeFd >= 0) {
+    if (m_sleep.fd() >= 0) {
         pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
-        m_wakeEvent = api->io_new(
-            api, m_wakeFd, PA_IO_EVENT_INPUT,
-            [](pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *userdata) { self(userdata)->wakeRequested(); },
+        m_sleepEvent = api->io_new(
+            api, m_sleep.fd(), PA_IO_EVENT_INPUT,
+            [](pa_mainloop_api *, pa_io_event *, int, pa_io_event_flags_t, void *userdata) { self(userdata)->sleepChanged(); },
             this);
     }
-    if (m_wakeFd < 0 || pa_threaded_mainloop_start(m_loop) < 0) {
-        if (m_wakeEvent)
-            pa_threaded_mainloop_get_api(m_loop)->io_free(m_wakeEvent);
+    if (!m_sleepEvent || pa_threaded_mainloop_start(m_loop) < 0) {
+        if (m_sleepEvent)
+            pa_threaded_mainloop_get_api(m_loop)->io_free(m_sleepEvent);
         pa_threaded_mainloop_free(m_loop);
         m_loop = nullptr;
     }
@@ -76,13 +73,11 @@ PulseOutput::~PulseOutput()
             m_wanted = false;
             cancelRetry();
             dropConnection();
-            pa_threaded_mainloop_get_api(m_loop)->io_free(m_wakeEvent);
+            pa_threaded_mainloop_get_api(m_loop)->io_free(m_sleepEvent);
         }
         pa_threaded_mainloop_stop(m_loop);
         pa_threaded_mainloop_free(m_loop);
     }
-    if (m_wakeFd >= 0)
-        ::close(m_wakeFd);
 }
 
 std::optional<std::string> PulseOutput::start(Mixer &mixer, bool preferBuiltIn)
@@ -107,21 +102,6 @@ std::optional<std::string> PulseOutput::start(Mixer &mixer, bool preferBuiltIn)
     }
     requestRoute();
     return std::nullopt;
-}
-
-bool PulseOutput::isAsleep() const
-{
-    return m_asleep.load();
-}
-
-void PulseOutput::wake() noexcept
-{
-    // Pairs with the exchange in sleepIfIdle: either that one sees the start this caller queued
-    // and stays awake, or this one sees it asleep and rings.
-    if (m_asleep.exchange(false)) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
-    }
 }
 
 void PulseOutput::setDevicesChangedHandler(std::function<void()> handler)
@@ -151,6 +131,16 @@ std::optional<PulseOutput::Timing> PulseOutput::timing() const
     if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY || m_timing.targetFrames == 0)
         return std::nullopt;
     return m_timing;
+}
+
+std::optional<AudioOutput::Latency> PulseOutput::latency() const
+{
+    const std::optional<Timing> granted = timing();
+    // The server's latency answer follows the stream's opening; until then there is none to show.
+    if (!granted || granted->latencyMs <= 0.0)
+        return std::nullopt;
+    return Latency{granted->latencyMs, "requests of " + std::to_string(granted->requestFrames) + " frames, target "
+                                           + std::to_string(granted->targetFrames) + " frames"};
 }
 
 bool PulseOutput::contextReady() const
@@ -197,7 +187,6 @@ void PulseOutput::dropStream()
     m_streamOpening = false;
     m_running = false;
     m_corked = false;
-    m_silentFrames = 0;
     m_timing = {};
 }
 
@@ -503,7 +492,7 @@ void PulseOutput::connectStream(bool restored)
     const char *device = !restored && m_target ? m_target->c_str() : nullptr;
     m_canPin = restored;
     m_pinnedTo = restored && m_pinWanted && m_target ? *m_target : std::string();
-    m_asleep = false;
+    m_sleep.reset();
     m_streamOpening = true;
     if (pa_stream_connect_playback(m_stream, device, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
         dropStream();
@@ -560,39 +549,16 @@ void PulseOutput::writeRequested(std::size_t bytes)
         bytes -= frames * frameBytes;
         rendered += frames;
     }
-    sleepIfIdle(rendered);
+    m_sleep.rendered(*m_mixer, rendered);
 }
 
-void PulseOutput::sleepIfIdle(std::size_t frames)
+void PulseOutput::sleepChanged()
 {
-    if (!m_mixer->isSilent()) {
-        m_silentFrames = 0;
+    const bool asleep = m_sleep.settle();
+    if (!m_stream || asleep == m_corked)
         return;
-    }
-    m_silentFrames += frames;
-    if (m_silentFrames < idleFrames || m_corked)
-        return;
-    // A start queued before the exchange is seen below; one queued after it finds us asleep
-    // and rings the eventfd.
-    m_asleep.exchange(true);
-    if (m_mixer->hasPendingStarts()) {
-        m_asleep.exchange(false);
-        return;
-    }
-    m_corked = true;
-    if (pa_operation *op = pa_stream_cork(m_stream, 1, nullptr, nullptr))
-        pa_operation_unref(op);
-}
-
-void PulseOutput::wakeRequested()
-{
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t got = ::read(m_wakeFd, &count, sizeof count);
-    if (!m_stream || !m_corked)
-        return;
-    m_corked = false;
-    m_silentFrames = 0;
-    if (pa_operation *op = pa_stream_cork(m_stream, 0, nullptr, nullptr))
+    m_corked = asleep;
+    if (pa_operation *op = pa_stream_cork(m_stream, asleep ? 1 : 0, nullptr, nullptr))
         pa_operation_unref(op);
 }
 

@@ -2,6 +2,7 @@
 
 #include "AudioOutput.h"
 #include "OutputRouting.h"
+#include "StreamSleep.h"
 
 #include <pulse/channelmap.h>
 #include <pulse/volume.h>
@@ -22,14 +23,14 @@ struct pa_ext_stream_restore_info;
 
 namespace plinkum {
 
-// One PulseAudio playback stream (48 kHz float stereo) fed by the mixer from libpulse's
+// One PulseAudio playback stream (the mixer's rate, float stereo) fed by the mixer from libpulse's
 // threaded main loop. While keys are typed the stream stays open and plays silence between
 // sounds, because a stream that has to be opened delays the first sound. After a few seconds
-// of silence it is corked: no write requests, no timers, and the sink may suspend. A queued
-// sound uncorks it through an eventfd, so the keyboard thread never waits on the loop.
+// of silence it is corked (see StreamSleep): no write requests, no timers, and the sink may
+// suspend.
 //
-// Buffer attributes ask for 256-frame requests and the smallest target the server grants
-// (PA_STREAM_ADJUST_LATENCY sets the sink's latency from it). A stream meant for the built-in
+// Buffer attributes ask for requests of one mixer period and the smallest target the server
+// grants (PA_STREAM_ADJUST_LATENCY sets the sink's latency from it). A stream meant for the built-in
 // speakers is pinned there through the server's stream-restore entry (a preferred sink, which a
 // default change does not override, unlike a sink named at connect); a stream following the
 // default is left to the server, which carries it along. Routing moves the open stream when it
@@ -46,9 +47,6 @@ public:
         std::uint32_t targetFrames = 0;  // granted tlength
     };
 
-    // Silence after which the stream is corked.
-    static constexpr std::size_t idleFrames = 3 * 48000;
-
     PulseOutput();
     ~PulseOutput() override;
 
@@ -57,10 +55,11 @@ public:
 
     std::optional<std::string> start(Mixer &mixer, bool preferBuiltIn) override;
     bool isRunning() const override { return m_running.load(); }
-    bool isAsleep() const override;
-    void wake() noexcept override;
+    bool isAsleep() const override { return m_sleep.isAsleep(); }
+    void wake() noexcept override { m_sleep.wake(); }
     void setDevicesChangedHandler(std::function<void()> handler) override;
     std::string currentDevice() const override;
+    std::optional<Latency> latency() const override;
 
     std::optional<Timing> timing() const;
 
@@ -82,8 +81,7 @@ private:
     void restoreEntryRead(const pa_ext_stream_restore_info *info, int eol);
     void connectStream(bool restored);
 
-    void sleepIfIdle(std::size_t frames);
-    void wakeRequested();
+    void sleepChanged();
 
     // Main-loop callbacks, lock held.
     void contextStateChanged();
@@ -99,7 +97,7 @@ private:
     pa_context *m_context = nullptr;
     pa_stream *m_stream = nullptr;
     pa_time_event *m_retry = nullptr;
-    pa_io_event *m_wakeEvent = nullptr;
+    pa_io_event *m_sleepEvent = nullptr;
     Mixer *m_mixer = nullptr;
     bool m_preferBuiltIn = true;
     bool m_wanted = false;        // started once: keep reconnecting when the server goes away
@@ -125,10 +123,8 @@ private:
     bool m_restoreMute = false;
 
     bool m_corked = false;
-    std::size_t m_silentFrames = 0;
 
-    int m_wakeFd = -1;
-    std::atomic<bool> m_asleep{false};
+    StreamSleep m_sleep;
     std::atomic<bool> m_running{false};
 };
 

@@ -35,7 +35,6 @@ public:
 
     static constexpr float keyUpGain = 0.7f;
     static constexpr float panWidth = 0.6f;
-    static constexpr std::uint32_t ioBufferFrames = 256;
 
     // output may be null: the owner then pulls mixer() itself (offline rendering). Without a
     // seed the random source is seeded from the system's entropy.

@@ -8,7 +8,8 @@ typedef struct sf_private_tag SNDFILE;
 
 namespace plinkum {
 
-// Runs the mixer in real time and records what it plays into a 48 kHz stereo float WAV file.
+// Runs the mixer in real time and records what it plays into a stereo float WAV file at the
+// mixer's rate.
 class WavFileOutput : public ClockedOutput {
 public:
     explicit WavFileOutput(std::string path);

@@ -77,17 +77,17 @@ void callback24Voices(benchmark::State &state)
 {
     SoundEngine engine(24, nullptr, 1);
     engine.setPack(pack(48000 * 10));
-    std::array<float, 2 * SoundEngine::ioBufferFrames> block{};
+    std::array<float, 2 * Mixer::periodFrames> block{};
     std::size_t n = 0;
     for (auto _ : state) {
         if (n++ % 1024 == 0) {
             for (int v = 0; v < 24; ++v)
                 engine.play(InputEvent::keyDown(KeyCode(v)));
         }
-        engine.mixer().render(block.data(), SoundEngine::ioBufferFrames);
+        engine.mixer().render(block.data(), Mixer::periodFrames);
         benchmark::DoNotOptimize(block.data());
     }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * SoundEngine::ioBufferFrames);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * Mixer::periodFrames);
 }
 BENCHMARK(callback24Voices);
 
@@ -101,7 +101,7 @@ void keyToFirstSample(benchmark::State &state, bool pulseAudio)
     else
         output = std::make_unique<NullOutput>();
     SoundEngine engine(24, std::move(output), 1);
-    engine.setPack(pack(3 * SoundEngine::ioBufferFrames));
+    engine.setPack(pack(3 * Mixer::periodFrames));
     if (!engine.start()) {
         state.SkipWithError("the output did not start");
         return;

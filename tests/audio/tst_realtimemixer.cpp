@@ -1,10 +1,11 @@
-// Proves the audio side of the mixer keeps the real-time contract while the engine plays and
-// swaps packs on another thread: every allocation, free and mutex lock on the audio thread is
-// counted, and where no sanitizer runtime (which makes system calls of its own) is present the
-// audio thread renders under seccomp's strict mode, in which any system call other than read,
-// write and exit kills the process.
+// Proves the audio side of the mixer, and an output's sleep bookkeeping after it, keep the
+// real-time contract while the engine plays, wakes and swaps packs on another thread: every
+// allocation, free and mutex lock on the audio thread is counted, and where no sanitizer runtime
+// (which makes system calls of its own) is present the audio thread renders under seccomp's
+// strict mode, in which any system call other than read, write and exit kills the process.
 
 #include "SoundEngine.h"
+#include "StreamSleep.h"
 #include "TestPacks.h"
 
 #include <QtTest>
@@ -89,16 +90,19 @@ private slots:
     {
         SoundEngine engine(24, nullptr, 1);
         engine.setPack(bigPack());
+        StreamSleep sleep;
         std::atomic<bool> audioDone{false};
         std::thread audio([&] {
-            std::array<float, 512> block{};
+            std::array<float, Mixer::periodFrames * Mixer::channelCount> block{};
 #ifndef PLINKUM_SANITIZED
             if (prctl(PR_SET_SECCOMP, SECCOMP_MODE_STRICT) != 0)
                 std::abort();
 #endif
             armed = true;
-            for (int i = 0; i < 3000; ++i)
-                engine.mixer().render(block.data(), 256);
+            for (int i = 0; i < 3000; ++i) {
+                engine.mixer().render(block.data(), Mixer::periodFrames);
+                sleep.rendered(engine.mixer(), Mixer::periodFrames);
+            }
             armed = false;
             audioDone = true;
 #ifndef PLINKUM_SANITIZED
@@ -110,6 +114,7 @@ private slots:
         // Play and swap packs on this thread while the audio thread renders.
         for (int n = 0; !audioDone.load(); std::this_thread::yield()) {
             engine.play(InputEvent::key(KeyCode(n % 50), n % 2 == 0));
+            sleep.wake();
             if (++n % 200 == 0)
                 engine.setPack(bigPack());
         }

@@ -391,7 +391,7 @@ private slots:
     }
 
     // Which sink counts as built-in; which one a stream ends up on is shown against a real daemon
-    // in tst_pulseoutput.
+    // in tst_serveroutputs.
     void builtInSink_data()
     {
         QTest::addColumn<std::vector<Sink>>("sinks");

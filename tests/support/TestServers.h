@@ -15,6 +15,46 @@
 // null sinks, each stopped with the test.
 namespace TestServers {
 
+// A sound server with null sinks, as the output tests drive either kind.
+class AudioServer {
+public:
+    // Null sinks by name, each with its device properties; the last is the default.
+    using Sinks = QList<std::pair<QString, QString>>;
+
+    virtual ~AudioServer() = default;
+
+    // The environment clients need to reach this server and nothing else.
+    virtual void addTo(QProcessEnvironment &environment) const = 0;
+    virtual bool start(const Sinks &sinks) = 0;
+    virtual void stop() = 0;
+    virtual bool addSink(const QString &name, const QString &properties) = 0;
+    virtual bool removeSink(const QString &name) = 0;
+    virtual bool setDefault(const QString &name) = 0;
+
+    // Device properties that make a null sink look like a laptop's speakers or a USB headset,
+    // in the server's spelling.
+    virtual QString builtInProperties() const = 0;
+    virtual QString headsetProperties() const = 0;
+
+    // "builtin" and "headset"; the default is the last one.
+    bool startSpeakersAndHeadset(bool withBuiltIn, bool builtInDefault = false)
+    {
+        Sinks sinks{{QStringLiteral("headset"), headsetProperties()}};
+        if (withBuiltIn)
+            sinks.insert(builtInDefault ? sinks.size() : 0, {QStringLiteral("builtin"), builtInProperties()});
+        return start(sinks);
+    }
+
+    // Every variable of addTo set in this process, so the outputs under test reach this server.
+    void exportTo() const
+    {
+        QProcessEnvironment environment;
+        addTo(environment);
+        for (const QString &name : environment.keys())
+            qputenv(qPrintable(name), environment.value(name).toUtf8());
+    }
+};
+
 class Xvfb {
 public:
     ~Xvfb() { stop(); }
@@ -44,13 +84,15 @@ private:
     QProcess m_process;
 };
 
-class PulseAudio {
+class PulseAudio : public AudioServer {
 public:
-    // Null sinks by name, each with its device properties (sink_properties); the last is the default.
-    using Sinks = QList<std::pair<QString, QString>>;
-
     explicit PulseAudio(const QString &folder) : m_folder(folder) {}
-    ~PulseAudio() { stop(); }
+    ~PulseAudio() override { stop(); }
+
+    static bool available()
+    {
+        return !QStandardPaths::findExecutable("pulseaudio").isEmpty() && !QStandardPaths::findExecutable("pactl").isEmpty();
+    }
 
     QString server() const { return QStringLiteral("unix:") + m_folder + QStringLiteral("/native"); }
     static QString monitor() { return QStringLiteral("clicks.monitor"); }
@@ -64,16 +106,18 @@ public:
         return arguments;
     }
 
-    // The environment clients need to reach this daemon and nothing else.
-    void addTo(QProcessEnvironment &environment) const
+    void addTo(QProcessEnvironment &environment) const override
     {
         environment.insert(QStringLiteral("PULSE_SERVER"), server());
         environment.insert(QStringLiteral("PULSE_RUNTIME_PATH"), m_folder + QStringLiteral("/runtime"));
     }
 
-    bool start(const Sinks &sinks = {{QStringLiteral("clicks"), QString()}})
+    // One sink, "clicks", whose monitor records what is played.
+    bool start() { return start({{QStringLiteral("clicks"), QString()}}); }
+
+    bool start(const Sinks &sinks) override
     {
-        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() || QStandardPaths::findExecutable("pactl").isEmpty())
+        if (!available())
             return false;
         QFile script(m_folder + QStringLiteral("/daemon.pa"));
         if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -107,20 +151,45 @@ public:
         return false;
     }
 
-    void stop()
+    void stop() override
     {
         m_process.kill();
         m_process.waitForFinished(5000);
     }
 
-    bool pactl(const QStringList &arguments) const
+    bool addSink(const QString &name, const QString &properties) override
+    {
+        return pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), sinkArguments(name, properties)});
+    }
+
+    bool removeSink(const QString &name) override
+    {
+        const QByteArray argument = "sink_name=" + name.toUtf8() + ' ';
+        for (const QByteArray &line : pactlOutput({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")}).split('\n'))
+            if (line.contains(argument))
+                return pactl({QStringLiteral("unload-module"), QString::fromLatin1(line.split('\t').value(0))});
+        return false;
+    }
+
+    bool setDefault(const QString &name) override { return pactl({QStringLiteral("set-default-sink"), name}); }
+
+    QString builtInProperties() const override { return QStringLiteral("device.form_factor=internal device.bus=pci"); }
+    QString headsetProperties() const override { return QStringLiteral("device.form_factor=headset device.bus=usb"); }
+
+    bool pactl(const QStringList &arguments) const { return !pactlOutput(arguments).isNull(); }
+
+    // What pactl printed; null when it failed.
+    QByteArray pactlOutput(const QStringList &arguments) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         addTo(environment);
         QProcess pactl;
         pactl.setProcessEnvironment(environment);
         pactl.start("pactl", arguments);
-        return pactl.waitForFinished(5000) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
+        if (!pactl.waitForFinished(5000) || pactl.exitStatus() != QProcess::NormalExit || pactl.exitCode() != 0)
+            return {};
+        const QByteArray out = pactl.readAllStandardOutput();
+        return out.isNull() ? QByteArray("") : out;
     }
 
 private:
@@ -128,13 +197,10 @@ private:
     QProcess m_process;
 };
 
-class PipeWire {
+class PipeWire : public AudioServer {
 public:
-    // Null sinks by name, each with its node properties; the last is the default.
-    using Sinks = QList<std::pair<QString, QString>>;
-
     explicit PipeWire(const QString &folder) : m_folder(folder), m_runtime(folder + QStringLiteral("/pipewire")) {}
-    ~PipeWire()
+    ~PipeWire() override
     {
         stop();
         if (m_busPid > 0)
@@ -149,8 +215,7 @@ public:
         return true;
     }
 
-    // The environment clients need to reach this server and nothing else.
-    void addTo(QProcessEnvironment &environment) const
+    void addTo(QProcessEnvironment &environment) const override
     {
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
         environment.insert(QStringLiteral("PIPEWIRE_RUNTIME_DIR"), m_runtime);
@@ -160,7 +225,7 @@ public:
     }
 
     // Starts pipewire and wireplumber (and, the first time, the session bus), then the sinks.
-    bool start(const Sinks &sinks)
+    bool start(const Sinks &sinks) override
     {
         if (!available() || !QDir().mkpath(m_runtime) || !QFile::setPermissions(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
             return false;
@@ -208,7 +273,7 @@ public:
         return false;
     }
 
-    void stop()
+    void stop() override
     {
         for (QProcess *process : {&m_session, &m_server}) {
             process->kill();
@@ -216,7 +281,7 @@ public:
         }
     }
 
-    bool addSink(const QString &name, const QString &properties)
+    bool addSink(const QString &name, const QString &properties) override
     {
         const QString command = QStringLiteral("{ factory.name=support.null-audio-sink node.name=%1 media.class=Audio/Sink "
                                             "object.linger=true audio.rate=48000 audio.position=[FL FR] %2 }")
@@ -233,13 +298,16 @@ public:
         return false;
     }
 
-    bool removeSink(const QString &name)
+    bool removeSink(const QString &name) override
     {
         const int id = nodeId(name);
         return id >= 0 && !tool(QStringLiteral("pw-cli"), {QStringLiteral("destroy"), QString::number(id)}).isNull();
     }
 
-    bool setDefault(const QString &name)
+    QString builtInProperties() const override { return QStringLiteral("device.form-factor=internal device.bus=pci"); }
+    QString headsetProperties() const override { return QStringLiteral("device.form-factor=headset device.bus=usb"); }
+
+    bool setDefault(const QString &name) override
     {
         return !tool(QStringLiteral("pw-metadata"),
                      {QStringLiteral("-n"), QStringLiteral("default"), QStringLiteral("0"),
