@@ -103,9 +103,9 @@ Diagnostics::Report Diagnostics::report()
         << '\n';
     LoginItem loginItem;
     out << "  launch at login: " << yesNo(loginItem.isRegistered()) << " (" << loginItem.path() << ")\n";
-    const bool soundsOn = settings.boolValue(Settings::enabledKey);
-    const double volume = settings.doubleValue(Settings::volumeKey, 0.0, 1.0);
-    const QString packID = settings.stringValue(Settings::selectedPackKey);
+    const bool soundsOn = settings.value(Settings::Key::Enabled).toBool();
+    const double volume = settings.value(Settings::Key::Volume).toDouble();
+    const QString packID = settings.value(Settings::Key::SelectedPack).toString();
     const QList<PackInfo> packs = library.all();
     const auto pack = std::find_if(packs.begin(), packs.end(), [&](const PackInfo &info) { return info.id == packID; });
     out << "  sounds:          " << (soundsOn ? "on" : "off") << '\n';

@@ -12,11 +12,10 @@ static void settingsSyncedWrite(benchmark::State &state)
 {
     QTemporaryDir dir;
     Settings settings(dir.filePath(QStringLiteral("Plinkum/Plinkum.conf")));
-    settings.registerDefaults();
     double volume = 0;
     for (auto _ : state) {
         volume = volume >= 1 ? 0 : volume + 0.01;
-        benchmark::DoNotOptimize(settings.setDouble(Settings::volumeKey, volume));
+        benchmark::DoNotOptimize(settings.store(Settings::Key::Volume, volume));
     }
 }
 BENCHMARK(settingsSyncedWrite)->Unit(benchmark::kMicrosecond);
@@ -25,10 +24,9 @@ static void settingsRead(benchmark::State &state)
 {
     QTemporaryDir dir;
     Settings settings(dir.filePath(QStringLiteral("Plinkum/Plinkum.conf")));
-    settings.registerDefaults();
-    settings.setDouble(Settings::volumeKey, 0.3);
+    settings.store(Settings::Key::Volume, 0.3);
     for (auto _ : state)
-        benchmark::DoNotOptimize(settings.doubleValue(Settings::volumeKey, 0, 1));
+        benchmark::DoNotOptimize(settings.value(Settings::Key::Volume));
 }
 BENCHMARK(settingsRead)->Unit(benchmark::kMicrosecond);
 
