@@ -8,6 +8,7 @@
 #include "SoundServer.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
 
@@ -76,6 +77,7 @@ AppState::AppState(Services services, QObject *parent)
     if (!sharedState)
         sharedState = this;
 
+    m_firstStart = !QFileInfo::exists(m_settings.path());
     m_library->sweepStaleImports();
     m_hasPermission = m_hasKeyboardAccess();
     m_launchAtLogin = m_loginItem.isRegistered();
@@ -132,10 +134,15 @@ AppState::AppState(Services services, QObject *parent)
     startMonitoring();
 
     connect(m_accessRequest, &KeyboardAccessRequest::granted, this, &AppState::pollKeyboardAccess);
+    connect(m_accessRequest, &KeyboardAccessRequest::stateChanged, this, [this] {
+        emit accessRequestChanged();
+        emit keyboardAccessChanged();
+    });
     // A keyboard opened under the rule stays readable after it is gone: close and start over.
     connect(m_accessRequest, &KeyboardAccessRequest::revoked, this, [this] {
         m_monitor->stop();
         startMonitoring();
+        emit keyboardAccessChanged();
     });
 
     if (shouldShowOnboarding())
@@ -172,7 +179,48 @@ QString AppState::selectedPackName() const
 
 bool AppState::shouldShowOnboarding() const
 {
-    return !m_hasPermission || m_settings.boolValue(Settings::onboardingOpenKey);
+    return !m_hasPermission || m_firstStart || m_settings.boolValue(Settings::onboardingOpenKey);
+}
+
+void AppState::setHasTrayHost(bool present)
+{
+    if (m_hasTrayHost == present)
+        return;
+    m_hasTrayHost = present;
+    emit hasTrayHostChanged();
+}
+
+QString AppState::accessRequest() const
+{
+    switch (m_accessRequest->state()) {
+    case KeyboardAccessRequest::State::NotAsked:
+        break;
+    case KeyboardAccessRequest::State::Asking:
+        return QStringLiteral("asking");
+    case KeyboardAccessRequest::State::Granted:
+        return QStringLiteral("granted");
+    case KeyboardAccessRequest::State::Refused:
+        return QStringLiteral("refused");
+    }
+    return QStringLiteral("notAsked");
+}
+
+bool AppState::accessRuleInstalled() const
+{
+    return KeyboardAccess::ruleInstalled();
+}
+
+QString AppState::accessThrough() const
+{
+    if (!m_hasPermission)
+        return {};
+    if (m_monitor->sourceName() == "XInput2")
+        return QStringLiteral("x11");
+    if (KeyboardAccess::ruleInstalled())
+        return QStringLiteral("rule");
+    if (KeyboardAccess::inInputGroup())
+        return QStringLiteral("group");
+    return QStringLiteral("other");
 }
 
 void AppState::setHasPermission(bool hasPermission)
@@ -182,6 +230,7 @@ void AppState::setHasPermission(bool hasPermission)
     m_hasPermission = hasPermission;
     emit hasPermissionChanged();
     emit shouldShowOnboardingChanged();
+    emit keyboardAccessChanged();
 }
 
 void AppState::setIsLoadingPack(bool isLoadingPack)
@@ -582,6 +631,7 @@ void AppState::relaunch()
 void AppState::setOnboardingOpen(bool open)
 {
     const bool before = shouldShowOnboarding();
+    m_firstStart = false; // from now on the stored flag says whether the window is open
     m_settings.setBool(Settings::onboardingOpenKey, open);
     if (shouldShowOnboarding() != before)
         emit shouldShowOnboardingChanged();

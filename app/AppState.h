@@ -50,6 +50,10 @@ class AppState : public QObject {
     Q_PROPERTY(QString muteShortcut READ muteShortcut WRITE setMuteShortcut NOTIFY muteShortcutChanged)
     Q_PROPERTY(bool shouldShowOnboarding READ shouldShowOnboarding NOTIFY shouldShowOnboardingChanged)
     Q_PROPERTY(plinkum::PackLibrary *library READ library CONSTANT)
+    Q_PROPERTY(bool hasTrayHost READ hasTrayHost WRITE setHasTrayHost NOTIFY hasTrayHostChanged)
+    Q_PROPERTY(QString accessRequest READ accessRequest NOTIFY accessRequestChanged)
+    Q_PROPERTY(bool accessRuleInstalled READ accessRuleInstalled NOTIFY keyboardAccessChanged)
+    Q_PROPERTY(QString accessThrough READ accessThrough NOTIFY keyboardAccessChanged)
 
 public:
     static constexpr std::size_t voiceCount = 24;
@@ -104,7 +108,18 @@ public:
     std::optional<PackInfo> selectedPack() const;
     // Its name; empty when the selection names no pack.
     QString selectedPackName() const;
+    // True while access is missing, while the first-run window was left open, and on the very
+    // first start until that window has been shown.
     bool shouldShowOnboarding() const;
+    // Whether the desktop shows Plinkum's tray icon; told by whoever makes the icon.
+    bool hasTrayHost() const { return m_hasTrayHost; }
+    void setHasTrayHost(bool present);
+    // The request for keyboard access: "notAsked", "asking", "granted" or "refused".
+    QString accessRequest() const;
+    bool accessRuleInstalled() const;
+    // How the keyboard is heard: "x11", "rule" (Plinkum's udev rule), "group" (the input group),
+    // "other" (the system lets this user read keyboards); empty without access.
+    QString accessThrough() const;
 
     void setImportError(const QString &error);
     void setIsEnabled(bool enabled);
@@ -153,6 +168,9 @@ signals:
     void launchAtLoginChanged();
     void muteShortcutChanged();
     void shouldShowOnboardingChanged();
+    void hasTrayHostChanged();
+    void accessRequestChanged();
+    void keyboardAccessChanged();
 
     // Show the first-run window: queued once after construction when shouldShowOnboarding.
     void onboardingRequested();
@@ -226,6 +244,9 @@ private:
     bool m_builtInSpeakers = true;
     QString m_selectedPackID;
     bool m_launchAtLogin = false;
+    bool m_hasTrayHost = false;
+    // No settings file at start: Plinkum never ran for this user.
+    bool m_firstStart = false;
 };
 
 } // namespace plinkum
