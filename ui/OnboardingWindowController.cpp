@@ -45,8 +45,11 @@ void OnboardingWindowController::show(const QString &startStep)
         if (!m_window)
             return;
         connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (!visible && !m_quitting && m_storeOpen)
+            if (visible || m_quitting)
+                return;
+            if (m_storeOpen)
                 m_storeOpen(false);
+            emit closedByUser();
         });
         QCoreApplication::instance()->installEventFilter(this);
         connect(m_window, SIGNAL(stepAdvancing()), this, SLOT(updateCloseButton()));

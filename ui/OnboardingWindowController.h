@@ -38,6 +38,10 @@ public slots:
     // Only the close button: the window has no minimise or maximise button.
     void updateCloseButton();
 
+signals:
+    // The user finished or closed the window; Plinkum going away closes it without this.
+    void closedByUser();
+
 private:
     QQmlEngine &m_engine;
     UiContext &m_context;

@@ -1,6 +1,7 @@
 #include "PackCatalog.h"
 
 #include "PackLibrary.h"
+#include "PackOrigin.h"
 #include "StyleKit.h"
 #include "TitleParts.h"
 
@@ -11,17 +12,27 @@
 
 namespace plinkum {
 
+PackCatalog::Provenance PackCatalog::provenanceOf(const PackInfo &pack)
+{
+    QFile file(pack.url.toLocalFile() + QStringLiteral("/pack.json"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonObject manifest = QJsonDocument::fromJson(file.read(4 << 20)).object();
+    return {manifest.value(QStringLiteral("source")).toString(), manifest.value(QStringLiteral("credit")).toString()};
+}
+
 void PackCatalog::setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<PackInfo> custom)
 {
-    if (builtIn != m_builtIn) {
+    if (builtIn != m_builtIn || custom != m_custom) {
+        m_provenance.clear();
+        for (const auto *list : {&builtIn, &custom}) {
+            for (const PackInfo &pack : *list)
+                m_provenance.insert(pack.id, provenanceOf(pack));
+        }
         m_recordedNames.clear();
         m_modelledNames.clear();
         for (const PackInfo &pack : builtIn) {
-            QFile file(pack.url.toLocalFile() + QStringLiteral("/pack.json"));
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            const QJsonObject manifest = QJsonDocument::fromJson(file.read(4 << 20)).object();
-            const QString source = manifest.value(QStringLiteral("source")).toString();
+            const QString source = m_provenance.value(pack.id).source;
             if (source == QLatin1String("recorded"))
                 m_recordedNames << pack.name;
             else if (source == QLatin1String("modelled"))
@@ -74,9 +85,10 @@ QVariantMap PackCatalog::pack(const QString &id) const
     return found ? toMap(*found) : QVariantMap{};
 }
 
-QVariantMap PackCatalog::toMap(const PackInfo &pack)
+QVariantMap PackCatalog::toMap(const PackInfo &pack) const
 {
     const TitleParts parts = TitleParts::fromName(pack.name);
+    const Provenance provenance = m_provenance.value(pack.id);
     // A tile always has a second line: the name's own, else the family, else "Custom".
     QString subtitle;
     if (parts.subtitle)
@@ -94,10 +106,12 @@ QVariantMap PackCatalog::toMap(const PackInfo &pack)
         {QStringLiteral("title"), parts.title},
         {QStringLiteral("subtitle"), subtitle},
         {QStringLiteral("color"), StyleKit::stemColor(pack.id)},
+        {QStringLiteral("origin"), PackOrigin::kind(provenance.source)},
+        {QStringLiteral("originLine"), PackOrigin::line(provenance.source, provenance.credit)},
     };
 }
 
-QVariantList PackCatalog::toList(const QList<PackInfo> &packs)
+QVariantList PackCatalog::toList(const QList<PackInfo> &packs) const
 {
     QVariantList list;
     list.reserve(packs.size());

@@ -2,6 +2,7 @@
 
 #include "PackInfo.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -16,7 +17,8 @@ class PackLibrary;
 
 // The pack lists of the library as the views read them: built-in packs (in their order), their
 // family groups, and the user's packs. Each pack reaches QML as a map with its id, name, type,
-// tile texts and swatch colour. Fed by whoever owns the library; views never change it.
+// tile texts, swatch colour and where its sounds come from. Fed by whoever owns the library;
+// views never change it.
 class PackCatalog : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -33,6 +35,14 @@ public:
         QString title;
         QList<PackInfo> packs;
     };
+
+    // Where a pack's sounds come from, as the pack says: "recorded", "modelled" or "derived",
+    // and who made them. Empty for packs that do not say.
+    struct Provenance {
+        QString source;
+        QString credit;
+    };
+    [[nodiscard]] static Provenance provenanceOf(const PackInfo &pack);
 
     using QObject::QObject;
 
@@ -57,8 +67,8 @@ public:
     // The map of that pack, or an empty map.
     Q_INVOKABLE [[nodiscard]] QVariantMap pack(const QString &id) const;
 
-    [[nodiscard]] static QVariantMap toMap(const PackInfo &pack);
-    [[nodiscard]] static QVariantList toList(const QList<PackInfo> &packs);
+    [[nodiscard]] QVariantMap toMap(const PackInfo &pack) const;
+    [[nodiscard]] QVariantList toList(const QList<PackInfo> &packs) const;
 
 signals:
     void changed();
@@ -74,6 +84,8 @@ private:
     QUrl m_folder;
     QStringList m_recordedNames;
     QStringList m_modelledNames;
+    // By pack id, read once per change of the lists rather than at every redraw.
+    QHash<QString, Provenance> m_provenance;
 };
 
 } // namespace plinkum

@@ -26,6 +26,12 @@ UiContext::UiContext(QObject *state, PackCatalog *catalog, Actions actions, QObj
 
 QString UiContext::versionText() { return VersionInfo::current(); }
 
+bool UiContext::gnomeShell()
+{
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
+    return desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
+}
+
 void UiContext::preview() { runIfSet(m_actions.preview); }
 
 void UiContext::importPack(const QUrl &source)

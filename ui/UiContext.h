@@ -24,6 +24,7 @@ class UiContext : public QObject {
     Q_PROPERTY(QObject *state READ state CONSTANT)
     Q_PROPERTY(plinkum::PackCatalog *catalog READ catalog CONSTANT)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
+    Q_PROPERTY(bool gnomeShell READ gnomeShell CONSTANT)
 
 public:
     struct Actions {
@@ -41,6 +42,8 @@ public:
     [[nodiscard]] QObject *state() const { return m_state; }
     [[nodiscard]] PackCatalog *catalog() const { return m_catalog; }
     [[nodiscard]] static QString versionText();
+    // GNOME Shell shows tray icons only through its AppIndicator extension.
+    [[nodiscard]] static bool gnomeShell();
 
     // Plays the selected switch once, as the volume slider is let go.
     Q_INVOKABLE void preview();

@@ -19,6 +19,10 @@ class FakeAppState : public QObject {
     Q_PROPERTY(bool builtInSpeakers MEMBER builtInSpeakers NOTIFY builtInSpeakersChanged)
     Q_PROPERTY(bool launchAtLogin MEMBER launchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(QString muteShortcut MEMBER muteShortcut NOTIFY muteShortcutChanged)
+    Q_PROPERTY(bool hasTrayHost MEMBER hasTrayHost NOTIFY hasTrayHostChanged)
+    Q_PROPERTY(QString accessRequest MEMBER accessRequest NOTIFY accessRequestChanged)
+    Q_PROPERTY(bool accessRuleInstalled MEMBER accessRuleInstalled NOTIFY keyboardAccessChanged)
+    Q_PROPERTY(QString accessThrough MEMBER accessThrough NOTIFY keyboardAccessChanged)
 
 public:
     using QObject::QObject;
@@ -36,6 +40,10 @@ public:
     bool builtInSpeakers = true;
     bool launchAtLogin = false;
     QString muteShortcut = QStringLiteral("bothShifts");
+    bool hasTrayHost = true;
+    QString accessRequest = QStringLiteral("notAsked");
+    bool accessRuleInstalled = false;
+    QString accessThrough = QStringLiteral("x11");
 
 signals:
     void isEnabledChanged();
@@ -50,4 +58,7 @@ signals:
     void builtInSpeakersChanged();
     void launchAtLoginChanged();
     void muteShortcutChanged();
+    void hasTrayHostChanged();
+    void accessRequestChanged();
+    void keyboardAccessChanged();
 };

@@ -65,11 +65,13 @@ Control {
         }
         Separator { opacity: 0.5 }
         StackLayout {
-            Layout.preferredWidth: 520
-            Layout.preferredHeight: 440
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            implicitWidth: 520
+            implicitHeight: 440
             currentIndex: ["general", "sounds", "about"].indexOf(root.tab)
 
-            GeneralTab { ui: root.ui }
+            GeneralTab { objectName: "generalTab"; ui: root.ui }
             SoundsTab { objectName: "soundsTab"; ui: root.ui }
             AboutTab { ui: root.ui }
         }
