@@ -60,7 +60,7 @@ QString PackOrigin::summary(const QString &credit)
     kept = kept.simplified();
     kept.replace(QStringLiteral(" ,"), QStringLiteral(","));
     while (kept.endsWith(u',') || kept.endsWith(u'.'))
-        kept.chop(1);
+        kept = kept.chopped(1).trimmed();
     return kept;
 }
 

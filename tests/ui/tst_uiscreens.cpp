@@ -212,12 +212,13 @@ private slots:
             QVERIFY2(!line.contains("http"), qPrintable(line));
         }
 
-        fillCustom({pack("a-pack-with-a-long-name", "A Pack With A Rather Long Name", std::nullopt, false)});
+        fillCustom({pack("long", "A Pack With A Rather Long Name That Goes On And On", std::nullopt, false)});
         m_ui->panel().showWindow();
         QQuickWindow *panel = m_ui->panel().window();
         settle(panel);
         QQuickItem *grid = findItem(panel, "switchGrid");
         QCOMPARE(grid->property("count").toInt(), 22);
+        // The built-in names fit their two lines; a longer one of the user's shows whole on hover.
         QList<QQuickItem *> items{grid};
         int titles = 0;
         for (qsizetype i = 0; i < items.size(); ++i) {
@@ -225,7 +226,8 @@ private slots:
             if (items[i]->objectName() != "tileTitle")
                 continue;
             ++titles;
-            QVERIFY2(!items[i]->property("truncated").toBool(), qPrintable(items[i]->property("text").toString()));
+            const bool custom = items[i]->property("text").toString().startsWith("A Pack");
+            QVERIFY2(items[i]->property("truncated").toBool() == custom, qPrintable(items[i]->property("text").toString()));
         }
         QCOMPARE(titles, 22);
         QQuickItem *chips = findItem(panel, "chipRow");
