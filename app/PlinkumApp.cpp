@@ -21,7 +21,6 @@ UiContext::Actions actionsFor(AppState &state)
     actions.deletePack = [&state](const PackInfo &pack) { state.deletePack(pack); };
     actions.openInputMonitoringSettings = [&state] { state.openInputMonitoringSettings(); };
     actions.revokeKeyboardAccess = [&state] { state.revokeKeyboardAccess(); };
-    actions.relaunch = [&state] { state.relaunch(); };
     actions.quit = [] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); };
     return actions;
 }

@@ -14,8 +14,7 @@ namespace plinkum {
 class UiContext;
 
 // The one first-run window. From showing it until the user closes it the "onboardingOpen" flag is
-// stored as true, so a relaunch from inside it (to pick up new keyboard access) or a quit while it
-// is open brings it back at the next start.
+// stored as true, so a quit while it is open brings it back at the next start.
 class OnboardingWindowController : public QObject {
     Q_OBJECT
 

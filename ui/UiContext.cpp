@@ -51,7 +51,6 @@ void UiContext::removePack(const QString &id)
 
 void UiContext::openInputMonitoringSettings() { runIfSet(m_actions.openInputMonitoringSettings); }
 void UiContext::revokeKeyboardAccess() { runIfSet(m_actions.revokeKeyboardAccess); }
-void UiContext::relaunch() { runIfSet(m_actions.relaunch); }
 void UiContext::quit() { runIfSet(m_actions.quit); }
 void UiContext::showSettings() { emit settingsRequested(); }
 

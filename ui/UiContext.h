@@ -33,7 +33,6 @@ public:
         std::function<void(const PackInfo &pack)> deletePack;
         std::function<void()> openInputMonitoringSettings;
         std::function<void()> revokeKeyboardAccess;
-        std::function<void()> relaunch;
         std::function<void()> quit;
     };
 
@@ -52,7 +51,6 @@ public:
     Q_INVOKABLE void removePack(const QString &id);
     Q_INVOKABLE void openInputMonitoringSettings();
     Q_INVOKABLE void revokeKeyboardAccess();
-    Q_INVOKABLE void relaunch();
     Q_INVOKABLE void quit();
     Q_INVOKABLE void showSettings();
 

@@ -443,10 +443,7 @@ private slots:
         QCOMPARE(m_onboardingOpen, QList<bool>({true}));
         QCOMPARE(window->property("step").toString(), "access");
         QVERIFY(!(window->flags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        shoot(window, "onboarding-access");
-        QTest::keyClick(window, Qt::Key_Return);
-        QCOMPARE(m_accessRequests, 1);
-
+        QSignalSpy closed(&m_ui->onboarding(), &OnboardingWindowController::closedByUser);
         m_state->hasPermission = true;
         emit m_state->hasPermissionChanged();
         QCOMPARE(window->property("step").toString(), "ready");
@@ -469,6 +466,7 @@ private slots:
         }
         QVERIFY(!m_ui || !window->isVisible());
         QTEST(m_onboardingOpen, "stored");
+        QCOMPARE(closed.count(), ending == "destroy" ? 0 : 1); // the application shows the panel then
     }
 
     // The access step says where the request stands and never offers to ask twice at once;
@@ -508,8 +506,7 @@ private slots:
     }
 
     // The ready step says where Plinkum lives: the tray when there is one, else its panel window,
-    // and on GNOME the extension that gives it a tray. Finishing tells the application, which
-    // then shows the panel.
+    // and on GNOME the extension that gives it a tray.
     void onboardingReadySaysWherePlinkumLives_data()
     {
         QTest::addColumn<bool>("tray");
@@ -537,10 +534,6 @@ private slots:
         QCOMPARE(text.contains("AppIndicator"), says == "AppIndicator");
         QVERIFY(!findItem(window, "noAccessText")->isVisible());
         shoot(window, "onboarding-ready-" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
-        QSignalSpy closed(&m_ui->onboarding(), &OnboardingWindowController::closedByUser);
-        QTest::keyClick(window, Qt::Key_Return);
-        QVERIFY(!window->isVisible());
-        QCOMPARE(closed.count(), 1);
     }
 
     // Settings at its smallest still reach everything by scrolling: the keyboard access row
