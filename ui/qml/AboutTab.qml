@@ -66,8 +66,8 @@ FormScrollView {
             Repeater {
                 model: root.ui.catalog.builtIn
                 ColumnLayout {
+                    id: credit
                     required property var modelData
-                    required property int index
                     Layout.fillWidth: true
                     Layout.leftMargin: 12
                     Layout.rightMargin: 12
@@ -76,7 +76,7 @@ FormScrollView {
                     spacing: 1
                     Label {
                         Layout.fillWidth: true
-                        text: modelData.name
+                        text: credit.modelData.name
                         textFormat: Text.PlainText
                         font.pixelSize: 12
                         font.weight: Font.Medium
@@ -85,7 +85,7 @@ FormScrollView {
                     Label {
                         Layout.fillWidth: true
                         visible: text !== ""
-                        text: modelData.originLine
+                        text: credit.modelData.originLine
                         textFormat: Text.PlainText
                         font.pixelSize: 11
                         color: root.secondary

@@ -29,10 +29,11 @@ Control {
             Repeater {
                 model: picker.chips
                 delegate: Chip {
+                    id: chip
                     required property string modelData
-                    title: modelData
-                    isSelected: modelData === picker.filter
-                    onClicked: picker.filter = modelData
+                    title: chip.modelData
+                    isSelected: chip.modelData === picker.filter
+                    onClicked: picker.filter = chip.modelData
                 }
             }
         }
@@ -64,13 +65,14 @@ Control {
                     id: tiles
                     model: picker.visiblePacks
                     delegate: SwitchTile {
+                        id: tile
                         required property var modelData
                         Layout.fillWidth: true
                         Layout.fillHeight: true
                         Layout.preferredWidth: (layout.width - layout.columnSpacing) / 2
-                        pack: modelData
-                        isSelected: modelData.id === root.appState.selectedPackID
-                        onClicked: root.appState.selectedPackID = modelData.id
+                        pack: tile.modelData
+                        isSelected: tile.modelData.id === root.appState.selectedPackID
+                        onClicked: root.appState.selectedPackID = tile.modelData.id
                     }
                 }
             }
