@@ -9,6 +9,7 @@
 #include "SoundServer.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
 
@@ -60,6 +61,7 @@ AppState::AppState(Services services, QObject *parent)
     , m_packs(std::make_unique<PackSwitcher>(*m_engine))
     , m_import(std::make_unique<PackImportJob>(*m_library))
 {
+    m_firstStart = !QFileInfo::exists(m_settings.path());
     m_library->sweepStaleImports();
     m_launchAtLogin = m_loginItem.isRegistered();
     for (int key = 0; key < Settings::keyCount; ++key)
@@ -94,7 +96,10 @@ AppState::AppState(Services services, QObject *parent)
     connect(m_listening, &KeyListening::hasAccessChanged, this, [this] {
         emit hasPermissionChanged();
         emit shouldShowOnboardingChanged();
+        emit keyboardAccessChanged();
     });
+    connect(m_listening, &KeyListening::accessRequestChanged, this, &AppModel::accessRequestChanged);
+    connect(m_listening, &KeyListening::accessSourceChanged, this, &AppModel::keyboardAccessChanged);
     connect(m_packs.get(), &PackSwitcher::isLoadingChanged, this, &AppModel::isLoadingPackChanged);
     connect(m_import.get(), &PackImportJob::progressChanged, this, &AppModel::importProgressChanged);
     connect(m_import.get(), &PackImportJob::finished, this, [this](const QString &packID, const QString &error) {
@@ -188,13 +193,55 @@ QString AppState::selectedPackName() const
 
 bool AppState::shouldShowOnboarding() const
 {
-    return !hasPermission() || value(Settings::Key::OnboardingOpen).toBool();
+    return !hasPermission() || m_firstStart || value(Settings::Key::OnboardingOpen).toBool();
+}
+
+void AppState::setHasTrayHost(bool present)
+{
+    if (m_hasTrayHost == present)
+        return;
+    m_hasTrayHost = present;
+    emit hasTrayHostChanged();
+}
+
+QString AppState::accessRequest() const
+{
+    switch (m_listening->accessRequest().state()) {
+    case KeyboardAccessRequest::State::NotAsked:
+        break;
+    case KeyboardAccessRequest::State::Asking:
+        return QStringLiteral("asking");
+    case KeyboardAccessRequest::State::Granted:
+        return QStringLiteral("granted");
+    case KeyboardAccessRequest::State::Refused:
+        return QStringLiteral("refused");
+    }
+    return QStringLiteral("notAsked");
+}
+
+bool AppState::accessRuleInstalled() const
+{
+    return KeyboardAccess::ruleInstalled();
+}
+
+QString AppState::accessThrough() const
+{
+    if (!hasPermission())
+        return {};
+    if (std::string_view(m_monitor->sourceName()) == "XInput2")
+        return QStringLiteral("x11");
+    if (KeyboardAccess::ruleInstalled())
+        return QStringLiteral("rule");
+    if (KeyboardAccess::inInputGroup())
+        return QStringLiteral("group");
+    return QStringLiteral("other");
 }
 
 void AppState::setOnboardingOpen(bool open)
 {
     // Not written through the hooks: what the views see is shouldShowOnboarding, not the flag.
     const bool before = shouldShowOnboarding();
+    m_firstStart = false; // from now on the stored flag says whether the window is open
     m_values[std::size_t(Settings::Key::OnboardingOpen)] = open;
     m_settings.store(Settings::Key::OnboardingOpen, open);
     if (shouldShowOnboarding() != before)

@@ -76,6 +76,12 @@ public:
 
     // The first pack, built-in then user packs, whose id is the selection.
     std::optional<PackInfo> selectedPack() const;
+    QString accessRequest() const override;
+    bool accessRuleInstalled() const override;
+    QString accessThrough() const override;
+    bool hasTrayHost() const override { return m_hasTrayHost; }
+    // Told by whoever makes the tray icon.
+    void setHasTrayHost(bool present);
 
     // Each stored setting is stored and applied on every assignment, an equal value included,
     // but notifies only on a change so that bindings do not loop.
@@ -133,6 +139,9 @@ private:
     std::array<QVariant, Settings::keyCount> m_values;
     QString m_importError;
     bool m_launchAtLogin = false;
+    bool m_hasTrayHost = false;
+    // No settings file at start: Plinkum never ran for this user.
+    bool m_firstStart = false;
 };
 
 } // namespace plinkum

@@ -33,10 +33,15 @@ KeyListening::KeyListening(KeyboardMonitor &monitor, std::function<bool()> hasKe
     connect(m_retryTimer, &QTimer::timeout, this, &KeyListening::retryListening);
     connect(m_session, &SessionWatcher::allowedChanged, this, &KeyListening::sessionAllowedChanged);
     connect(m_accessRequest, &KeyboardAccessRequest::granted, this, &KeyListening::pollKeyboardAccess);
+    connect(m_accessRequest, &KeyboardAccessRequest::stateChanged, this, [this] {
+        emit accessRequestChanged();
+        emit accessSourceChanged();
+    });
     // A keyboard opened under the rule stays readable after it is gone: close and start over.
     connect(m_accessRequest, &KeyboardAccessRequest::revoked, this, [this] {
         m_monitor.stop();
         start();
+        emit accessSourceChanged();
     });
 }
 

@@ -35,6 +35,8 @@ public:
     // Keyboard events can reach the monitor: access granted and a source open (or held back only
     // by the session).
     [[nodiscard]] bool hasAccess() const { return m_hasAccess; }
+    // Where the user's request for access stands.
+    [[nodiscard]] const KeyboardAccessRequest &accessRequest() const { return *m_accessRequest; }
     // The delay before the next attempt to reopen an ended source.
     [[nodiscard]] int retryDelayMs() const { return m_retryDelayMs; }
 
@@ -45,6 +47,9 @@ public:
 
 signals:
     void hasAccessChanged();
+    void accessRequestChanged();
+    // What gives access may have changed: the rule installed or removed.
+    void accessSourceChanged();
 
 private:
     void setHasAccess(bool hasAccess);

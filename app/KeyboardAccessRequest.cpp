@@ -68,33 +68,48 @@ void KeyboardAccessRequest::run(const char *helperName, void (KeyboardAccessRequ
         openHelpPage();
         return;
     }
+    const bool granting = succeeded == &KeyboardAccessRequest::granted;
+    const State before = m_state;
     m_process = new QProcess(this);
     m_process->setProgram(m_pkexec);
     m_process->setArguments({helper});
     m_process->setProcessChannelMode(QProcess::ForwardedChannels);
-    connect(m_process, &QProcess::finished, this, [this, succeeded](int exitCode, QProcess::ExitStatus status) {
+    connect(m_process, &QProcess::finished, this, [this, succeeded, granting, before](int exitCode, QProcess::ExitStatus status) {
         m_process->deleteLater();
         m_process = nullptr;
         const bool normal = status == QProcess::NormalExit;
         if (normal && exitCode == changedUdevNotReloaded)
             log("the keyboard access rule changed, but udev could not be told; it applies at the next start");
         if (normal && (exitCode == 0 || exitCode == changedUdevNotReloaded)) {
+            setState(granting ? State::Granted : State::NotAsked);
             emit(this->*succeeded)();
             return;
         }
+        setState(granting ? State::Refused : before);
         if (normal && exitCode == dismissedByUser)
             return;
         log("could not change keyboard access through pkexec");
         openHelpPage();
     });
-    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+    connect(m_process, &QProcess::errorOccurred, this, [this, granting, before](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
         m_process->deleteLater();
         m_process = nullptr;
+        setState(granting ? State::Refused : before);
         openHelpPage();
     });
+    if (granting)
+        setState(State::Asking);
     m_process->start();
+}
+
+void KeyboardAccessRequest::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit stateChanged();
 }
 
 void KeyboardAccessRequest::openHelpPage()

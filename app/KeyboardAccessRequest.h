@@ -22,9 +22,15 @@ public:
     // pkexec is run by its absolute path, never looked up through PATH.
     explicit KeyboardAccessRequest(QObject *parent = nullptr, const QString &pkexec = QString::fromLatin1(systemPkexec));
 
+    // Where the request for access stands: nothing asked yet, the password prompt is up, the
+    // helper gave access, or the prompt was dismissed or the helper failed. Taking access back
+    // starts over at NotAsked.
+    enum class State { NotAsked, Asking, Granted, Refused };
+
     void requestAccess();
     void revokeAccess();
     bool isBusy() const { return m_process != nullptr; }
+    State state() const { return m_state; }
 
     // The installed helpers' folder, fixed when the build is configured.
     static QString installedHelperFolder();
@@ -36,13 +42,16 @@ signals:
     // The helper has run; keyboards become readable (or stop being) within moments.
     void granted();
     void revoked();
+    void stateChanged();
 
 private:
     void run(const char *helperName, void (KeyboardAccessRequest::*succeeded)());
     void openHelpPage();
+    void setState(State state);
 
     QString m_pkexec;
     QProcess *m_process = nullptr;
+    State m_state = State::NotAsked;
 };
 
 } // namespace plinkum

@@ -24,6 +24,10 @@ PlinkumApp::PlinkumApp(AppState &state, QObject *parent)
     connect(m_tray, &TrayIcon::settingsRequested, this, [this] { m_ui->settings().show(); });
     connect(m_tray, &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(&m_state, &AppState::onboardingRequested, this, &PlinkumApp::showOnboarding);
+    // Leaving the first-run window lands on the panel, so Plinkum never just disappears.
+    connect(&m_ui->onboarding(), &OnboardingWindowController::closedByUser, this, &PlinkumApp::openPanel);
+    m_state.setHasTrayHost(m_tray->isShown());
+    connect(m_tray, &TrayIcon::shownChanged, &m_state, &AppState::setHasTrayHost);
 }
 
 PlinkumApp::~PlinkumApp() = default;

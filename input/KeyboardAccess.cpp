@@ -3,8 +3,13 @@
 #include "EvdevKeySource.h"
 #include "XInputKeySource.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 namespace plinkum {
 
@@ -50,6 +55,29 @@ std::unique_ptr<InputSource> KeyboardAccess::openSource(const Environment &envir
     if (reason)
         *reason = why;
     return source;
+}
+
+bool KeyboardAccess::ruleInstalled(const std::string &path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool KeyboardAccess::inInputGroup()
+{
+    const struct group *input = ::getgrnam("input");
+    if (!input)
+        return false;
+    const int count = ::getgroups(0, nullptr);
+    if (count < 0)
+        return false;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    if (::getgroups(count, groups.data()) < 0)
+        return false;
+    for (const gid_t group : groups)
+        if (group == input->gr_gid)
+            return true;
+    return ::getegid() == input->gr_gid;
 }
 
 KeyboardAccess::Result KeyboardAccess::check(const Environment &environment)

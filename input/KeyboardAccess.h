@@ -31,6 +31,14 @@ public:
         return check(environment).canListen;
     }
 
+    // The udev rule Plinkum's helper installs for the user at the seat; only while it is there
+    // is there access Plinkum can take back.
+    static constexpr const char *ruleFile = "/etc/udev/rules.d/70-plinkum-keyboard-access.rules";
+    static bool ruleInstalled(const std::string &path = ruleFile);
+    // Whether this process counts the group "input" among its groups, which reads every input
+    // device; a membership added since login only counts after the next login.
+    static bool inInputGroup();
+
     // The source the rule picks, opened; null when there is none.
     static std::unique_ptr<InputSource> openSource(const Environment &environment, std::string *reason = nullptr);
 };

@@ -30,6 +30,10 @@ class AppModel : public QObject {
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(QString muteShortcut READ muteShortcut WRITE setMuteShortcut NOTIFY muteShortcutChanged)
     Q_PROPERTY(bool shouldShowOnboarding READ shouldShowOnboarding NOTIFY shouldShowOnboardingChanged)
+    Q_PROPERTY(bool hasTrayHost READ hasTrayHost NOTIFY hasTrayHostChanged)
+    Q_PROPERTY(QString accessRequest READ accessRequest NOTIFY accessRequestChanged)
+    Q_PROPERTY(bool accessRuleInstalled READ accessRuleInstalled NOTIFY keyboardAccessChanged)
+    Q_PROPERTY(QString accessThrough READ accessThrough NOTIFY keyboardAccessChanged)
 
 public:
     using QObject::QObject;
@@ -52,7 +56,17 @@ public:
     [[nodiscard]] virtual bool launchAtLogin() const = 0;
     // The keys that switch the sounds on and off: "bothShifts", "scrollLockTwice" or "off".
     [[nodiscard]] virtual QString muteShortcut() const = 0;
+    // True while access is missing, while the first-run window was left open, and on the very
+    // first start until that window has been shown.
     [[nodiscard]] virtual bool shouldShowOnboarding() const = 0;
+    // Whether the desktop shows Plinkum's tray icon.
+    [[nodiscard]] virtual bool hasTrayHost() const = 0;
+    // The request for keyboard access: "notAsked", "asking", "granted" or "refused".
+    [[nodiscard]] virtual QString accessRequest() const = 0;
+    // Plinkum's udev rule is installed, so "Remove Access" has something to remove.
+    [[nodiscard]] virtual bool accessRuleInstalled() const = 0;
+    // How the keyboard is heard: "x11", "rule", "group", "other"; empty without access.
+    [[nodiscard]] virtual QString accessThrough() const = 0;
 
     virtual void setImportError(const QString &error) = 0;
     virtual void setIsEnabled(bool enabled) = 0;
@@ -97,6 +111,9 @@ signals:
     void launchAtLoginChanged();
     void muteShortcutChanged();
     void shouldShowOnboardingChanged();
+    void hasTrayHostChanged();
+    void accessRequestChanged();
+    void keyboardAccessChanged();
 };
 
 } // namespace plinkum

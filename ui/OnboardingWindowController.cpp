@@ -43,8 +43,11 @@ void OnboardingWindowController::show(const QString &startStep)
         if (!m_window)
             return;
         connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-            if (!visible && !m_quitting && m_context.state())
+            if (visible || m_quitting)
+                return;
+            if (m_context.state())
                 m_context.state()->setOnboardingOpen(false);
+            emit closedByUser();
         });
         QCoreApplication::instance()->installEventFilter(this);
         connect(m_window, SIGNAL(stepAdvancing()), this, SLOT(updateCloseButton()));

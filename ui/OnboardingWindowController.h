@@ -12,8 +12,7 @@ namespace plinkum {
 class UiContext;
 
 // The one first-run window. From showing it until the user closes it the "onboardingOpen" flag is
-// stored as true, so a relaunch from inside it (to pick up new keyboard access) or a quit while it
-// is open brings it back at the next start.
+// stored as true, so a quit while it is open brings it back at the next start.
 class OnboardingWindowController : public QObject {
     Q_OBJECT
 
@@ -32,6 +31,10 @@ protected:
 public slots:
     // Only the close button: the window has no minimise or maximise button.
     void updateCloseButton();
+
+signals:
+    // The user finished or closed the window; Plinkum going away closes it without this.
+    void closedByUser();
 
 private:
     QQmlEngine &m_engine;

@@ -1,6 +1,7 @@
 #include "PackCatalog.h"
 
 #include "PackLibrary.h"
+#include "PackOrigin.h"
 #include "StyleKit.h"
 #include "TitleParts.h"
 
@@ -66,7 +67,7 @@ QVariantMap PackCatalog::pack(const QString &id) const
     return found ? toMap(*found) : QVariantMap{};
 }
 
-QVariantMap PackCatalog::toMap(const PackInfo &pack)
+QVariantMap PackCatalog::toMap(const PackInfo &pack) const
 {
     const TitleParts parts = TitleParts::fromName(pack.name);
     // A tile always has a second line: the name's own, else the family, else "Custom".
@@ -86,10 +87,12 @@ QVariantMap PackCatalog::toMap(const PackInfo &pack)
         {QStringLiteral("title"), parts.title},
         {QStringLiteral("subtitle"), subtitle},
         {QStringLiteral("color"), StyleKit::stemColor(pack.id)},
+        {QStringLiteral("origin"), PackOrigin::kind(pack.source)},
+        {QStringLiteral("originLine"), PackOrigin::line(pack.source, pack.credit)},
     };
 }
 
-QVariantList PackCatalog::toList(const QList<PackInfo> &packs)
+QVariantList PackCatalog::toList(const QList<PackInfo> &packs) const
 {
     QVariantList list;
     list.reserve(packs.size());

@@ -16,7 +16,8 @@ class PackLibrary;
 
 // The pack lists of the library as the views read them: built-in packs (in their order), their
 // family groups, and the user's packs. Each pack reaches QML as a map with its id, name, type,
-// tile texts and swatch colour. Fed by whoever owns the library; views never change it.
+// tile texts, swatch colour and where its sounds come from. Fed by whoever owns the library;
+// views never change it.
 class PackCatalog : public QObject {
     Q_OBJECT
     QML_ELEMENT
@@ -58,8 +59,8 @@ public:
     // The map of that pack, or an empty map.
     Q_INVOKABLE [[nodiscard]] QVariantMap pack(const QString &id) const;
 
-    [[nodiscard]] static QVariantMap toMap(const PackInfo &pack);
-    [[nodiscard]] static QVariantList toList(const QList<PackInfo> &packs);
+    [[nodiscard]] QVariantMap toMap(const PackInfo &pack) const;
+    [[nodiscard]] QVariantList toList(const QList<PackInfo> &packs) const;
 
 signals:
     void changed();

@@ -15,8 +15,9 @@ struct StemKeyword {
     float r, g, b;
 };
 
-// Compound keywords come before the plain colour words they contain.
-constexpr std::array<StemKeyword, 14> stemTable{{
+// Compound keywords come before the plain colour words they contain. The rows after "black"
+// give every built-in switch its own stem colour.
+constexpr std::array<StemKeyword, 20> stemTable{{
     {"alps-blue", 0.23f, 0.51f, 0.96f},
     {"box-navy", 0.12f, 0.23f, 0.54f},
     {"red-ink", 0.76f, 0.15f, 0.18f},
@@ -31,6 +32,12 @@ constexpr std::array<StemKeyword, 14> stemTable{{
     {"blue", 0.2f, 0.45f, 0.92f},
     {"red", 0.88f, 0.2f, 0.23f},
     {"black", 0.2f, 0.2f, 0.22f},
+    {"green", 0.2f, 0.66f, 0.36f},
+    {"jade", 0.0f, 0.62f, 0.5f},
+    {"white", 0.93f, 0.93f, 0.9f},
+    {"yellow", 0.98f, 0.8f, 0.2f},
+    {"beam", 0.7f, 0.67f, 0.6f},
+    {"boba", 0.72f, 0.55f, 0.42f},
 }};
 
 } // namespace

@@ -65,7 +65,10 @@ QList<PackInfo> SwitchPickerModel::visiblePacks() const
     return packs;
 }
 
-QVariantList SwitchPickerModel::visiblePackList() const { return PackCatalog::toList(visiblePacks()); }
+QVariantList SwitchPickerModel::visiblePackList() const
+{
+    return m_catalog ? m_catalog->toList(visiblePacks()) : QVariantList();
+}
 
 void SwitchPickerModel::packsChanged()
 {

@@ -18,6 +18,12 @@ UiContext::UiContext(AppModel *state, PackCatalog *catalog, QObject *parent)
 
 QString UiContext::versionText() { return VersionInfo::current(); }
 
+bool UiContext::gnomeShell()
+{
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':', Qt::SkipEmptyParts);
+    return desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
+}
+
 void UiContext::removePack(const QString &id)
 {
     if (!m_catalog || !m_state)

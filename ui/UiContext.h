@@ -20,6 +20,7 @@ class UiContext : public QObject {
     Q_PROPERTY(plinkum::AppModel *state READ state CONSTANT)
     Q_PROPERTY(plinkum::PackCatalog *catalog READ catalog CONSTANT)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
+    Q_PROPERTY(bool gnomeShell READ gnomeShell CONSTANT)
 
 public:
     UiContext(AppModel *state, PackCatalog *catalog, QObject *parent = nullptr);
@@ -27,6 +28,8 @@ public:
     [[nodiscard]] AppModel *state() const { return m_state; }
     [[nodiscard]] PackCatalog *catalog() const { return m_catalog; }
     [[nodiscard]] static QString versionText();
+    // GNOME Shell shows tray icons only through its AppIndicator extension.
+    [[nodiscard]] static bool gnomeShell();
 
     // Ignores ids that are not (or no longer) user packs.
     Q_INVOKABLE void removePack(const QString &id);

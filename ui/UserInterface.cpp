@@ -6,6 +6,8 @@
 #include "TrayPanel.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -37,6 +39,11 @@ UserInterface::UserInterface(AppModel *state, PackCatalog *catalog, QObject *par
     auto *translator = new QTranslator(this);
     if (translator->load(QLocale(), QStringLiteral("plinkum"), QStringLiteral("_"), QStringLiteral(":/i18n")))
         QCoreApplication::installTranslator(translator);
+
+    // Every window carries the icon the desktop file names; the keycap when no theme has it.
+    if (QGuiApplication::windowIcon().isNull())
+        QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.plinkum.Plinkum"),
+                                                        QIcon(QStringLiteral(":/qt/qml/Plinkum/Ui/art/keycap.svg"))));
 
     m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
     m_engine->addImageProvider(QStringLiteral("art"), new ArtworkImageProvider);

@@ -238,7 +238,8 @@ private slots:
         QTest::addColumn<bool>("access");
         QTest::addColumn<QByteArray>("store");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("access, key absent") << true << QByteArray() << false;
+        QTest::newRow("access, first start ever") << true << QByteArray() << true;
+        QTest::newRow("access, key absent") << true << QByteArray("[General]\nvolume=0.5\n") << false;
         QTest::newRow("access, left open") << true << QByteArray("[General]\nonboardingOpen=true\n") << true;
         QTest::newRow("no access, closed") << false << QByteArray("[General]\nonboardingOpen=false\n") << true;
     }

@@ -71,8 +71,10 @@ private:
     Display *m_xlib = nullptr;
     QString m_screenshots = QStringLiteral(PLINKUM_BINARY_DIR "/tests/app/screenshots");
 
-    QProcessEnvironment environment(const QString &bus) const
+    // `home` holds the settings and user packs; the test's own folder unless told.
+    QProcessEnvironment environment(const QString &bus, const QString &home = {}) const
     {
+        const QDir homeDir(home.isEmpty() ? m_dir.path() : home);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP", "QT_IM_MODULE"})
             environment.remove(QString::fromLatin1(name));
@@ -80,8 +82,8 @@ private:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("HOME"), m_dir.path());
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), homeDir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), homeDir.filePath(QStringLiteral("data")));
         // A dead bus when none is given: no panel on it, and no bus started on the side.
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                            bus.isEmpty() ? QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("no-bus")) : bus);
@@ -115,17 +117,52 @@ private:
         return found;
     }
 
-    // The panel (as a window or a popup) or the docked tray icon, told apart by size; 0 when not shown.
-    Window plinkumWindow(bool panel) const
+    // The docked tray icon, the panel (as a window or a popup) or the first-run window, told
+    // apart by width; 0 when not shown.
+    Window plinkumWindow(int minWidth, int maxWidth) const
     {
         for (const auto &[window, geometry] : plinkumWindows()) {
-            if ((geometry.width() >= 200) == panel)
+            if (geometry.width() >= minWidth && geometry.width() < maxWidth)
                 return window;
         }
         return 0;
     }
-    Window panel() const { return plinkumWindow(true); }
-    Window trayIcon() const { return plinkumWindow(false); }
+    Window trayIcon() const { return plinkumWindow(0, 200); }
+    Window panel() const { return plinkumWindow(200, 700); }
+    Window firstRunWindow() const { return plinkumWindow(700, 100000); }
+
+    // Return typed into the first-run window, whose try-it field has the focus: it finishes.
+    void finishFirstRun() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        QProcess xdotool;
+        xdotool.setProcessEnvironment(environment);
+        xdotool.start(QStringLiteral("xdotool"),
+                      {"windowfocus", QString::number(firstRunWindow()), "sleep", "0.3", "key", "Return"});
+        xdotool.waitForFinished(5000);
+    }
+
+    // A first start: the first-run window greets, whatever the desktop; Return in it ends on
+    // the panel, as a window or as the popup under the tray icon.
+    void checkFirstStart(const QString &screenshotName)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(firstRunWindow(), 10000);
+        QCOMPARE(panel(), Window(0));
+        screenshot(screenshotName + QStringLiteral(".png"));
+        finishFirstRun();
+        QTRY_VERIFY_WITH_TIMEOUT(panel(), 5000);
+        QCOMPARE(firstRunWindow(), Window(0));
+        screenshot(screenshotName + QStringLiteral("-finished.png"));
+    }
+
+    // Plinkum has run in this home before: no first-run window.
+    void seenBefore() const
+    {
+        const QString settings = m_dir.filePath(QStringLiteral("config/Plinkum/Plinkum.conf"));
+        if (!QFileInfo::exists(settings))
+            QVERIFY(TestPacks::writeText(settings, "[General]\n"));
+    }
 
     // What a click on a window's close button asks of its client.
     void close(Window window) const
@@ -287,9 +324,13 @@ private slots:
         QFETCH(QColor, panelColor);
         if (!installed({"trayer"}))
             QSKIP("trayer is needed (tools/install-deps.sh installs it)");
+        QDir(m_dir.filePath(QStringLiteral("config"))).removeRecursively();
         const QProcessEnvironment environment = this->environment({});
         Plinkum plinkum;
         launch(plinkum, environment);
+        checkFirstStart(QStringLiteral("first-start-no-tray"));
+        if (QTest::currentTestFailed())
+            return;
         checkPanelWindowWithoutTray(environment, QStringLiteral("no-tray.png"));
         if (QTest::currentTestFailed())
             return;
@@ -349,6 +390,23 @@ private slots:
         stop(plinkum);
     }
 
+    void firstStartWithTray()
+    {
+        if (!installed({"trayer"}))
+            QSKIP("trayer is needed (tools/install-deps.sh installs it)");
+        QTemporaryDir home;
+        const QProcessEnvironment environment = this->environment({}, home.path());
+        Background trayer;
+        QVERIFY(trayer.start(QStringLiteral("trayer"),
+                             {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"},
+                             environment));
+        Plinkum plinkum;
+        launch(plinkum, environment);
+        QTRY_VERIFY_WITH_TIMEOUT(trayIcon(), 10000);
+        checkFirstStart(QStringLiteral("first-start-tray"));
+        stop(plinkum);
+    }
+
     void statusNotifierWatcher_data()
     {
         QTest::addColumn<bool>("watcherFirst");
@@ -368,6 +426,7 @@ private slots:
         QVERIFY(bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--address=" + address}, environment({})));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder.filePath(QStringLiteral("bus"))), 5000);
         const QProcessEnvironment environment = this->environment(address);
+        seenBefore();
 
         const QString log = folder.filePath(QStringLiteral("watcher.log"));
         Background watcher;

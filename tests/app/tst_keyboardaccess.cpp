@@ -12,6 +12,8 @@
 
 using namespace plinkum;
 
+Q_DECLARE_METATYPE(plinkum::KeyboardAccessRequest::State)
+
 // Stands in for the desktop's URL opener.
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -176,13 +178,17 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<int>("succeeded");
         QTest::addColumn<int>("helpPages");
+        QTest::addColumn<KeyboardAccessRequest::State>("state");
+        using State = KeyboardAccessRequest::State;
         for (const bool revoke : {false, true}) {
             const QByteArray action = revoke ? "revoke, " : "grant, ";
-            QTest::newRow(action + "no pkexec") << revoke << -1 << 0 << 1;
-            QTest::newRow(action + "done") << revoke << 0 << 1 << 0;
-            QTest::newRow(action + "done, udev told later") << revoke << 3 << 1 << 0;
-            QTest::newRow(action + "dismissed by the user") << revoke << 126 << 0 << 0;
-            QTest::newRow(action + "helper failed") << revoke << 1 << 0 << 1;
+            // Taking access back always leaves nothing asked.
+            const auto after = [revoke](State granting) { return revoke ? State::NotAsked : granting; };
+            QTest::newRow(action + "no pkexec") << revoke << -1 << 0 << 1 << State::NotAsked;
+            QTest::newRow(action + "done") << revoke << 0 << 1 << 0 << after(State::Granted);
+            QTest::newRow(action + "done, udev told later") << revoke << 3 << 1 << 0 << after(State::Granted);
+            QTest::newRow(action + "dismissed by the user") << revoke << 126 << 0 << 0 << after(State::Refused);
+            QTest::newRow(action + "helper failed") << revoke << 1 << 0 << 1 << after(State::Refused);
         }
     }
 
@@ -202,6 +208,7 @@ private slots:
         QTEST(int(succeeded.count()), "succeeded");
         QCOMPARE(other.count(), 0);
         QTEST(int(m_catcher.opened.size()), "helpPages");
+        QTEST(request.state(), "state");
         for (const QUrl &page : std::as_const(m_catcher.opened))
             QVERIFY(page == QUrl::fromLocalFile(KeyboardAccessRequest::helpPagePath()) && QFile::exists(page.toLocalFile()));
         if (exitCode < 0)
@@ -217,6 +224,7 @@ private slots:
         KeyboardAccessRequest request(nullptr, pkexecPath());
         QSignalSpy granted(&request, &KeyboardAccessRequest::granted);
         request.requestAccess();
+        QCOMPARE(request.state(), KeyboardAccessRequest::State::Asking);
         request.requestAccess();
         request.revokeAccess();
         QTRY_COMPARE(granted.count(), 1);

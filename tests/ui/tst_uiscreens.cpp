@@ -3,8 +3,10 @@
 #include "OnboardingWindowController.h"
 #include "PackCatalog.h"
 #include "PackLibrary.h"
+#include "PackOrigin.h"
 #include "PanelPlacement.h"
 #include "SettingsWindowController.h"
+#include "StyleKit.h"
 #include "SwitchPickerModel.h"
 #include "TestPacks.h"
 #include "TrayPanel.h"
@@ -235,9 +237,10 @@ private slots:
         QCOMPARE(window->property("tab").toString(), "about");
     }
 
-    // The first-run and About texts name what the build really made: the recorded packs by their
-    // pack.json, the rest as derived, all 21 accounted for.
-    void builtInTextsSayWhatIsRecorded()
+    // The built-in packs as the build made them: each with its own swatch colour and a line
+    // saying whether it was recorded (by whom) or derived, as its pack.json says, all 21
+    // accounted for; every name readable in the grid, chips wrapped rather than clipped.
+    void builtInPacksShowNameColourAndOrigin()
     {
         QTemporaryDir user;
         PackLibrary library(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR), user.path());
@@ -247,11 +250,67 @@ private slots:
         for (const char *name : {"Cherry MX Red · PBT", "Cherry MX Blue · PBT", "Holy Panda", "NovelKeys Cream"})
             QVERIFY2(recorded.contains(QString::fromUtf8(name)), name);
         QVERIFY(m_catalog->derivedNames().contains("Gateron Yellow"));
+        for (const QVariant &entry : m_catalog->property("builtIn").toList()) {
+            const QVariantMap pack = entry.toMap();
+            QVERIFY2(pack["color"].value<QColor>() != StyleKit::accent(), qPrintable(pack["id"].toString()));
+            const QString line = pack["originLine"].toString();
+            QVERIFY2(line.startsWith("Recorded") || line.startsWith("Derived"), qPrintable(pack["id"].toString() + ": " + line));
+            QVERIFY2(!line.contains("http"), qPrintable(line));
+        }
+
+        fillCustom({pack("long", "A Pack With A Rather Long Name That Goes On And On", std::nullopt, false)});
+        m_ui->panel().showWindow();
+        QQuickWindow *panel = m_ui->panel().window();
+        settle(panel);
+        QQuickItem *grid = findItem(panel, "switchGrid");
+        QCOMPARE(grid->property("count").toInt(), 22);
+        // The built-in names fit their two lines; a longer one of the user's shows whole on hover.
+        QList<QQuickItem *> items{grid};
+        int titles = 0;
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            items += items[i]->childItems();
+            if (items[i]->objectName() != "tileTitle")
+                continue;
+            ++titles;
+            const bool custom = items[i]->property("text").toString().startsWith("A Pack");
+            QVERIFY2(items[i]->property("truncated").toBool() == custom, qPrintable(items[i]->property("text").toString()));
+        }
+        QCOMPARE(titles, 22);
+        QQuickItem *chips = findItem(panel, "chipRow");
+        for (QQuickItem *chip : chips->childItems())
+            QVERIFY2(chip->width() == 0 || chip->x() + chip->width() <= chips->width(), qPrintable(chip->property("text").toString()));
+        shoot(panel, "panel-grid-names");
+        grid->setProperty("contentY", grid->property("contentHeight").toReal() - grid->height());
+        shoot(panel, "panel-grid-names-end");
 
         m_ui->context().showSettings();
         QQuickWindow *window = m_ui->settings().window();
         window->setProperty("tab", "about");
         shoot(window, "settings-about");
+    }
+
+    void packOriginLine_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("credit");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("recorded, credit says so") << "recorded"
+            << "Recorded key by key for Mechvibes (https://example.org/mv), MIT licence; shipped as is"
+            << "Recorded key by key for Mechvibes, MIT licence";
+        QTest::newRow("recorded, a name") << "recorded" << "Jane Doe (jane@example.org)" << "Recorded by Jane Doe";
+        QTest::newRow("recorded, no credit") << "recorded" << "" << "Recorded";
+        QTest::newRow("derived") << "derived" << "the Cherry MX Brown recordings (Mechvibes, MIT)."
+                                 << "Derived from the Cherry MX Brown recordings";
+        QTest::newRow("modelled") << "modelled" << "" << "Modelled";
+        QTest::newRow("says nothing") << "" << "" << "";
+        QTest::newRow("unknown source, credit") << "sampled" << "Someone (x (y))" << "Someone";
+    }
+
+    void packOriginLine()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, credit);
+        QTEST(PackOrigin::line(source, credit), "line");
     }
 
     void muteShortcutChoiceShowsAndStoresTheState()
@@ -307,6 +366,7 @@ private slots:
         QTest::keyClick(window, Qt::Key_Escape);
         QTRY_VERIFY(!alert->property("visible").toBool());
         QCOMPARE(m_state->importError(), QString());
+        QVERIFY(window->isVisible()); // Esc went to the alert alone
     }
 
     // An import in progress shows how far it got and takes no second folder.
@@ -433,6 +493,7 @@ private slots:
         QCOMPARE(window->property("step").toString(), "access");
         QVERIFY(!(window->flags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         shoot(window, "onboarding-access");
+        QSignalSpy closed(&m_ui->onboarding(), &OnboardingWindowController::closedByUser);
         // The request runs the grant helper through (a stand-in for) pkexec; access follows.
         QTest::keyClick(window, Qt::Key_Return);
         QTRY_COMPARE(window->property("step").toString(), "ready");
@@ -455,6 +516,74 @@ private slots:
         }
         QVERIFY(!m_ui || !window->isVisible());
         QTEST(storedOnboardingOpen(), "stored");
+        QCOMPARE(closed.count(), ending == "destroy" ? 0 : 1); // the application shows the panel then
+    }
+
+    // The ready step says where Plinkum lives: the tray when there is one, else its panel window,
+    // and on GNOME the extension that gives it a tray.
+    void onboardingReadySaysWherePlinkumLives_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("tray") << true << QByteArray("KDE") << "system tray";
+        QTest::newRow("no tray") << false << QByteArray("XFCE") << "app menu";
+        QTest::newRow("no tray on GNOME") << false << QByteArray("ubuntu:GNOME") << "AppIndicator";
+    }
+
+    void onboardingReadySaysWherePlinkumLives()
+    {
+        QFETCH(bool, tray);
+        QFETCH(QByteArray, desktop);
+        const QByteArray before = qgetenv("XDG_CURRENT_DESKTOP");
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
+        const auto restore = qScopeGuard([&before] { qputenv("XDG_CURRENT_DESKTOP", before); });
+        m_state->setHasTrayHost(tray);
+        m_ui->onboarding().show();
+        QQuickWindow *window = m_ui->onboarding().window();
+        QCOMPARE(window->property("step").toString(), "ready");
+        QFETCH(QString, says);
+        const QString text = findItem(window, "homeText")->property("text").toString();
+        QVERIFY2(text.contains(says), qPrintable(text));
+        QCOMPARE(text.contains("AppIndicator"), says == "AppIndicator");
+        QVERIFY(!findItem(window, "noAccessText")->isVisible());
+        shoot(window, "onboarding-ready-" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
+    }
+
+    // Settings at its smallest still reach everything by scrolling: the keyboard access row
+    // comes into view; "Remove Access" shows only while the rule is installed; Esc and Ctrl+W close.
+    void settingsAtItsMinimumScrollsAndCloses_data()
+    {
+        QTest::addColumn<bool>("permission");
+        QTest::addColumn<QKeySequence>("closeKey");
+        QTest::newRow("heard") << true << QKeySequence(Qt::Key_Escape);
+        QTest::newRow("not heard") << false << QKeySequence(Qt::CTRL | Qt::Key_W);
+    }
+
+    void settingsAtItsMinimumScrollsAndCloses()
+    {
+        QFETCH(bool, permission);
+        build(permission);
+        m_ui->settings().show();
+        QQuickWindow *window = m_ui->settings().window();
+        QVERIFY(window->minimumWidth() < 520 && window->minimumHeight() < 505);
+        window->resize(window->minimumWidth(), window->minimumHeight());
+        window->setProperty("tab", "general");
+        settle(window);
+        QQuickItem *general = findItem(window, "generalTab");
+        QMetaObject::invokeMethod(general, "scrollToEnd");
+        settle(window);
+        QQuickItem *row = findItem(window, "keyboardAccessRow");
+        const QRectF shown = row->mapRectToScene(QRectF(0, 0, row->width(), row->height()));
+        QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(QString::number(shown.bottom())));
+        // No rule is installed here: nothing to remove.
+        QVERIFY(!findItem(window, "removeAccessButton")->isVisible());
+        QCOMPARE(findItem(window, "allowAccessButton")->isVisible(), !permission);
+        if (permission)
+            shoot(window, "settings-minimum-permissions");
+        QFETCH(QKeySequence, closeKey);
+        QTest::keySequence(window, closeKey);
+        QTRY_VERIFY(!window->isVisible());
     }
 
     // Families as chips and "Custom" only while there are user packs, which show there alone
@@ -529,6 +658,11 @@ private:
     bool storedOnboardingOpen() const
     {
         return QSettings(m_folders->settings, QSettings::IniFormat).value("onboardingOpen").toBool();
+    }
+
+    void fillCustom(QList<PackInfo> custom)
+    {
+        m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(), std::move(custom));
     }
 
     QQuickItem *findItem(QQuickWindow *window, const QString &name) const

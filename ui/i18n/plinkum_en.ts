@@ -4,69 +4,99 @@
 <context>
     <name>AboutTab</name>
     <message>
-        <location filename="../qml/AboutTab.qml" line="35"/>
+        <location filename="../qml/AboutTab.qml" line="37"/>
         <source>Version %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="43"/>
+        <location filename="../qml/AboutTab.qml" line="45"/>
         <source>Keystrokes are only used to play sounds. Nothing is recorded, stored, or sent.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="55"/>
-        <source>Recorded key by key: %1. Derived from recordings of related switches: %2. The acknowledgements name who made each recording and its licence.</source>
+        <location filename="../qml/AboutTab.qml" line="56"/>
+        <source>Help</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="67"/>
-        <source>Website</source>
+        <location filename="../qml/AboutTab.qml" line="64"/>
+        <source>Where the sounds come from</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="68"/>
-        <source>Contact support</source>
+        <location filename="../qml/AboutTab.qml" line="65"/>
+        <source>Switch names say which switch a sound was recorded from or modelled on; they are the trademarks of their owners, who have neither made nor endorsed these sounds.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="69"/>
+        <location filename="../qml/AboutTab.qml" line="57"/>
         <source>Acknowledgements</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
-    <name>AccessMock</name>
+    <name>AccessStatus</name>
     <message>
-        <location filename="../qml/AccessMock.qml" line="27"/>
-        <source>Password prompt  ›  Keyboard access for this seat</source>
+        <location filename="../qml/AccessStatus.qml" line="31"/>
+        <source>Keyboard access</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AccessStatus.qml" line="45"/>
+        <source>Allowed: Plinkum hears your keys.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AccessStatus.qml" line="46"/>
+        <source>Allowed. Plinkum starts listening in a moment…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AccessStatus.qml" line="47"/>
+        <source>Asking: enter your password in the prompt.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AccessStatus.qml" line="48"/>
+        <source>Not given. You can ask again, or use the input group (Learn more).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AccessStatus.qml" line="50"/>
+        <source>Not asked yet.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
     <name>AccessStep</name>
     <message>
-        <location filename="../qml/AccessStep.qml" line="36"/>
+        <location filename="../qml/AccessStep.qml" line="38"/>
         <source>Let %1 hear your keys</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AccessStep.qml" line="44"/>
-        <source>Linux keeps keyboards private, so %1 asks once for keyboard access. It only listens for key presses to play sounds — nothing is recorded, stored, or sent.</source>
+        <location filename="../qml/AccessStep.qml" line="46"/>
+        <source>To play a sound for each key, %1 needs to read your keyboard, which Linux keeps private. Allowing it asks for your password once and lets the person at this computer read keyboards. %1 only listens for key presses — nothing is recorded, stored, or sent.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AccessStep.qml" line="58"/>
+        <location filename="../qml/AccessStep.qml" line="64"/>
+        <source>Ask Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AccessStep.qml" line="73"/>
+        <source>Not now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AccessStep.qml" line="79"/>
+        <source>Learn more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/AccessStep.qml" line="64"/>
         <source>Allow Keyboard Access</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/AccessStep.qml" line="69"/>
-        <source>Waiting for permission…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/AccessStep.qml" line="75"/>
-        <source>Already allowed? Reopen</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -86,8 +116,8 @@
 <context>
     <name>Family</name>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="51"/>
-        <location filename="../PackCatalog.cpp" line="87"/>
+        <location filename="../qml/SoundsTab.qml" line="50"/>
+        <location filename="../PackCatalog.cpp" line="99"/>
         <source>Custom</source>
         <translation type="unfinished"></translation>
     </message>
@@ -118,63 +148,139 @@
 <context>
     <name>GeneralTab</name>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="23"/>
+        <location filename="../qml/GeneralTab.qml" line="26"/>
         <source>Launch at login</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="26"/>
+        <location filename="../qml/GeneralTab.qml" line="29"/>
         <source>Sound</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="27"/>
+        <location filename="../qml/GeneralTab.qml" line="30"/>
         <source>Spatial sound plays keys on the left from the left speaker. Slight pitch variation keeps fast typing from sounding robotic.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="28"/>
+        <location filename="../qml/GeneralTab.qml" line="31"/>
         <source>Play key release sounds</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="29"/>
+        <location filename="../qml/GeneralTab.qml" line="32"/>
         <source>Stereo spatial sound</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="30"/>
+        <location filename="../qml/GeneralTab.qml" line="33"/>
         <source>Vary pitch slightly</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="33"/>
+        <location filename="../qml/GeneralTab.qml" line="36"/>
         <source>Like a real keyboard, the sounds come from your computer even when headphones are connected. Turn this off to hear them in your headphones.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="34"/>
+        <location filename="../qml/GeneralTab.qml" line="37"/>
         <source>Always play through built-in speakers</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="37"/>
+        <location filename="../qml/GeneralTab.qml" line="40"/>
+        <source>Shortcut</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="41"/>
+        <source>Switches the sounds on and off from any application, as the switch in the panel does. The keys of the shortcut type nothing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="50"/>
+        <location filename="../qml/GeneralTab.qml" line="79"/>
+        <source>Sounds on and off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="58"/>
+        <source>Both Shift keys together</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="59"/>
+        <source>Scroll Lock pressed twice</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="60"/>
+        <source>Off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="85"/>
         <source>Permissions</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="46"/>
+        <location filename="../qml/GeneralTab.qml" line="100"/>
         <source>Keyboard access</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="53"/>
+        <location filename="../qml/GeneralTab.qml" line="112"/>
+        <source>Through the X11 session; nothing to install or remove.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="113"/>
+        <source>Through Plinkum’s keyboard access rule.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="114"/>
+        <source>Through your membership of the input group.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="115"/>
+        <source>The system lets you read keyboards.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="118"/>
+        <source>Asking: enter your password in the prompt.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="120"/>
+        <source>Not given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="121"/>
+        <source>Not allowed yet: keys can’t be heard.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="129"/>
         <source>Allowed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="57"/>
+        <location filename="../qml/GeneralTab.qml" line="134"/>
+        <source>Remove Access</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="141"/>
         <source>Allow Keyboard Access</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="160"/>
+        <source>How keyboard access works, and the input group…</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -186,8 +292,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/Header.qml" line="62"/>
-        <location filename="../qml/Header.qml" line="66"/>
+        <location filename="../qml/Header.qml" line="63"/>
+        <location filename="../qml/Header.qml" line="67"/>
         <source>Enable Sounds</source>
         <translation type="unfinished"></translation>
     </message>
@@ -223,8 +329,26 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ImportErrorAlert.qml" line="68"/>
+        <location filename="../qml/ImportErrorAlert.qml" line="69"/>
         <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PackOrigin</name>
+    <message>
+        <location filename="../PackOrigin.cpp" line="38"/>
+        <source>Recorded by %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../PackOrigin.cpp" line="40"/>
+        <source>Modelled by %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../PackOrigin.cpp" line="42"/>
+        <source>Derived from %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -246,8 +370,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/PermissionBanner.qml" line="71"/>
-        <source>Quit and Reopen</source>
+        <location filename="../qml/PermissionBanner.qml" line="72"/>
+        <source>Learn more</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -259,17 +383,37 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="51"/>
+        <location filename="../qml/ReadyStep.qml" line="44"/>
+        <source>Ready when you are</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/ReadyStep.qml" line="54"/>
         <source>%1 lives in your system tray. Click the keycap icon to switch sounds or change the volume.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="74"/>
+        <location filename="../qml/ReadyStep.qml" line="55"/>
+        <source>Without a system tray, the %1 window is its home: switch sounds and change the volume there. Close it when you like; start %1 again from the app menu to bring it back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/ReadyStep.qml" line="57"/>
+        <source>For a keycap icon in the top bar, turn on the AppIndicator extension (“AppIndicator and KStatusNotifierItem Support”) in Extensions.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/ReadyStep.qml" line="69"/>
+        <source>Keys can’t be heard yet. Allow keyboard access from the panel whenever you like.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/ReadyStep.qml" line="92"/>
         <source>Type here to try it…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="106"/>
+        <location filename="../qml/ReadyStep.qml" line="128"/>
         <source>Start typing</source>
         <translation type="unfinished"></translation>
     </message>
@@ -295,7 +439,7 @@
 <context>
     <name>SettingsWindow</name>
     <message>
-        <location filename="../qml/SettingsWindow.qml" line="12"/>
+        <location filename="../qml/SettingsWindow.qml" line="13"/>
         <source>%1 Settings</source>
         <translation type="unfinished"></translation>
     </message>
@@ -303,24 +447,35 @@
 <context>
     <name>SoundsTab</name>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="52"/>
+        <location filename="../qml/SoundsTab.qml" line="51"/>
         <source>Import a folder with a pack.json, or any Mechvibes sound pack.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="63"/>
+        <location filename="../qml/SoundsTab.qml" line="62"/>
         <source>Remove</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="84"/>
-        <location filename="../qml/SoundsTab.qml" line="102"/>
+        <location filename="../qml/SoundsTab.qml" line="83"/>
+        <location filename="../qml/SoundsTab.qml" line="114"/>
         <source>Import Sound Pack…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location filename="../qml/SoundsTab.qml" line="89"/>
+        <location filename="../qml/SoundsTab.qml" line="121"/>
+        <source>Import from Zip…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/SoundsTab.qml" line="101"/>
         <source>Open Sound Packs Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/SoundsTab.qml" line="122"/>
+        <source>Zip archives (*.zip)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -329,6 +484,24 @@
     <message>
         <location filename="../qml/VolumeRow.qml" line="16"/>
         <source>Volume</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>plinkum::PackOrigin</name>
+    <message>
+        <location filename="../PackOrigin.cpp" line="26"/>
+        <source>Recorded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../PackOrigin.cpp" line="28"/>
+        <source>Modelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../PackOrigin.cpp" line="30"/>
+        <source>Derived</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -3,7 +3,8 @@ import QtQuick.Layouts
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// Asks for keyboard access and moves on by itself once it is there.
+// Asks for keyboard access and moves on by itself once keys can be heard: Plinkum looks for
+// access all the time, so nothing needs restarting.
 ColumnLayout {
     id: root
 
@@ -12,6 +13,7 @@ ColumnLayout {
     property bool active: true
 
     signal granted()
+    signal skipped()
 
     spacing: 0
 
@@ -27,7 +29,7 @@ ColumnLayout {
 
     Shortcut {
         sequences: ["Return", "Enter"]
-        enabled: root.active
+        enabled: root.active && allow.enabled
         onActivated: root.ui.state.requestKeyboardAccess()
     }
 
@@ -41,39 +43,41 @@ ColumnLayout {
     Label {
         Layout.fillWidth: true
         Layout.topMargin: 6
-        text: qsTr("Linux keeps keyboards private, so %1 asks once for keyboard access. It only listens for key presses to play sounds — nothing is recorded, stored, or sent.").arg("Plinkum")
+        text: qsTr("To play a sound for each key, %1 needs to read your keyboard, which Linux keeps private. Allowing it asks for your password once and lets the person at this computer read keyboards. %1 only listens for key presses — nothing is recorded, stored, or sent.").arg("Plinkum")
         font.pixelSize: 13
-        color: Style.fade("white", 0.55)
+        color: Style.fade("white", 0.6)
         wrapMode: Text.Wrap
     }
-    AccessMock {
+    AccessStatus {
+        objectName: "accessStatus"
         Layout.fillWidth: true
         Layout.topMargin: 22
-        running: root.visible
+        request: root.appState.accessRequest
+        allowed: root.appState.hasPermission
     }
     PrimaryButton {
+        id: allow
         objectName: "allowButton"
         Layout.fillWidth: true
         Layout.topMargin: 22
-        text: qsTr("Allow Keyboard Access")
+        enabled: root.appState.accessRequest !== "asking"
+        text: root.appState.accessRequest === "refused" ? qsTr("Ask Again") : qsTr("Allow Keyboard Access")
         onClicked: root.ui.state.requestKeyboardAccess()
     }
     RowLayout {
         Layout.fillWidth: true
         Layout.topMargin: 14
         spacing: 8
-        Spinner {
-            running: root.visible
-        }
-        Label {
-            text: qsTr("Waiting for permission…")
-            font.pixelSize: 12
-            color: Style.fade("white", 0.55)
+        LinkButton {
+            objectName: "notNowButton"
+            text: qsTr("Not now")
+            onClicked: root.skipped()
         }
         Item { Layout.fillWidth: true }
         LinkButton {
-            text: qsTr("Already allowed? Reopen")
-            onClicked: root.ui.state.relaunch()
+            objectName: "learnMoreLink"
+            text: qsTr("Learn more")
+            onClicked: root.ui.openHelp()
         }
     }
 }

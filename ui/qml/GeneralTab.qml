@@ -4,13 +4,16 @@ import QtQuick.Controls.Basic
 import Plinkum.Ui
 
 // Start-up, playback, output, shortcut and keyboard-access options.
-ScrollView {
+FormScrollView {
     id: root
 
     required property UiContext ui
     readonly property AppModel appState: ui.state
 
-    contentWidth: availableWidth
+    // Brings the last section, keyboard access, into view.
+    function scrollToEnd() {
+        contentItem.contentY = Math.max(0, contentHeight - height)
+    }
 
     ColumnLayout {
         width: root.availableWidth - 48
@@ -82,15 +85,43 @@ ScrollView {
         FormSection {
             header: qsTr("Permissions")
             Control {
+                objectName: "keyboardAccessRow"
                 Layout.fillWidth: true
                 leftPadding: 12
                 rightPadding: 12
-                implicitHeight: 38
+                topPadding: 8
+                bottomPadding: 8
+                implicitHeight: Math.max(38, implicitContentHeight + topPadding + bottomPadding)
                 contentItem: RowLayout {
-                    Label {
+                    spacing: 8
+                    ColumnLayout {
                         Layout.fillWidth: true
-                        text: qsTr("Keyboard access")
-                        font.pixelSize: 13
+                        spacing: 2
+                        Label {
+                            text: qsTr("Keyboard access")
+                            font.pixelSize: 13
+                        }
+                        Label {
+                            objectName: "keyboardAccessDetail"
+                            Layout.fillWidth: true
+                            visible: text !== ""
+                            wrapMode: Text.Wrap
+                            font.pixelSize: 11
+                            color: Style.fade(palette.windowText, 0.6)
+                            text: {
+                                switch (root.appState.accessThrough) {
+                                case "x11": return qsTr("Through the X11 session; nothing to install or remove.")
+                                case "rule": return qsTr("Through Plinkum’s keyboard access rule.")
+                                case "group": return qsTr("Through your membership of the input group.")
+                                case "other": return qsTr("The system lets you read keyboards.")
+                                }
+                                if (root.appState.accessRequest === "asking")
+                                    return qsTr("Asking: enter your password in the prompt.")
+                                if (root.appState.accessRequest === "refused")
+                                    return qsTr("Not given.")
+                                return qsTr("Not allowed yet: keys can’t be heard.")
+                            }
+                        }
                     }
                     RowLayout {
                         visible: root.appState.hasPermission
@@ -99,15 +130,38 @@ ScrollView {
                         Label { text: qsTr("Allowed"); color: "#28a745"; font.pixelSize: 13 }
                     }
                     StandardButton {
-                        visible: root.appState.hasPermission
+                        objectName: "removeAccessButton"
+                        visible: root.appState.accessRuleInstalled
                         text: qsTr("Remove Access")
                         onClicked: root.ui.state.revokeKeyboardAccess()
                     }
                     StandardButton {
+                        objectName: "allowAccessButton"
                         visible: !root.appState.hasPermission
+                        enabled: root.appState.accessRequest !== "asking"
                         text: qsTr("Allow Keyboard Access")
                         onClicked: root.ui.state.requestKeyboardAccess()
                     }
+                }
+            }
+            Control {
+                Layout.fillWidth: true
+                leftPadding: 12
+                rightPadding: 12
+                implicitHeight: 32
+                background: Rectangle {
+                    x: 12
+                    width: parent.width - 24
+                    height: 1
+                    color: Style.fade(palette.windowText, 0.07)
+                }
+                contentItem: RowLayout {
+                    LinkButton {
+                        objectName: "accessHelpLink"
+                        text: qsTr("How keyboard access works, and the input group…")
+                        onClicked: root.ui.openHelp()
+                    }
+                    Item { Layout.fillWidth: true }
                 }
             }
         }

@@ -12,7 +12,8 @@ Button {
     contentItem: Text {
         text: root.text
         font.pixelSize: 12
-        color: root.hovered ? Style.accent : Style.fade(root.palette.windowText, 0.55)
+        // Strong enough not to read as disabled: about 9:1 on the light windows, 8:1 on the dark one.
+        color: root.hovered ? Style.accent : Style.fade(root.palette.windowText, 0.72)
         opacity: root.down ? 0.6 : 1
     }
 }

@@ -90,6 +90,7 @@ Control {
                         visible: opacity > 0.001
                         active: root.step === "access"
                         onGranted: root.advance()
+                        onSkipped: root.advance()
                     }
                     ReadyStep {
                         id: ready

@@ -3,7 +3,8 @@ import QtQuick.Layouts
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// A pack in the Sounds list: click anywhere to choose it. A child item is a trailing control.
+// A pack in the Sounds list, with where its sounds come from: click anywhere to choose it.
+// A child item is a trailing control.
 AbstractButton {
     id: root
 
@@ -15,7 +16,9 @@ AbstractButton {
     Layout.fillWidth: true
     leftPadding: 12
     rightPadding: 12
-    implicitHeight: 36
+    topPadding: 6
+    bottomPadding: 6
+    implicitHeight: Math.max(36, implicitContentHeight + topPadding + bottomPadding)
     text: pack.name ?? ""
     Accessible.selectable: true
     Accessible.selected: pack.id === ui.state.selectedPackID
@@ -27,12 +30,25 @@ AbstractButton {
             size: 16
             color: root.pack.color ?? Style.accent
         }
-        Label {
+        ColumnLayout {
             Layout.fillWidth: true
-            text: root.pack.name ?? ""
-            textFormat: Text.PlainText
-            font.pixelSize: 13
-            elide: Text.ElideRight
+            spacing: 1
+            Label {
+                Layout.fillWidth: true
+                text: root.pack.name ?? ""
+                textFormat: Text.PlainText
+                font.pixelSize: 13
+                wrapMode: Text.Wrap
+            }
+            Label {
+                Layout.fillWidth: true
+                visible: text !== ""
+                text: root.pack.originLine ?? ""
+                textFormat: Text.PlainText
+                font.pixelSize: 11
+                color: Style.fade(root.palette.windowText, 0.6)
+                wrapMode: Text.Wrap
+            }
         }
         Symbol {
             visible: root.pack.id === root.ui.state.selectedPackID

@@ -49,6 +49,7 @@ Control {
                 Button {
                     id: allow
                     text: qsTr("Allow Keyboard Access")
+                    enabled: root.ui.state.accessRequest !== "asking"
                     onClicked: root.ui.state.requestKeyboardAccess()
                     padding: 0
                     leftPadding: 9
@@ -68,8 +69,8 @@ Control {
                     }
                 }
                 LinkButton {
-                    text: qsTr("Quit and Reopen")
-                    onClicked: root.ui.state.relaunch()
+                    text: qsTr("Learn more")
+                    onClicked: root.ui.openHelp()
                 }
             }
         }

@@ -41,16 +41,34 @@ ColumnLayout {
     }
     Label {
         Layout.topMargin: 12
-        text: qsTr("You’re all set")
+        text: root.appState.hasPermission ? qsTr("You’re all set") : qsTr("Ready when you are")
         font.pixelSize: 24
         font.weight: Font.Bold
     }
     Label {
+        objectName: "homeText"
         Layout.fillWidth: true
         Layout.topMargin: 6
-        text: qsTr("%1 lives in your system tray. Click the keycap icon to switch sounds or change the volume.").arg("Plinkum")
+        text: {
+            if (root.appState.hasTrayHost)
+                return qsTr("%1 lives in your system tray. Click the keycap icon to switch sounds or change the volume.").arg("Plinkum")
+            const home = qsTr("Without a system tray, the %1 window is its home: switch sounds and change the volume there. Close it when you like; start %1 again from the app menu to bring it back.").arg("Plinkum")
+            if (root.ui.gnomeShell)
+                return home + " " + qsTr("For a keycap icon in the top bar, turn on the AppIndicator extension (“AppIndicator and KStatusNotifierItem Support”) in Extensions.")
+            return home
+        }
         font.pixelSize: 13
-        color: Style.fade("white", 0.55)
+        color: Style.fade("white", 0.6)
+        wrapMode: Text.Wrap
+    }
+    Label {
+        objectName: "noAccessText"
+        visible: !root.appState.hasPermission
+        Layout.fillWidth: true
+        Layout.topMargin: 8
+        text: qsTr("Keys can’t be heard yet. Allow keyboard access from the panel whenever you like.")
+        font.pixelSize: 13
+        color: "#ff9f0a"
         wrapMode: Text.Wrap
     }
     Rectangle {

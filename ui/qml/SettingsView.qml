@@ -67,11 +67,13 @@ Control {
         }
         Separator { opacity: 0.5 }
         StackLayout {
-            Layout.preferredWidth: 520
-            Layout.preferredHeight: 440
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            implicitWidth: 520
+            implicitHeight: 440
             currentIndex: root.tabs.findIndex(entry => entry.key === root.tab)
 
-            GeneralTab { ui: root.ui }
+            GeneralTab { objectName: "generalTab"; ui: root.ui }
             SoundsTab { objectName: "soundsTab"; ui: root.ui }
             AboutTab { ui: root.ui }
         }

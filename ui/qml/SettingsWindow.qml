@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// The settings window; closing it only hides it, so it comes back as it was left.
+// The settings window; closing it (also by Esc or Ctrl+W) only hides it, so it comes back as it
+// was left. It can be made smaller than its content, which then scrolls.
 ApplicationWindow {
     id: window
 
@@ -11,13 +12,17 @@ ApplicationWindow {
 
     title: qsTr("%1 Settings").arg("Plinkum")
     flags: Qt.Window | Qt.CustomizeWindowHint | Qt.WindowTitleHint | Qt.WindowCloseButtonHint
+           | Qt.WindowMaximizeButtonHint
     width: 520
-    height: view.implicitHeight
-    minimumWidth: width
-    maximumWidth: width
-    minimumHeight: height
-    maximumHeight: height
+    height: 505
+    minimumWidth: 420
+    minimumHeight: 300
     color: palette.window
+
+    Shortcut {
+        sequences: [StandardKey.Cancel, StandardKey.Close]
+        onActivated: window.close()
+    }
 
     SettingsView {
         id: view

@@ -18,10 +18,9 @@ Item {
         scroll.contentItem.contentY = Math.max(0, scroll.contentHeight - scroll.height)
     }
 
-    ScrollView {
+    FormScrollView {
         id: scroll
         anchors.fill: parent
-        contentWidth: availableWidth
 
         ColumnLayout {
             width: scroll.availableWidth - 48

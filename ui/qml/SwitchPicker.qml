@@ -5,7 +5,8 @@ import QtQuick.Layouts
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// Family chips over a two-column grid of switches.
+// Family chips, wrapping onto more lines as needed, over a two-column grid of switches whose
+// rows grow to the tallest name in them.
 Control {
     id: root
 
@@ -23,66 +24,73 @@ Control {
     contentItem: ColumnLayout {
         spacing: 10
 
-        ListView {
-            id: chips
+        Flow {
+            objectName: "chipRow"
             Layout.fillWidth: true
-            implicitHeight: contentItem.childrenRect.height
-            orientation: ListView.Horizontal
             spacing: 6
-            clip: true
-            boundsBehavior: Flickable.StopAtBounds
-            model: picker.chips
-            delegate: Chip {
-                required property string modelData
-                title: modelData
-                isSelected: modelData === picker.filter
-                onClicked: picker.filter = modelData
+            Repeater {
+                model: picker.chips
+                delegate: Chip {
+                    id: chip
+                    required property string modelData
+                    title: chip.modelData
+                    isSelected: chip.modelData === picker.filter
+                    onClicked: picker.filter = chip.modelData
+                }
             }
         }
 
-        GridView {
+        Flickable {
             id: grid
             objectName: "switchGrid"
+            readonly property alias count: tiles.count
             Layout.fillWidth: true
             Layout.preferredHeight: 258
-            leftMargin: 1
-            rightMargin: 1
-            topMargin: 1
-            bottomMargin: 1
             clip: true
+            contentWidth: width
+            contentHeight: layout.implicitHeight + 2
             boundsBehavior: Flickable.StopAtBounds
-            // Two columns 8 apart: each cell holds its tile and half the gap.
-            cellWidth: Math.floor((width - 2) / 2)
-            cellHeight: 46 + 8
-            model: picker.visiblePacks
             ScrollBar.vertical: ScrollBar {
                 policy: ScrollBar.AsNeeded
                 width: 6
             }
-            delegate: Item {
-                id: cell
-                required property var modelData
-                required property int index
-                width: grid.cellWidth
-                height: grid.cellHeight
-                SwitchTile {
-                    x: cell.index % 2 === 0 ? 0 : 4
-                    width: grid.cellWidth - 4
-                    pack: cell.modelData
-                    isSelected: cell.modelData.id === root.appState.selectedPackID
-                    onClicked: root.appState.selectedPackID = cell.modelData.id
-                }
-            }
 
-            Component.onCompleted: {
-                const packs = picker.visiblePacks
-                for (let i = 0; i < packs.length; ++i) {
-                    if (packs[i].id === root.appState.selectedPackID) {
-                        positionViewAtIndex(i, GridView.Center)
-                        break
+            GridLayout {
+                id: layout
+                x: 1
+                y: 1
+                width: grid.width - 2
+                columns: 2
+                rowSpacing: 8
+                columnSpacing: 8
+                Repeater {
+                    id: tiles
+                    model: picker.visiblePacks
+                    delegate: SwitchTile {
+                        id: tile
+                        required property var modelData
+                        Layout.fillWidth: true
+                        Layout.fillHeight: true
+                        Layout.preferredWidth: (layout.width - layout.columnSpacing) / 2
+                        pack: tile.modelData
+                        isSelected: tile.modelData.id === root.appState.selectedPackID
+                        onClicked: root.appState.selectedPackID = tile.modelData.id
                     }
                 }
             }
+
+            // The selected switch starts in the middle of the view.
+            function centreSelected() {
+                for (let i = 0; i < tiles.count; ++i) {
+                    const tile = tiles.itemAt(i)
+                    if (tile && tile.pack.id === root.appState.selectedPackID) {
+                        const middle = layout.y + tile.y + tile.height / 2 - height / 2
+                        contentY = Math.max(0, Math.min(middle, contentHeight - height))
+                        return
+                    }
+                }
+            }
+            Component.onCompleted: Qt.callLater(centreSelected)
         }
     }
 }
