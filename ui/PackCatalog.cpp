@@ -87,8 +87,8 @@ QVariantMap PackCatalog::toMap(const PackInfo &pack) const
         {QStringLiteral("title"), parts.title},
         {QStringLiteral("subtitle"), subtitle},
         {QStringLiteral("color"), StyleKit::stemColor(pack.id)},
-        {QStringLiteral("origin"), PackOrigin::kind(pack.source)},
-        {QStringLiteral("originLine"), PackOrigin::line(pack.source, pack.credit)},
+        {QStringLiteral("origin"), PackOrigin::kind(pack.source.value_or(QString()))},
+        {QStringLiteral("originLine"), PackOrigin::line(pack.source.value_or(QString()), pack.credit.value_or(QString()))},
     };
 }
 
