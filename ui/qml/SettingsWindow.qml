@@ -20,7 +20,7 @@ ApplicationWindow {
     color: palette.window
 
     Shortcut {
-        sequences: [StandardKey.Cancel, StandardKey.Close]
+        sequences: ["Escape", "Ctrl+W"]
         onActivated: window.close()
     }
 

@@ -90,7 +90,12 @@ Control {
                     }
                 }
             }
-            Component.onCompleted: Qt.callLater(centreSelected)
+            // Once the layout has placed the tiles: on the next turn of the event loop.
+            Timer {
+                running: true
+                interval: 0
+                onTriggered: grid.centreSelected()
+            }
         }
     }
 }
