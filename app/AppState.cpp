@@ -7,6 +7,7 @@
 #include "PackImportJob.h"
 #include "PackSwitcher.h"
 #include "SoundServer.h"
+#include "UserPackWatcher.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -63,6 +64,7 @@ AppState::AppState(Services services, QObject *parent)
 {
     m_firstStart = !QFileInfo::exists(m_settings.path());
     m_library->sweepStaleImports();
+    new UserPackWatcher(*m_library, this);
     m_launchAtLogin = m_loginItem.isRegistered();
     for (int key = 0; key < Settings::keyCount; ++key)
         m_values[std::size_t(key)] = m_settings.value(Settings::Key(key));

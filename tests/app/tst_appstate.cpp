@@ -156,6 +156,12 @@ private slots:
         waitForLoads(state);
         QCOMPARE(state.selectedPackName(), QString());
         QCOMPARE(enginePackID(state), state.library()->builtIn().first().id);
+
+        // Packs put into the folder or taken out of it by hand are listed without a restart.
+        TestPacks::writeFolder(folders.user + QStringLiteral("/By Hand"), TestPacks::validPack("By Hand"));
+        QTRY_COMPARE(state.library()->custom().size(), 1);
+        QVERIFY(QDir(folders.user + QStringLiteral("/By Hand")).removeRecursively());
+        QTRY_VERIFY(state.library()->custom().isEmpty());
     }
 
     void storedValuesAtStart()
