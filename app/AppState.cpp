@@ -116,7 +116,7 @@ AppState::AppState(Services services, QObject *parent)
     m_retryTimer = new QTimer(this);
     m_retryTimer->setSingleShot(true);
     connect(m_retryTimer, &QTimer::timeout, this, &AppState::retryListening);
-    m_session = new SessionWatcher(services.systemBus ? *services.systemBus : QDBusConnection::systemBus(), this);
+    m_session = services.systemBus ? new SessionWatcher(*services.systemBus, this) : new SessionWatcher(this);
     connect(m_session, &SessionWatcher::allowedChanged, this, &AppState::sessionAllowedChanged);
 
     applyConfig();
