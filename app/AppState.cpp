@@ -93,7 +93,7 @@ AppState::AppState(Services services, QObject *parent)
     m_listening = new KeyListening(
         *m_monitor,
         services.hasKeyboardAccess ? std::move(services.hasKeyboardAccess) : [] { return KeyboardAccess::canListen(); },
-        services.systemBus ? *services.systemBus : QDBusConnection::systemBus(),
+        std::move(services.systemBus),
         orDefault(services.pkexec, QString::fromLatin1(KeyboardAccessRequest::systemPkexec)), this);
     connect(m_listening, &KeyListening::hasAccessChanged, this, [this] {
         emit hasPermissionChanged();

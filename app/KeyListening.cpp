@@ -19,11 +19,11 @@ const char *text(bool value)
 } // namespace
 
 KeyListening::KeyListening(KeyboardMonitor &monitor, std::function<bool()> hasKeyboardAccess,
-                           const QDBusConnection &systemBus, const QString &pkexec, QObject *parent)
+                           std::optional<QDBusConnection> systemBus, const QString &pkexec, QObject *parent)
     : QObject(parent)
     , m_monitor(monitor)
     , m_hasKeyboardAccess(std::move(hasKeyboardAccess))
-    , m_session(new SessionWatcher(systemBus, this))
+    , m_session(systemBus ? new SessionWatcher(*systemBus, this) : new SessionWatcher(this))
     , m_accessRequest(new KeyboardAccessRequest(this, pkexec))
     , m_retryTimer(new QTimer(this))
     , m_hasAccess(m_hasKeyboardAccess())

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QTimer;
 
@@ -28,9 +29,10 @@ public:
     static constexpr int longestRetryMs = 60000;
 
     // The monitor must outlive this object; `hasKeyboardAccess` answers whether keyboards may be
-    // read at all; logind is followed on `systemBus`; pkexec runs the access helpers.
-    KeyListening(KeyboardMonitor &monitor, std::function<bool()> hasKeyboardAccess, const QDBusConnection &systemBus,
-                 const QString &pkexec, QObject *parent = nullptr);
+    // read at all; logind is followed on `systemBus`, by default the system's, reached without
+    // waiting for it; pkexec runs the access helpers.
+    KeyListening(KeyboardMonitor &monitor, std::function<bool()> hasKeyboardAccess,
+                 std::optional<QDBusConnection> systemBus, const QString &pkexec, QObject *parent = nullptr);
 
     // Keyboard events can reach the monitor: access granted and a source open (or held back only
     // by the session).

@@ -3,44 +3,44 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-#include <QStringList>
-#include <QVariantMap>
 
 namespace plinkum {
 
-// Follows this process's login session through logind: keys may be heard only while the session
-// is the active one of its seat and not locked. An open keyboard device keeps delivering after a
-// switch to another user or at the lock screen, so whoever listens has to close it themselves.
-// Without logind (no system bus, no session found) there is nothing to follow and keys are
-// always allowed. Main thread only; after construction it never waits for the bus.
+class BusConnector;
+class LogindWatcher;
+class ScreenSaverWatcher;
+class XScreenSaverWatcher;
+
+// Whether keys may be heard: while this process's login session is the active one of its seat
+// and not locked (logind), and no screen saver or locker says it is up (the session bus's screen
+// saver services, and on X11 the server's screen saver). An open keyboard device keeps
+// delivering after a switch to another user or at the lock screen, so whoever listens has to
+// close it themselves. Nothing here waits for a bus: until an answer comes, and where there is
+// nothing to follow, keys are allowed. Main thread only.
 class SessionWatcher : public QObject {
     Q_OBJECT
 
 public:
-    // Finds the session on the given bus: $XDG_SESSION_ID, else the session of this process,
-    // else the user's display session. Waits for logind's answers (briefly) so the state is
-    // known before anything listens.
-    explicit SessionWatcher(QDBusConnection bus, QObject *parent = nullptr);
+    // This session's own: logind on the system bus (connected in the background, and again when
+    // it comes back), the session bus, and the X display unless the session is Wayland's.
+    explicit SessionWatcher(QObject *parent = nullptr);
+    // Logind alone, on a bus given as it is (none, when it is not connected).
+    explicit SessionWatcher(QDBusConnection systemBus, QObject *parent = nullptr);
 
-    bool isAllowed() const { return m_active && !m_locked; }
-    // The session's object path; empty when none is followed.
-    QString sessionPath() const { return m_path; }
+    bool isAllowed() const { return m_allowed; }
+    // The login session's object path; empty while none is followed.
+    QString sessionPath() const;
 
 signals:
     void allowedChanged(bool allowed);
 
-private slots:
-    void propertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &invalidated);
-
 private:
-    QString findSession();
-    void readProperties();
-    void apply(const QVariantMap &properties);
+    void update();
 
-    QDBusConnection m_bus;
-    QString m_path;
-    bool m_active = true;
-    bool m_locked = false;
+    LogindWatcher *m_logind = nullptr;
+    ScreenSaverWatcher *m_screenSaver = nullptr;
+    XScreenSaverWatcher *m_xScreenSaver = nullptr;
+    bool m_allowed = true;
 };
 
 } // namespace plinkum

@@ -4,6 +4,7 @@
 // The paths are fixed; only a build for the tests points them elsewhere.
 
 #include <cerrno>
+#include <csignal>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +19,8 @@
 // Runs udevadm with a fixed environment; its exit status, or -1.
 inline int runUdevadm(const char *const arguments[])
 {
+    // An ignored SIGCHLD survives exec: the child would be reaped unasked and its status lost.
+    signal(SIGCHLD, SIG_DFL);
     const pid_t pid = fork();
     if (pid < 0)
         return -1;
@@ -27,8 +30,12 @@ inline int runUdevadm(const char *const arguments[])
         _exit(127);
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    pid_t waited = 0;
+    do
+        waited = waitpid(pid, &status, 0);
+    while (waited < 0 && errno == EINTR);
+    if (waited != pid)
+        return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -25,19 +25,22 @@ public slots:
     void open(const QUrl &url) { opened << url; }
 };
 
-// Giving and taking back keyboard access: the request that runs the helpers through pkexec, and
-// the helpers themselves, built to write into the build tree and to call a recording udevadm.
+// Giving and taking back keyboard access: the request that runs the helpers through pkexec, the
+// helpers themselves and the package's removal, all writing into a staging root in the build tree
+// and calling a recording udevadm.
 class TestKeyboardAccess : public QObject {
     Q_OBJECT
 
 private:
     const QString m_dir = QStringLiteral(GRANT_DIR);
-    const QString m_rule = m_dir + QStringLiteral("/rules.d/70-plinkum-keyboard-access.rules");
+    const QString m_root = m_dir + QStringLiteral("/root");
+    const QString m_rules = m_root + QStringLiteral("/etc/udev/rules.d");
+    const QString m_rule = m_rules + QStringLiteral("/70-plinkum-keyboard-access.rules");
 
     const QString m_udevLog = m_dir + QStringLiteral("/udevadm.log");
-    const QByteArray m_reapplied = "control --reload\n"
-                                   "trigger --action=change --subsystem-match=input --property-match=ID_INPUT_KEYBOARD=1\n"
-                                   "settle --timeout=5\n";
+    const QByteArray m_triggered = "control --reload\n"
+                                   "trigger --action=change --subsystem-match=input --property-match=ID_INPUT_KEYBOARD=1\n";
+    const QByteArray m_reapplied = m_triggered + "settle --timeout=5\n";
 
     static int runHelper(const QStringList &arguments = {}, const char *helper = GRANT_HELPER)
     {
@@ -77,8 +80,8 @@ private slots:
 
     void init()
     {
-        QDir(m_dir + QStringLiteral("/rules.d")).removeRecursively();
-        QDir().mkpath(m_dir + QStringLiteral("/rules.d"));
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_rules);
         QFile::remove(m_udevLog);
         QFile::remove(m_dir + QStringLiteral("/udevadm.fail"));
         m_catcher.opened.clear();
@@ -96,7 +99,7 @@ private slots:
         QCOMPARE(TestPacks::readFile(m_udevLog), m_reapplied);
         // Running it again changes nothing and leaves no temporary files.
         QCOMPARE(runHelper(), 0);
-        QCOMPARE(QDir(m_dir + QStringLiteral("/rules.d")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(QDir(m_rules).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void removesTheRuleAndReappliesUdev()
@@ -112,22 +115,64 @@ private slots:
         QVERIFY(!QFile::exists(m_udevLog));
     }
 
-    // Exit 3: the rule changed, udev will apply it at its next start.
+    // Exit 3: the rule changed, udev will apply it at its next start. Also when pkexec's caller
+    // left SIGCHLD ignored, which makes the kernel reap udevadm before its status is read.
     void udevThatFailsIsAWarning_data()
     {
         QTest::addColumn<QByteArray>("helper");
+        QTest::addColumn<bool>("childSignalIgnored");
         QTest::addColumn<bool>("ruleAfter");
-        QTest::newRow("grant") << QByteArray(GRANT_HELPER) << true;
-        QTest::newRow("revoke") << QByteArray(REVOKE_HELPER) << false;
+        QTest::newRow("grant") << QByteArray(GRANT_HELPER) << false << true;
+        QTest::newRow("revoke") << QByteArray(REVOKE_HELPER) << false << false;
+        QTest::newRow("grant, SIGCHLD ignored") << QByteArray(GRANT_HELPER) << true << true;
     }
 
     void udevThatFailsIsAWarning()
     {
         QFETCH(QByteArray, helper);
+        QFETCH(bool, childSignalIgnored);
         QCOMPARE(runHelper(), 0);
         QVERIFY(TestPacks::writeText(m_dir + QStringLiteral("/udevadm.fail"), ""));
-        QCOMPARE(runHelper({}, helper.constData()), 3);
+        const QString program = QString::fromLatin1(helper);
+        // bash, not dash, hands an ignored signal on through exec.
+        const int exitCode = childSignalIgnored
+            ? TestPacks::run(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), QStringLiteral("trap '' CHLD; exec \"$0\""), program}).exitCode
+            : runHelper({}, helper.constData());
+        QCOMPARE(exitCode, 3);
         QTEST(QFile::exists(m_rule), "ruleAfter");
+    }
+
+    // Removing the package takes the access away at once; an upgrade keeps it, and installing
+    // again does not bring it back until the user grants it again.
+    void packageRemoval_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<bool>("ruleAfter");
+        QTest::addColumn<QByteArray>("udevCalls");
+        QTest::newRow("remove") << QStringList{"remove"} << false << m_triggered;
+        QTest::newRow("purge") << QStringList{"purge"} << false << m_triggered;
+        QTest::newRow("remove, then purge") << QStringList{"remove", "purge"} << false << m_triggered;
+        QTest::newRow("upgrade") << QStringList{"upgrade"} << true << QByteArray();
+    }
+
+    void packageRemoval()
+    {
+        QFETCH(QStringList, actions);
+        QCOMPARE(runHelper(), 0);
+        QFile::remove(m_udevLog);
+        QVERIFY(QFile::link(m_dir + QStringLiteral("/fake-udevadm"), m_path.filePath(QStringLiteral("udevadm"))));
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("PATH"), m_path.path() + QStringLiteral(":/usr/bin:/bin"));
+        environment.insert(QStringLiteral("DPKG_ROOT"), m_root);
+        for (const QString &action : std::as_const(actions))
+            QCOMPARE(TestPacks::run(QStringLiteral("/bin/sh"), {QStringLiteral(PLINKUM_SOURCE_DIR "/debian/plinkum.postrm"), action},
+                                    environment).exitCode,
+                     0);
+        QFile::remove(m_path.filePath(QStringLiteral("udevadm")));
+        QTEST(QFile::exists(m_rule), "ruleAfter");
+        QTEST(TestPacks::readFile(m_udevLog), "udevCalls");
+        QCOMPARE(runHelper(), 0);
+        QVERIFY(QFile::exists(m_rule));
     }
 
     void refusesArguments_data()

@@ -1,33 +1,38 @@
 #include "MockLogind.h"
 #include "SessionWatcher.h"
+#include "TestServers.h"
 
+#include <QLocalServer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace plinkum;
 
-// Finding and following the login session, against python3-dbusmock's logind on a private bus.
+// Whether keys may be heard, against python3-dbusmock's logind on a private system bus, screen
+// savers on a private session bus, Xvfb's screen saver, and a system bus that never answers.
 class TestSessionWatcher : public QObject {
     Q_OBJECT
 
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<TestServers::MockLogind> m_logind;
-
-    QDBusConnection bus() const { return QDBusConnection::connectToBus(m_logind->address(), QStringLiteral("watched")); }
+    std::unique_ptr<TestServers::PrivateBus> m_sessionBus;
 
 private slots:
     void initTestCase()
     {
         m_logind = std::make_unique<TestServers::MockLogind>(m_dir.path());
-        if (!m_logind->start())
+        m_sessionBus = std::make_unique<TestServers::PrivateBus>(m_dir.path(), QStringLiteral("session"));
+        if (!m_logind->start() || !m_sessionBus->start())
             QSKIP("dbus-daemon and python3-dbusmock are needed (tools/install-deps.sh installs them)");
         for (const char *id : {"c1", "c2", "c3"})
             QVERIFY(m_logind->addSession(QString::fromLatin1(id), true));
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_logind->address().toUtf8());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_sessionBus->address().toUtf8());
+        qunsetenv("DISPLAY");
+        qunsetenv("WAYLAND_DISPLAY");
     }
-
-    void cleanup() { QDBusConnection::disconnectFromBus(QStringLiteral("watched")); }
 
     // Where the session is found, in order: $XDG_SESSION_ID, the process's session, the user's
     // display session. None found: nothing to follow, keys allowed.
@@ -53,8 +58,8 @@ private slots:
         qputenv("XDG_SESSION_ID", variable.toUtf8());
         QVERIFY(m_logind->setProcessSession(processSession));
         QVERIFY(m_logind->setDisplaySession(displaySession));
-        SessionWatcher watcher(bus());
-        QCOMPARE(watcher.sessionPath(), found.isEmpty() ? QString() : TestServers::MockLogind::sessionPath(found));
+        SessionWatcher watcher;
+        QTRY_COMPARE(watcher.sessionPath(), found.isEmpty() ? QString() : TestServers::MockLogind::sessionPath(found));
         QVERIFY(watcher.isAllowed());
         if (found.isEmpty())
             return;
@@ -70,16 +75,96 @@ private slots:
         QVERIFY(m_logind->setActive(found, true));
         QTRY_VERIFY(watcher.isAllowed());
         QCOMPARE(changed.count(), 2);
+
+        // Locked before the watcher starts: known from logind's first answer.
+        QVERIFY(m_logind->setLocked(found, true));
+        SessionWatcher later;
+        QTRY_VERIFY(!later.isAllowed());
+        QVERIFY(m_logind->setLocked(found, false));
     }
 
-    // A watcher starting while the session is locked knows it at once.
-    void startsLocked()
+    // A screen saver on the session bus, active before the watcher starts, then switched off and
+    // on; one that leaves the bus no longer holds keys back.
+    void followsScreenSavers_data()
+    {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("freedesktop (KDE, Xfce)") << "org.freedesktop.ScreenSaver" << "/org/freedesktop/ScreenSaver";
+        QTest::newRow("GNOME") << "org.gnome.ScreenSaver" << "/org/gnome/ScreenSaver";
+    }
+
+    void followsScreenSavers()
+    {
+        QFETCH(QString, service);
+        QFETCH(QString, path);
+        qunsetenv("XDG_SESSION_ID");
+        const int mock = m_sessionBus->startMock(service, {service, path, service});
+        QVERIFY(mock >= 0);
+        const auto setActive = [&](bool active) {
+            return m_sessionBus->call(service, path, "org.freedesktop.DBus.Mock", "AddMethod",
+                                      {service, QStringLiteral("GetActive"), QString(), QStringLiteral("b"),
+                                       QStringLiteral("ret = %1").arg(active ? "True" : "False")})
+                && m_sessionBus->call(service, path, "org.freedesktop.DBus.Mock", "EmitSignal",
+                                      {service, QStringLiteral("ActiveChanged"), QStringLiteral("b"), QVariantList{active}});
+        };
+        QVERIFY(setActive(true));
+        SessionWatcher watcher;
+        QTRY_VERIFY(!watcher.isAllowed());
+        for (const bool active : {false, true, false, true}) {
+            QVERIFY(setActive(active));
+            QTRY_COMPARE(watcher.isAllowed(), !active);
+        }
+        m_sessionBus->stopMock(mock);
+        QTRY_VERIFY(watcher.isAllowed());
+    }
+
+    // The X server's screen saver, switched on and off as its timeout and a key would.
+    void followsTheXScreenSaver()
+    {
+        TestServers::Xvfb xvfb;
+        const QString display = xvfb.start();
+        if (display.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("xset")).isEmpty())
+            QSKIP("Xvfb and xset are needed (tools/install-deps.sh installs them)");
+        qputenv("DISPLAY", display.toUtf8());
+        const auto restore = qScopeGuard([] { qunsetenv("DISPLAY"); });
+        SessionWatcher watcher;
+        QVERIFY(watcher.isAllowed());
+        for (const char *action : {"activate", "reset"}) {
+            QCOMPARE(QProcess::execute(QStringLiteral("xset"), {QStringLiteral("s"), QString::fromLatin1(action)}), 0);
+            QTRY_COMPARE(watcher.isAllowed(), action == std::string_view("reset"));
+        }
+    }
+
+    // A system bus that accepts and never answers holds nothing up: keys are allowed at once and
+    // the session bus is still followed. Once a real bus is there it is found, and again after
+    // it ends and comes back.
+    void survivesAHungAndRestartedSystemBus()
     {
         qputenv("XDG_SESSION_ID", "c1");
-        QVERIFY(m_logind->setLocked(QStringLiteral("c1"), true));
-        SessionWatcher watcher(bus());
-        QVERIFY(!watcher.isAllowed());
-        QVERIFY(m_logind->setLocked(QStringLiteral("c1"), false));
+        m_logind->stop();
+        const QString socket = QString(m_logind->address()).remove(QStringLiteral("unix:path="));
+        QLocalServer::removeServer(socket);
+        QLocalServer hung;
+        QVERIFY(hung.listen(socket));
+        SessionWatcher watcher;
+        QVERIFY(watcher.isAllowed());
+        const QString service = QStringLiteral("org.gnome.ScreenSaver");
+        const QString path = QStringLiteral("/org/gnome/ScreenSaver");
+        const int mock = m_sessionBus->startMock(service, {QStringLiteral("--template"), QStringLiteral("gnome_screensaver")});
+        QVERIFY(mock >= 0);
+        QVERIFY(m_sessionBus->call(service, path, "org.gnome.ScreenSaver", "SetActive", {true}));
+        QTRY_VERIFY(!watcher.isAllowed());
+        m_sessionBus->stopMock(mock);
+        QTRY_VERIFY(watcher.isAllowed());
+        hung.close();
+
+        for (const bool locked : {true, false}) {
+            m_logind->stop();
+            QVERIFY(m_logind->start());
+            QVERIFY(m_logind->addSession(QStringLiteral("c1"), true));
+            QVERIFY(m_logind->setLocked(QStringLiteral("c1"), locked));
+            QTRY_COMPARE_WITH_TIMEOUT(watcher.isAllowed(), !locked, 20000);
+        }
     }
 };
 

@@ -13,32 +13,29 @@
 #include <QThread>
 
 #include <memory>
+#include <vector>
 
 #include <unistd.h>
 
 namespace TestServers {
 
-// A private bus in the system bus's place (DBUS_SYSTEM_BUS_ADDRESS) with python3-dbusmock's logind
-// on it: sessions are added, locked and switched as a screen locker and logind would.
-class MockLogind {
+// A private dbus-daemon of the system's or the session's kind, listening in `folder`, and
+// python3-dbusmock services on it.
+class PrivateBus {
 public:
-    explicit MockLogind(const QString &folder) : m_folder(folder) {}
-    ~MockLogind() { stop(); }
+    PrivateBus(const QString &folder, const QString &kind) : m_folder(folder), m_kind(kind) {}
+    ~PrivateBus() { stop(); }
 
-    QString address() const { return QStringLiteral("unix:path=") + m_folder + QStringLiteral("/system_bus_socket"); }
-    void addTo(QProcessEnvironment &environment) const
-    {
-        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address());
-    }
+    QString address() const { return QStringLiteral("unix:path=%1/%2_bus_socket").arg(m_folder, m_kind); }
 
     bool start()
     {
         if (QStandardPaths::findExecutable("dbus-daemon").isEmpty() || !QFile::exists("/usr/bin/python3"))
             return false;
-        QFile config(m_folder + QStringLiteral("/system-bus.conf"));
+        QFile config(QStringLiteral("%1/%2-bus.conf").arg(m_folder, m_kind));
         if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
-        config.write("<busconfig><type>system</type><listen>" + address().toUtf8()
+        config.write("<busconfig><type>" + m_kind.toUtf8() + "</type><listen>" + address().toUtf8()
                      + "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow user=\"*\"/>"
                        "<allow own=\"*\"/><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
                        "</policy></busconfig>\n");
@@ -47,43 +44,99 @@ public:
         m_bus.start("dbus-daemon", {"--nofork", "--print-address=1", "--config-file=" + config.fileName()});
         if (!m_bus.waitForStarted(5000) || !m_bus.waitForReadyRead(5000))
             return false;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        addTo(environment);
-        m_logind.setProcessEnvironment(environment);
-        m_logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_logind.setStandardOutputFile(QProcess::nullDevice());
-        // The system's python, where the Debian package puts dbusmock.
-        m_logind.start("/usr/bin/python3", {"-m", "dbusmock", "--template", "logind"});
-        if (!m_logind.waitForStarted(5000))
-            return false;
-        m_connection = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address(), "test-logind"));
-        QDeadlineTimer deadline(15000);
-        while (!deadline.hasExpired()) {
-            if (m_connection->isConnected() && m_connection->interface()->isServiceRegistered(service())) {
-                // As logind does (the template answers any id): an unknown session is an error.
-                return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
-                            {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetSession"),
-                             QStringLiteral("s"), QStringLiteral("o"),
-                             QStringLiteral("ret = '/org/freedesktop/login1/session/' + args[0]\n"
-                                            "if ret not in objects: raise dbus.exceptions.DBusException("
-                                            "'no session', name='org.freedesktop.login1.NoSuchSession')")});
-            }
-            QThread::msleep(50);
-        }
-        return false;
+        m_connection = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address(), "test-" + m_kind));
+        return m_connection->isConnected();
     }
 
     void stop()
     {
+        for (auto &mock : m_mocks) {
+            mock->kill();
+            mock->waitForFinished(5000);
+        }
+        m_mocks.clear();
         if (m_connection) {
             m_connection.reset();
-            QDBusConnection::disconnectFromBus("test-logind");
+            QDBusConnection::disconnectFromBus("test-" + m_kind);
         }
-        for (QProcess *process : {&m_logind, &m_bus}) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
+        m_bus.kill();
+        m_bus.waitForFinished(5000);
     }
+
+    // Runs `python3 -m dbusmock arguments…` on this bus until `service` is on it; the service's
+    // index for stopMock, or -1.
+    int startMock(const QString &service, const QStringList &arguments)
+    {
+        auto mock = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(m_kind == QLatin1String("system") ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS", address());
+        mock->setProcessEnvironment(environment);
+        mock->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        mock->setStandardOutputFile(QProcess::nullDevice());
+        // The system's python, where the Debian package puts dbusmock.
+        mock->start("/usr/bin/python3", QStringList{"-m", "dbusmock", m_kind == QLatin1String("system") ? "--system" : "--session"} + arguments);
+        if (!mock->waitForStarted(5000))
+            return -1;
+        QDeadlineTimer deadline(15000);
+        while (!deadline.hasExpired()) {
+            if (m_connection->interface()->isServiceRegistered(service)) {
+                m_mocks.push_back(std::move(mock));
+                return int(m_mocks.size()) - 1;
+            }
+            QThread::msleep(50);
+        }
+        return -1;
+    }
+    void stopMock(int index)
+    {
+        m_mocks.at(std::size_t(index))->kill();
+        m_mocks.at(std::size_t(index))->waitForFinished(5000);
+    }
+
+    bool call(const QString &service, const QString &path, const char *interface, const char *method,
+              const QVariantList &arguments)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, QString::fromLatin1(interface),
+                                                              QString::fromLatin1(method));
+        message.setArguments(arguments);
+        return m_connection && m_connection->call(message).type() == QDBusMessage::ReplyMessage;
+    }
+
+private:
+    QString m_folder;
+    QString m_kind;
+    QProcess m_bus;
+    std::vector<std::unique_ptr<QProcess>> m_mocks;
+    std::unique_ptr<QDBusConnection> m_connection;
+};
+
+// A private bus in the system bus's place (DBUS_SYSTEM_BUS_ADDRESS) with python3-dbusmock's logind
+// on it: sessions are added, locked and switched as a screen locker and logind would.
+class MockLogind {
+public:
+    explicit MockLogind(const QString &folder) : m_bus(folder, QStringLiteral("system")) {}
+
+    QString address() const { return m_bus.address(); }
+    void addTo(QProcessEnvironment &environment) const
+    {
+        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address());
+    }
+
+    bool start()
+    {
+        if (!m_bus.start() || m_bus.startMock(service(), {"--template", "logind"}) < 0)
+            return false;
+        // As logind does (the template answers any id): an unknown session is an error.
+        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
+                    {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetSession"),
+                     QStringLiteral("s"), QStringLiteral("o"),
+                     QStringLiteral("ret = '/org/freedesktop/login1/session/' + args[0]\n"
+                                    "if ret not in objects: raise dbus.exceptions.DBusException("
+                                    "'no session', name='org.freedesktop.login1.NoSuchSession')")});
+    }
+
+    // The bus ends, logind with it; start() brings both back, knowing no sessions.
+    void stop() { m_bus.stop(); }
 
     bool addSession(const QString &id, bool active)
     {
@@ -137,16 +190,10 @@ private:
 
     bool call(const QString &path, const char *interface, const char *method, const QVariantList &arguments)
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(service(), path, QString::fromLatin1(interface),
-                                                              QString::fromLatin1(method));
-        message.setArguments(arguments);
-        return m_connection && m_connection->call(message).type() == QDBusMessage::ReplyMessage;
+        return m_bus.call(service(), path, interface, method, arguments);
     }
 
-    QString m_folder;
-    QProcess m_bus;
-    QProcess m_logind;
-    std::unique_ptr<QDBusConnection> m_connection;
+    PrivateBus m_bus;
 };
 
 } // namespace TestServers
