@@ -1,13 +1,13 @@
-#include "AppState.h"
+#include "app/AppState.h"
 
-#include "KeyListening.h"
-#include "KeyboardAccess.h"
-#include "KeyboardAccessRequest.h"
-#include "Log.h"
-#include "PackImportJob.h"
-#include "PackSwitcher.h"
-#include "SoundServer.h"
-#include "UserPackWatcher.h"
+#include "app/KeyListening.h"
+#include "input/KeyboardAccess.h"
+#include "app/KeyboardAccessRequest.h"
+#include "common/Log.h"
+#include "app/PackImportJob.h"
+#include "app/PackSwitcher.h"
+#include "audio/SoundServer.h"
+#include "packs/UserPackWatcher.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "AppModel.h"
-#include "KeyboardMonitor.h"
-#include "LoginItem.h"
-#include "MuteShortcut.h"
-#include "PackInfo.h"
-#include "PackLibrary.h"
-#include "Settings.h"
-#include "SoundEngine.h"
+#include "ui/AppModel.h"
+#include "input/KeyboardMonitor.h"
+#include "app/LoginItem.h"
+#include "input/MuteShortcut.h"
+#include "packs/PackInfo.h"
+#include "packs/PackLibrary.h"
+#include "app/Settings.h"
+#include "audio/SoundEngine.h"
 
 #include <QDBusConnection>
 #include <QString>

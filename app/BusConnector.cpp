@@ -1,6 +1,6 @@
-#include "BusConnector.h"
+#include "app/BusConnector.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <QLocalSocket>
 #include <QTimer>

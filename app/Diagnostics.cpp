@@ -1,14 +1,14 @@
-#include "Diagnostics.h"
+#include "app/Diagnostics.h"
 
-#include "CommandLine.h"
-#include "KeyboardAccess.h"
-#include "LoginItem.h"
-#include "PackLibrary.h"
-#include "Settings.h"
-#include "SingleInstance.h"
-#include "SinkSurvey.h"
-#include "SoundEngine.h"
-#include "SoundServer.h"
+#include "app/CommandLine.h"
+#include "input/KeyboardAccess.h"
+#include "app/LoginItem.h"
+#include "packs/PackLibrary.h"
+#include "app/Settings.h"
+#include "app/SingleInstance.h"
+#include "audio/SinkSurvey.h"
+#include "audio/SoundEngine.h"
+#include "audio/SoundServer.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

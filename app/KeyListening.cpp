@@ -1,9 +1,9 @@
-#include "KeyListening.h"
+#include "app/KeyListening.h"
 
-#include "KeyboardAccessRequest.h"
-#include "KeyboardMonitor.h"
-#include "Log.h"
-#include "SessionWatcher.h"
+#include "app/KeyboardAccessRequest.h"
+#include "input/KeyboardMonitor.h"
+#include "common/Log.h"
+#include "app/SessionWatcher.h"
 
 #include <QTimer>
 

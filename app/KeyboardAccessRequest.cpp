@@ -1,6 +1,6 @@
-#include "KeyboardAccessRequest.h"
+#include "app/KeyboardAccessRequest.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -1,4 +1,4 @@
-#include "KeycapIcon.h"
+#include "app/KeycapIcon.h"
 
 namespace plinkum {
 

@@ -1,6 +1,6 @@
-#include "LogindWatcher.h"
+#include "app/LogindWatcher.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "PackImportJob.h"
+#include "app/PackImportJob.h"
 
 namespace plinkum {
 

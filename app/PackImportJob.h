@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PackLibrary.h"
+#include "packs/PackLibrary.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "PackSwitcher.h"
+#include "app/PackSwitcher.h"
 
-#include "PackLoader.h"
-#include "SoundEngine.h"
+#include "packs/PackLoader.h"
+#include "audio/SoundEngine.h"
 
 #include <QTimer>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LoadedPack.h"
-#include "PackInfo.h"
+#include "packs/LoadedPack.h"
+#include "packs/PackInfo.h"
 
 #include <QObject>
 

@@ -1,12 +1,12 @@
-#include "PlinkumApp.h"
+#include "app/PlinkumApp.h"
 
-#include "AppState.h"
-#include "OnboardingWindowController.h"
-#include "PackCatalog.h"
-#include "SettingsWindowController.h"
-#include "TrayIcon.h"
-#include "TrayPanel.h"
-#include "UserInterface.h"
+#include "app/AppState.h"
+#include "ui/OnboardingWindowController.h"
+#include "ui/PackCatalog.h"
+#include "ui/SettingsWindowController.h"
+#include "app/TrayIcon.h"
+#include "ui/TrayPanel.h"
+#include "ui/UserInterface.h"
 
 #include <QCoreApplication>
 

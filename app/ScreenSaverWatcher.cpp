@@ -1,4 +1,4 @@
-#include "ScreenSaverWatcher.h"
+#include "app/ScreenSaverWatcher.h"
 
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>

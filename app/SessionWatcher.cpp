@@ -1,9 +1,9 @@
-#include "SessionWatcher.h"
+#include "app/SessionWatcher.h"
 
-#include "BusConnector.h"
-#include "LogindWatcher.h"
-#include "ScreenSaverWatcher.h"
-#include "XScreenSaverWatcher.h"
+#include "app/BusConnector.h"
+#include "app/LogindWatcher.h"
+#include "app/ScreenSaverWatcher.h"
+#include "app/XScreenSaverWatcher.h"
 
 namespace plinkum {
 

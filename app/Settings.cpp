@@ -1,7 +1,7 @@
-#include "Settings.h"
+#include "app/Settings.h"
 
-#include "Log.h"
-#include "PackInfo.h"
+#include "common/Log.h"
+#include "packs/PackInfo.h"
 
 #include <QStandardPaths>
 #include <QStringList>

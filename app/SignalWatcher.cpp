@@ -1,6 +1,6 @@
-#include "SignalWatcher.h"
+#include "app/SignalWatcher.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <QSocketNotifier>
 

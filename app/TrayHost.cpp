@@ -1,4 +1,4 @@
-#include "TrayHost.h"
+#include "app/TrayHost.h"
 
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>

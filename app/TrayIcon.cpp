@@ -1,8 +1,8 @@
-#include "TrayIcon.h"
+#include "app/TrayIcon.h"
 
-#include "AppState.h"
-#include "KeycapIcon.h"
-#include "TrayHost.h"
+#include "app/AppState.h"
+#include "app/KeycapIcon.h"
+#include "app/TrayHost.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "XScreenSaverWatcher.h"
+#include "app/XScreenSaverWatcher.h"
 
 #include <QSocketNotifier>
 

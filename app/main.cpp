@@ -1,10 +1,10 @@
-#include "AppState.h"
-#include "CommandLine.h"
-#include "Diagnostics.h"
-#include "Log.h"
-#include "PlinkumApp.h"
-#include "SignalWatcher.h"
-#include "SingleInstance.h"
+#include "app/AppState.h"
+#include "app/CommandLine.h"
+#include "app/Diagnostics.h"
+#include "common/Log.h"
+#include "app/PlinkumApp.h"
+#include "app/SignalWatcher.h"
+#include "app/SingleInstance.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "ClockedOutput.h"
+#include "audio/ClockedOutput.h"
 
-#include "Mixer.h"
+#include "audio/Mixer.h"
 
 #include <chrono>
 

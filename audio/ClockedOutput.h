@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AudioOutput.h"
-#include "Mixer.h"
+#include "audio/AudioOutput.h"
+#include "audio/Mixer.h"
 
 #include <array>
 #include <atomic>

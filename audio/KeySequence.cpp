@@ -1,4 +1,4 @@
-#include "KeySequence.h"
+#include "audio/KeySequence.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "InputEvent.h"
+#include "keys/InputEvent.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "Mixer.h"
+#include "audio/Mixer.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Sample.h"
-#include "SampleFormat.h"
-#include "SpscRing.h"
+#include "packs/Sample.h"
+#include "packs/SampleFormat.h"
+#include "audio/SpscRing.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ClockedOutput.h"
+#include "audio/ClockedOutput.h"
 
 namespace plinkum {
 

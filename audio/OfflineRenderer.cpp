@@ -1,4 +1,4 @@
-#include "OfflineRenderer.h"
+#include "audio/OfflineRenderer.h"
 
 #include <sndfile.h>
 

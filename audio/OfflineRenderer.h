@@ -1,8 +1,8 @@
 #pragma once
 
-#include "KeySequence.h"
-#include "LoadedPack.h"
-#include "SoundEngine.h"
+#include "audio/KeySequence.h"
+#include "packs/LoadedPack.h"
+#include "audio/SoundEngine.h"
 
 #include <cstddef>
 #include <optional>

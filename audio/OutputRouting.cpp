@@ -1,4 +1,4 @@
-#include "OutputRouting.h"
+#include "audio/OutputRouting.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,8 +1,8 @@
-#include "PipeWireOutput.h"
+#include "audio/PipeWireOutput.h"
 
-#include "Log.h"
-#include "Mixer.h"
-#include "PipeWireSink.h"
+#include "common/Log.h"
+#include "audio/Mixer.h"
+#include "audio/PipeWireSink.h"
 
 #include <pipewire/extensions/metadata.h>
 #include <pipewire/pipewire.h>

@@ -1,4 +1,4 @@
-#include "PipeWireSink.h"
+#include "audio/PipeWireSink.h"
 
 #include <spa/utils/dict.h>
 

@@ -1,8 +1,8 @@
-#include "PulseOutput.h"
+#include "audio/PulseOutput.h"
 
-#include "Log.h"
-#include "Mixer.h"
-#include "PulseSink.h"
+#include "common/Log.h"
+#include "audio/Mixer.h"
+#include "audio/PulseSink.h"
 
 #include <pulse/ext-stream-restore.h>
 #include <pulse/pulseaudio.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AudioOutput.h"
-#include "OutputRouting.h"
-#include "StreamSleep.h"
+#include "audio/AudioOutput.h"
+#include "audio/OutputRouting.h"
+#include "audio/StreamSleep.h"
 
 #include <pulse/channelmap.h>
 #include <pulse/volume.h>

@@ -1,4 +1,4 @@
-#include "PulseSink.h"
+#include "audio/PulseSink.h"
 
 namespace plinkum {
 

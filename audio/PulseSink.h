@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OutputRouting.h"
+#include "audio/OutputRouting.h"
 
 #include <pulse/introspect.h>
 

@@ -1,6 +1,6 @@
-#include "SinkSurvey.h"
+#include "audio/SinkSurvey.h"
 
-#include "PulseSink.h"
+#include "audio/PulseSink.h"
 
 #include <pulse/pulseaudio.h>
 

@@ -1,7 +1,7 @@
-#include "SoundEngine.h"
+#include "audio/SoundEngine.h"
 
-#include "KeyTables.h"
-#include "Log.h"
+#include "keys/KeyTables.h"
+#include "common/Log.h"
 
 #include <algorithm>
 

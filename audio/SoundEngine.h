@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AudioOutput.h"
-#include "InputEvent.h"
-#include "LoadedPack.h"
-#include "Mixer.h"
+#include "audio/AudioOutput.h"
+#include "keys/InputEvent.h"
+#include "packs/LoadedPack.h"
+#include "audio/Mixer.h"
 
 #include <cstddef>
 #include <cstdint>

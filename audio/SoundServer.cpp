@@ -1,7 +1,7 @@
-#include "SoundServer.h"
+#include "audio/SoundServer.h"
 
-#include "PipeWireOutput.h"
-#include "PulseOutput.h"
+#include "audio/PipeWireOutput.h"
+#include "audio/PulseOutput.h"
 
 #include <cstdlib>
 #include <fstream>

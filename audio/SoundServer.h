@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioOutput.h"
+#include "audio/AudioOutput.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "StreamSleep.h"
+#include "audio/StreamSleep.h"
 
 #include <cstdint>
 #include <sys/eventfd.h>

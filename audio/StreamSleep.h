@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Mixer.h"
+#include "audio/Mixer.h"
 
 #include <atomic>
 #include <cstddef>

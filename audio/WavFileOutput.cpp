@@ -1,6 +1,6 @@
-#include "WavFileOutput.h"
+#include "audio/WavFileOutput.h"
 
-#include "Mixer.h"
+#include "audio/Mixer.h"
 
 #include <sndfile.h>
 

@@ -1,4 +1,4 @@
-#include "Log.h"
+#include "common/Log.h"
 
 #include <condition_variable>
 #include <cstdio>

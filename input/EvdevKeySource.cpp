@@ -1,6 +1,6 @@
-#include "EvdevKeySource.h"
+#include "input/EvdevKeySource.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <libudev.h>
 #include <sys/epoll.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "EvdevReader.h"
-#include "InputSource.h"
-#include "UniqueFd.h"
+#include "input/EvdevReader.h"
+#include "input/InputSource.h"
+#include "input/UniqueFd.h"
 
 #include <atomic>
 #include <memory>

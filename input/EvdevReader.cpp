@@ -1,8 +1,8 @@
-#include "EvdevReader.h"
+#include "input/EvdevReader.h"
 
-#include "InputEventFilter.h"
-#include "KeyCategory.h"
-#include "LinuxKeyCodes.h"
+#include "keys/InputEventFilter.h"
+#include "keys/KeyCategory.h"
+#include "keys/LinuxKeyCodes.h"
 
 #include <sys/ioctl.h>
 

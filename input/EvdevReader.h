@@ -1,7 +1,7 @@
 #pragma once
 
-#include "InputSink.h"
-#include "UniqueFd.h"
+#include "keys/InputSink.h"
+#include "input/UniqueFd.h"
 
 #include <linux/input.h>
 

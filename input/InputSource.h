@@ -1,6 +1,6 @@
 #pragma once
 
-#include "InputSink.h"
+#include "keys/InputSink.h"
 
 #include <string_view>
 

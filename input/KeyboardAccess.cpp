@@ -1,7 +1,7 @@
-#include "KeyboardAccess.h"
+#include "input/KeyboardAccess.h"
 
-#include "EvdevKeySource.h"
-#include "XInputKeySource.h"
+#include "input/EvdevKeySource.h"
+#include "input/XInputKeySource.h"
 
 #include <grp.h>
 #include <sys/stat.h>

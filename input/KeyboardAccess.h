@@ -1,6 +1,6 @@
 #pragma once
 
-#include "InputSource.h"
+#include "input/InputSource.h"
 
 #include <memory>
 #include <string>

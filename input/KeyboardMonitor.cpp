@@ -1,7 +1,7 @@
-#include "KeyboardMonitor.h"
+#include "input/KeyboardMonitor.h"
 
-#include "KeyboardAccess.h"
-#include "Log.h"
+#include "input/KeyboardAccess.h"
+#include "common/Log.h"
 
 #include <pthread.h>
 #include <sched.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "InputEventFilter.h"
-#include "InputSource.h"
+#include "keys/InputEventFilter.h"
+#include "input/InputSource.h"
 
 #include <atomic>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "MuteShortcut.h"
+#include "input/MuteShortcut.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "InputEvent.h"
-#include "UniqueFd.h"
+#include "keys/InputEvent.h"
+#include "input/UniqueFd.h"
 
 #include <atomic>
 #include <chrono>

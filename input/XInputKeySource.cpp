@@ -1,9 +1,9 @@
-#include "XInputKeySource.h"
+#include "input/XInputKeySource.h"
 
-#include "InputEventFilter.h"
-#include "KeyCategory.h"
-#include "LinuxKeyCodes.h"
-#include "Log.h"
+#include "keys/InputEventFilter.h"
+#include "keys/KeyCategory.h"
+#include "keys/LinuxKeyCodes.h"
+#include "common/Log.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>

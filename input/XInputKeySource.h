@@ -1,7 +1,7 @@
 #pragma once
 
-#include "InputSource.h"
-#include "UniqueFd.h"
+#include "input/InputSource.h"
+#include "input/UniqueFd.h"
 
 #include <bitset>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "InputEventFilter.h"
+#include "keys/InputEventFilter.h"
 
-#include "KeyCategory.h"
+#include "keys/KeyCategory.h"
 
 #include <utility>
 

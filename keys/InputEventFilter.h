@@ -1,7 +1,7 @@
 #pragma once
 
-#include "InputEvent.h"
-#include "InputSink.h"
+#include "keys/InputEvent.h"
+#include "keys/InputSink.h"
 
 #include <bitset>
 #include <functional>

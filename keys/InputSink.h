@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KeyCode.h"
-#include "PointerButton.h"
+#include "keys/KeyCode.h"
+#include "keys/PointerButton.h"
 
 namespace plinkum {
 

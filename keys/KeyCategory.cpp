@@ -1,4 +1,4 @@
-#include "KeyCategory.h"
+#include "keys/KeyCategory.h"
 
 namespace plinkum {
 

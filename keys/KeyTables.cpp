@@ -1,4 +1,4 @@
-#include "KeyTables.h"
+#include "keys/KeyTables.h"
 
 namespace plinkum::KeyTables {
 

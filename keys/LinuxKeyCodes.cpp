@@ -1,4 +1,4 @@
-#include "LinuxKeyCodes.h"
+#include "keys/LinuxKeyCodes.h"
 
 #include <linux/input-event-codes.h>
 

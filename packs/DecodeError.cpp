@@ -1,4 +1,4 @@
-#include "DecodeError.h"
+#include "packs/DecodeError.h"
 
 namespace plinkum {
 

@@ -1,6 +1,6 @@
-#include "DocumentReader.h"
+#include "packs/DocumentReader.h"
 
-#include "JsonRepair.h"
+#include "packs/JsonRepair.h"
 
 #include <QFile>
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "JsonRepair.h"
+#include "packs/JsonRepair.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LoadedPack.h"
-#include "PackLoadFailure.h"
+#include "packs/LoadedPack.h"
+#include "packs/PackLoadFailure.h"
 
 #include <variant>
 

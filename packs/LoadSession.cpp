@@ -1,10 +1,10 @@
-#include "LoadSession.h"
+#include "packs/LoadSession.h"
 
-#include "DecodeError.h"
-#include "Log.h"
-#include "PackLoader.h"
-#include "SampleDecoding.h"
-#include "SampleFormat.h"
+#include "packs/DecodeError.h"
+#include "common/Log.h"
+#include "packs/PackLoader.h"
+#include "packs/SampleDecoding.h"
+#include "packs/SampleFormat.h"
 
 #include <QDir>
 #include <QFileInfo>

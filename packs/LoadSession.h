@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LoadReport.h"
-#include "Sample.h"
-#include "SampleCache.h"
+#include "packs/LoadReport.h"
+#include "packs/Sample.h"
+#include "packs/SampleCache.h"
 
 #include <QHash>
 #include <QString>

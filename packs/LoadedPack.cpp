@@ -1,4 +1,4 @@
-#include "LoadedPack.h"
+#include "packs/LoadedPack.h"
 
 namespace plinkum {
 

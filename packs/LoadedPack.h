@@ -1,9 +1,9 @@
 #pragma once
 
-#include "InputEvent.h"
-#include "KeyCategory.h"
-#include "PackInfo.h"
-#include "Sample.h"
+#include "keys/InputEvent.h"
+#include "keys/KeyCategory.h"
+#include "packs/PackInfo.h"
+#include "packs/Sample.h"
 
 #include <memory>
 #include <unordered_map>

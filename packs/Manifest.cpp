@@ -1,6 +1,6 @@
-#include "Manifest.h"
+#include "packs/Manifest.h"
 
-#include "DocumentReader.h"
+#include "packs/DocumentReader.h"
 
 #include <QJsonArray>
 

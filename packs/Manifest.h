@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeyCode.h"
+#include "keys/KeyCode.h"
 
 #include <QByteArray>
 #include <QJsonObject>

@@ -1,6 +1,6 @@
-#include "MechvibesConfig.h"
+#include "packs/MechvibesConfig.h"
 
-#include "DocumentReader.h"
+#include "packs/DocumentReader.h"
 
 #include <QJsonArray>
 

@@ -1,4 +1,4 @@
-#include "NaturalOrder.h"
+#include "packs/NaturalOrder.h"
 
 namespace plinkum {
 

@@ -1,7 +1,7 @@
-#include "PackArchive.h"
+#include "packs/PackArchive.h"
 
-#include "PackFolderSearch.h"
-#include "StagingFolder.h"
+#include "packs/PackFolderSearch.h"
+#include "packs/StagingFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "PackFolderSearch.h"
+#include "packs/PackFolderSearch.h"
 
-#include "PackFormat.h"
+#include "packs/PackFormat.h"
 
 #include <QDir>
 #include <QFileInfo>

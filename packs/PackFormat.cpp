@@ -1,8 +1,8 @@
-#include "PackFormat.h"
+#include "packs/PackFormat.h"
 
-#include "Manifest.h"
-#include "MechvibesConfig.h"
-#include "PackLoader.h"
+#include "packs/Manifest.h"
+#include "packs/MechvibesConfig.h"
+#include "packs/PackLoader.h"
 
 namespace plinkum::PackLoader {
 

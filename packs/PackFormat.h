@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LoadReport.h"
-#include "LoadedPack.h"
-#include "PackInfo.h"
+#include "packs/LoadReport.h"
+#include "packs/LoadedPack.h"
+#include "packs/PackInfo.h"
 
 #include <QJsonObject>
 #include <QString>

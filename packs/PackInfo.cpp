@@ -1,4 +1,4 @@
-#include "PackInfo.h"
+#include "packs/PackInfo.h"
 
 #include <QHashFunctions>
 

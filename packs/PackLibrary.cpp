@@ -1,11 +1,11 @@
-#include "PackLibrary.h"
+#include "packs/PackLibrary.h"
 
-#include "DecodeError.h"
-#include "Log.h"
-#include "PackArchive.h"
-#include "PackFolderSearch.h"
-#include "PackFormat.h"
-#include "PackLoader.h"
+#include "packs/DecodeError.h"
+#include "common/Log.h"
+#include "packs/PackArchive.h"
+#include "packs/PackFolderSearch.h"
+#include "packs/PackFormat.h"
+#include "packs/PackLoader.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

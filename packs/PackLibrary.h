@@ -1,8 +1,8 @@
 #pragma once
 
-#include "NaturalOrder.h"
-#include "PackInfo.h"
-#include "StagingFolder.h"
+#include "packs/NaturalOrder.h"
+#include "packs/PackInfo.h"
+#include "packs/StagingFolder.h"
 
 #include <QList>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "PackLoadError.h"
+#include "packs/PackLoadError.h"
 
 #include <QCoreApplication>
 

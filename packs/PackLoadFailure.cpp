@@ -1,4 +1,4 @@
-#include "PackLoadFailure.h"
+#include "packs/PackLoadFailure.h"
 
 namespace plinkum {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PackLoadError.h"
+#include "packs/PackLoadError.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "PackLoader.h"
+#include "packs/PackLoader.h"
 
-#include "DocumentReader.h"
-#include "KeyTables.h"
-#include "LoadSession.h"
-#include "PackFormat.h"
+#include "packs/DocumentReader.h"
+#include "keys/KeyTables.h"
+#include "packs/LoadSession.h"
+#include "packs/PackFormat.h"
 
 #include <QDir>
 #include <QFileInfo>

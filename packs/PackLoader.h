@@ -1,13 +1,13 @@
 #pragma once
 
-#include "LoadReport.h"
-#include "LoadResult.h"
-#include "LoadedPack.h"
-#include "Manifest.h"
-#include "MechvibesConfig.h"
-#include "PackInfo.h"
-#include "SampleCache.h"
-#include "SampleDecoding.h"
+#include "packs/LoadReport.h"
+#include "packs/LoadResult.h"
+#include "packs/LoadedPack.h"
+#include "packs/Manifest.h"
+#include "packs/MechvibesConfig.h"
+#include "packs/PackInfo.h"
+#include "packs/SampleCache.h"
+#include "packs/SampleDecoding.h"
 
 #include <QString>
 #include <QUrl>

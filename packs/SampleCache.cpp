@@ -1,6 +1,6 @@
-#include "SampleCache.h"
+#include "packs/SampleCache.h"
 
-#include "SampleDecoding.h"
+#include "packs/SampleDecoding.h"
 
 namespace plinkum::PackLoader {
 

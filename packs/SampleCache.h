@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Sample.h"
+#include "packs/Sample.h"
 
 #include <QHash>
 #include <QString>

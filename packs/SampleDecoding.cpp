@@ -1,7 +1,7 @@
-#include "SampleDecoding.h"
+#include "packs/SampleDecoding.h"
 
-#include "DecodeError.h"
-#include "SampleFormat.h"
+#include "packs/DecodeError.h"
+#include "packs/SampleFormat.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "StagingFolder.h"
+#include "packs/StagingFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "UserPackWatcher.h"
+#include "packs/UserPackWatcher.h"
 
-#include "PackLibrary.h"
+#include "packs/PackLibrary.h"
 
 #include <QDir>
 #include <QFileSystemWatcher>

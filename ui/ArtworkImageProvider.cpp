@@ -1,6 +1,6 @@
-#include "ArtworkImageProvider.h"
+#include "ui/ArtworkImageProvider.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <QColor>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "DesktopActions.h"
+#include "ui/DesktopActions.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -1,7 +1,7 @@
-#include "OnboardingWindowController.h"
+#include "ui/OnboardingWindowController.h"
 
-#include "UiContext.h"
-#include "WindowLoader.h"
+#include "ui/UiContext.h"
+#include "ui/WindowLoader.h"
 
 #include <QCoreApplication>
 #include <QEvent>

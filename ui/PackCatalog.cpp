@@ -1,9 +1,9 @@
-#include "PackCatalog.h"
+#include "ui/PackCatalog.h"
 
-#include "PackLibrary.h"
-#include "PackOrigin.h"
-#include "StyleKit.h"
-#include "TitleParts.h"
+#include "packs/PackLibrary.h"
+#include "ui/PackOrigin.h"
+#include "ui/StyleKit.h"
+#include "ui/TitleParts.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "PackOrigin.h"
+#include "ui/PackOrigin.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "PanelPlacement.h"
+#include "ui/PanelPlacement.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "SettingsWindowController.h"
+#include "ui/SettingsWindowController.h"
 
-#include "UiContext.h"
-#include "WindowLoader.h"
+#include "ui/UiContext.h"
+#include "ui/WindowLoader.h"
 
 #include <QGuiApplication>
 #include <QQuickWindow>

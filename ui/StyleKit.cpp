@@ -1,4 +1,4 @@
-#include "StyleKit.h"
+#include "ui/StyleKit.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "SwitchPickerModel.h"
+#include "ui/SwitchPickerModel.h"
 
-#include "PackCatalog.h"
+#include "ui/PackCatalog.h"
 
 namespace plinkum {
 

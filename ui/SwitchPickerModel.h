@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PackInfo.h"
+#include "packs/PackInfo.h"
 
 #include <QObject>
 #include <QPointer>

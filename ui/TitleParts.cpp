@@ -1,4 +1,4 @@
-#include "TitleParts.h"
+#include "ui/TitleParts.h"
 
 #include <QStringList>
 

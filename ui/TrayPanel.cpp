@@ -1,8 +1,8 @@
-#include "TrayPanel.h"
+#include "ui/TrayPanel.h"
 
-#include "PanelPlacement.h"
-#include "UiContext.h"
-#include "WindowLoader.h"
+#include "ui/PanelPlacement.h"
+#include "ui/UiContext.h"
+#include "ui/WindowLoader.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "UiContext.h"
+#include "ui/UiContext.h"
 
-#include "DesktopActions.h"
-#include "PackCatalog.h"
-#include "VersionInfo.h"
+#include "ui/DesktopActions.h"
+#include "ui/PackCatalog.h"
+#include "ui/VersionInfo.h"
 
 #include <QCoreApplication>
 

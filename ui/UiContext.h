@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AppModel.h"
-#include "PackCatalog.h"
+#include "ui/AppModel.h"
+#include "ui/PackCatalog.h"
 
 #include <QObject>
 #include <QPointer>

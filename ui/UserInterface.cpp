@@ -1,9 +1,9 @@
-#include "UserInterface.h"
+#include "ui/UserInterface.h"
 
-#include "ArtworkImageProvider.h"
-#include "OnboardingWindowController.h"
-#include "SettingsWindowController.h"
-#include "TrayPanel.h"
+#include "ui/ArtworkImageProvider.h"
+#include "ui/OnboardingWindowController.h"
+#include "ui/SettingsWindowController.h"
+#include "ui/TrayPanel.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UiContext.h"
+#include "ui/UiContext.h"
 
 #include <QObject>
 

@@ -1,4 +1,4 @@
-#include "VersionInfo.h"
+#include "ui/VersionInfo.h"
 
 namespace plinkum {
 

@@ -1,4 +1,4 @@
-#include "VolumeLevel.h"
+#include "ui/VolumeLevel.h"
 
 #include <cmath>
 

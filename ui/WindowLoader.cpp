@@ -1,6 +1,6 @@
-#include "WindowLoader.h"
+#include "ui/WindowLoader.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>

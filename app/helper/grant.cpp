@@ -3,7 +3,7 @@
 // re-applying the rules. It takes no arguments, reads no input and trusts no environment: the
 // only thing it ever writes is the rule file below.
 #include "KeyboardAccessRule.h"
-#include "Udev.h"
+#include "app/helper/Udev.h"
 
 #include <cerrno>
 #include <cstdio>

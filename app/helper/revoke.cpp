@@ -2,7 +2,7 @@
 // takes back what plinkum-grant-keyboard-access gave: it removes the one fixed udev rule file and
 // re-applies the rules. It takes no arguments, reads no input and trusts no environment. With no
 // rule installed there is nothing to do, and that is a success.
-#include "Udev.h"
+#include "app/helper/Udev.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "NullOutput.h"
-#include "PulseOutput.h"
-#include "SoundEngine.h"
+#include "audio/NullOutput.h"
+#include "audio/PulseOutput.h"
+#include "audio/SoundEngine.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Loading all 21 built-in packs, as selecting each of them in turn would: the document, then
 // every file decoded, trimmed and turned into its five pitch variants.
-#include "PackLoader.h"
+#include "packs/PackLoader.h"
 
 #include <benchmark/benchmark.h>
 

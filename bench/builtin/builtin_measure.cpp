@@ -7,10 +7,10 @@
 // Usage: builtin_measure [PACKS_DIR [RECORDINGS_DIR]]
 //        builtin_measure --phrase   (prints the phrase as a plinkum-pack render key script)
 //        builtin_measure --shapes   (also prints every spectral shape, in dB per band)
-#include "KeyCategory.h"
-#include "PackLoader.h"
-#include "PhraseRenderer.h"
-#include "SoundMeasure.h"
+#include "keys/KeyCategory.h"
+#include "packs/PackLoader.h"
+#include "tools/packgen/PhraseRenderer.h"
+#include "tools/packgen/SoundMeasure.h"
 
 #include <QCoreApplication>
 #include <QDir>

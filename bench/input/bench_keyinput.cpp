@@ -1,9 +1,9 @@
-#include "EvdevKeySource.h"
-#include "EvdevReader.h"
-#include "InputEventFilter.h"
-#include "KeyboardMonitor.h"
-#include "LinuxKeyCodes.h"
-#include "MuteShortcut.h"
+#include "input/EvdevKeySource.h"
+#include "input/EvdevReader.h"
+#include "keys/InputEventFilter.h"
+#include "input/KeyboardMonitor.h"
+#include "keys/LinuxKeyCodes.h"
+#include "input/MuteShortcut.h"
 
 #include <benchmark/benchmark.h>
 

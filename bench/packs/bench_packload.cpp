@@ -2,8 +2,8 @@
 // should take at most 1.5 times the bare decode: everything it adds (mixing to mono, converting
 // the rate, trimming, slicing, five variants per sample) must stay small beside decoding.
 
-#include "PackLoader.h"
-#include "SampleDecoding.h"
+#include "packs/PackLoader.h"
+#include "packs/SampleDecoding.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the pack.json reader: it must decode or refuse with a message, never
 // crash, leak or hang, whatever the nesting, size or types.
 
-#include "Manifest.h"
+#include "packs/Manifest.h"
 
 #include <cstddef>
 #include <cstdint>

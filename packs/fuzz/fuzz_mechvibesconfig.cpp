@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the Mechvibes config.json reader and pushes what it decodes through
 // the key texts, the version 2 file ranges and the slicing of a small recording.
 
-#include "MechvibesConfig.h"
-#include "PackLoader.h"
-#include "SampleDecoding.h"
+#include "packs/MechvibesConfig.h"
+#include "packs/PackLoader.h"
+#include "packs/SampleDecoding.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 //   appstate_probe read SETTINGS_FILE        prints every setting as key=value
 //   appstate_probe set ROOT PROPERTY VALUE   builds the state on ROOT's folders, assigns the
 //                                            property, prints "set" and waits to be killed
-#include "AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QCoreApplication>
 

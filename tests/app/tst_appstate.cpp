@@ -1,6 +1,6 @@
-#include "AppTestSupport.h"
-#include "KeyListening.h"
-#include "PackSwitcher.h"
+#include "tests/support/AppTestSupport.h"
+#include "app/KeyListening.h"
+#include "app/PackSwitcher.h"
 
 #include <QSettings>
 #include <QSignalSpy>

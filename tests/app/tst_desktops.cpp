@@ -1,8 +1,8 @@
 // Plinkum on the desktops users have: an X11 tray (trayer), a StatusNotifierWatcher on the session
 // bus, no tray at all, and a Wayland compositor without a seat (weston's headless backend). Each
 // tray may come up after Plinkum. Screenshots of what shows land in the build tree.
-#include "TestPacks.h"
-#include "TestServers.h"
+#include "tests/support/TestPacks.h"
+#include "tests/support/TestServers.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -3,11 +3,11 @@
 // the mode, one instance per user (what a second launch shows is in tst_desktops), --diagnose, keys
 // typed through XTEST heard on the sink's monitor, and not heard while the session is locked or
 // another one is in front.
-#include "CommandLine.h"
-#include "KeyboardAccess.h"
-#include "MockLogind.h"
-#include "TestPacks.h"
-#include "TestServers.h"
+#include "app/CommandLine.h"
+#include "input/KeyboardAccess.h"
+#include "tests/support/MockLogind.h"
+#include "tests/support/TestPacks.h"
+#include "tests/support/TestServers.h"
 
 #include <QtTest>
 

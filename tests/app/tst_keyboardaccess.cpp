@@ -1,5 +1,5 @@
-#include "KeyboardAccessRequest.h"
-#include "TestPacks.h"
+#include "app/KeyboardAccessRequest.h"
+#include "tests/support/TestPacks.h"
 
 #include <QDesktopServices>
 #include <QDir>

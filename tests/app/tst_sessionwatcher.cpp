@@ -1,6 +1,6 @@
-#include "MockLogind.h"
-#include "SessionWatcher.h"
-#include "TestServers.h"
+#include "tests/support/MockLogind.h"
+#include "app/SessionWatcher.h"
+#include "tests/support/TestServers.h"
 
 #include <QLocalServer>
 #include <QSignalSpy>

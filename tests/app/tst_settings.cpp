@@ -1,6 +1,6 @@
-#include "AppTestSupport.h"
-#include "LoginItem.h"
-#include "Settings.h"
+#include "tests/support/AppTestSupport.h"
+#include "app/LoginItem.h"
+#include "app/Settings.h"
 
 #include <QProcess>
 #include <QSettings>

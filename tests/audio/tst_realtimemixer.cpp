@@ -4,9 +4,9 @@
 // (which makes system calls of its own) is present the audio thread renders under seccomp's
 // strict mode, in which any system call other than read, write and exit kills the process.
 
-#include "SoundEngine.h"
-#include "StreamSleep.h"
-#include "TestPacks.h"
+#include "audio/SoundEngine.h"
+#include "audio/StreamSleep.h"
+#include "tests/support/TestPacks.h"
 
 #include <QtTest>
 

@@ -2,11 +2,11 @@
 // look like laptop speakers and one like a USB headset: PulseOutput against a pulseaudio daemon,
 // PipeWireOutput against PipeWire with WirePlumber. Rows are named after the server.
 
-#include "PipeWireOutput.h"
-#include "PulseOutput.h"
-#include "SoundEngine.h"
-#include "TestPacks.h"
-#include "TestServers.h"
+#include "audio/PipeWireOutput.h"
+#include "audio/PulseOutput.h"
+#include "audio/SoundEngine.h"
+#include "tests/support/TestPacks.h"
+#include "tests/support/TestServers.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

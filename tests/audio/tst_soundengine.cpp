@@ -1,10 +1,10 @@
-#include "OfflineRenderer.h"
-#include "OutputRouting.h"
-#include "PipeWireSink.h"
-#include "SoundEngine.h"
-#include "SoundServer.h"
-#include "TestPacks.h"
-#include "WavFileOutput.h"
+#include "audio/OfflineRenderer.h"
+#include "audio/OutputRouting.h"
+#include "audio/PipeWireSink.h"
+#include "audio/SoundEngine.h"
+#include "audio/SoundServer.h"
+#include "tests/support/TestPacks.h"
+#include "audio/WavFileOutput.h"
 
 #include <QtTest>
 

@@ -1,13 +1,13 @@
-#include "AudioFile.h"
-#include "BuiltInPacks.h"
-#include "KbsimRecordingImport.h"
-#include "KeyCategory.h"
-#include "KeyTables.h"
-#include "MechvibesConfig.h"
-#include "PackLibrary.h"
-#include "PackLoader.h"
-#include "PhraseRenderer.h"
-#include "SoundMeasure.h"
+#include "tools/packgen/AudioFile.h"
+#include "tools/packgen/BuiltInPacks.h"
+#include "tools/packgen/KbsimRecordingImport.h"
+#include "keys/KeyCategory.h"
+#include "keys/KeyTables.h"
+#include "packs/MechvibesConfig.h"
+#include "packs/PackLibrary.h"
+#include "packs/PackLoader.h"
+#include "tools/packgen/PhraseRenderer.h"
+#include "tools/packgen/SoundMeasure.h"
 
 #include <QtTest>
 

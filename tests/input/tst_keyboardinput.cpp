@@ -1,12 +1,12 @@
-#include "EvdevKeySource.h"
-#include "KeyCategory.h"
-#include "KeyTables.h"
-#include "KeyboardAccess.h"
-#include "KeyboardMonitor.h"
-#include "LinuxKeyCodes.h"
-#include "MuteShortcut.h"
+#include "input/EvdevKeySource.h"
+#include "keys/KeyCategory.h"
+#include "keys/KeyTables.h"
+#include "input/KeyboardAccess.h"
+#include "input/KeyboardMonitor.h"
+#include "keys/LinuxKeyCodes.h"
+#include "input/MuteShortcut.h"
 
-#include "InputTestSupport.h"
+#include "tests/support/InputTestSupport.h"
 
 #include <poll.h>
 

@@ -1,9 +1,9 @@
-#include "KeyboardAccess.h"
-#include "KeyboardMonitor.h"
-#include "XInputKeySource.h"
+#include "input/KeyboardAccess.h"
+#include "input/KeyboardMonitor.h"
+#include "input/XInputKeySource.h"
 
-#include "InputTestSupport.h"
-#include "TestServers.h"
+#include "tests/support/InputTestSupport.h"
+#include "tests/support/TestServers.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>

@@ -1,10 +1,10 @@
-#include "KeyTables.h"
-#include "NaturalOrder.h"
-#include "PackLibrary.h"
-#include "PackLoadError.h"
-#include "PackLoader.h"
-#include "StagingFolder.h"
-#include "TestPacks.h"
+#include "keys/KeyTables.h"
+#include "packs/NaturalOrder.h"
+#include "packs/PackLibrary.h"
+#include "packs/PackLoadError.h"
+#include "packs/PackLoader.h"
+#include "packs/StagingFolder.h"
+#include "tests/support/TestPacks.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

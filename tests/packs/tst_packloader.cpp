@@ -1,10 +1,10 @@
-#include "DecodeError.h"
-#include "KeyTables.h"
-#include "LinuxKeyCodes.h"
-#include "PackLoader.h"
-#include "SampleCache.h"
-#include "SampleDecoding.h"
-#include "TestPacks.h"
+#include "packs/DecodeError.h"
+#include "keys/KeyTables.h"
+#include "keys/LinuxKeyCodes.h"
+#include "packs/PackLoader.h"
+#include "packs/SampleCache.h"
+#include "packs/SampleDecoding.h"
+#include "tests/support/TestPacks.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

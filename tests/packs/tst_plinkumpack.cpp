@@ -1,4 +1,4 @@
-#include "TestPacks.h"
+#include "tests/support/TestPacks.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

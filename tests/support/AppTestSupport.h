@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AppState.h"
-#include "EvdevKeySource.h"
-#include "InputTestSupport.h"
-#include "NullOutput.h"
-#include "TestPacks.h"
+#include "app/AppState.h"
+#include "input/EvdevKeySource.h"
+#include "tests/support/InputTestSupport.h"
+#include "audio/NullOutput.h"
+#include "tests/support/TestPacks.h"
 
 #include <QDir>
 #include <QTemporaryDir>

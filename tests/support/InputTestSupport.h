@@ -1,10 +1,10 @@
 #pragma once
 
-#include "InputEvent.h"
-#include "InputSink.h"
-#include "InputSource.h"
-#include "KeyboardMonitor.h"
-#include "UniqueFd.h"
+#include "keys/InputEvent.h"
+#include "keys/InputSink.h"
+#include "input/InputSource.h"
+#include "input/KeyboardMonitor.h"
+#include "input/UniqueFd.h"
 
 #include <QtTest>
 

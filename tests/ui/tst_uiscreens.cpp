@@ -1,16 +1,16 @@
-#include "AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 
-#include "OnboardingWindowController.h"
-#include "PackCatalog.h"
-#include "PackLibrary.h"
-#include "PackOrigin.h"
-#include "PanelPlacement.h"
-#include "SettingsWindowController.h"
-#include "StyleKit.h"
-#include "SwitchPickerModel.h"
-#include "TestPacks.h"
-#include "TrayPanel.h"
-#include "UserInterface.h"
+#include "ui/OnboardingWindowController.h"
+#include "ui/PackCatalog.h"
+#include "packs/PackLibrary.h"
+#include "ui/PackOrigin.h"
+#include "ui/PanelPlacement.h"
+#include "ui/SettingsWindowController.h"
+#include "ui/StyleKit.h"
+#include "ui/SwitchPickerModel.h"
+#include "tests/support/TestPacks.h"
+#include "ui/TrayPanel.h"
+#include "ui/UserInterface.h"
 
 #include <QDesktopServices>
 #include <QDir>

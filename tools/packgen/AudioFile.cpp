@@ -1,4 +1,4 @@
-#include "AudioFile.h"
+#include "tools/packgen/AudioFile.h"
 
 #include <sndfile.h>
 

@@ -1,4 +1,4 @@
-#include "Biquad.h"
+#include "tools/packgen/Biquad.h"
 
 #include <cmath>
 #include <numbers>

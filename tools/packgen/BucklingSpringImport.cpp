@@ -1,8 +1,8 @@
-#include "BucklingSpringImport.h"
+#include "tools/packgen/BucklingSpringImport.h"
 
-#include "AudioFile.h"
-#include "LinuxKeyCodes.h"
-#include "SoundMeasure.h"
+#include "tools/packgen/AudioFile.h"
+#include "keys/LinuxKeyCodes.h"
+#include "tools/packgen/SoundMeasure.h"
 
 #include <QDir>
 

@@ -1,13 +1,13 @@
-#include "BuiltInPacks.h"
+#include "tools/packgen/BuiltInPacks.h"
 
-#include "BucklingSpringImport.h"
-#include "DerivedSwitch.h"
-#include "KbsimRecordingImport.h"
-#include "MechvibesRecordingImport.h"
-#include "PackWriter.h"
-#include "PhraseRenderer.h"
-#include "RecordedSwitch.h"
-#include "StrokeEdit.h"
+#include "tools/packgen/BucklingSpringImport.h"
+#include "tools/packgen/DerivedSwitch.h"
+#include "tools/packgen/KbsimRecordingImport.h"
+#include "tools/packgen/MechvibesRecordingImport.h"
+#include "tools/packgen/PackWriter.h"
+#include "tools/packgen/PhraseRenderer.h"
+#include "tools/packgen/RecordedSwitch.h"
+#include "tools/packgen/StrokeEdit.h"
 
 #include <QDir>
 #include <QFile>

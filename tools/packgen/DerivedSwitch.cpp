@@ -1,7 +1,7 @@
-#include "DerivedSwitch.h"
+#include "tools/packgen/DerivedSwitch.h"
 
-#include "Biquad.h"
-#include "StrokeEdit.h"
+#include "tools/packgen/Biquad.h"
+#include "tools/packgen/StrokeEdit.h"
 
 namespace plinkum {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KbsimRecordingImport.h"
+#include "tools/packgen/KbsimRecordingImport.h"
 
 #include <QDir>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "KbsimRecordingImport.h"
+#include "tools/packgen/KbsimRecordingImport.h"
 
-#include "StrokeCleaner.h"
+#include "tools/packgen/StrokeCleaner.h"
 
 #include <QDir>
 

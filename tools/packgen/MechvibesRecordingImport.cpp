@@ -1,12 +1,12 @@
-#include "MechvibesRecordingImport.h"
+#include "tools/packgen/MechvibesRecordingImport.h"
 
-#include "AudioFile.h"
-#include "Biquad.h"
-#include "KeyCategory.h"
-#include "KeyTables.h"
-#include "MechvibesConfig.h"
-#include "SoundMeasure.h"
-#include "StrokeCleaner.h"
+#include "tools/packgen/AudioFile.h"
+#include "tools/packgen/Biquad.h"
+#include "keys/KeyCategory.h"
+#include "keys/KeyTables.h"
+#include "packs/MechvibesConfig.h"
+#include "tools/packgen/SoundMeasure.h"
+#include "tools/packgen/StrokeCleaner.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PackWriter.h"
+#include "tools/packgen/PackWriter.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "PackWriter.h"
+#include "tools/packgen/PackWriter.h"
 
-#include "AudioFile.h"
-#include "SoundMeasure.h"
+#include "tools/packgen/AudioFile.h"
+#include "tools/packgen/SoundMeasure.h"
 
 #include <QDir>
 #include <QFile>

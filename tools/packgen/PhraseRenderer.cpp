@@ -1,8 +1,8 @@
-#include "PhraseRenderer.h"
+#include "tools/packgen/PhraseRenderer.h"
 
-#include "OfflineRenderer.h"
-#include "PackLoader.h"
-#include "SoundMeasure.h"
+#include "audio/OfflineRenderer.h"
+#include "packs/PackLoader.h"
+#include "tools/packgen/SoundMeasure.h"
 
 namespace plinkum {
 

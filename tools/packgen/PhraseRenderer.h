@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoadedPack.h"
+#include "packs/LoadedPack.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "RecordedSwitch.h"
+#include "tools/packgen/RecordedSwitch.h"
 
 namespace plinkum {
 

@@ -1,4 +1,4 @@
-#include "SoundMeasure.h"
+#include "tools/packgen/SoundMeasure.h"
 
 #include <ebur128.h>
 

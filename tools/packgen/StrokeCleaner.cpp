@@ -1,8 +1,8 @@
-#include "StrokeCleaner.h"
+#include "tools/packgen/StrokeCleaner.h"
 
-#include "AudioFile.h"
-#include "Biquad.h"
-#include "SoundMeasure.h"
+#include "tools/packgen/AudioFile.h"
+#include "tools/packgen/Biquad.h"
+#include "tools/packgen/SoundMeasure.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "StrokeEdit.h"
+#include "tools/packgen/StrokeEdit.h"
 
-#include "SoundMeasure.h"
+#include "tools/packgen/SoundMeasure.h"
 
 #include <algorithm>
 #include <cmath>

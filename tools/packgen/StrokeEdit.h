@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Biquad.h"
+#include "tools/packgen/Biquad.h"
 
 #include <initializer_list>
 #include <vector>

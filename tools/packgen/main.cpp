@@ -1,6 +1,6 @@
 // plinkum-packgen: writes the built-in switch packs at build time.
 //   plinkum-packgen OUT_DIR MECHVIBES_DIR KBSIM_DIR [BUCKLESPRING_WAV_DIR [LICENCE_FILE ...]]
-#include "BuiltInPacks.h"
+#include "tools/packgen/BuiltInPacks.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "JsonOutput.h"
+#include "tools/plinkum-pack/JsonOutput.h"
 
 #include <QJsonDocument>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PackInfo.h"
-#include "PackLoadFailure.h"
+#include "packs/PackInfo.h"
+#include "packs/PackLoadFailure.h"
 
 #include <QJsonObject>
 

@@ -1,8 +1,8 @@
-#include "LibraryCommands.h"
+#include "tools/plinkum-pack/LibraryCommands.h"
 
-#include "JsonOutput.h"
-#include "PackArgument.h"
-#include "PackLibrary.h"
+#include "tools/plinkum-pack/JsonOutput.h"
+#include "tools/plinkum-pack/PackArgument.h"
+#include "packs/PackLibrary.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

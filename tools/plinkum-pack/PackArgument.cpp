@@ -1,7 +1,7 @@
-#include "PackArgument.h"
+#include "tools/plinkum-pack/PackArgument.h"
 
-#include "PackLibrary.h"
-#include "PackLoader.h"
+#include "packs/PackLibrary.h"
+#include "packs/PackLoader.h"
 
 #include <QDir>
 #include <QFileInfo>

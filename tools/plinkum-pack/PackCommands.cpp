@@ -1,9 +1,9 @@
-#include "PackCommands.h"
+#include "tools/plinkum-pack/PackCommands.h"
 
-#include "JsonOutput.h"
-#include "PackArgument.h"
-#include "PackFolderSearch.h"
-#include "PackLoader.h"
+#include "tools/plinkum-pack/JsonOutput.h"
+#include "tools/plinkum-pack/PackArgument.h"
+#include "packs/PackFolderSearch.h"
+#include "packs/PackLoader.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,10 +1,10 @@
-#include "RenderCommands.h"
+#include "tools/plinkum-pack/RenderCommands.h"
 
-#include "JsonOutput.h"
-#include "KeySequence.h"
-#include "OfflineRenderer.h"
-#include "PackArgument.h"
-#include "PackLoader.h"
+#include "tools/plinkum-pack/JsonOutput.h"
+#include "audio/KeySequence.h"
+#include "audio/OfflineRenderer.h"
+#include "tools/plinkum-pack/PackArgument.h"
+#include "packs/PackLoader.h"
 
 #include <QFile>
 

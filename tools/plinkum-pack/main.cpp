@@ -3,10 +3,10 @@
 // success, 1 on a pack error, 2 on a usage error. Packs are named by folder or by the ids `list`
 // prints.
 
-#include "JsonOutput.h"
-#include "LibraryCommands.h"
-#include "PackCommands.h"
-#include "RenderCommands.h"
+#include "tools/plinkum-pack/JsonOutput.h"
+#include "tools/plinkum-pack/LibraryCommands.h"
+#include "tools/plinkum-pack/PackCommands.h"
+#include "tools/plinkum-pack/RenderCommands.h"
 
 #include <QCoreApplication>
 
