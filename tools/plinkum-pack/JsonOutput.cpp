@@ -23,13 +23,18 @@ int printFailure(const PackLoadFailure &failure)
 
 QJsonObject info(const PackInfo &info)
 {
+    const auto optional = [](const std::optional<QString> &text) {
+        return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
+    };
     return {
         {QStringLiteral("id"), info.id},
         {QStringLiteral("name"), info.name},
-        {QStringLiteral("type"), info.type ? QJsonValue(*info.type) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("type"), optional(info.type)},
         {QStringLiteral("order"), QJsonValue(info.order)},
         {QStringLiteral("isBuiltIn"), info.isBuiltIn},
         {QStringLiteral("format"), info.format},
+        {QStringLiteral("source"), optional(info.source)},
+        {QStringLiteral("credit"), optional(info.credit)},
     };
 }
 

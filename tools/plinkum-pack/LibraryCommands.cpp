@@ -65,8 +65,13 @@ void printPretty(const PackLibrary &library)
         for (const PackInfo &pack : packs)
             width = std::max(width, pack.id.size());
         for (const PackInfo &pack : packs) {
-            const QString type = pack.type ? QStringLiteral("  (%1)").arg(*pack.type) : QString();
-            std::printf("  %s  %s%s\n", qPrintable(pack.id.leftJustified(width)), qPrintable(pack.name), qPrintable(type));
+            QStringList about;
+            if (pack.type)
+                about << *pack.type;
+            if (pack.source)
+                about << *pack.source;
+            const QString aside = about.isEmpty() ? QString() : QStringLiteral("  (%1)").arg(about.join(QStringLiteral(", ")));
+            std::printf("  %s  %s%s\n", qPrintable(pack.id.leftJustified(width)), qPrintable(pack.name), qPrintable(aside));
         }
         if (packs.isEmpty())
             std::printf("  %s\n", none);
