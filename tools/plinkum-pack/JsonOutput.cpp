@@ -23,19 +23,20 @@ int printFailure(const PackLoadFailure &failure)
 
 QJsonObject info(const PackInfo &info)
 {
-    const auto optional = [](const std::optional<QString> &text) {
-        return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
-    };
-    return {
+    QJsonObject json{
         {QStringLiteral("id"), info.id},
         {QStringLiteral("name"), info.name},
-        {QStringLiteral("type"), optional(info.type)},
+        {QStringLiteral("type"), info.type ? QJsonValue(*info.type) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("order"), QJsonValue(info.order)},
         {QStringLiteral("isBuiltIn"), info.isBuiltIn},
         {QStringLiteral("format"), info.format},
-        {QStringLiteral("source"), optional(info.source)},
-        {QStringLiteral("credit"), optional(info.credit)},
     };
+    // Only packs that say where their sounds come from carry these.
+    if (info.source)
+        json.insert(QStringLiteral("source"), *info.source);
+    if (info.credit)
+        json.insert(QStringLiteral("credit"), *info.credit);
+    return json;
 }
 
 } // namespace plinkum::JsonOutput
