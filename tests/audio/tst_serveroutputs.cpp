@@ -219,30 +219,20 @@ private slots:
         QVERIFY2(listing.contains("40%") && listing.contains("Mute: yes"), listing.constData());
     }
 
-    // The stream is granted the period it asks for, read through the output's interface.
-    void asksForASmallPeriod_data() { addServerRows(); }
-    void asksForASmallPeriod()
+    // The stream is granted the small period it asks for; after a few silent seconds it pauses, and
+    // a flood of presses while it wakes all sound.
+    void smallPeriodSleepsAndWakes_data() { addServerRows(); }
+    void smallPeriodSleepsAndWakes()
     {
         QFETCH(Server, server);
         QVERIFY(this->server(server).startSpeakersAndHeadset(true));
         Fixture f(server, true);
         QVERIFY(f.engine.start());
-        QTRY_VERIFY(f.output().latency());
+        QTRY_VERIFY(f.output().isRunning() && f.output().latency());
         if (server == Server::PulseAudio)
             QCOMPARE(std::size_t(static_cast<PulseOutput &>(f.output()).timing()->requestFrames), Mixer::periodFrames);
         else
             QTRY_COMPARE(static_cast<PipeWireOutput &>(f.output()).grantedQuantum(), PipeWireOutput::quantumFrames);
-    }
-
-    // After a few silent seconds the stream pauses; a flood of presses while it wakes all sound.
-    void sleepsWhenIdleAndWakesOnPress_data() { addServerRows(); }
-    void sleepsWhenIdleAndWakesOnPress()
-    {
-        QFETCH(Server, server);
-        QVERIFY(this->server(server).startSpeakersAndHeadset(true));
-        Fixture f(server, true);
-        f.engine.start();
-        QTRY_VERIFY(f.output().isRunning());
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isAsleep(), sleepTimeoutMs);
         QTRY_VERIFY(server != Server::PulseAudio || streamCorked());
 
