@@ -1,6 +1,5 @@
-// Plinkum on the desktops users have: an X11 tray (trayer), a StatusNotifierWatcher on the session
-// bus, no tray at all, and a Wayland compositor without a seat (weston's headless backend). Each
-// tray may come up after Plinkum. Screenshots of what shows land in the build tree.
+// Plinkum under trayer, a StatusNotifierWatcher, no tray and seatless weston; screenshots in the build tree.
+#include "tests/support/PlinkumProcess.h"
 #include "tests/support/TestPacks.h"
 #include "tests/support/TestServers.h"
 
@@ -18,7 +17,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 
 namespace {
 
@@ -74,36 +72,19 @@ private:
     // `home` holds the settings and user packs; the test's own folder unless told.
     QProcessEnvironment environment(const QString &bus, const QString &home = {}) const
     {
-        const QDir homeDir(home.isEmpty() ? m_dir.path() : home);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP", "QT_IM_MODULE"})
-            environment.remove(QString::fromLatin1(name));
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        QProcessEnvironment environment = PlinkumProcess::environment(m_dir.path(), home.isEmpty() ? m_dir.path() : home, m_display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("HOME"), m_dir.path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), homeDir.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), homeDir.filePath(QStringLiteral("data")));
         // A dead bus when none is given: no panel on it, and no bus started on the side.
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                            bus.isEmpty() ? QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("no-bus")) : bus);
-        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + m_dir.filePath(QStringLiteral("none")));
-        environment.insert(QStringLiteral("LSAN_OPTIONS"),
-                           QStringLiteral("suppressions=" PLINKUM_SOURCE_DIR "/tests/lsan-suppressions.txt"));
         return environment;
     }
 
     // Plinkum's mapped windows, anywhere in the tree (a docked tray icon is inside the tray's).
     QList<std::pair<Window, QRect>> plinkumWindows() const
     {
-        QProcess search;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        search.setProcessEnvironment(environment);
-        search.start(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--class", "plinkum"});
-        search.waitForFinished(5000);
         QList<std::pair<Window, QRect>> found;
-        for (const QByteArray &line : search.readAllStandardOutput().split('\n')) {
+        for (const QByteArray &line : xdotool({"search", "--onlyvisible", "--class", "plinkum"}).split('\n')) {
             bool ok = false;
             const Window window = line.trimmed().toULong(&ok);
             XWindowAttributes attributes;
@@ -117,8 +98,7 @@ private:
         return found;
     }
 
-    // The docked tray icon, the panel (as a window or a popup) or the first-run window, told
-    // apart by width; 0 when not shown.
+    // The tray icon, the panel or the first-run window, told apart by width; 0 when not shown.
     Window plinkumWindow(int minWidth, int maxWidth) const
     {
         for (const auto &[window, geometry] : plinkumWindows()) {
@@ -132,19 +112,9 @@ private:
     Window firstRunWindow() const { return plinkumWindow(700, 100000); }
 
     // Return typed into the first-run window, whose try-it field has the focus: it finishes.
-    void finishFirstRun() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        QProcess xdotool;
-        xdotool.setProcessEnvironment(environment);
-        xdotool.start(QStringLiteral("xdotool"),
-                      {"windowfocus", QString::number(firstRunWindow()), "sleep", "0.3", "key", "Return"});
-        xdotool.waitForFinished(5000);
-    }
+    void finishFirstRun() const { xdotool({"windowfocus", QString::number(firstRunWindow()), "sleep", "0.3", "key", "Return"}); }
 
-    // A first start: the first-run window greets, whatever the desktop; Return in it ends on
-    // the panel, as a window or as the popup under the tray icon.
+    // A first start: the first-run window greets; Return in it ends on the panel.
     void checkFirstStart(const QString &screenshotName)
     {
         QTRY_VERIFY_WITH_TIMEOUT(firstRunWindow(), 10000);
@@ -178,7 +148,8 @@ private:
         XFlush(m_xlib);
     }
 
-    void xdotool(const QStringList &arguments) const
+    // What xdotool printed, run against the test's display.
+    QByteArray xdotool(const QStringList &arguments) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), m_display);
@@ -186,6 +157,7 @@ private:
         xdotool.setProcessEnvironment(environment);
         xdotool.start(QStringLiteral("xdotool"), arguments);
         xdotool.waitForFinished(5000);
+        return xdotool.readAllStandardOutput();
     }
 
     void click(Window window, int clicks = 1, int button = 1) const
@@ -229,34 +201,17 @@ private:
         return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
     }
 
-    // Plinkum started as from the menu; stopped with SIGTERM at the end, which it must survive
-    // to the last.
-    struct Plinkum {
-        QProcess process;
-        ~Plinkum()
-        {
-            process.kill();
-            process.waitForFinished();
-        }
-    };
-
-    void launch(Plinkum &plinkum, const QProcessEnvironment &environment) const
+    // Started as from the menu; stopped with SIGTERM at the end, which it must survive.
+    void launch(PlinkumProcess &plinkum, const QProcessEnvironment &environment) const
     {
-        plinkum.process.setProcessEnvironment(environment);
-        plinkum.process.setProcessChannelMode(QProcess::ForwardedChannels);
-        plinkum.process.start(QStringLiteral(PLINKUM), {});
-        QVERIFY(plinkum.process.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid()))),
-                                 10000);
+        QVERIFY(plinkum.start(environment));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid()))), 10000);
     }
 
-    static void stop(Plinkum &plinkum)
+    static void stop(PlinkumProcess &plinkum)
     {
         QCOMPARE(plinkum.process.state(), QProcess::Running);
-        ::kill(pid_t(plinkum.process.processId()), SIGTERM);
-        QVERIFY(plinkum.process.waitForFinished(5000));
-        QCOMPARE(plinkum.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(plinkum.process.exitCode(), 0);
+        QVERIFY(plinkum.terminate());
     }
 
     // The bus name the tray item registered with the watcher under, from the watcher's log.
@@ -274,8 +229,7 @@ private:
         QCOMPARE(TestPacks::run(QStringLiteral(PLINKUM), {}, environment).exitCode, 0);
     }
 
-    // Without a tray the panel is an ordinary window: open at start, closed by its close button
-    // with Plinkum still running, back when Plinkum is started again.
+    // Without a tray the panel is a window: open at start, closable, back when started again.
     void checkPanelWindowWithoutTray(const QProcessEnvironment &environment, const QString &screenshotName)
     {
         QTRY_VERIFY_WITH_TIMEOUT(panel(), 10000);
@@ -310,15 +264,13 @@ private slots:
             XCloseDisplay(m_xlib);
     }
 
-    // On a dark and a light panel: the icon is drawn in a tone that stands out on both (X11 trays
-    // do not recolour icons), and its menu switches the sounds off and on for good.
+    // The icon stands out on a dark and a light panel; its menu switches the sounds for good.
     void x11TrayThatComesLate_data()
     {
         QTest::addColumn<QColor>("panelColor");
         QTest::newRow("dark") << QColor(0x1F, 0x1F, 0x1F);
         QTest::newRow("light") << QColor(0xF0, 0xF0, 0xF0);
     }
-
     void x11TrayThatComesLate()
     {
         QFETCH(QColor, panelColor);
@@ -326,7 +278,7 @@ private slots:
             QSKIP("trayer is needed (tools/install-deps.sh installs it)");
         QDir(m_dir.filePath(QStringLiteral("config"))).removeRecursively();
         const QProcessEnvironment environment = this->environment({});
-        Plinkum plinkum;
+        PlinkumProcess plinkum;
         launch(plinkum, environment);
         checkFirstStart(QStringLiteral("first-start-no-tray"));
         if (QTest::currentTestFailed())
@@ -400,7 +352,7 @@ private slots:
         QVERIFY(trayer.start(QStringLiteral("trayer"),
                              {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"},
                              environment));
-        Plinkum plinkum;
+        PlinkumProcess plinkum;
         launch(plinkum, environment);
         QTRY_VERIFY_WITH_TIMEOUT(trayIcon(), 10000);
         checkFirstStart(QStringLiteral("first-start-tray"));
@@ -413,7 +365,6 @@ private slots:
         QTest::newRow("watcher before Plinkum") << true;
         QTest::newRow("watcher after Plinkum") << false;
     }
-
     void statusNotifierWatcher()
     {
         QFETCH(bool, watcherFirst);
@@ -434,7 +385,7 @@ private slots:
             QVERIFY(watcher.start(python, {"-m", "dbusmock", "-t", PLINKUM_SOURCE_DIR "/tests/app/status_notifier_watcher.py", "-l", log},
                                   environment));
         };
-        Plinkum plinkum;
+        PlinkumProcess plinkum;
         if (watcherFirst) {
             startWatcher();
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(log), 5000);
@@ -476,8 +427,7 @@ private slots:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("plinkum-test"));
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-        // Under AddressSanitizer: Qt's Wayland plugins have no frame pointers, and only a full
-        // unwind shows the leak checker that what they keep until exit is theirs.
+        // Qt's Wayland plugins lack frame pointers: LSan needs a full unwind to see their leaks.
         const QString asan = environment.value(QStringLiteral("ASAN_OPTIONS"));
         environment.insert(QStringLiteral("ASAN_OPTIONS"), asan + (asan.isEmpty() ? "" : ":") + "fast_unwind_on_malloc=0");
         // --debug lets any client take screenshots; the headless backend needs pixman for them.
@@ -503,11 +453,8 @@ private slots:
         QTest::qWait(1000); // the shell draws its background
         const QImage desktop = takeScreenshot();
 
-        Plinkum plinkum;
-        plinkum.process.setProcessEnvironment(environment);
-        plinkum.process.setProcessChannelMode(QProcess::ForwardedChannels);
-        plinkum.process.start(QStringLiteral(PLINKUM), {});
-        QVERIFY(plinkum.process.waitForStarted());
+        PlinkumProcess plinkum;
+        QVERIFY(plinkum.start(environment));
         QTest::qWait(4000);
         QCOMPARE(plinkum.process.state(), QProcess::Running);
 

@@ -1,11 +1,8 @@
-// Plinkum as a user runs it, against real servers: a private X display, a private pulseaudio
-// daemon and a mock logind on a private system bus. How the command line and the session choose
-// the mode, one instance per user (what a second launch shows is in tst_desktops), --diagnose, keys
-// typed through XTEST heard on the sink's monitor, and not heard while the session is locked or
-// another one is in front.
+// Plinkum against private X, pulseaudio and logind: typed keys heard unless the session is locked or behind.
 #include "app/CommandLine.h"
 #include "input/KeyboardAccess.h"
 #include "tests/support/MockLogind.h"
+#include "tests/support/PlinkumProcess.h"
 #include "tests/support/TestPacks.h"
 #include "tests/support/TestServers.h"
 
@@ -45,18 +42,7 @@ private:
     // Without a display or sound server when these are not given; the engine reports it and carries on.
     QProcessEnvironment environment(const QString &display, bool pulse = false) const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM", "DISPLAY"})
-            environment.remove(QString::fromLatin1(name));
-        if (!display.isEmpty())
-            environment.insert(QStringLiteral("DISPLAY"), display);
-        environment.insert(QStringLiteral("HOME"), m_dir.path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        environment.insert(QStringLiteral("LSAN_OPTIONS"),
-                           QStringLiteral("suppressions=" PLINKUM_SOURCE_DIR "/tests/lsan-suppressions.txt"));
-        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + m_dir.filePath(QStringLiteral("none")));
+        QProcessEnvironment environment = PlinkumProcess::environment(m_dir.path(), m_dir.path(), display);
         if (pulse)
             m_pulse->addTo(environment);
         return environment;
@@ -168,14 +154,6 @@ private:
         QVERIFY(m_recorder.waitForStarted());
     }
 
-    static void terminate(QProcess &process)
-    {
-        ::kill(pid_t(process.processId()), SIGTERM);
-        QVERIFY(process.waitForFinished(5000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
-    }
-
     // Sounds starting after `from`: a sample above the threshold with none in the 150 ms before.
     int onsets(std::size_t from) const
     {
@@ -238,7 +216,6 @@ private slots:
         QTest::addColumn<QString>("display"); // DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM=…
         QTest::addColumn<CommandLine::Mode>("mode");
         QTest::addColumn<bool>("noDisplay");
-
         using M = CommandLine::Mode;
         const QString x11 = QStringLiteral("DISPLAY=:0");
         QTest::newRow("tray on X11") << QStringList{} << x11 << M::Tray << false;
@@ -248,7 +225,6 @@ private slots:
         QTest::newRow("headless, no display") << QStringList{QStringLiteral("--headless")} << QString() << M::Headless << false;
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--loud")} << x11 << M::Invalid << false;
     }
-
     void commandLineChoosesTheMode()
     {
         QFETCH(QStringList, arguments);
@@ -266,13 +242,11 @@ private slots:
 
     void killedInstanceDoesNotBlockTheNext()
     {
-        QProcess first;
-        first.setProcessEnvironment(environment(QString()));
-        first.setProcessChannelMode(QProcess::ForwardedChannels);
-        first.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket()), 10000);
-        first.kill();
-        first.waitForFinished();
+        {
+            PlinkumProcess first;
+            QVERIFY(first.start(environment(QString()), {QStringLiteral("--headless")}));
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket()), 10000);
+        } // killed
 
         // Started without a display, plinkum says so and runs headless, as the new instance.
         QProcess next;
@@ -287,8 +261,7 @@ private slots:
         QCOMPARE(next.exitCode(), 0);
     }
 
-    // Exit 0 only while typed keys can be heard: keys readable, a sound server, a Plinkum running;
-    // otherwise each reason on a line of its own.
+    // Exit 0 only while typed keys can be heard; otherwise each reason on a line of its own.
     void diagnoseReportsTheSoundServer()
     {
         if (!m_hasPulse || !m_xlib)
@@ -298,13 +271,12 @@ private slots:
         QCOMPARE(alone.exitCode, 1);
         QCOMPARE(alone.err, QByteArray("Plinkum: no Plinkum is running for this user (start it from the app menu)\n"));
 
-        QProcess plinkum;
-        plinkum.setProcessEnvironment(environment);
-        plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(m_dir.filePath(QStringLiteral("plinkum-%1.socket").arg(getuid()))), 10000);
+        PlinkumProcess plinkum;
+        QVERIFY(plinkum.start(environment, {QStringLiteral("--headless")}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket()), 10000);
         const TestPacks::Run diagnosis = TestPacks::run(QStringLiteral(PLINKUM), {"--diagnose"}, environment);
         const TestPacks::Run silent = TestPacks::run(QStringLiteral(PLINKUM), {"--diagnose"}, this->environment({}));
-        terminate(plinkum);
+        QVERIFY(plinkum.terminate());
         const QString report = QString::fromUtf8(diagnosis.out);
         QVERIFY2(diagnosis.exitCode == 0 && diagnosis.err.isEmpty(), diagnosis.err.constData());
         for (const char *line : {"can listen:      yes", "output:          clicks (not built-in)", "chosen output:   clicks",
@@ -323,15 +295,8 @@ private slots:
             QSKIP(cannotType);
         QProcessEnvironment environment = this->environment(m_display, true);
         record(environment);
-        QProcess plinkum;
-        plinkum.setProcessEnvironment(environment);
-        plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
-        plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
-        QVERIFY(plinkum.waitForStarted());
-        const auto stopOnFailure = qScopeGuard([&plinkum] {
-            plinkum.kill();
-            plinkum.waitForFinished();
-        });
+        PlinkumProcess plinkum;
+        QVERIFY(plinkum.start(environment, {QStringLiteral("--headless")}));
 
         // Nothing plays before a key is typed; then type until the pack has loaded and is heard.
         const std::size_t start = m_samples.size();
@@ -364,12 +329,10 @@ private slots:
         QCOMPARE(onsets(afterIdle), 1);
 
         // SIGTERM ends it cleanly.
-        terminate(plinkum);
+        QVERIFY(plinkum.terminate());
     }
 
-    // Both Shifts together switch the sounds off and on again; the choice of shortcut and the
-    // switched state outlive a restart; Scroll Lock twice does it when chosen; with the shortcut
-    // off the Shifts are just keys.
+    // Both Shifts (or Scroll Lock twice, when chosen) switch the sounds; the state outlives a restart.
     void shiftsTogetherSwitchTheSoundsOffAndOn()
     {
         if (!canType())
@@ -377,17 +340,8 @@ private slots:
         QFile::remove(settingsFile());
         const QProcessEnvironment environment = this->environment(m_display, true);
         record(environment);
-        QProcess plinkum;
-        plinkum.setProcessEnvironment(environment);
-        plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
-        const auto stopOnFailure = qScopeGuard([&plinkum] {
-            plinkum.kill();
-            plinkum.waitForFinished();
-        });
-        const auto launch = [&plinkum] {
-            plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
-            return plinkum.waitForStarted();
-        };
+        PlinkumProcess plinkum;
+        const auto launch = [&] { return plinkum.start(environment, {QStringLiteral("--headless")}); };
 
         QVERIFY(launch());
         QVERIFY2(typeUntilHeard(), "no key sound reached the sink within 12 s");
@@ -400,7 +354,7 @@ private slots:
         // Switched off, then restarted: still off until the Shifts switch it on.
         pressBothShifts();
         QVERIFY(!heard("a"));
-        terminate(plinkum);
+        QVERIFY(plinkum.terminate());
         QVERIFY(launch());
         for (int press = 0; press < 12; ++press) // about 4 s, twice what loading the pack takes
             QVERIFY(!heard("a"));
@@ -408,7 +362,7 @@ private slots:
         QVERIFY2(typeUntilHeard(), "the Shifts did not switch the sounds back on after a restart");
 
         // Scroll Lock pressed twice, when chosen instead, does the same; the Shifts are then keys.
-        terminate(plinkum);
+        QVERIFY(plinkum.terminate());
         QSettings(settingsFile(), QSettings::IniFormat)
             .setValue(QStringLiteral("muteShortcut"), QStringLiteral("scrollLockTwice"));
         QVERIFY(launch());
@@ -421,13 +375,13 @@ private slots:
         QVERIFY(heard("a"));
 
         // The shortcut chosen off, as the settings window stores it, is read at the next start.
-        terminate(plinkum);
+        QVERIFY(plinkum.terminate());
         QSettings(settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("muteShortcut"), QStringLiteral("off"));
         QVERIFY(launch());
         QVERIFY(typeUntilHeard());
         pressBothShifts();
         QVERIFY(heard("a"));
-        terminate(plinkum);
+        QVERIFY(plinkum.terminate());
     }
 
     // A first-run window still open when Plinkum quits comes back at the next start.
@@ -439,25 +393,17 @@ private slots:
         QProcessEnvironment environment = this->environment(m_display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         for (int start = 0; start < 2; ++start) {
-            QProcess plinkum;
-            plinkum.setProcessEnvironment(environment);
-            plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
-            plinkum.start(QStringLiteral(PLINKUM), {});
-            QVERIFY(plinkum.waitForStarted());
-            const auto stopOnFailure = qScopeGuard([&plinkum] {
-                plinkum.kill();
-                plinkum.waitForFinished();
-            });
+            PlinkumProcess plinkum;
+            QVERIFY(plinkum.start(environment));
             QTRY_COMPARE_WITH_TIMEOUT(plinkumWindows(), 1, 10000);
-            terminate(plinkum);
+            QVERIFY(plinkum.terminate());
             QTRY_COMPARE(plinkumWindows(), 0);
             QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value(QStringLiteral("onboardingOpen")).toString(),
                      QStringLiteral("true"));
         }
     }
 
-    // Keys typed while the user's session is locked, or while another session is in front, are
-    // not heard; back in front and unlocked, they are.
+    // Keys typed while the session is locked or another is in front are not heard.
     void lockedOrBackgroundSessionIsNotHeard()
     {
         if (!canType())
@@ -470,15 +416,8 @@ private slots:
         logind.addTo(environment);
         environment.insert(QStringLiteral("XDG_SESSION_ID"), QStringLiteral("c7"));
         record(environment);
-        QProcess plinkum;
-        plinkum.setProcessEnvironment(environment);
-        plinkum.setProcessChannelMode(QProcess::ForwardedChannels);
-        plinkum.start(QStringLiteral(PLINKUM), {QStringLiteral("--headless")});
-        QVERIFY(plinkum.waitForStarted());
-        const auto stopOnFailure = qScopeGuard([&plinkum] {
-            plinkum.kill();
-            plinkum.waitForFinished();
-        });
+        PlinkumProcess plinkum;
+        QVERIFY(plinkum.start(environment, {QStringLiteral("--headless")}));
         QVERIFY2(typeUntilHeard(), "no key sound reached the sink within 12 s");
 
         const std::vector<unsigned> keys{KEY_A + 8, KEY_KP5 + 8, KEY_ENTER + 8};
@@ -500,9 +439,7 @@ private slots:
                      qPrintable(QStringLiteral("%1: heard %2 of %3 keys").arg(QLatin1String(step.step)).arg(heard).arg(keys.size())));
         }
 
-        ::kill(pid_t(plinkum.processId()), SIGTERM);
-        QVERIFY(plinkum.waitForFinished(5000));
-        QCOMPARE(plinkum.exitCode(), 0);
+        QVERIFY(plinkum.terminate());
     }
 };
 

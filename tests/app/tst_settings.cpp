@@ -48,7 +48,6 @@ private slots:
         QTest::newRow("unknown shortcut") << Key::MuteShortcut << QVariant("sometimes") << QVariant();
         QTest::newRow("nothing") << Key::OnboardingOpen << QVariant() << QVariant();
     }
-
     void validation()
     {
         QFETCH(Settings::Key, key);
@@ -69,7 +68,6 @@ private slots:
         QTest::newRow("hand-written") << QByteArray("[General]\nvolume = 0.30\nselectedPack=folder:Blue Box\n")
                                       << 0.3 << QStringLiteral("folder:Blue Box");
     }
-
     void damagedFiles()
     {
         QFETCH(QByteArray, content);
@@ -116,8 +114,7 @@ private slots:
         QTest::newRow("muteShortcut") << "muteShortcut" << "off" << "muteShortcut=off";
     }
 
-    // The writer changes one setting; another process reads it while the writer still runs and
-    // holds the store open, and again after the writer was killed without any chance to flush.
+    // Another process reads a changed setting while the writer runs, and after it was SIGKILLed.
     void eachChangeIsOnDiskAtOnce()
     {
         QFETCH(QString, property);
@@ -136,8 +133,7 @@ private slots:
         QVERIFY2(readInAnotherProcess(folders.settings).contains(line + u'\n'), qPrintable(line));
     }
 
-    // The autostart entry, which stands for launch at login.
-    // Desktop launchers unescape Exec= the way this does: string escapes, then shell-like quoting.
+    // The autostart entry; launchers unescape Exec= as this does (string escapes, then shell quoting).
     void registerAndUnregister()
     {
         QTemporaryDir dir;
@@ -177,7 +173,6 @@ private slots:
         QTest::newRow("no Exec") << QByteArray("[Desktop Entry]\nType=Application\n") << false;
         QTest::newRow("Exec of another section") << QByteArray("[Desktop Action x]\nExec=EXE\n") << false;
     }
-
     void entriesThatDoNotStartPlinkumDoNotCount()
     {
         QFETCH(QByteArray, entry);

@@ -8,8 +8,7 @@
 
 using namespace plinkum;
 
-// Where the single-instance socket goes when there is no runtime folder: a shared temporary
-// folder, in which another user may have made the name first.
+// Without a runtime folder the socket goes to a shared folder where another user may squat the name.
 class TestSingleInstance : public QObject {
     Q_OBJECT
 
@@ -24,7 +23,6 @@ private slots:
         QTest::newRow("a file") << "file" << false;
         QTest::newRow("another user's folder") << "other" << false;
     }
-
     void privateFolderIsOurs()
     {
         QFETCH(QString, squatter);

@@ -1,8 +1,4 @@
-// Proves the audio side of the mixer, and an output's sleep bookkeeping after it, keep the
-// real-time contract while the engine plays, wakes and swaps packs on another thread: every
-// allocation, free and mutex lock on the audio thread is counted, and where no sanitizer runtime
-// (which makes system calls of its own) is present the audio thread renders under seccomp's
-// strict mode, in which any system call other than read, write and exit kills the process.
+// The audio thread keeps the real-time contract: no allocation, free or lock, and under seccomp strict mode no system call.
 
 #include "audio/SoundEngine.h"
 #include "audio/StreamSleep.h"
@@ -84,8 +80,7 @@ class TestRealtimeMixer : public QObject {
     Q_OBJECT
 
 private slots:
-    // The counters see only what goes through operator new and pthread_mutex_lock; seccomp's
-    // strict mode lets the kernel catch every other system call.
+    // The counters see operator new and pthread_mutex_lock; seccomp strict mode catches every other call.
     void renderKeepsTheRealtimeContract()
     {
         SoundEngine engine(24, nullptr, 1);
@@ -106,8 +101,7 @@ private slots:
             armed = false;
             audioDone = true;
 #ifndef PLINKUM_SANITIZED
-            // Strict mode allows exit but not the calls of a normal thread exit; the kernel
-            // still clears the thread id, which is what join waits for.
+            // Strict mode kills a normal thread exit; the kernel still clears the thread id join waits for.
             syscall(SYS_exit, 0);
 #endif
         });

@@ -1,6 +1,4 @@
-// Runs the engine's sound-server outputs against private servers with null sinks, one made to
-// look like laptop speakers and one like a USB headset: PulseOutput against a pulseaudio daemon,
-// PipeWireOutput against PipeWire with WirePlumber. Rows are named after the server.
+// The sound-server outputs against private servers with null sinks (speakers, USB headset).
 
 #include "audio/PipeWireOutput.h"
 #include "audio/PulseOutput.h"
@@ -22,8 +20,7 @@ Q_DECLARE_METATYPE(Server)
 
 namespace {
 
-// An engine on the server's output. With rerouting, its device listener runs start on this
-// thread as the application does; without, only the server moves the stream.
+// An engine on the server's output; with rerouting its device listener runs as in the application.
 struct Fixture {
     Fixture(Server server, bool preferBuiltIn, bool reroute = true)
         : engine(24, server == Server::PulseAudio ? std::unique_ptr<AudioOutput>(std::make_unique<PulseOutput>())
@@ -110,8 +107,7 @@ private slots:
         m_pipeWire.stop();
     }
 
-    // Neither a missing server nor one that accepts and never answers holds up the caller; the
-    // output connects by itself once a server is there.
+    // A missing or silent server never holds up the caller; the output connects once one is there.
     void startNeverWaitsForTheServer()
     {
         if (!TestServers::PulseAudio::available())
@@ -144,9 +140,7 @@ private slots:
         QTRY_COMPARE(f.device(), std::string("builtin"));
     }
 
-    // The device listeners re-run routing: an added built-in sink takes the sound; with the
-    // preference off the stream goes to the default and follows it; with it on a new default
-    // leaves it on the speakers.
+    // An added built-in sink takes the sound; without the preference the stream follows the default.
     void deviceChangesReroute_data() { addServerRows(); }
     void deviceChangesReroute()
     {
@@ -171,11 +165,7 @@ private slots:
         QTRY_COMPARE(f.device(), std::string("builtin"));
     }
 
-    // A stream meant for the speakers stays there when the default changes, also when they were
-    // the default; a stream following the default goes wherever the default goes, carried by the
-    // server alone. PulseAudio keeps the pinned stream by itself too (its stream-restore entry);
-    // WirePlumber reads a target that is the default as "follow the default", so there our
-    // rerouting brings it back.
+    // A stream for the speakers stays there when the default changes; one following the default follows it.
     void streamStaysWhereRouted_data()
     {
         QTest::addColumn<Server>("server");
@@ -229,32 +219,20 @@ private slots:
         QVERIFY2(listing.contains("40%") && listing.contains("Mute: yes"), listing.constData());
     }
 
-    // The stream is granted the period it asks for: PulseAudio requests of one mixer period,
-    // PipeWire its small quantum. Diagnostics read it through the output's interface.
-    void asksForASmallPeriod_data() { addServerRows(); }
-    void asksForASmallPeriod()
+    // The stream is granted the small period it asks for; after a few silent seconds it pauses, and
+    // a flood of presses while it wakes all sound.
+    void smallPeriodSleepsAndWakes_data() { addServerRows(); }
+    void smallPeriodSleepsAndWakes()
     {
         QFETCH(Server, server);
         QVERIFY(this->server(server).startSpeakersAndHeadset(true));
         Fixture f(server, true);
         QVERIFY(f.engine.start());
-        QTRY_VERIFY(f.output().latency());
+        QTRY_VERIFY(f.output().isRunning() && f.output().latency());
         if (server == Server::PulseAudio)
             QCOMPARE(std::size_t(static_cast<PulseOutput &>(f.output()).timing()->requestFrames), Mixer::periodFrames);
         else
             QTRY_COMPARE(static_cast<PipeWireOutput &>(f.output()).grantedQuantum(), PipeWireOutput::quantumFrames);
-    }
-
-    // After a few silent seconds the stream is paused; a press wakes it, and a flood of presses
-    // arriving while it wakes all reach their voices.
-    void sleepsWhenIdleAndWakesOnPress_data() { addServerRows(); }
-    void sleepsWhenIdleAndWakesOnPress()
-    {
-        QFETCH(Server, server);
-        QVERIFY(this->server(server).startSpeakersAndHeadset(true));
-        Fixture f(server, true);
-        f.engine.start();
-        QTRY_VERIFY(f.output().isRunning());
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isAsleep(), sleepTimeoutMs);
         QTRY_VERIFY(server != Server::PulseAudio || streamCorked());
 
@@ -271,8 +249,7 @@ private slots:
             QTRY_VERIFY2(f.engine.mixer().isPlaying(v), qPrintable(QString::number(v)));
     }
 
-    // Device changes and a server restart while asleep: routing still follows, and the next
-    // press is played.
+    // Device changes and a server restart while asleep: routing follows and the next press plays.
     void devicesAndServerChangeWhileAsleep_data() { addServerRows(); }
     void devicesAndServerChangeWhileAsleep()
     {

@@ -25,21 +25,10 @@ Q_DECLARE_METATYPE(plinkum::InputEvent)
 
 namespace {
 
-Sink sink(std::string name, std::string formFactor, std::string bus, std::string busPath = {})
+Sink sink(std::string name, std::string formFactor, std::string bus, std::string busPath = {}, std::vector<Port> ports = {},
+          std::string activePort = {})
 {
-    Sink s;
-    s.name = std::move(name);
-    s.formFactor = std::move(formFactor);
-    s.bus = std::move(bus);
-    s.busPath = std::move(busPath);
-    return s;
-}
-
-Sink withPorts(Sink s, std::vector<Port> ports, std::string active)
-{
-    s.ports = std::move(ports);
-    s.activePort = std::move(active);
-    return s;
+    return {std::move(name), std::move(formFactor), std::move(bus), std::move(busPath), {}, std::move(ports), std::move(activePort)};
 }
 
 constexpr KeyCode keyA = 0;
@@ -104,8 +93,7 @@ private slots:
         QVERIFY(power >= 0.85f - 1e-5f && power <= 1.0f + 1e-5f);
     }
 
-    // 24 voices in strict rotation: the 25th sound takes the first voice and cuts off its long
-    // sound, with a short fade instead of a click.
+    // 24 voices in rotation: the 25th sound takes the first voice, fading its long sound out.
     void twentyFifthPlayCutsTheFirstVoice()
     {
         const SamplePtr blip = TestPacks::constant({0.25f}, 50);
@@ -175,10 +163,7 @@ private slots:
         QCOMPARE(noPack.engine().nextVoice(), std::size_t(0));
     }
 
-    // Without pitch variation the middle (unshifted) variant plays; with it every variant turns up.
-    // Every event sounds at exactly its frame. Each play draws the sample, then (with pitch variation) the variant, then the volume jitter
-    // from one seeded source; a reference generator making the same draws in that order predicts
-    // every sound of a scripted run. Levels tell sample and variant apart.
+    // Every event sounds at its frame; a reference generator with the same seeded draws predicts each sound.
     void drawsFollowTheSeededReference_data()
     {
         QTest::addColumn<bool>("pitchVariation");
@@ -224,9 +209,7 @@ private slots:
         }
     }
 
-    // A pack the engine lets go of stays alive while a voice still plays its buffer and is freed
-    // once the mixer can no longer reach it, by the owner's call: never by play, which runs on
-    // the keyboard thread.
+    // A released pack lives while a voice plays it; freed by the owner's call, never by play.
     void retiredPackFreedOnceUnreachable()
     {
         LoadedPackPtr first = TestPacks::uniform(1000);
@@ -247,11 +230,7 @@ private slots:
         QVERIFY(watch.expired());
     }
 
-    // A stream lost during a pack switch: the output resets the mixer while the keyboard thread
-    // queues a start and the engine announces the next pack. The start must keep its pack
-    // reachable, so reset may publish only a generation it read before draining. Many voices keep
-    // reset busy silencing them after its drain; a try counts once the start and the announcement
-    // both land while it still has half of them to go.
+    // A stream lost during a pack switch: reset must not drop the pack a racing start still needs.
     void startQueuedDuringResetKeepsItsPack()
     {
         constexpr std::size_t voices = 300000;
@@ -390,37 +369,29 @@ private slots:
         QCOMPARE(SoundServer::choose(environment, owner) == SoundServer::Kind::PipeWire, pipeWire);
     }
 
-    // Which sink counts as built-in; which one a stream ends up on is shown against a real daemon
-    // in tst_serveroutputs.
+    // Which sink counts as built-in (routing against a real daemon is in tst_serveroutputs).
     void builtInSink_data()
     {
         QTest::addColumn<std::vector<Sink>>("sinks");
         QTest::addColumn<QString>("expected"); // empty: none
-
         const Sink headset = sink("usb-headset", "headset", "usb");
         const Sink internal = sink("laptop", "internal", "pci");
-        const Sink hdmi = withPorts(sink("hdmi", "internal", "pci"), {{"hdmi-output-0", PortType::Hdmi, false}},
-                                    "hdmi-output-0");
-        const Sink speakers = withPorts(sink("analog", "internal", "pci"),
-                                        {{"analog-output-speaker", PortType::Speaker, false},
-                                         {"analog-output-headphones", PortType::Headphones, true}},
-                                        "analog-output-speaker");
+        const Sink hdmi = sink("hdmi", "internal", "pci", {}, {{"hdmi-output-0", PortType::Hdmi, false}}, "hdmi-output-0");
+        const Sink speakers = sink("analog", "internal", "pci", {},
+                                   {{"analog-output-speaker", PortType::Speaker, false}, {"analog-output-headphones", PortType::Headphones, true}},
+                                   "analog-output-speaker");
+        const Sink unplugged = sink("a", "internal", "pci", {}, {{"analog-output-speaker", PortType::Speaker, true}});
         Sink spdifProfile = sink("spdif", "internal", "pci");
         spdifProfile.profileName = "iec958-stereo";
-
         QTest::newRow("internal form factor after an external") << std::vector{headset, internal} << "laptop";
         QTest::newRow("hdmi of the integrated gpu is not speakers") << std::vector{hdmi, headset} << "";
         QTest::newRow("s/pdif profile is not speakers") << std::vector{spdifProfile} << "";
         QTest::newRow("speaker port preferred over first") << std::vector{internal, speakers} << "analog";
         QTest::newRow("usb with internal form factor") << std::vector{sink("dock", "internal", "usb")} << "";
         QTest::newRow("no form factor, main pci bus") << std::vector{sink("pci", "", "pci", "pci-0000:00:1f.3")} << "pci";
-        QTest::newRow("no form factor, platform device without a bus")
-            << std::vector{sink("soc", "", "", "platform-sound")} << "soc";
+        QTest::newRow("no form factor, platform device without a bus") << std::vector{sink("soc", "", "", "platform-sound")} << "soc";
         QTest::newRow("no form factor, add-in pci card") << std::vector{sink("card", "", "pci", "pci-0000:03:00.1")} << "";
-        QTest::newRow("unplugged speaker port is no speaker")
-            << std::vector{withPorts(sink("a", "internal", "pci"), {{"analog-output-speaker", PortType::Speaker, true}}, ""),
-                           speakers}
-            << "analog";
+        QTest::newRow("unplugged speaker port is no speaker") << std::vector{unplugged, speakers} << "analog";
     }
     void builtInSink()
     {

@@ -19,8 +19,7 @@ using namespace plinkum;
 
 namespace {
 
-// Records as words: "30=1" EV_KEY code 30 value 1, "syn" SYN_REPORT, "drop" SYN_DROPPED,
-// "msc" another type of event.
+// Records as words: "30=1" EV_KEY code 30 value 1, "syn", "drop" SYN_DROPPED, "msc" other.
 std::vector<input_event> records(const QString &text)
 {
     std::vector<input_event> out;
@@ -47,14 +46,12 @@ struct Running {
 
 } // namespace
 
-// Key input without a display: the event rules, the monitor thread, the evdev reader and source
-// (pipes standing in for device nodes) and the key tables.
+// Key input without a display: event rules, monitor thread, evdev reader and source, key tables.
 class TestKeyboardInput : public QObject {
     Q_OBJECT
 
 private slots:
-    // The event rules. Input: "D<code>" down, "R<code>" auto-repeated down, "U<code>" up,
-    // "M<code>" modifier changed, "BD<n>"/"BU<n>" button n down/up.
+    // Input: "D<code>" down, "R<code>" repeat, "U<code>" up, "M<code>" modifier, "BD<n>"/"BU<n>" button.
     void rules_data()
     {
         QTest::addColumn<QString>("input");
@@ -88,9 +85,7 @@ private slots:
         QTEST(events.text(), "delivered");
     }
 
-    // The mute shortcut over clean events. Input: "d<code>@<ms>" down, "u<code>@<ms>" up, "bd<n>@<ms>"
-    // and "bu<n>@<ms>" button n; heard: the events that may still sound; toggles: gestures
-    // completed. 56/60 are the Shifts, 107 is Scroll Lock, 0 is A.
+    // Mute shortcut. Input "d<code>@<ms>"/"u<code>@<ms>", "bd<n>@<ms>"/"bu<n>@<ms>"; 56/60 Shifts, 107 Scroll Lock.
     void muteShortcut_data()
     {
         QTest::addColumn<QString>("mode");
@@ -99,23 +94,15 @@ private slots:
         QTest::addColumn<int>("toggles");
         const QString shifts = "bothShifts", scroll = "scrollLockTwice";
         QTest::newRow("left then right shift") << shifts << "d56@0 d60@40 u60@90 u56@100" << "d56 u56" << 1;
-        QTest::newRow("twice toggles twice") << shifts << "d56@0 d60@10 u60@20 u56@30 d60@40 d56@50 u56@60 u60@70"
-                                             << "d56 u56 d60 u60" << 2;
-        QTest::newRow("a key typed between") << shifts << "d56@0 d0@10 u0@20 d60@30 u60@40 u56@50"
-                                             << "d56 d0 u0 d60 u60 u56" << 0;
-        QTest::newRow("shift-click, then the other shift") << shifts << "d56@0 bd0@10 bu0@20 d60@30 u60@40 u56@50"
-                                                           << "d56 bd0 bu0 d60 u60 u56" << 0;
-        QTest::newRow("no second gesture while a shift is held") << shifts << "d56@0 d60@10 u60@20 d60@30 u60@40 u56@50"
-                                                                 << "d56 d60 u60 u56" << 1;
-        QTest::newRow("scroll lock while shifts chosen") << shifts << "d107@0 u107@10 d107@100 u107@110"
-                                                         << "d107 u107 d107 u107" << 0;
+        QTest::newRow("twice toggles twice") << shifts << "d56@0 d60@10 u60@20 u56@30 d60@40 d56@50 u56@60 u60@70" << "d56 u56 d60 u60" << 2;
+        QTest::newRow("a key typed between") << shifts << "d56@0 d0@10 u0@20 d60@30 u60@40 u56@50" << "d56 d0 u0 d60 u60 u56" << 0;
+        QTest::newRow("shift-click, then the other shift") << shifts << "d56@0 bd0@10 bu0@20 d60@30 u60@40 u56@50" << "d56 bd0 bu0 d60 u60 u56" << 0;
+        QTest::newRow("no second gesture while a shift is held") << shifts << "d56@0 d60@10 u60@20 d60@30 u60@40 u56@50" << "d56 d60 u60 u56" << 1;
+        QTest::newRow("scroll lock while shifts chosen") << shifts << "d107@0 u107@10 d107@100 u107@110" << "d107 u107 d107 u107" << 0;
         QTest::newRow("scroll lock twice") << scroll << "d107@0 u107@60 d107@300 u107@360" << "d107 u107" << 1;
-        QTest::newRow("scroll lock thrice") << scroll << "d107@0 u107@10 d107@100 u107@110 d107@200 u107@210"
-                                            << "d107 u107 d107 u107" << 1;
-        QTest::newRow("scroll lock too slow") << scroll << "d107@0 u107@60 d107@560 u107@600"
-                                              << "d107 u107 d107 u107" << 0;
-        QTest::newRow("a click between presses") << scroll << "d107@0 bd1@10 bu1@20 d107@30"
-                                                 << "d107 bd1 bu1 d107" << 0;
+        QTest::newRow("scroll lock thrice") << scroll << "d107@0 u107@10 d107@100 u107@110 d107@200 u107@210" << "d107 u107 d107 u107" << 1;
+        QTest::newRow("scroll lock too slow") << scroll << "d107@0 u107@60 d107@560 u107@600" << "d107 u107 d107 u107" << 0;
+        QTest::newRow("a click between presses") << scroll << "d107@0 bd1@10 bu1@20 d107@30" << "d107 bd1 bu1 d107" << 0;
     }
     void muteShortcut()
     {
@@ -139,9 +126,7 @@ private slots:
         QCOMPARE(shortcut.takeToggles(), std::uint64_t(0));
     }
 
-    // Started twice, one source and one thread, the rules applied on that thread. Stopped, the
-    // source is closed and its thread gone; started again, a new one is opened, and a key that
-    // was held when it closed is heard on its next press.
+    // One source and thread however often started; restarted, a key held at the close is heard again.
     void startStopAndStartAgain()
     {
         test::Pipe first, second;
@@ -181,8 +166,7 @@ private slots:
         QVERIFY(!delivered.offThread);
     }
 
-    // Buttons travel the same way as keys. A source that ends by itself leaves the monitor saying
-    // so, and it may be started again.
+    // Buttons travel as keys do; a source that ends by itself may be started again.
     void sourceThatEndsIsReported()
     {
         int opened = 0;
@@ -217,8 +201,7 @@ private slots:
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
     }
 
-    // Every row spans the keyboard from exactly -1 to +1, no key is in two places, and Space is
-    // centred whatever its index.
+    // Every row spans exactly -1 to +1, no key is in two places, and Space is centred.
     void positions()
     {
         std::set<KeyCode> keys;
@@ -244,38 +227,26 @@ private slots:
         QVERIFY(!LinuxKeyCodes::fromEvdev(0x10000));
     }
 
-    // The keys beyond the main block of a full-size keyboard, through evdev and X11 alike. None
-    // is a modifier and none has a place in the rows, so each sounds as a standard key, centred.
+    // Keys beyond the main block, through evdev and X11: standard keys, centred, no modifiers.
     void fullSizeKeys_data()
     {
         QTest::addColumn<unsigned>("evdev");
         QTest::addColumn<int>("mac");
         const std::pair<const char *, std::pair<unsigned, int>> rows[] = {
-            {"keypad 0", {KEY_KP0, 0x52}},        {"keypad 1", {KEY_KP1, 0x53}},
-            {"keypad 2", {KEY_KP2, 0x54}},        {"keypad 3", {KEY_KP3, 0x55}},
-            {"keypad 4", {KEY_KP4, 0x56}},        {"keypad 5", {KEY_KP5, 0x57}},
-            {"keypad 6", {KEY_KP6, 0x58}},        {"keypad 7", {KEY_KP7, 0x59}},
-            {"keypad 8", {KEY_KP8, 0x5B}},        {"keypad 9", {KEY_KP9, 0x5C}},
-            {"keypad .", {KEY_KPDOT, 0x41}},      {"keypad *", {KEY_KPASTERISK, 0x43}},
-            {"keypad +", {KEY_KPPLUS, 0x45}},     {"Num Lock", {KEY_NUMLOCK, 0x47}},
-            {"keypad /", {KEY_KPSLASH, 0x4B}},    {"keypad -", {KEY_KPMINUS, 0x4E}},
-            {"keypad =", {KEY_KPEQUAL, 0x51}},    {"keypad ,", {KEY_KPCOMMA, 0x5F}},
-            {"JIS keypad ,", {KEY_KPJPCOMMA, 0x5F}},
-            {"F13", {KEY_F13, 0x69}},             {"F14", {KEY_F14, 0x6B}},
-            {"F15", {KEY_F15, 0x71}},             {"F16", {KEY_F16, 0x6A}},
-            {"F17", {KEY_F17, 0x40}},             {"F18", {KEY_F18, 0x4F}},
-            {"F19", {KEY_F19, 0x50}},             {"F20", {KEY_F20, 0x5A}},
-            {"Print Screen", {KEY_SYSRQ, 0x69}},  {"Scroll Lock", {KEY_SCROLLLOCK, 0x6B}},
-            {"Pause", {KEY_PAUSE, 0x71}},         {"Yen", {KEY_YEN, 0x5D}},
-            {"Ro", {KEY_RO, 0x5E}},               {"Hanja", {KEY_HANJA, 0x66}},
-            {"Muhenkan", {KEY_MUHENKAN, 0x66}},   {"Hangul", {KEY_HANGEUL, 0x68}},
-            {"Henkan", {KEY_HENKAN, 0x68}},       {"Katakana/Hiragana", {KEY_KATAKANAHIRAGANA, 0x68}},
-            {"Zenkaku/Hankaku", {KEY_ZENKAKUHANKAKU, 0x32}},
+            {"keypad 0", {KEY_KP0, 0x52}}, {"keypad 1", {KEY_KP1, 0x53}}, {"keypad 2", {KEY_KP2, 0x54}}, {"keypad 3", {KEY_KP3, 0x55}},
+            {"keypad 4", {KEY_KP4, 0x56}}, {"keypad 5", {KEY_KP5, 0x57}}, {"keypad 6", {KEY_KP6, 0x58}}, {"keypad 7", {KEY_KP7, 0x59}},
+            {"keypad 8", {KEY_KP8, 0x5B}}, {"keypad 9", {KEY_KP9, 0x5C}}, {"keypad .", {KEY_KPDOT, 0x41}}, {"keypad *", {KEY_KPASTERISK, 0x43}},
+            {"keypad +", {KEY_KPPLUS, 0x45}}, {"Num Lock", {KEY_NUMLOCK, 0x47}}, {"keypad /", {KEY_KPSLASH, 0x4B}}, {"keypad -", {KEY_KPMINUS, 0x4E}},
+            {"keypad =", {KEY_KPEQUAL, 0x51}}, {"keypad ,", {KEY_KPCOMMA, 0x5F}}, {"JIS keypad ,", {KEY_KPJPCOMMA, 0x5F}}, {"F13", {KEY_F13, 0x69}},
+            {"F14", {KEY_F14, 0x6B}}, {"F15", {KEY_F15, 0x71}}, {"F16", {KEY_F16, 0x6A}}, {"F17", {KEY_F17, 0x40}},
+            {"F18", {KEY_F18, 0x4F}}, {"F19", {KEY_F19, 0x50}}, {"F20", {KEY_F20, 0x5A}}, {"Print Screen", {KEY_SYSRQ, 0x69}},
+            {"Scroll Lock", {KEY_SCROLLLOCK, 0x6B}}, {"Pause", {KEY_PAUSE, 0x71}}, {"Yen", {KEY_YEN, 0x5D}}, {"Ro", {KEY_RO, 0x5E}},
+            {"Hanja", {KEY_HANJA, 0x66}}, {"Muhenkan", {KEY_MUHENKAN, 0x66}}, {"Hangul", {KEY_HANGEUL, 0x68}}, {"Henkan", {KEY_HENKAN, 0x68}},
+            {"Katakana/Hiragana", {KEY_KATAKANAHIRAGANA, 0x68}}, {"Zenkaku/Hankaku", {KEY_ZENKAKUHANKAKU, 0x32}},
         };
         for (const auto &[name, codes] : rows)
             QTest::newRow(name) << codes.first << codes.second;
     }
-
     void fullSizeKeys()
     {
         QFETCH(unsigned, evdev);
@@ -291,8 +262,7 @@ private slots:
 
     void reader_data()
     {
-        // The device's key state, as the reader asks for it: at open, then after a drop ("at open/
-        // after"; none after: the device cannot tell).
+        // The device's key state at open, then after a drop ("at open/after"; none after: cannot tell).
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("reported");
@@ -349,8 +319,7 @@ private slots:
         second.key(KEY_CAPSLOCK, 1);
         QTRY_COMPARE(sink.text(), "d0 m56 d11 m57");
 
-        // Unplugged with Shift, B and Caps Lock held: the keys come back up, in code order;
-        // Caps Lock's release is no change.
+        // Unplugged with Shift, B and Caps Lock held: they come back up in code order, Caps Lock unchanged.
         second.write.reset();
         QTRY_COMPARE(source->deviceCount(), 1u);
         QCOMPARE(sink.text(), "d0 m56 d11 m57 m56 u11");

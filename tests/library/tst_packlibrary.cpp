@@ -25,8 +25,7 @@ using namespace TestPacks;
 
 namespace {
 
-// One entry of a zip written by the tests: a file holding `data` (or `zeros` zero bytes), a
-// folder when the path ends in '/', or a symbolic link to `link`.
+// A zip entry: a file of `data` (or `zeros` zero bytes), a folder ending in '/', or a link to `link`.
 struct ZipEntry {
     ZipEntry() = default;
     ZipEntry(QString p, QByteArray d, qint64 z = 0, QString l = {})
@@ -153,10 +152,7 @@ private slots:
         QCOMPARE(contents(m_sources + "/Blue Box"), QStringList({"click.wav", "pack.json"}));
     }
 
-    // Only the documents, the files they name and the pack's licence and readme files are copied,
-    // each as a private regular file under the name the pack uses: a link becomes a copy of its
-    // target, an unnamed 2 GiB file, a 2 MiB text and a link to a parent folder stay behind, and
-    // world-writable permissions are not kept.
+    // Only documents, named files, licence and readme are copied, as private regular files.
     void importCopiesOnlyWhatThePackNames()
     {
         const QString source = m_sources + "/Named";
@@ -186,10 +182,7 @@ private slots:
         QCOMPARE(QFileInfo(source + "/huge.bin").size(), qint64(2) << 30);
     }
 
-    // A pack defining every number Mechvibes knows, and some it plays nowhere or on Windows only,
-    // keeps every file through the import, with its readme; each key of the table plays its own.
-    // Found a few folders down, as downloads unpack, in a folder and in a zip; what its author
-    // should fix (a hand-edited document, a name in the wrong case) comes back with the import.
+    // Every Mechvibes key survives an import from a nested folder or zip, with the author's warnings.
     void importKeepsEveryMechvibesKey()
     {
         QJsonObject defines;
@@ -250,7 +243,6 @@ private slots:
         QTest::newRow("an ancestor of the packs folder") << validPack("Up") << "" << Kind::Refused << "holds the sound packs folder";
         QTest::newRow("inside the packs folder") << validPack("In") << "data/Plinkum/Packs/Fine" << Kind::Refused << "lies inside it";
     }
-
     void importFailureLeavesNothing()
     {
         QFETCH(Files, files);
@@ -287,7 +279,6 @@ private slots:
         QTest::newRow("taken") << "taken.wav" << qint64(10) << "Could not copy";
         QTest::newRow("through a link") << "link/b.wav" << qint64(10) << "Could not create the folder";
     }
-
     void stagingRefusesWhatItMustNot()
     {
         QFETCH(QString, name);
@@ -329,7 +320,6 @@ private slots:
         QTest::newRow("beyond 64 bits") << "x 99999999999999999999" << "x 100000000000000000000";
         QTest::newRow("numbers inside") << "a2b" << "a10a";
     }
-
     void naturalOrder()
     {
         QFETCH(QString, before);
@@ -382,9 +372,7 @@ private slots:
         QVERIFY(QFileInfo::exists(m_tmp->path() + "/data/Trash/files/Mine/pack.json"));
     }
 
-    // A trash entry names the folder so that a file manager restores it where it was: Path= is
-    // percent-encoded, whatever the name holds, and the entry never replaces another one or
-    // writes through a link put where it would go.
+    // A trash entry's Path= is percent-encoded and never replaces an entry or writes through a link.
     void trashEntryIsWrittenSafely_data()
     {
         QTest::addColumn<QString>("name");
@@ -395,7 +383,6 @@ private slots:
         QTest::newRow("an entry of that name exists") << "Mine" << "entry" << "Mine.2";
         QTest::newRow("a link where the entry would go") << "Mine" << "link" << "Mine.2";
     }
-
     void trashEntryIsWrittenSafely()
     {
         QFETCH(QString, name);
@@ -426,8 +413,7 @@ private slots:
             QCOMPARE(readFile(info + name + ".trashinfo"), QByteArray("untouched"));
     }
 
-    // Packs as they are shared online: in one top-level folder (with the resource forks macOS adds)
-    // or with the documents at the archive's root, then named after the archive.
+    // Shared zips: one top-level folder (with macOS resource forks) or documents at the root.
     void importsRealPacksFromZips()
     {
         const QString data = QStringLiteral(PLINKUM_DATA_DIR "/mechvibes");
@@ -455,8 +441,7 @@ private slots:
         QCOMPARE(hidden, QStringList());
     }
 
-    // A hostile or broken archive is refused with its reason; nothing is written outside the packs
-    // folder and nothing is left in it.
+    // A hostile or broken archive is refused with its reason and writes nothing anywhere.
     void zipRefusals_data()
     {
         QTest::addColumn<bool>("withPack");
@@ -474,7 +459,6 @@ private slots:
         QTest::newRow("no pack") << false << ZipEntries{{"readme.txt", "hello"}} << "holds no pack";
         QTest::newRow("not a zip") << false << ZipEntries{} << "cannot be read as a zip";
     }
-
     void zipRefusals()
     {
         QFETCH(bool, withPack);

@@ -13,9 +13,7 @@
 
 using namespace TestPacks;
 
-// plinkum-pack as pack authors and other tests run it: its JSON and its exit codes. It runs from a
-// private prefix, so that its built-in packs are the test's own, with XDG_DATA_HOME inside a
-// temporary folder.
+// plinkum-pack from a private prefix (built-in packs are the test's own): its JSON and exit codes.
 class TestPlinkumPack : public QObject {
     Q_OBJECT
 
@@ -55,41 +53,35 @@ private slots:
 
     void cleanup() { m_tmp.reset(); }
 
-    void usage_data()
+    // Exit codes of each way of calling it; a pack is named by folder or by the id list prints, and
+    // a refused render writes nothing.
+    void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("output");
+        const QString pack = testdata("cherrymx-brown-pbt");
         QTest::newRow("nothing") << QStringList{} << 2 << QByteArray();
         QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("usage: plinkum-pack");
         QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray("plinkum-pack " PLINKUM_VERSION "\n");
         QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << QByteArray();
         QTest::newRow("remove without an id") << QStringList{"remove"} << 2 << QByteArray();
+        QTest::newRow("check by id") << QStringList{"check", "bundle:tactile"} << 0 << QByteArray("Tactile One");
+        QTest::newRow("render by id") << QStringList{"render", "bundle:tactile", "--keys", "a:down@0", "--out", "y.wav"} << 0 << QByteArray("\"frames\"");
+        QTest::newRow("render, bad sequence") << QStringList{"render", pack, "--keys", "a:sideways@0", "--out", "x.wav"} << 2 << QByteArray();
+        QTest::newRow("render, no output") << QStringList{"render", pack, "--keys", "a:down@0"} << 2 << QByteArray();
+        QTest::newRow("render, not a pack") << QStringList{"render", "/nonexistent", "--keys", "a:down@0", "--out", "x.wav"} << 1 << QByteArray();
+        QTest::newRow("render, unwritable output") << QStringList{"render", pack, "--keys", "a:down@0", "--out", "/nonexistent/x.wav"} << 1 << QByteArray();
     }
-    void usage()
+    void commandLine()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, output);
-        const Run result = run(arguments);
-        QTEST(result.exitCode, "exitCode");
-        QVERIFY(result.out.contains(output));
-    }
-
-    // The commands that read one pack take the ids list prints as well as a folder (info, load and
-    // check share one argument reader; render has its own).
-    void packNamedById_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("check") << QStringList{"check", "bundle:tactile"};
-        QTest::newRow("render") << QStringList{"render", "bundle:tactile", "--keys", "a:down@0", "--out", "x.wav"};
-    }
-    void packNamedById()
-    {
-        QFETCH(QStringList, arguments);
         QVERIFY(QDir::setCurrent(m_tmp->path()));
         const Run result = run(arguments);
-        QCOMPARE(result.exitCode, 0);
-        QVERIFY2(result.out.contains("Tactile One") || result.out.contains("\"frames\""), result.out.constData());
+        QTEST(result.exitCode, "exitCode");
+        QVERIFY2(result.out.contains(output), result.out.constData());
+        QVERIFY(!QFileInfo::exists(m_tmp->filePath("x.wav")));
     }
 
     void info()
@@ -106,8 +98,7 @@ private slots:
         }
     }
 
-    // What loads, as JSON, and the loader's failure as load and check report it; tst_packloader
-    // has every kind of failure.
+    // What loads, as JSON, and the loader's failure as load and check report it.
     void load()
     {
         const Run loaded = run({"load", testdata("holy-pandas")});
@@ -142,8 +133,7 @@ private slots:
         QCOMPARE(run({"check", m_tmp->filePath("outer")}).json.value("warnings").toArray().size(), 2);
     }
 
-    // Names from a pack reach the log without their control characters (an escape sequence
-    // would drive the terminal showing it), and a pack of many bad files writes a few lines only.
+    // Pack names reach the log without control characters, and many bad files write a few lines only.
     void logLinesAreCleanAndFew()
     {
         const QString pack = source("Noisy");
@@ -206,7 +196,6 @@ private slots:
         QTest::newRow("holds the packs folder") << "data" << "refused";
         QTest::newRow("no such archive") << "sources/missing.zip" << "notFound";
     }
-
     void importFailures()
     {
         QFETCH(QString, folder);
@@ -221,8 +210,7 @@ private slots:
         QCOMPARE(contents(userFolder()), QStringList());
     }
 
-    // Escape is heard left and Right Arrow right, in a file of the script's length, and the same
-    // seed renders the same samples.
+    // Escape is heard left and Right Arrow right, and the same seed renders the same samples.
     void renderPlaysTheScript()
     {
         const QStringList script{testdata("cherrymx-brown-pbt"), "--keys", "escape:down@0 right:down@500", "--seed", "3"};
@@ -245,25 +233,6 @@ private slots:
         };
         QVERIFY(leftLouder(0, 24000) > 0.0);
         QVERIFY(leftLouder(24000, 72000) < 0.0);
-    }
-
-    // Refused before anything is written.
-    void renderRejects_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        const QString pack = testdata("cherrymx-brown-pbt");
-        QTest::newRow("bad sequence") << QStringList{pack, "--keys", "a:sideways@0", "--out", "x.wav"} << 2;
-        QTest::newRow("no output") << QStringList{pack, "--keys", "a:down@0"} << 2;
-        QTest::newRow("not a pack") << QStringList{"/nonexistent", "--keys", "a:down@0", "--out", "x.wav"} << 1;
-        QTest::newRow("unwritable output") << QStringList{pack, "--keys", "a:down@0", "--out", "/nonexistent/x.wav"} << 1;
-    }
-    void renderRejects()
-    {
-        QFETCH(QStringList, arguments);
-        QVERIFY(QDir::setCurrent(m_tmp->path()));
-        QTEST(run(QStringList{"render"} + arguments).exitCode, "exitCode");
-        QVERIFY(!QFileInfo::exists(m_tmp->filePath("x.wav")));
     }
 };
 

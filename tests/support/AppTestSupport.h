@@ -11,9 +11,7 @@
 
 #include <atomic>
 
-// What the application-state tests build an AppState from: small packs written on the spot,
-// a null audio output that counts its starts, and a keyboard the test types into: a pipe that
-// the real evdev source reads as it would a device node.
+// An AppState for tests: small packs, a null output counting its starts, a pipe as keyboard.
 namespace AppTestSupport {
 
 // A silent-enough output that runs the mixer in real time and counts how often it was started.
@@ -32,8 +30,7 @@ private:
     std::atomic<int> *m_starts;
 };
 
-// The folders of one test run: built-in packs mx-brown-pbt and alpaca, an empty user folder,
-// the settings and autostart files, and how often the audio output was started.
+// One run's folders: built-in mx-brown-pbt and alpaca, empty user folder, settings and autostart.
 struct Folders {
     mutable std::atomic<int> starts = 0;
     QTemporaryDir root;
@@ -67,8 +64,7 @@ struct Folders {
         services.autostartPath = autostart;
         services.builtInPacksFolder = builtIn;
         services.userPacksFolder = user;
-        // No session to follow, whatever the machine running the tests has. Without a name the
-        // connection is not even looked up, so QtDBus starts no thread of its own.
+        // No session to follow; an unnamed connection is not looked up, so QtDBus starts no thread.
         services.systemBus = QDBusConnection(QString());
         return services;
     }

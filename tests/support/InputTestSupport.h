@@ -20,9 +20,7 @@
 
 namespace plinkum::test {
 
-// Records events as words: d<code> key down, u<code> key up, bd<n>/bu<n> button n down/up, and
-// as a sink also r<code> auto-repeated down and m<code> modifier changed. Any thread may record,
-// any thread may read.
+// Events as words (d/u<code> key, bd/bu<n> button, r<code> repeat, m<code> modifier), any thread.
 class Recorder final : public InputSink {
 public:
     void handleKeyDown(KeyCode code, bool isRepeat) override { add(isRepeat ? "r" : "d", code); }
@@ -81,8 +79,7 @@ struct Pipe {
     }
 };
 
-// A source that reports what its script does and then ends by itself, as one does when its X
-// server goes away.
+// A source that plays its script then ends by itself, as when its X server goes away.
 class EndingSource final : public InputSource {
 public:
     explicit EndingSource(std::function<void(InputSink &)> script = [](InputSink &) {}) : m_script(std::move(script)) {}

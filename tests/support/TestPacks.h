@@ -14,8 +14,7 @@
 #include <initializer_list>
 #include <vector>
 
-// What the tests feed Plinkum and read back: audio files and pack folders written on the spot,
-// packs built in memory, and the JSON of the command-line tools.
+// Audio files and pack folders written on the spot, packs in memory, the JSON of the tools.
 namespace TestPacks {
 
 // Interleaved samples of `channels` channels at `rate`, in WAV with `subtype`.
@@ -49,8 +48,7 @@ Files validPack(const QByteArray &name, const QByteArray &type = {}, int order =
 // Every path under `folder`, hidden ones included, relative and sorted.
 QStringList contents(const QString &folder);
 
-// A finished run of a program that may print one JSON object; exit code -1 when it did not
-// finish or crashed.
+// A finished run of a program that may print one JSON object; exit code -1 when it crashed.
 struct Run {
     int exitCode = -1;
     QByteArray out;
@@ -60,8 +58,7 @@ struct Run {
 Run run(const QString &program, const QStringList &arguments,
         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 
-// A sample whose variants are constant buffers (DC), one level per variant, so that a rendered
-// frame shows which variant played and with which gain.
+// A sample of constant buffers, one level per variant: a rendered frame shows variant and gain.
 plinkum::SamplePtr constant(std::initializer_list<float> variantLevels, std::size_t frames);
 
 // Every key presses and releases the same one-variant sample of level 1.

@@ -10,9 +10,8 @@
 #include <csignal>
 #include <utility>
 
-// The real servers tests run Plinkum against: a private Xvfb display, a private pulseaudio
-// daemon with null sinks, and a private PipeWire (with WirePlumber on its own session bus) with
-// null sinks, each stopped with the test.
+// Real servers run privately for a test and stopped with it: Xvfb, pulseaudio and PipeWire (with
+// WirePlumber on its own session bus), the sound servers with null sinks.
 namespace TestServers {
 
 // A sound server with null sinks, as the output tests drive either kind.
@@ -31,8 +30,7 @@ public:
     virtual bool removeSink(const QString &name) = 0;
     virtual bool setDefault(const QString &name) = 0;
 
-    // Device properties that make a null sink look like a laptop's speakers or a USB headset,
-    // in the server's spelling.
+    // Properties making a null sink look like a laptop's speakers or a USB headset.
     virtual QString builtInProperties() const = 0;
     virtual QString headsetProperties() const = 0;
 
@@ -52,6 +50,20 @@ public:
         addTo(environment);
         for (const QString &name : environment.keys())
             qputenv(qPrintable(name), environment.value(name).toUtf8());
+    }
+
+    // The standard output of a tool run against this server; null when it failed.
+    QByteArray tool(const QString &program, const QStringList &arguments) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        addTo(environment);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            return {};
+        const QByteArray out = process.readAllStandardOutput();
+        return out.isNull() ? QByteArray("") : out;
     }
 };
 
@@ -124,8 +136,7 @@ public:
             return false;
         script.write("load-module module-native-protocol-unix auth-anonymous=1 socket=" + QFile::encodeName(m_folder)
                      + "/native\n");
-        // As desktops load them: stream-restore keeps a stream's preferred sink, and idle sinks
-        // suspend (here after a second), so waking has to resume one.
+        // As desktops load them: a stream's preferred sink is kept, idle sinks suspend after 1 s.
         script.write("load-module module-stream-restore\nload-module module-suspend-on-idle timeout=1\n");
         for (const auto &[name, properties] : sinks)
             script.write("load-module module-null-sink " + sinkArguments(name, properties).toUtf8() + '\n');
@@ -177,20 +188,7 @@ public:
     QString headsetProperties() const override { return QStringLiteral("device.form_factor=headset device.bus=usb"); }
 
     bool pactl(const QStringList &arguments) const { return !pactlOutput(arguments).isNull(); }
-
-    // What pactl printed; null when it failed.
-    QByteArray pactlOutput(const QStringList &arguments) const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        addTo(environment);
-        QProcess pactl;
-        pactl.setProcessEnvironment(environment);
-        pactl.start("pactl", arguments);
-        if (!pactl.waitForFinished(5000) || pactl.exitStatus() != QProcess::NormalExit || pactl.exitCode() != 0)
-            return {};
-        const QByteArray out = pactl.readAllStandardOutput();
-        return out.isNull() ? QByteArray("") : out;
-    }
+    QByteArray pactlOutput(const QStringList &arguments) const { return tool(QStringLiteral("pactl"), arguments); }
 
 private:
     QString m_folder;
@@ -258,8 +256,7 @@ public:
         for (const auto &[name, properties] : sinks)
             if (!addSink(name, properties))
                 return false;
-        // Ready once the session manager has published the default; a choice written before it
-        // had its metadata up is lost, so it is written until it shows.
+        // Ready once the default shows; one written before the metadata was up is lost, so repeat.
         while (!deadline.hasExpired()) {
             if (sinks.isEmpty())
                 return true;
@@ -314,20 +311,6 @@ public:
                       QStringLiteral("default.configured.audio.sink"), QStringLiteral("{ \"name\": \"%1\" }").arg(name),
                       QStringLiteral("Spa:String:JSON")})
                     .isNull();
-    }
-
-    // The standard output of a PipeWire tool run against this server; null when it failed.
-    QByteArray tool(const QString &program, const QStringList &arguments) const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        addTo(environment);
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(program, arguments);
-        if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            return {};
-        const QByteArray out = process.readAllStandardOutput();
-        return out.isNull() ? QByteArray("") : out;
     }
 
 private:

@@ -67,24 +67,15 @@ PackInfo pack(const QString &folder, const QString &name, std::optional<QString>
 void fillCatalog(PackCatalog &catalog, QList<PackInfo> custom)
 {
     const QList<PackInfo> builtIn{
-        pack("mx-red", "Cherry MX Red", "Linear"),
-        pack("mx-black", "Cherry MX Black", "Linear"),
-        pack("yellow", "Gateron Yellow", "Linear"),
-        pack("nk-cream", "NovelKeys Cream", "Linear"),
-        pack("alpaca", "Alpaca", "Linear"),
-        pack("tealios", "Tealios V2", "Linear"),
-        pack("red-ink", "Gateron Red Ink", "Linear"),
-        pack("black-ink", "Gateron Black Ink", "Linear"),
-        pack("mx-brown-pbt", "Cherry MX Brown · PBT", "Tactile"),
-        pack("mx-brown-abs", "Cherry MX Brown · ABS", "Tactile"),
-        pack("holy-panda", "Holy Panda", "Tactile"),
-        pack("topre", "Topre · 45 g", "Tactile"),
-        pack("mx-blue", "Cherry MX Blue", "Clicky"),
-        pack("box-navy", "Kailh Box Navy", "Clicky"),
-        pack("alps-blue", "Alps SKCM Blue", "Vintage"),
-        pack("buckling-spring", "Buckling Spring · Model M", "Vintage"),
-        pack("odd", "Odd One", std::nullopt),
-    };
+        pack("mx-red", "Cherry MX Red", "Linear"), pack("mx-black", "Cherry MX Black", "Linear"),
+        pack("yellow", "Gateron Yellow", "Linear"), pack("nk-cream", "NovelKeys Cream", "Linear"),
+        pack("alpaca", "Alpaca", "Linear"), pack("tealios", "Tealios V2", "Linear"),
+        pack("red-ink", "Gateron Red Ink", "Linear"), pack("black-ink", "Gateron Black Ink", "Linear"),
+        pack("mx-brown-pbt", "Cherry MX Brown · PBT", "Tactile"), pack("mx-brown-abs", "Cherry MX Brown · ABS", "Tactile"),
+        pack("holy-panda", "Holy Panda", "Tactile"), pack("topre", "Topre · 45 g", "Tactile"),
+        pack("mx-blue", "Cherry MX Blue", "Clicky"), pack("box-navy", "Kailh Box Navy", "Clicky"),
+        pack("alps-blue", "Alps SKCM Blue", "Vintage"), pack("buckling-spring", "Buckling Spring · Model M", "Vintage"),
+        pack("odd", "Odd One", std::nullopt)};
     QList<PackCatalog::Group> groups;
     for (const PackInfo &info : builtIn) {
         if (groups.isEmpty() || groups.last().title != info.type.value_or("Other"))
@@ -143,7 +134,6 @@ private slots:
         QTest::newRow("banner") << true << false << "All" << "panel-banner";
         QTest::newRow("family filter") << true << true << "Tactile" << "panel-filter-tactile";
     }
-
     void panelShowsEveryState()
     {
         QFETCH(bool, enabled);
@@ -171,8 +161,7 @@ private slots:
         QCOMPARE(content->opacity(), enabled ? 1.0 : 0.45);
     }
 
-    // Clicks on the panel reach the engine: the switch mutes it, a tile selects, loads and
-    // previews its pack, and the volume slider previews once, when it is let go.
+    // Panel clicks reach the engine: the switch mutes, a tile loads and previews, the slider previews on release.
     void panelDrivesTheEngine()
     {
         m_catalog->track(*m_state->library());
@@ -205,8 +194,7 @@ private slots:
         QCOMPARE(engine.config().volume, float(m_state->volume()));
     }
 
-    // Opened from the panel's button; closing hides, and the next opening (here by Ctrl+,) brings
-    // the same window back on the tab it was left on.
+    // Opened from the panel's button; Ctrl+, brings the closed window back on the tab it was left on.
     void settingsShowsEveryTabAndKeepsItsWindow()
     {
         m_ui->panel().showWindow();
@@ -222,10 +210,7 @@ private slots:
             window->setProperty("tab", tab);
             shoot(window, "settings-" + tab);
         }
-        window->setProperty("tab", "sounds");
-        QQuickItem *sounds = findItem(window, "soundsTab");
-        QVERIFY(sounds);
-        QMetaObject::invokeMethod(sounds, "scrollToEnd");
+        openSettings("sounds", true);
         shoot(window, "settings-sounds-custom");
         window->setProperty("tab", "about");
         window->close();
@@ -237,9 +222,7 @@ private slots:
         QCOMPARE(window->property("tab").toString(), "about");
     }
 
-    // The built-in packs as the build made them: each with its own swatch colour and a line
-    // saying whether it was recorded (by whom) or derived, as its pack.json says, all 21
-    // accounted for; every name readable in the grid, chips wrapped rather than clipped.
+    // The 21 built-in packs as built: own swatch colour, origin line, names whole in the grid.
     void builtInPacksShowNameColourAndOrigin()
     {
         QTemporaryDir user;
@@ -305,7 +288,6 @@ private slots:
         QTest::newRow("says nothing") << "" << "" << "";
         QTest::newRow("unknown source, credit") << "sampled" << "Someone (x (y))" << "Someone";
     }
-
     void packOriginLine()
     {
         QFETCH(QString, source);
@@ -316,10 +298,7 @@ private slots:
     void muteShortcutChoiceShowsAndStoresTheState()
     {
         m_state->setMuteShortcut("scrollLockTwice");
-        m_ui->context().showSettings();
-        QQuickWindow *window = m_ui->settings().window();
-        window->setProperty("tab", "general");
-        settle(window);
+        QQuickWindow *window = openSettings("general");
         QQuickItem *choice = findItem(window, "muteShortcutChoice");
         QVERIFY(choice);
         QCOMPARE(choice->property("currentValue").toString(), "scrollLockTwice");
@@ -338,10 +317,7 @@ private slots:
             for (const QString &scheme : schemes)
                 QDesktopServices::unsetUrlHandler(scheme);
         });
-        m_ui->context().showSettings();
-        QQuickWindow *window = m_ui->settings().window();
-        window->setProperty("tab", "about");
-        settle(window);
+        QQuickWindow *window = openSettings("about");
         QQuickItem *links = findItem(window, "aboutLinks");
         QVERIFY(links);
         QVERIFY(!links->childItems().isEmpty());
@@ -352,31 +328,19 @@ private slots:
             QVERIFY2(url.isLocalFile() && QFileInfo::exists(url.toLocalFile()), qPrintable(url.toString()));
     }
 
-    void importErrorAlertClearsTheError()
+    // Through the sounds tab: a cancelled chooser imports nothing; an import shows its progress and
+    // takes no second folder; an error shows in an alert that Esc clears.
+    void importFromTheSoundsTab()
     {
-        m_ui->settings().show();
-        QQuickWindow *window = m_ui->settings().window();
-        window->setProperty("tab", "sounds");
-        m_state->setImportError("The folder must contain a pack.json or a Mechvibes config.json.");
-        shoot(window, "settings-import-error");
+        QQuickWindow *window = openSettings("sounds", true);
+        click(window, findItem(window, "importButton"), QPointF(10, 10));
+        QObject *chooser = findItem(window, "soundsTab")->findChild<QObject *>("importDialog");
+        QVERIFY(chooser);
+        QTRY_VERIFY(chooser->property("visible").toBool());
+        QVERIFY(QMetaObject::invokeMethod(chooser, "reject"));
+        QTRY_VERIFY(!chooser->property("visible").toBool());
+        QVERIFY(!m_state->isImporting() && m_state->importError().isEmpty());
 
-        QObject *alert = window->findChild<QObject *>("importErrorAlert");
-        QVERIFY(alert);
-        QVERIFY(alert->property("opened").toBool());
-        QTest::keyClick(window, Qt::Key_Escape);
-        QTRY_VERIFY(!alert->property("visible").toBool());
-        QCOMPARE(m_state->importError(), QString());
-        QVERIFY(window->isVisible()); // Esc went to the alert alone
-    }
-
-    // An import in progress shows how far it got and takes no second folder.
-    void importShowsProgress()
-    {
-        m_ui->settings().show();
-        QQuickWindow *window = m_ui->settings().window();
-        window->setProperty("tab", "sounds");
-        QMetaObject::invokeMethod(findItem(window, "soundsTab"), "scrollToEnd");
-        settle(window);
         const QString source = m_folders->root.filePath("source/Blue Box");
         TestPacks::writeFolder(source, TestPacks::validPack("Blue Box"));
         QSignalSpy finished(m_state.get(), &AppState::importFinished);
@@ -390,10 +354,18 @@ private slots:
         QVERIFY(finished.wait(10000));
         QVERIFY(!progress->isVisible());
         QVERIFY(findItem(window, "importButton")->isEnabled());
+
+        m_state->setImportError("The folder must contain a pack.json or a Mechvibes config.json.");
+        shoot(window, "settings-import-error");
+        QObject *alert = window->findChild<QObject *>("importErrorAlert");
+        QVERIFY(alert && alert->property("opened").toBool());
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTRY_VERIFY(!alert->property("visible").toBool());
+        QCOMPARE(m_state->importError(), QString());
+        QVERIFY(window->isVisible()); // Esc went to the alert alone
     }
 
-    // What a pack or an error message holds is shown as written: markup is not interpreted, so
-    // an <img> in a pack name never makes a view fetch anything.
+    // Pack names and errors are plain text: an <img> in a pack name never makes a view fetch anything.
     void dataIsShownAsPlainText_data()
     {
         QTest::addColumn<QString>("where");
@@ -401,7 +373,6 @@ private slots:
         QTest::newRow("import error") << "error";
         QTest::newRow("selected pack in the panel") << "panel";
     }
-
     void dataIsShownAsPlainText()
     {
         QFETCH(QString, where);
@@ -413,10 +384,7 @@ private slots:
             m_ui->panel().showWindow();
             window = m_ui->panel().window();
         } else {
-            m_ui->settings().show();
-            window = m_ui->settings().window();
-            window->setProperty("tab", "sounds");
-            QMetaObject::invokeMethod(findItem(window, "soundsTab"), "scrollToEnd");
+            window = openSettings("sounds", true);
             if (where == "error")
                 m_state->setImportError("Could not copy “" + hostile + "”.");
         }
@@ -435,8 +403,7 @@ private slots:
         QCOMPARE(m_state->importError().isEmpty(), where != "error");
     }
 
-    // Built-in and unknown packs are not passed on; the removal replaces the catalogue's list
-    // while the pack is in use.
+    // Built-in and unknown packs are not passed on to the library.
     void removeOnlyReachesUserPacks()
     {
         TestPacks::writeFolder(m_folders->user + "/mine", TestPacks::validPack("Mine"));
@@ -450,30 +417,7 @@ private slots:
         QVERIFY(m_catalog->custom().isEmpty());
     }
 
-    void cancelledFolderChooserImportsNothing()
-    {
-        m_ui->settings().show();
-        QQuickWindow *window = m_ui->settings().window();
-        window->setProperty("tab", "sounds");
-        QQuickItem *sounds = findItem(window, "soundsTab");
-        QVERIFY(sounds);
-        QMetaObject::invokeMethod(sounds, "scrollToEnd");
-        settle(window);
-        QQuickItem *importButton = findItem(window, "importButton");
-        QVERIFY(importButton);
-        click(window, importButton, QPointF(10, 10));
-
-        QObject *chooser = sounds->findChild<QObject *>("importDialog");
-        QVERIFY(chooser);
-        QTRY_VERIFY(chooser->property("visible").toBool());
-        QVERIFY(QMetaObject::invokeMethod(chooser, "reject"));
-        QTRY_VERIFY(!chooser->property("visible").toBool());
-        QVERIFY(!m_state->isImporting());
-        QVERIFY(m_state->importError().isEmpty());
-    }
-
-    // The window stays "open" in the store until the user closes it: by Start typing, by Return
-    // in the try-it field, or not at all when the application ends with it open.
+    // Stored as open until the user closes it (Start typing, Return), not when the application ends.
     void onboardingAdvancesWhenAccessArrives_data()
     {
         QTest::addColumn<QString>("ending");
@@ -519,8 +463,7 @@ private slots:
         QCOMPARE(closed.count(), ending == "destroy" ? 0 : 1); // the application shows the panel then
     }
 
-    // The ready step says where Plinkum lives: the tray when there is one, else its panel window,
-    // and on GNOME the extension that gives it a tray.
+    // The ready step says where Plinkum lives: tray, app menu, or on GNOME the tray extension.
     void onboardingReadySaysWherePlinkumLives_data()
     {
         QTest::addColumn<bool>("tray");
@@ -530,7 +473,6 @@ private slots:
         QTest::newRow("no tray") << false << QByteArray("XFCE") << "app menu";
         QTest::newRow("no tray on GNOME") << false << QByteArray("ubuntu:GNOME") << "AppIndicator";
     }
-
     void onboardingReadySaysWherePlinkumLives()
     {
         QFETCH(bool, tray);
@@ -550,8 +492,7 @@ private slots:
         shoot(window, "onboarding-ready-" + QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-'));
     }
 
-    // Settings at its smallest still reach everything by scrolling: the keyboard access row
-    // comes into view; "Remove Access" shows only while the rule is installed; Esc and Ctrl+W close.
+    // At its smallest, settings scroll to the keyboard access row; Esc and Ctrl+W close.
     void settingsAtItsMinimumScrollsAndCloses_data()
     {
         QTest::addColumn<bool>("permission");
@@ -559,7 +500,6 @@ private slots:
         QTest::newRow("heard") << true << QKeySequence(Qt::Key_Escape);
         QTest::newRow("not heard") << false << QKeySequence(Qt::CTRL | Qt::Key_W);
     }
-
     void settingsAtItsMinimumScrollsAndCloses()
     {
         QFETCH(bool, permission);
@@ -568,11 +508,7 @@ private slots:
         QQuickWindow *window = m_ui->settings().window();
         QVERIFY(window->minimumWidth() < 520 && window->minimumHeight() < 505);
         window->resize(window->minimumWidth(), window->minimumHeight());
-        window->setProperty("tab", "general");
-        settle(window);
-        QQuickItem *general = findItem(window, "generalTab");
-        QMetaObject::invokeMethod(general, "scrollToEnd");
-        settle(window);
+        openSettings("general", true);
         QQuickItem *row = findItem(window, "keyboardAccessRow");
         const QRectF shown = row->mapRectToScene(QRectF(0, 0, row->width(), row->height()));
         QVERIFY2(shown.top() >= 0 && shown.bottom() <= window->height(), qPrintable(QString::number(shown.bottom())));
@@ -586,9 +522,7 @@ private slots:
         QTRY_VERIFY(!window->isVisible());
     }
 
-    // Families as chips and "Custom" only while there are user packs, which show there alone
-    // even when they name a family; a pack without a type is listed under "All" only; a filter
-    // whose chip went away still applies.
+    // "Custom" is a chip only while there are user packs, which show there alone; a gone chip's filter holds.
     void switchPickerFilters()
     {
         SwitchPickerModel picker;
@@ -629,7 +563,6 @@ private slots:
         QTest::newRow("icon in the corner: kept on screen") << QRect(1896, 0, 24, 24) << QPoint() << QPoint(1580, 30);
         QTest::newRow("no icon place: at the pointer") << QRect() << QPoint(100, 10) << QPoint(0, 17);
     }
-
     void panelOpensBesideTrayOrPointerAndStaysOnScreen()
     {
         QFETCH(QRect, tray);
@@ -663,6 +596,20 @@ private:
     void fillCustom(QList<PackInfo> custom)
     {
         m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(), std::move(custom));
+    }
+
+    // The settings window on `tab`, scrolled to its end when told.
+    QQuickWindow *openSettings(const QString &tab, bool toEnd = false)
+    {
+        m_ui->settings().show();
+        QQuickWindow *window = m_ui->settings().window();
+        window->setProperty("tab", tab);
+        settle(window);
+        if (toEnd) {
+            QMetaObject::invokeMethod(findItem(window, tab + "Tab"), "scrollToEnd");
+            settle(window);
+        }
+        return window;
     }
 
     QQuickItem *findItem(QQuickWindow *window, const QString &name) const
