@@ -1,4 +1,5 @@
 // Plinkum under trayer, a StatusNotifierWatcher, no tray and seatless weston; screenshots in the build tree.
+#include "tests/support/MockLogind.h"
 #include "tests/support/PlinkumProcess.h"
 #include "tests/support/TestPacks.h"
 #include "tests/support/TestServers.h"
@@ -46,16 +47,16 @@ private:
 
 bool installed(std::initializer_list<const char *> programs)
 {
-    for (const char *program : programs) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()
-            && !QFileInfo(QString::fromLatin1(program)).isExecutable())
+    for (const char *program : programs)
+        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty() && !QFileInfo(QString::fromLatin1(program)).isExecutable())
             return false;
-    }
     return true;
 }
 
 // Debian's python, where python3-dbusmock is installed, whatever python comes first on PATH.
 const QString python = QStringLiteral("/usr/bin/python3");
+// A 24-pixel tray at the top right.
+const QStringList trayerArguments{"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"};
 
 } // namespace
 
@@ -75,8 +76,7 @@ private:
         QProcessEnvironment environment = PlinkumProcess::environment(m_dir.path(), home.isEmpty() ? m_dir.path() : home, m_display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         // A dead bus when none is given: no panel on it, and no bus started on the side.
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                           bus.isEmpty() ? QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("no-bus")) : bus);
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.isEmpty() ? "unix:path=" + m_dir.filePath(QStringLiteral("no-bus")) : bus);
         return environment;
     }
 
@@ -101,10 +101,9 @@ private:
     // The tray icon, the panel or the first-run window, told apart by width; 0 when not shown.
     Window plinkumWindow(int minWidth, int maxWidth) const
     {
-        for (const auto &[window, geometry] : plinkumWindows()) {
+        for (const auto &[window, geometry] : plinkumWindows())
             if (geometry.width() >= minWidth && geometry.width() < maxWidth)
                 return window;
-        }
         return 0;
     }
     Window trayIcon() const { return plinkumWindow(0, 200); }
@@ -162,8 +161,8 @@ private:
 
     void click(Window window, int clicks = 1, int button = 1) const
     {
-        xdotool({"mousemove", "--window", QString::number(window), "8", "8", "click", "--repeat", QString::number(clicks),
-                 "--delay", "80", QString::number(button)});
+        const QString repeat = QString::number(clicks);
+        xdotool({"mousemove", "--window", QString::number(window), "8", "8", "click", "--repeat", repeat, "--delay", "80", QString::number(button)});
     }
 
     // The screen, or a part of it, as shown.
@@ -178,8 +177,7 @@ private:
         XImage *image = XGetImage(m_xlib, root, area.x(), area.y(), area.width(), area.height(), AllPlanes, ZPixmap);
         if (!image)
             return {};
-        QImage copy = QImage(reinterpret_cast<const uchar *>(image->data), image->width, image->height,
-                             image->bytes_per_line, QImage::Format_RGB32).copy();
+        QImage copy = QImage(reinterpret_cast<const uchar *>(image->data), image->width, image->height, image->bytes_per_line, QImage::Format_RGB32).copy();
         XDestroyImage(image);
         return copy;
     }
@@ -288,10 +286,8 @@ private slots:
             return;
 
         Background trayer;
-        QVERIFY(trayer.start(QStringLiteral("trayer"),
-                             {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                              "--transparent", "true", "--alpha", "0", "--tint", "0x" + panelColor.name().mid(1)},
-                             environment));
+        const QStringList tinted{"--transparent", "true", "--alpha", "0", "--tint", "0x" + panelColor.name().mid(1)};
+        QVERIFY(trayer.start(QStringLiteral("trayer"), trayerArguments + tinted, environment));
         QTRY_VERIFY_WITH_TIMEOUT(trayIcon(), 10000);
         QCOMPARE(panel(), Window(0));
 
@@ -306,15 +302,13 @@ private slots:
             QTest::qWait(500);
             QImage &image = shown[on];
             image = grab(area);
-            screenshot(QStringLiteral("tray-icon-%1-%2.png").arg(QTest::currentDataTag(), on ? "on" : "paused"),
-                       image.scaled(image.size() * 8));
+            screenshot(QStringLiteral("tray-icon-%1-%2.png").arg(QTest::currentDataTag(), on ? "on" : "paused"), image.scaled(image.size() * 8));
             // trayer's tint may round a step.
             QVERIFY(qAbs(image.pixelColor(0, 0).lightness() - panelColor.lightness()) <= 2);
             int distinct = 0;
-            for (int y = 0; y < image.height(); ++y) {
+            for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x)
                     distinct += contrast(image.pixelColor(x, y), panelColor) >= 3.0;
-            }
             QVERIFY2(distinct >= 20, qPrintable(QStringLiteral("%1 pixels at 3:1 or more").arg(distinct)));
             // A right click opens the menu; its second item is Sounds On.
             QCOMPARE(soundsOn(), on);
@@ -349,9 +343,7 @@ private slots:
         QTemporaryDir home;
         const QProcessEnvironment environment = this->environment({}, home.path());
         Background trayer;
-        QVERIFY(trayer.start(QStringLiteral("trayer"),
-                             {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"},
-                             environment));
+        QVERIFY(trayer.start(QStringLiteral("trayer"), trayerArguments, environment));
         PlinkumProcess plinkum;
         launch(plinkum, environment);
         QTRY_VERIFY_WITH_TIMEOUT(trayIcon(), 10000);
@@ -368,27 +360,22 @@ private slots:
     void statusNotifierWatcher()
     {
         QFETCH(bool, watcherFirst);
-        if (!installed({"dbus-daemon", "/usr/bin/python3"})
-            || TestPacks::run(python, {"-c", "import dbusmock"}).exitCode != 0)
-            QSKIP("dbus-daemon and python3-dbusmock are needed (tools/install-deps.sh installs them)");
         QTemporaryDir folder;
-        const QString address = QStringLiteral("unix:path=") + folder.filePath(QStringLiteral("bus"));
-        Background bus;
-        QVERIFY(bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--address=" + address}, environment({})));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder.filePath(QStringLiteral("bus"))), 5000);
+        TestServers::PrivateBus bus(folder.path(), QStringLiteral("session"));
+        if (!bus.start() || TestPacks::run(python, {"-c", "import dbusmock"}).exitCode != 0)
+            QSKIP("dbus-daemon and python3-dbusmock are needed (tools/install-deps.sh installs them)");
+        const QString address = bus.address();
         const QProcessEnvironment environment = this->environment(address);
         seenBefore();
 
         const QString log = folder.filePath(QStringLiteral("watcher.log"));
-        Background watcher;
         const auto startWatcher = [&] {
-            QVERIFY(watcher.start(python, {"-m", "dbusmock", "-t", PLINKUM_SOURCE_DIR "/tests/app/status_notifier_watcher.py", "-l", log},
-                                  environment));
+            const QStringList arguments{"-t", PLINKUM_SOURCE_DIR "/tests/app/status_notifier_watcher.py", "-l", log};
+            QVERIFY(bus.startMock(QStringLiteral("org.kde.StatusNotifierWatcher"), arguments) >= 0);
         };
         PlinkumProcess plinkum;
         if (watcherFirst) {
             startWatcher();
-            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(log), 5000);
             launch(plinkum, environment);
         } else {
             launch(plinkum, environment);
@@ -404,8 +391,7 @@ private slots:
         QCOMPARE(panel(), Window(0));
         QDBusConnection connection = QDBusConnection::connectToBus(address, QStringLiteral("test"));
         const auto disconnect = qScopeGuard([] { QDBusConnection::disconnectFromBus(QStringLiteral("test")); });
-        QDBusMessage activate = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
-                                                               QStringLiteral("org.kde.StatusNotifierItem"),
+        QDBusMessage activate = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"),
                                                                QStringLiteral("Activate"));
         activate << 0 << 0;
         QCOMPARE(connection.call(activate).type(), QDBusMessage::ReplyMessage);
@@ -418,8 +404,7 @@ private slots:
     void waylandCompositorWithoutSeat()
     {
         if (!installed({"weston", "weston-screenshooter"})
-            || !QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath)
-                                  + QStringLiteral("/platforms/libqwayland-generic.so")))
+            || !QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms/libqwayland-generic.so")))
             QSKIP("weston and qt6-wayland are needed (tools/install-deps.sh installs them)");
         QTemporaryDir runtime;
         QProcessEnvironment environment = this->environment({});
@@ -432,10 +417,8 @@ private slots:
         environment.insert(QStringLiteral("ASAN_OPTIONS"), asan + (asan.isEmpty() ? "" : ":") + "fast_unwind_on_malloc=0");
         // --debug lets any client take screenshots; the headless backend needs pixman for them.
         Background weston;
-        QVERIFY(weston.start(QStringLiteral("weston"),
-                             {"--backend=headless-backend.so", "--use-pixman", "--socket=plinkum-test", "--idle-time=0",
-                              "--debug", "--width=1024", "--height=768"},
-                             environment));
+        QVERIFY(weston.start(QStringLiteral("weston"), {"--backend=headless-backend.so", "--use-pixman", "--socket=plinkum-test", "--idle-time=0",
+                                                        "--debug", "--width=1024", "--height=768"}, environment));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(runtime.filePath(QStringLiteral("plinkum-test"))), 10000);
         const auto takeScreenshot = [&]() -> QImage {
             QDir shots(runtime.filePath(QStringLiteral("shots")));
@@ -465,10 +448,9 @@ private slots:
             shown.save(m_screenshots + QStringLiteral("/wayland-no-seat.png"));
             QCOMPARE(shown.size(), desktop.size());
             qint64 changed = 0;
-            for (int y = 0; y < shown.height(); y += 4) {
+            for (int y = 0; y < shown.height(); y += 4)
                 for (int x = 0; x < shown.width(); x += 4)
                     changed += shown.pixel(x, y) != desktop.pixel(x, y);
-            }
             const qint64 sampled = qint64(shown.width() / 4) * (shown.height() / 4);
             QVERIFY2(changed * 10 > sampled, qPrintable(QStringLiteral("%1 of %2 points changed").arg(changed).arg(sampled)));
         } else {

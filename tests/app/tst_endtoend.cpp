@@ -135,10 +135,9 @@ private:
     // Types until the first sound: the pack has loaded and the keyboard is heard.
     bool typeUntilHeard()
     {
-        for (int attempt = 0; attempt < 40; ++attempt) {
+        for (int attempt = 0; attempt < 40; ++attempt)
             if (heard("a"))
                 return true;
-        }
         return false;
     }
 
@@ -252,8 +251,7 @@ private slots:
         QProcess next;
         next.setProcessEnvironment(environment(QString()));
         next.start(QStringLiteral(PLINKUM), {});
-        QVERIFY(next.waitForStarted());
-        QVERIFY(!next.waitForFinished(1500));
+        QVERIFY(next.waitForStarted() && !next.waitForFinished(1500));
         QVERIFY(next.readAllStandardError().contains("Plinkum: no display found; running headless\n"));
         ::kill(pid_t(next.processId()), SIGINT);
         QVERIFY(next.waitForFinished(5000));
@@ -285,8 +283,7 @@ private slots:
             QVERIFY2(report.contains(QLatin1String(line)), qPrintable(report));
 
         QCOMPARE(silent.exitCode, 1);
-        QVERIFY2(silent.err.contains("Plinkum: keys cannot be read: ") && silent.err.contains("Plinkum: no sound server answers"),
-                 silent.err.constData());
+        QVERIFY2(silent.err.contains("Plinkum: keys cannot be read: ") && silent.err.contains("Plinkum: no sound server answers"), silent.err.constData());
     }
 
     void typedKeysAreHeard()
@@ -318,8 +315,7 @@ private slots:
                                KEY_KPEQUAL, KEY_KPCOMMA, KEY_NUMLOCK})
             keys.push_back(evdev + 8);
         count = soundsFor(keys);
-        QVERIFY2(count == int(keys.size()),
-                 qPrintable(QStringLiteral("heard %1 key sounds for %2 keypad presses").arg(count).arg(keys.size())));
+        QVERIFY2(count == int(keys.size()), qPrintable(QStringLiteral("heard %1 key sounds for %2 keypad presses").arg(count).arg(keys.size())));
 
         // After a few silent seconds the output sleeps; the press that wakes it is heard.
         waitCollecting(4500);
@@ -346,16 +342,14 @@ private slots:
         QVERIFY(launch());
         QVERIFY2(typeUntilHeard(), "no key sound reached the sink within 12 s");
         pressBothShifts();
-        QVERIFY(!heard("a"));
-        QVERIFY(!heard("space"));
+        QVERIFY(!heard("a") && !heard("space"));
         pressBothShifts();
         QVERIFY(heard("a"));
 
         // Switched off, then restarted: still off until the Shifts switch it on.
         pressBothShifts();
         QVERIFY(!heard("a"));
-        QVERIFY(plinkum.terminate());
-        QVERIFY(launch());
+        QVERIFY(plinkum.terminate() && launch());
         for (int press = 0; press < 12; ++press) // about 4 s, twice what loading the pack takes
             QVERIFY(!heard("a"));
         pressBothShifts();
@@ -363,10 +357,8 @@ private slots:
 
         // Scroll Lock pressed twice, when chosen instead, does the same; the Shifts are then keys.
         QVERIFY(plinkum.terminate());
-        QSettings(settingsFile(), QSettings::IniFormat)
-            .setValue(QStringLiteral("muteShortcut"), QStringLiteral("scrollLockTwice"));
-        QVERIFY(launch());
-        QVERIFY(typeUntilHeard());
+        QSettings(settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("muteShortcut"), QStringLiteral("scrollLockTwice"));
+        QVERIFY(launch() && typeUntilHeard());
         pressScrollLockTwice();
         QVERIFY(!heard("a"));
         pressScrollLockTwice();
@@ -377,8 +369,7 @@ private slots:
         // The shortcut chosen off, as the settings window stores it, is read at the next start.
         QVERIFY(plinkum.terminate());
         QSettings(settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("muteShortcut"), QStringLiteral("off"));
-        QVERIFY(launch());
-        QVERIFY(typeUntilHeard());
+        QVERIFY(launch() && typeUntilHeard());
         pressBothShifts();
         QVERIFY(heard("a"));
         QVERIFY(plinkum.terminate());
@@ -398,8 +389,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(plinkumWindows(), 1, 10000);
             QVERIFY(plinkum.terminate());
             QTRY_COMPARE(plinkumWindows(), 0);
-            QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value(QStringLiteral("onboardingOpen")).toString(),
-                     QStringLiteral("true"));
+            QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value(QStringLiteral("onboardingOpen")).toString(), QStringLiteral("true"));
         }
     }
 
@@ -423,20 +413,14 @@ private slots:
         const std::vector<unsigned> keys{KEY_A + 8, KEY_KP5 + 8, KEY_ENTER + 8};
         const struct {
             const char *step;
-            std::function<bool()> change;
-            bool heard;
-        } steps[] = {
-            {"locked", [&] { return logind.setLocked(QStringLiteral("c7"), true); }, false},
-            {"unlocked", [&] { return logind.setLocked(QStringLiteral("c7"), false); }, true},
-            {"switched away", [&] { return logind.setActive(QStringLiteral("c7"), false); }, false},
-            {"switched back", [&] { return logind.setActive(QStringLiteral("c7"), true); }, true},
-        };
-        for (const auto &step : steps) {
-            QVERIFY2(step.change(), step.step);
+            bool locked, active;
+        } steps[]{{"locked", true, true}, {"unlocked", false, true}, {"switched away", false, false}, {"switched back", false, true}};
+        for (const auto &[step, locked, active] : steps) {
+            QVERIFY2(logind.setLocked(QStringLiteral("c7"), locked) && logind.setActive(QStringLiteral("c7"), active), step);
             waitCollecting(300); // logind's signal reaches Plinkum
             const int heard = soundsFor(keys);
-            QVERIFY2(heard == (step.heard ? int(keys.size()) : 0),
-                     qPrintable(QStringLiteral("%1: heard %2 of %3 keys").arg(QLatin1String(step.step)).arg(heard).arg(keys.size())));
+            QVERIFY2(heard == (!locked && active ? int(keys.size()) : 0),
+                     qPrintable(QStringLiteral("%1: heard %2 of %3 keys").arg(QLatin1String(step)).arg(heard).arg(keys.size())));
         }
 
         QVERIFY(plinkum.terminate());

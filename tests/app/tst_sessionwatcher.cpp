@@ -9,12 +9,9 @@
 
 using namespace plinkum;
 
-// Whether keys may be heard, against python3-dbusmock's logind on a private system bus, screen
-// savers on a private session bus, Xvfb's screen saver, and a system bus that never answers.
+// Whether keys may be heard: dbusmock's logind and screen savers on private buses, Xvfb, a hung bus.
 class TestSessionWatcher : public QObject {
     Q_OBJECT
-
-private:
     QTemporaryDir m_dir;
     std::unique_ptr<TestServers::MockLogind> m_logind;
     std::unique_ptr<TestServers::PrivateBus> m_sessionBus;
@@ -34,30 +31,23 @@ private slots:
         qunsetenv("WAYLAND_DISPLAY");
     }
 
-    // Where the session is found, in order: $XDG_SESSION_ID, the process's session, the user's
-    // display session. None found: nothing to follow, keys allowed.
+    // $XDG_SESSION_ID, the process's session, the display session: the first known is followed; none, keys allowed.
     void findsTheSession_data()
     {
-        QTest::addColumn<QString>("variable");
-        QTest::addColumn<QString>("processSession");
-        QTest::addColumn<QString>("displaySession");
+        QTest::addColumn<QStringList>("sessions");
         QTest::addColumn<QString>("found");
-        QTest::newRow("XDG_SESSION_ID") << "c1" << "c2" << "c3" << "c1";
-        QTest::newRow("the process's session") << "" << "c2" << "c3" << "c2";
-        QTest::newRow("unknown XDG_SESSION_ID") << "c9" << "c2" << "c3" << "c2";
-        QTest::newRow("the user's display session") << "" << "" << "c3" << "c3";
-        QTest::newRow("none") << "" << "" << "" << "";
+        QTest::newRow("XDG_SESSION_ID") << QStringList{"c1", "c2", "c3"} << "c1";
+        QTest::newRow("the process's session") << QStringList{"", "c2", "c3"} << "c2";
+        QTest::newRow("unknown XDG_SESSION_ID") << QStringList{"c9", "c2", "c3"} << "c2";
+        QTest::newRow("the user's display session") << QStringList{"", "", "c3"} << "c3";
+        QTest::newRow("none") << QStringList{"", "", ""} << "";
     }
-
     void findsTheSession()
     {
-        QFETCH(QString, variable);
-        QFETCH(QString, processSession);
-        QFETCH(QString, displaySession);
+        QFETCH(QStringList, sessions);
         QFETCH(QString, found);
-        qputenv("XDG_SESSION_ID", variable.toUtf8());
-        QVERIFY(m_logind->setProcessSession(processSession));
-        QVERIFY(m_logind->setDisplaySession(displaySession));
+        qputenv("XDG_SESSION_ID", sessions[0].toUtf8());
+        QVERIFY(m_logind->setProcessSession(sessions[1]) && m_logind->setDisplaySession(sessions[2]));
         SessionWatcher watcher;
         QTRY_COMPARE(watcher.sessionPath(), found.isEmpty() ? QString() : TestServers::MockLogind::sessionPath(found));
         QVERIFY(watcher.isAllowed());
@@ -68,8 +58,7 @@ private slots:
         QSignalSpy changed(&watcher, &SessionWatcher::allowedChanged);
         QVERIFY(m_logind->setLocked(found, true));
         QTRY_COMPARE(changed.count(), 1);
-        QVERIFY(m_logind->setActive(found, false));
-        QVERIFY(m_logind->setLocked(found, false));
+        QVERIFY(m_logind->setActive(found, false) && m_logind->setLocked(found, false));
         QTest::qWait(100);
         QVERIFY(!watcher.isAllowed());
         QVERIFY(m_logind->setActive(found, true));
@@ -83,8 +72,7 @@ private slots:
         QVERIFY(m_logind->setLocked(found, false));
     }
 
-    // A screen saver on the session bus, active before the watcher starts, then switched off and
-    // on; one that leaves the bus no longer holds keys back.
+    // A screen saver active before the watcher starts, switched off and on; gone, it holds nothing.
     void followsScreenSavers_data()
     {
         QTest::addColumn<QString>("service");
@@ -92,7 +80,6 @@ private slots:
         QTest::newRow("freedesktop (KDE, Xfce)") << "org.freedesktop.ScreenSaver" << "/org/freedesktop/ScreenSaver";
         QTest::newRow("GNOME") << "org.gnome.ScreenSaver" << "/org/gnome/ScreenSaver";
     }
-
     void followsScreenSavers()
     {
         QFETCH(QString, service);
@@ -135,9 +122,7 @@ private slots:
         }
     }
 
-    // A system bus that accepts and never answers holds nothing up: keys are allowed at once and
-    // the session bus is still followed. Once a real bus is there it is found, and again after
-    // it ends and comes back.
+    // A system bus that never answers holds nothing up; a real one that comes (and comes back) later is found.
     void survivesAHungAndRestartedSystemBus()
     {
         qputenv("XDG_SESSION_ID", "c1");
@@ -149,19 +134,15 @@ private slots:
         SessionWatcher watcher;
         QVERIFY(watcher.isAllowed());
         const QString service = QStringLiteral("org.gnome.ScreenSaver");
-        const QString path = QStringLiteral("/org/gnome/ScreenSaver");
         const int mock = m_sessionBus->startMock(service, {QStringLiteral("--template"), QStringLiteral("gnome_screensaver")});
-        QVERIFY(mock >= 0);
-        QVERIFY(m_sessionBus->call(service, path, "org.gnome.ScreenSaver", "SetActive", {true}));
+        QVERIFY(mock >= 0 && m_sessionBus->call(service, "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "SetActive", {true}));
         QTRY_VERIFY(!watcher.isAllowed());
         m_sessionBus->stopMock(mock);
         QTRY_VERIFY(watcher.isAllowed());
         hung.close();
-
         for (const bool locked : {true, false}) {
             m_logind->stop();
-            QVERIFY(m_logind->start());
-            QVERIFY(m_logind->addSession(QStringLiteral("c1"), true));
+            QVERIFY(m_logind->start() && m_logind->addSession(QStringLiteral("c1"), true));
             QVERIFY(m_logind->setLocked(QStringLiteral("c1"), locked));
             QTRY_COMPARE_WITH_TIMEOUT(watcher.isAllowed(), !locked, 20000);
         }

@@ -181,8 +181,7 @@ private slots:
         TestPacks::writeText(executable, "#!/bin/sh\n");
         QVERIFY(QFile::link(executable, dir.filePath(QStringLiteral("link"))));
         LoginItem item(dir.filePath(QStringLiteral("plinkum.desktop")), executable);
-        TestPacks::writeText(item.path(), entry.replace("EXE", executable.toUtf8())
-                                              .replace("LINK", dir.filePath(QStringLiteral("link")).toUtf8()));
+        TestPacks::writeText(item.path(), entry.replace("EXE", executable.toUtf8()).replace("LINK", dir.filePath(QStringLiteral("link")).toUtf8()));
         QTEST(item.isRegistered(), "registered");
 
         QCOMPARE(item.setRegistered(true), std::nullopt);

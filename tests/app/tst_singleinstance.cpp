@@ -34,8 +34,7 @@ private slots:
             QVERIFY(QDir().mkdir(folder));
             QCOMPARE(::chmod(path.constData(), 0777), 0);
         } else if (squatter == "link") {
-            QVERIFY(QDir().mkdir(tmp.path() + "/mine"));
-            QVERIFY(QFile::link(tmp.path() + "/mine", folder));
+            QVERIFY(QDir().mkdir(tmp.path() + "/mine") && QFile::link(tmp.path() + "/mine", folder));
         } else if (squatter == "file") {
             QFile file(folder);
             QVERIFY(file.open(QIODevice::WriteOnly));

@@ -70,8 +70,7 @@ LoadedPackPtr bigPack()
     for (int i = 0; i < 8; ++i)
         list.push_back(TestPacks::constant({0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, 2000 + 100 * i));
     return std::make_shared<LoadedPack>(PackInfo{}, LoadedPack::CategoryMap{{KeyCategory::Standard, list}},
-                                        LoadedPack::CategoryMap{{KeyCategory::Standard, list}}, LoadedPack::KeyMap{},
-                                        LoadedPack::KeyMap{});
+                                        LoadedPack::CategoryMap{{KeyCategory::Standard, list}}, LoadedPack::KeyMap{}, LoadedPack::KeyMap{});
 }
 
 } // namespace

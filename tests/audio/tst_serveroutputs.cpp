@@ -118,8 +118,7 @@ private slots:
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         qstrncpy(address.sun_path, mutePath.constData(), sizeof address.sun_path);
-        QVERIFY(::bind(mute, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
-        QVERIFY(::listen(mute, 4) == 0);
+        QVERIFY(::bind(mute, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 && ::listen(mute, 4) == 0);
         const QByteArray server = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", "unix:" + mutePath);
         {
@@ -134,8 +133,7 @@ private slots:
 
         Fixture f(Server::PulseAudio, true);
         f.engine.start();
-        QVERIFY(!f.output().isRunning());
-        QVERIFY(m_pulse.startSpeakersAndHeadset(true));
+        QVERIFY(!f.output().isRunning() && m_pulse.startSpeakersAndHeadset(true));
         QTRY_VERIFY_WITH_TIMEOUT(f.output().isRunning(), reconnectTimeoutMs);
         QTRY_COMPARE(f.device(), std::string("builtin"));
     }
@@ -219,8 +217,7 @@ private slots:
         QVERIFY2(listing.contains("40%") && listing.contains("Mute: yes"), listing.constData());
     }
 
-    // The stream is granted the small period it asks for; after a few silent seconds it pauses, and
-    // a flood of presses while it wakes all sound.
+    // The stream gets the small period it asks for; silent a few seconds it pauses, and a flood of presses waking it all sound.
     void smallPeriodSleepsAndWakes_data() { addServerRows(); }
     void smallPeriodSleepsAndWakes()
     {

@@ -117,10 +117,9 @@ private slots:
     {
         QFETCH(QString, folder);
         const LoadedPackPtr pack = m_loaded.at(folder);
-        for (const auto *map : {&pack->down(), &pack->up()}) {
+        for (const auto *map : {&pack->down(), &pack->up()})
             for (KeyCategory category : allKeyCategories)
                 QVERIFY2(map->contains(category) && !map->at(category).empty(), rawValue(category).data());
-        }
         const QDir dir(packsDir().filePath(folder));
         const bool mechvibes = dir.exists(QStringLiteral("LICENSE-mechvibes.txt"));
         const SampleList &ordinary = pack->down().at(KeyCategory::Standard);
@@ -166,8 +165,7 @@ private slots:
                      readFile(mechvibesDir().filePath(QStringLiteral("LICENSE-mechvibes.txt"))));
         } else if (credit.contains(QLatin1String("kbsim"))) {
             QVERIFY(credit.contains(QLatin1String("Thomas Lai")) && credit.contains(QLatin1String("MIT")));
-            QCOMPARE(readFile(dir.filePath(QStringLiteral("LICENSE-kbsim.txt"))),
-                     readFile(kbsimDir().filePath(QStringLiteral("LICENSE.md"))));
+            QCOMPARE(readFile(dir.filePath(QStringLiteral("LICENSE-kbsim.txt"))), readFile(kbsimDir().filePath(QStringLiteral("LICENSE.md"))));
         }
     }
 
@@ -193,12 +191,9 @@ private slots:
     {
         QTemporaryDir first, second;
         QString error;
-        QVERIFY2(BuiltInPacks::generate({first.path(), mechvibesDir().path(), kbsimDir().path(), QString(), {}}, &error),
-                 qPrintable(error));
-        QVERIFY2(BuiltInPacks::generate({second.path(), mechvibesDir().path(), kbsimDir().path(),
-                                         QStringLiteral("/nonexistent"), {}},
-                                        &error),
-                 qPrintable(error));
+        QVERIFY2(BuiltInPacks::generate({first.path(), mechvibesDir().path(), kbsimDir().path(), QString(), {}}, &error), qPrintable(error));
+        const QString noBucklespring = QStringLiteral("/nonexistent");
+        QVERIFY2(BuiltInPacks::generate({second.path(), mechvibesDir().path(), kbsimDir().path(), noBucklespring, {}}, &error), qPrintable(error));
         QDirIterator it(first.path(), QDir::Files, QDirIterator::Subdirectories);
         int files = 0;
         while (it.hasNext()) {
@@ -241,8 +236,7 @@ private slots:
         QFETCH(int, keyCode);
         QFETCH(int, row);
         const QString file = QStringLiteral("press-r%1.flac").arg(row);
-        QCOMPARE(manifest(folder).value(QStringLiteral("keys")).toObject().value(QString::number(keyCode)).toArray(),
-                 QJsonArray{file});
+        QCOMPARE(manifest(folder).value(QStringLiteral("keys")).toObject().value(QString::number(keyCode)).toArray(), QJsonArray{file});
         const auto packed = AudioFile::read(packsDir().filePath(folder + QLatin1Char('/') + file));
         const QDir recordings(kbsimDir().filePath(source));
         const auto recorded = AudioFile::read(recordings.filePath(QStringLiteral("press/GENERIC_R%1.mp3").arg(row)));

@@ -140,12 +140,10 @@ private slots:
         });
         int ended = 0;
         monitor.setEndedHandler([&ended] { ++ended; });
-        QVERIFY(monitor.start());
-        QVERIFY(monitor.start());
+        QVERIFY(monitor.start() && monitor.start());
         QCOMPARE(opened, 1);
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 1);
-        for (const auto &[code, value] : {std::pair{KEY_A, 1}, {KEY_A, 2}, {KEY_A, 0}, {KEY_CAPSLOCK, 1},
-                                         {KEY_CAPSLOCK, 0}, {KEY_A, 1}})
+        for (const auto &[code, value] : {std::pair{KEY_A, 1}, {KEY_A, 2}, {KEY_A, 0}, {KEY_CAPSLOCK, 1}, {KEY_CAPSLOCK, 0}, {KEY_A, 1}})
             first.key(code, value);
         QTRY_COMPARE(delivered.text(), "d0 u0 d57 d0");
 
@@ -196,8 +194,7 @@ private slots:
         QTemporaryDir empty;
         const KeyboardAccess::Environment env{empty.path().toStdString(), "", false};
         KeyboardMonitor monitor([](InputEvent) {}, [&] { return KeyboardAccess::openSource(env); });
-        QVERIFY(!monitor.start());
-        QVERIFY(!monitor.isListening());
+        QVERIFY(!monitor.start() && !monitor.isListening());
         QCOMPARE(test::threadsNamed(KeyboardMonitor::threadName), 0);
     }
 
@@ -242,8 +239,7 @@ private slots:
             {"F18", {KEY_F18, 0x4F}}, {"F19", {KEY_F19, 0x50}}, {"F20", {KEY_F20, 0x5A}}, {"Print Screen", {KEY_SYSRQ, 0x69}},
             {"Scroll Lock", {KEY_SCROLLLOCK, 0x6B}}, {"Pause", {KEY_PAUSE, 0x71}}, {"Yen", {KEY_YEN, 0x5D}}, {"Ro", {KEY_RO, 0x5E}},
             {"Hanja", {KEY_HANJA, 0x66}}, {"Muhenkan", {KEY_MUHENKAN, 0x66}}, {"Hangul", {KEY_HANGEUL, 0x68}}, {"Henkan", {KEY_HENKAN, 0x68}},
-            {"Katakana/Hiragana", {KEY_KATAKANAHIRAGANA, 0x68}}, {"Zenkaku/Hankaku", {KEY_ZENKAKUHANKAKU, 0x32}},
-        };
+            {"Katakana/Hiragana", {KEY_KATAKANAHIRAGANA, 0x68}}, {"Zenkaku/Hankaku", {KEY_ZENKAKUHANKAKU, 0x32}}};
         for (const auto &[name, codes] : rows)
             QTest::newRow(name) << codes.first << codes.second;
     }

@@ -159,8 +159,7 @@ private slots:
         QVERIFY(writeFolder(source, {{"pack.json", R"({"name": "Named", "down": {"standard": ["click.wav", "link.wav", "sub/../sub/b.wav"]}})"},
                                      {"click.wav", wav}, {"sub/b.wav", wav}, {"notes.txt", "kept"}, {"LICENSE", "GPL"},
                                      {"sub/README", "not beside"}, {"big.txt", QByteArray(2 << 20, 'x')}, {"art.png", "x"}}));
-        QVERIFY(QFile::link("click.wav", source + "/link.wav"));
-        QVERIFY(QFile::link("..", source + "/loop"));
+        QVERIFY(QFile::link("click.wav", source + "/link.wav") && QFile::link("..", source + "/loop"));
         QFile huge(source + "/huge.bin");
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(2) << 30));
         huge.close();
@@ -285,11 +284,9 @@ private slots:
         QFETCH(qint64, size);
         QFETCH(QString, message);
         QFile file(m_tmp->path() + "/input");
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(size));
-        QVERIFY(QDir().mkpath(userFolder()));
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(size) && QDir().mkpath(userFolder()));
         StagingFolder staging(userFolder());
-        QVERIFY(staging.isValid());
-        QVERIFY(writeFolder(staging.path(), {{"taken.wav", "already here"}}));
+        QVERIFY(staging.isValid() && writeFolder(staging.path(), {{"taken.wav", "already here"}}));
         QVERIFY(QFile::link(m_tmp->path(), staging.path() + "/link"));
         file.seek(0);
         QCOMPARE(staging.addFile(name, file.handle()), message.isEmpty());
@@ -325,8 +322,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, after);
         const NaturalOrder order;
-        QVERIFY(order.compare(before, after) < 0);
-        QVERIFY(order.compare(after, before) > 0);
+        QVERIFY(order.compare(before, after) < 0 && order.compare(after, before) > 0);
         QCOMPARE(order.compare(before, before), 0);
     }
 
@@ -391,8 +387,7 @@ private slots:
         const QString pack = userFolder() + '/' + name;
         QVERIFY(writeFolder(pack, validPack("Mine")));
         const QString info = m_tmp->path() + "/data/Trash/info/";
-        QVERIFY(QDir().mkpath(info));
-        QVERIFY(writeText(m_tmp->path() + "/victim", "untouched"));
+        QVERIFY(QDir().mkpath(info) && writeText(m_tmp->path() + "/victim", "untouched"));
         if (squatter == "entry")
             QVERIFY(writeText(info + name + ".trashinfo", "untouched"));
         else if (squatter == "link")

@@ -80,10 +80,9 @@ class TestPackLoader : public QObject {
     static QString describe(const LoadedPack::CategoryMap &map)
     {
         QStringList parts;
-        for (KeyCategory category : allKeyCategories) {
+        for (KeyCategory category : allKeyCategories)
             if (const auto it = map.find(category); it != map.end())
                 parts.append(QStringLiteral("%1:%2").arg(QString::fromLatin1(rawValue(category).data())).arg(it->second.size()));
-        }
         return parts.join(' ');
     }
 
@@ -314,8 +313,7 @@ private slots:
         }));
         QVERIFY(offered >= 1000 && variantBytes(offered) <= variantBytes(1000) + variantBytes(10));
         QString why;
-        QVERIFY(!cache.variants("b", rampLoader(11), &why));
-        QVERIFY(why.contains("MiB"));
+        QVERIFY(!cache.variants("b", rampLoader(11), &why) && why.contains("MiB"));
         QVERIFY(cache.variants("c", rampLoader(10)));
         QCOMPARE(cache.bytesHeld(), variantBytes(1000) + variantBytes(10));
     }
@@ -455,8 +453,7 @@ private slots:
         QVERIFY(TestPacks::writeTone(pack.root() + "/outside.wav", 10));
         QVERIFY(TestPacks::writeTone(pack.root() + "/pack2/evil.wav", 10));
         QVERIFY(QFile::link(pack.root() + "/outside.wav", pack.file("link-out.wav")));
-        QVERIFY(QFile::link(pack.root(), pack.file("outdir")));
-        QVERIFY(QFile::link("click.wav", pack.file("link-in.wav")));
+        QVERIFY(QFile::link(pack.root(), pack.file("outdir")) && QFile::link("click.wav", pack.file("link-in.wav")));
 
         // Through a link to the pack folder, as the library may be given it.
         const QString linked = pack.root() + "/linked";
@@ -536,8 +533,7 @@ private slots:
         QVERIFY(QDir::setCurrent(pack.path()));
         pack.config(R"({"defines": {"30": "a.wav"}})");
         pack.tone("a.wav");
-        QVERIFY(!PackLoader::readInfo(QString(), false));
-        QVERIFY(!PackLoader::readInfo(QUrl("https://example.org/pack"), false));
+        QVERIFY(!PackLoader::readInfo(QString(), false) && !PackLoader::readInfo(QUrl("https://example.org/pack"), false));
         QCOMPARE(PackLoader::load(PackInfo{}).failure().kindName(), QString("noManifest"));
         QVERIFY(QDir::setCurrent(QDir::tempPath()));
         pack.config(R"({"defines": {}})");
@@ -563,8 +559,7 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             standard.append(QString("%1/../click.wav").arg(i));
         const QJsonObject manifest{
-            {"name", "N"},
-            {"down", QJsonObject{{"standard", standard}, {"space", QJsonArray{}}}},
+            {"name", "N"}, {"down", QJsonObject{{"standard", standard}, {"space", QJsonArray{}}}},
             {"keys", QJsonObject{{"36", QJsonArray{"click.wav"}}, {"+36", QJsonArray{"click.wav"}}, {"36a", QJsonArray{"click.wav"}}}},
             {"up", QJsonObject{{"enter", QJsonArray{"../click.wav"}}}}};
         pack.manifest(QJsonDocument(manifest).toJson());
@@ -576,8 +571,7 @@ private slots:
         QCOMPARE(samples.size(), std::size_t(standard.size() - 1));
         QVERIFY(std::all_of(samples.begin(), samples.end(), [&](const SamplePtr &s) { return s == samples[0]; }));
         QCOMPARE(loaded->keyDown().at(36).front(), samples[0]);
-        QVERIFY(loaded->down().at(KeyCategory::Space).empty());
-        QVERIFY(loaded->up().at(KeyCategory::Enter).empty());
+        QVERIFY(loaded->down().at(KeyCategory::Space).empty() && loaded->up().at(KeyCategory::Enter).empty());
         QCOMPARE(loaded->keyDown().size(), std::size_t(1));
         QCOMPARE(report.format, QString("pack.json"));
         QCOMPARE(report.skipped.size(), 2);
@@ -748,11 +742,10 @@ private slots:
         QCOMPARE(int(pack.keyUp().size()), keyUp);
 
         // No slice is longer than the longest window these packs define (about 250 ms).
-        if (folder != QLatin1String("nk-cream") && folder.contains(QLatin1String("pbt"))) {
+        if (folder != QLatin1String("nk-cream") && folder.contains(QLatin1String("pbt")))
             for (const auto &[category, list] : pack.down())
                 for (const SamplePtr &sample : list)
                     QVERIFY(sample->unshifted().frameCount() <= 48000 / 4);
-        }
         // The press sound of each defined key is also in its category's list, as the same object.
         for (const auto &[keyCode, list] : pack.keyDown()) {
             QCOMPARE(list.size(), std::size_t(1));

@@ -44,8 +44,7 @@ private slots:
         m_tmp = std::make_unique<QTemporaryDir>();
         QVERIFY(m_tmp->isValid());
         const QString bin = m_tmp->path() + "/prefix/bin";
-        QVERIFY(QDir().mkpath(bin));
-        QVERIFY(QFile::copy(PLINKUM_BINARY_DIR "/bin/plinkum-pack", bin + "/plinkum-pack"));
+        QVERIFY(QDir().mkpath(bin) && QFile::copy(PLINKUM_BINARY_DIR "/bin/plinkum-pack", bin + "/plinkum-pack"));
         const QString builtIn = m_tmp->path() + "/prefix/share/plinkum/Packs";
         QVERIFY(writeFolder(builtIn + "/tactile", validPack("Tactile One", "Tactile", 2)));
         QVERIFY(writeFolder(builtIn + "/plain", validPack("Plain", {}, 1)));
@@ -53,8 +52,7 @@ private slots:
 
     void cleanup() { m_tmp.reset(); }
 
-    // Exit codes of each way of calling it; a pack is named by folder or by the id list prints, and
-    // a refused render writes nothing.
+    // Exit codes of each call; a pack is named by folder or by its listed id; a refused render writes nothing.
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -173,8 +171,7 @@ private slots:
         QCOMPARE(ids(list.json["builtIn"]), QStringList({"bundle:plain", "bundle:tactile"}));
         QCOMPARE(ids(list.json["custom"]), QStringList({"folder:Blue Box"}));
         QCOMPARE(list.json["grouped"].toArray(),
-                 QJsonArray({QJsonArray{"Tactile", QJsonArray{"bundle:tactile"}},
-                             QJsonArray{"Other", QJsonArray{"bundle:plain"}}}));
+                 QJsonArray({QJsonArray{"Tactile", QJsonArray{"bundle:tactile"}}, QJsonArray{"Other", QJsonArray{"bundle:plain"}}}));
 
         const Run builtIn = run({"remove", "bundle:tactile"});
         QCOMPARE(builtIn.exitCode, 1);
@@ -201,8 +198,7 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QString, error);
         QVERIFY(writeFolder(source("Broken"), Files{{"click.wav", wav}}));
-        QVERIFY(writeFolder(m_tmp->path() + "/data", validPack("Up")));
-        QVERIFY(QDir().mkpath(userFolder()));
+        QVERIFY(writeFolder(m_tmp->path() + "/data", validPack("Up")) && QDir().mkpath(userFolder()));
         const Run result = run({"import", m_tmp->path() + '/' + folder});
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(result.json["error"].toString(), error);
@@ -231,8 +227,7 @@ private slots:
                 balance += double(samples[2 * f]) * samples[2 * f] - double(samples[2 * f + 1]) * samples[2 * f + 1];
             return balance;
         };
-        QVERIFY(leftLouder(0, 24000) > 0.0);
-        QVERIFY(leftLouder(24000, 72000) < 0.0);
+        QVERIFY(leftLouder(0, 24000) > 0.0 && leftLouder(24000, 72000) < 0.0);
     }
 };
 

@@ -19,8 +19,7 @@
 
 namespace TestServers {
 
-// A private dbus-daemon of the system's or the session's kind, listening in `folder`, and
-// python3-dbusmock services on it.
+// A private dbus-daemon of the system's or the session's kind in `folder`, with dbusmock services.
 class PrivateBus {
 public:
     PrivateBus(const QString &folder, const QString &kind) : m_folder(folder), m_kind(kind) {}
@@ -50,10 +49,8 @@ public:
 
     void stop()
     {
-        for (auto &mock : m_mocks) {
-            mock->kill();
-            mock->waitForFinished(5000);
-        }
+        for (std::size_t i = 0; i < m_mocks.size(); ++i)
+            stopMock(int(i));
         m_mocks.clear();
         if (m_connection) {
             m_connection.reset();
@@ -63,29 +60,25 @@ public:
         m_bus.waitForFinished(5000);
     }
 
-    // Runs `python3 -m dbusmock arguments…` on this bus until `service` is on it; the service's
-    // index for stopMock, or -1.
+    // Runs `python3 -m dbusmock arguments…` until `service` is on the bus: its index for stopMock, or -1.
     int startMock(const QString &service, const QStringList &arguments)
     {
         auto mock = std::make_unique<QProcess>();
+        const bool system = m_kind == QLatin1String("system");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(m_kind == QLatin1String("system") ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS", address());
+        environment.insert(system ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS", address());
         mock->setProcessEnvironment(environment);
         mock->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         mock->setStandardOutputFile(QProcess::nullDevice());
         // The system's python, where the Debian package puts dbusmock.
-        mock->start("/usr/bin/python3", QStringList{"-m", "dbusmock", m_kind == QLatin1String("system") ? "--system" : "--session"} + arguments);
+        mock->start("/usr/bin/python3", QStringList{"-m", "dbusmock", system ? "--system" : "--session"} + arguments);
         if (!mock->waitForStarted(5000))
             return -1;
-        QDeadlineTimer deadline(15000);
-        while (!deadline.hasExpired()) {
-            if (m_connection->interface()->isServiceRegistered(service)) {
-                m_mocks.push_back(std::move(mock));
-                return int(m_mocks.size()) - 1;
-            }
-            QThread::msleep(50);
-        }
-        return -1;
+        for (QDeadlineTimer deadline(15000); !m_connection->interface()->isServiceRegistered(service); QThread::msleep(50))
+            if (deadline.hasExpired())
+                return -1;
+        m_mocks.push_back(std::move(mock));
+        return int(m_mocks.size()) - 1;
     }
     void stopMock(int index)
     {
@@ -93,11 +86,9 @@ public:
         m_mocks.at(std::size_t(index))->waitForFinished(5000);
     }
 
-    bool call(const QString &service, const QString &path, const char *interface, const char *method,
-              const QVariantList &arguments)
+    bool call(const QString &service, const QString &path, const char *interface, const char *method, const QVariantList &arguments)
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(service, path, QString::fromLatin1(interface),
-                                                              QString::fromLatin1(method));
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, QString::fromLatin1(interface), QString::fromLatin1(method));
         message.setArguments(arguments);
         return m_connection && m_connection->call(message).type() == QDBusMessage::ReplyMessage;
     }
@@ -110,29 +101,21 @@ private:
     std::unique_ptr<QDBusConnection> m_connection;
 };
 
-// A private bus in the system bus's place (DBUS_SYSTEM_BUS_ADDRESS) with python3-dbusmock's logind
-// on it: sessions are added, locked and switched as a screen locker and logind would.
+// A private system bus with dbusmock's logind: sessions added, locked and switched as logind would.
 class MockLogind {
 public:
     explicit MockLogind(const QString &folder) : m_bus(folder, QStringLiteral("system")) {}
 
     QString address() const { return m_bus.address(); }
-    void addTo(QProcessEnvironment &environment) const
-    {
-        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address());
-    }
+    void addTo(QProcessEnvironment &environment) const { environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), address()); }
 
     bool start()
     {
-        if (!m_bus.start() || m_bus.startMock(service(), {"--template", "logind"}) < 0)
+        if (!m_bus.start() || m_bus.startMock(m_service, {"--template", "logind"}) < 0)
             return false;
         // As logind does (the template answers any id): an unknown session is an error.
-        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
-                    {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetSession"),
-                     QStringLiteral("s"), QStringLiteral("o"),
-                     QStringLiteral("ret = '/org/freedesktop/login1/session/' + args[0]\n"
-                                    "if ret not in objects: raise dbus.exceptions.DBusException("
-                                    "'no session', name='org.freedesktop.login1.NoSuchSession')")});
+        return addMethod("GetSession", "s", "ret = '/org/freedesktop/login1/session/' + args[0]\nif ret not in objects: "
+                                            "raise dbus.exceptions.DBusException('no session', name='org.freedesktop.login1.NoSuchSession')");
     }
 
     // The bus ends, logind with it; start() brings both back, knowing no sessions.
@@ -156,16 +139,13 @@ public:
                      QVariant::fromValue(QDBusVariant(active))});
     }
 
-    // The session GetSessionByPID answers for any process; none: the error logind gives for a
-    // process outside every session (as a user service is).
+    // GetSessionByPID's answer; none: logind's error for a process outside every session (a user service).
     bool setProcessSession(const QString &id)
     {
         const QString code = id.isEmpty()
             ? QStringLiteral("raise dbus.exceptions.DBusException('no session', name='org.freedesktop.login1.NoSessionForPID')")
             : QStringLiteral("ret = '%1'").arg(sessionPath(id));
-        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
-                    {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetSessionByPID"),
-                     QStringLiteral("u"), QStringLiteral("o"), code});
+        return addMethod("GetSessionByPID", "u", code);
     }
     // The user's display session (none: "/"). Also mends the template's GetUser, which fails.
     bool setDisplaySession(const QString &id)
@@ -175,9 +155,7 @@ public:
         display.beginStructure();
         display << id << QDBusObjectPath(id.isEmpty() ? QStringLiteral("/") : sessionPath(id));
         display.endStructure();
-        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
-                    {QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("GetUser"), QStringLiteral("u"),
-                     QStringLiteral("o"), QStringLiteral("ret = '%1'").arg(user)})
+        return addMethod("GetUser", "u", QStringLiteral("ret = '%1'").arg(user))
             && call(user, "org.freedesktop.DBus.Properties", "Set",
                     {QStringLiteral("org.freedesktop.login1.User"), QStringLiteral("Display"),
                      QVariant::fromValue(QDBusVariant(QVariant::fromValue(display)))});
@@ -186,11 +164,17 @@ public:
     static QString sessionPath(const QString &id) { return QStringLiteral("/org/freedesktop/login1/session/") + id; }
 
 private:
-    static QString service() { return QStringLiteral("org.freedesktop.login1"); }
+    const QString m_service = QStringLiteral("org.freedesktop.login1");
 
     bool call(const QString &path, const char *interface, const char *method, const QVariantList &arguments)
     {
-        return m_bus.call(service(), path, interface, method, arguments);
+        return m_bus.call(m_service, path, interface, method, arguments);
+    }
+    // A Manager method returning an object path, in python.
+    bool addMethod(const char *name, const char *arguments, const QString &code)
+    {
+        return call("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", "AddMethod",
+                    {QStringLiteral("org.freedesktop.login1.Manager"), QString::fromLatin1(name), QString::fromLatin1(arguments), QStringLiteral("o"), code});
     }
 
     PrivateBus m_bus;

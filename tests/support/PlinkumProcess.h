@@ -5,8 +5,7 @@
 
 #include <csignal>
 
-// The plinkum executable (PLINKUM, set by the test's build) run as a user starts it, its output
-// forwarded; killed when a test ends before stopping it.
+// The plinkum executable (PLINKUM) run as a user starts it, output forwarded; killed if a test ends first.
 class PlinkumProcess {
 public:
     ~PlinkumProcess()

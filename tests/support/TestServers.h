@@ -10,8 +10,7 @@
 #include <csignal>
 #include <utility>
 
-// Real servers run privately for a test and stopped with it: Xvfb, pulseaudio and PipeWire (with
-// WirePlumber on its own session bus), the sound servers with null sinks.
+// Private servers stopped with the test: Xvfb, pulseaudio and PipeWire (WirePlumber on its own bus) with null sinks.
 namespace TestServers {
 
 // A sound server with null sinks, as the output tests drive either kind.
@@ -101,10 +100,7 @@ public:
     explicit PulseAudio(const QString &folder) : m_folder(folder) {}
     ~PulseAudio() override { stop(); }
 
-    static bool available()
-    {
-        return !QStandardPaths::findExecutable("pulseaudio").isEmpty() && !QStandardPaths::findExecutable("pactl").isEmpty();
-    }
+    static bool available() { return !QStandardPaths::findExecutable("pulseaudio").isEmpty() && !QStandardPaths::findExecutable("pactl").isEmpty(); }
 
     QString server() const { return QStringLiteral("unix:") + m_folder + QStringLiteral("/native"); }
     static QString monitor() { return QStringLiteral("clicks.monitor"); }
@@ -134,8 +130,7 @@ public:
         QFile script(m_folder + QStringLiteral("/daemon.pa"));
         if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
-        script.write("load-module module-native-protocol-unix auth-anonymous=1 socket=" + QFile::encodeName(m_folder)
-                     + "/native\n");
+        script.write("load-module module-native-protocol-unix auth-anonymous=1 socket=" + QFile::encodeName(m_folder) + "/native\n");
         // As desktops load them: a stream's preferred sink is kept, idle sinks suspend after 1 s.
         script.write("load-module module-stream-restore\nload-module module-suspend-on-idle timeout=1\n");
         for (const auto &[name, properties] : sinks)
@@ -149,17 +144,14 @@ public:
         addTo(environment);
         m_process.setProcessEnvironment(environment);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-                                       "--use-pid-file=no", "--log-level=error", "-F", script.fileName()});
+        m_process.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no",
+                                       "--log-level=error", "-F", script.fileName()});
         if (!m_process.waitForStarted(5000))
             return false;
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired()) {
-            if (pactl({"info"}))
-                return true;
-            QThread::msleep(50);
-        }
-        return false;
+        for (QDeadlineTimer deadline(10000); !pactl({"info"}); QThread::msleep(50))
+            if (deadline.hasExpired())
+                return false;
+        return true;
     }
 
     void stop() override
@@ -262,9 +254,7 @@ public:
                 return true;
             setDefault(sinks.last().first);
             QThread::msleep(100);
-            if (tool(QStringLiteral("pw-metadata"), {QStringLiteral("-n"), QStringLiteral("default"), QStringLiteral("0"),
-                                                     QStringLiteral("default.audio.sink")})
-                    .contains(sinks.last().first.toUtf8()))
+            if (metadata({QStringLiteral("default.audio.sink")}).contains(sinks.last().first.toUtf8()))
                 return true;
         }
         return false;
@@ -280,9 +270,8 @@ public:
 
     bool addSink(const QString &name, const QString &properties) override
     {
-        const QString command = QStringLiteral("{ factory.name=support.null-audio-sink node.name=%1 media.class=Audio/Sink "
-                                            "object.linger=true audio.rate=48000 audio.position=[FL FR] %2 }")
-                                 .arg(name, properties);
+        const QString command = QStringLiteral("{ factory.name=support.null-audio-sink node.name=%1 media.class=Audio/Sink object.linger=true "
+                                               "audio.rate=48000 audio.position=[FL FR] %2 }").arg(name, properties);
         QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired()) {
             tool(QStringLiteral("pw-cli"), {QStringLiteral("create-node"), QStringLiteral("adapter"), command});
@@ -306,19 +295,21 @@ public:
 
     bool setDefault(const QString &name) override
     {
-        return !tool(QStringLiteral("pw-metadata"),
-                     {QStringLiteral("-n"), QStringLiteral("default"), QStringLiteral("0"),
-                      QStringLiteral("default.configured.audio.sink"), QStringLiteral("{ \"name\": \"%1\" }").arg(name),
-                      QStringLiteral("Spa:String:JSON")})
-                    .isNull();
+        const QString value = QStringLiteral("{ \"name\": \"%1\" }").arg(name);
+        return !metadata({QStringLiteral("default.configured.audio.sink"), value, QStringLiteral("Spa:String:JSON")}).isNull();
     }
 
 private:
+    // pw-metadata on the "default" metadata's global subject: `arguments` read or write one key.
+    QByteArray metadata(const QStringList &arguments) const
+    {
+        return tool(QStringLiteral("pw-metadata"), QStringList{QStringLiteral("-n"), QStringLiteral("default"), QStringLiteral("0")} + arguments);
+    }
+
     bool startBus()
     {
         QProcess bus;
-        bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--fork"),
-                                                  QStringLiteral("--print-address=1"), QStringLiteral("--print-pid=1")});
+        bus.start("dbus-daemon", {"--session", "--fork", "--print-address=1", "--print-pid=1"});
         if (!bus.waitForFinished(5000))
             return false;
         const QList<QByteArray> lines = bus.readAllStandardOutput().split('\n');
