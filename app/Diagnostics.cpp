@@ -12,7 +12,6 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QTextStream>
 #include <QThread>
 
@@ -25,18 +24,6 @@ namespace {
 QString yesNo(bool value)
 {
     return value ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
-// A running Plinkum listens on its single-instance socket; a connection that sends nothing asks
-// nothing of it.
-bool plinkumIsRunning()
-{
-    const QString name = SingleInstance::defaultName();
-    if (name.isEmpty())
-        return false;
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    return socket.waitForConnected(1000);
 }
 
 } // namespace
@@ -115,7 +102,7 @@ Diagnostics::Report Diagnostics::report()
                                 : packID + QStringLiteral(" (not found: the default pack plays)"))
         << '\n';
 
-    const bool running = plinkumIsRunning();
+    const bool running = SingleInstance::isRunning();
     out << "\nPlinkum\n";
     out << "  running:         " << yesNo(running) << '\n';
 

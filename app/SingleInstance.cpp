@@ -99,10 +99,14 @@ bool SingleInstance::claim()
     return true;
 }
 
-void SingleInstance::release()
+bool SingleInstance::isRunning(const QString &name)
 {
-    delete m_server;
-    m_server = nullptr;
+    if (name.isEmpty())
+        return false;
+    // A connection that sends nothing is closed by the instance without a reopen.
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    return socket.waitForConnected(connectTimeoutMs);
 }
 
 bool SingleInstance::askRunningInstanceToReopen() const

@@ -22,15 +22,15 @@ public:
     // this user, and tightened to 0700 if it is not yet; otherwise empty.
     static QString privateTempFolder(const QString &tempFolder);
 
+    // Whether a Plinkum listens on the name, asking nothing of it (for --diagnose).
+    static bool isRunning(const QString &name = defaultName());
+
     explicit SingleInstance(QString name = defaultName(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
     // True when this process is now the one instance. False when another instance answered; it
     // has been asked to reopen.
     bool claim();
-
-    // Lets go of the name so that a process started from here can claim it (relaunch).
-    void release();
 
 signals:
     void reopenRequested();
