@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -346,15 +345,6 @@ void AppState::requestKeyboardAccess()
 void AppState::revokeKeyboardAccess()
 {
     m_listening->revokeAccess();
-}
-
-void AppState::relaunch()
-{
-    emit aboutToRelaunch();
-    QProcess::startDetached(QStringLiteral("/bin/sh"),
-                            {QStringLiteral("-c"), QStringLiteral("sleep 0.5; exec \"$0\""),
-                             QCoreApplication::applicationFilePath()});
-    QCoreApplication::quit();
 }
 
 } // namespace plinkum

@@ -103,15 +103,12 @@ public:
     void deletePack(const QString &id) override;
     void requestKeyboardAccess() override;
     void revokeKeyboardAccess() override;
-    void relaunch() override;
     void setOnboardingOpen(bool open) override;
 
 signals:
     void importFinished(bool imported);
     // Show the first-run window: queued once after construction when shouldShowOnboarding.
     void onboardingRequested();
-    // The process is about to start its successor; let go of anything it must claim.
-    void aboutToRelaunch();
 
 private:
     QVariant value(Settings::Key key) const { return m_values[std::size_t(key)]; }

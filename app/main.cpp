@@ -27,12 +27,11 @@ void describeApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(PLINKUM_VERSION));
 }
 
-// Runs until SIGINT or SIGTERM, or until the state asks to quit (relaunch).
-int runEventLoop(AppState &state, SingleInstance &instance)
+// Runs until SIGINT or SIGTERM, or until the user quits.
+int runEventLoop()
 {
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, QCoreApplication::instance(), &QCoreApplication::quit);
-    QObject::connect(&state, &AppState::aboutToRelaunch, &instance, &SingleInstance::release);
     return QCoreApplication::exec();
 }
 
@@ -46,7 +45,7 @@ int runHeadless(int argc, char **argv, bool noDisplay)
     if (!instance.claim())
         return 0;
     AppState state;
-    return runEventLoop(state, instance);
+    return runEventLoop();
 }
 
 // Qt 6.4's Wayland input contexts reach for the compositor's first seat without checking that it
@@ -78,7 +77,7 @@ int runTray(int argc, char **argv)
     PlinkumApp plinkum(state);
     QObject::connect(&instance, &SingleInstance::reopenRequested, &plinkum, &PlinkumApp::reopen);
     plinkum.start();
-    return runEventLoop(state, instance);
+    return runEventLoop();
 }
 
 } // namespace

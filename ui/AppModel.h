@@ -91,8 +91,6 @@ public:
     Q_INVOKABLE virtual void requestKeyboardAccess() = 0;
     // Removes what the request installed, then listens again through what is left.
     Q_INVOKABLE virtual void revokeKeyboardAccess() = 0;
-    // Starts a new Plinkum half a second from now and quits this one.
-    Q_INVOKABLE virtual void relaunch() = 0;
     // Written by the first-run window: true while it is shown, false once closed.
     Q_INVOKABLE virtual void setOnboardingOpen(bool open) = 0;
 
