@@ -2,17 +2,23 @@
 
 namespace plinkum {
 
-LoadedPack::LoadedPack(PackInfo info, CategoryMap down, CategoryMap up, KeyMap keyDown, KeyMap keyUp)
+LoadedPack::LoadedPack(PackInfo info, CategoryMap down, CategoryMap up, KeyMap keyDown, KeyMap keyUp, ButtonMap buttonDown,
+                       ButtonMap buttonUp)
     : m_info(std::move(info)), m_down(std::move(down)), m_up(std::move(up)),
-      m_keyDown(std::move(keyDown)), m_keyUp(std::move(keyUp))
+      m_keyDown(std::move(keyDown)), m_keyUp(std::move(keyUp)),
+      m_buttonDown(std::move(buttonDown)), m_buttonUp(std::move(buttonUp))
 {
 }
 
 const SampleList &LoadedPack::samples(InputEvent event) const
 {
     static const SampleList none;
-    if (!event.isKey())
-        return none;
+    if (!event.isKey()) {
+        const auto index = static_cast<std::size_t>(event.code);
+        if (index >= pointerButtonCount)
+            return none;
+        return (event.down ? m_buttonDown : m_buttonUp)[index];
+    }
     const KeyCode keyCode = event.code;
     const bool down = event.down;
 

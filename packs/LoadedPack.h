@@ -5,6 +5,7 @@
 #include "packs/PackInfo.h"
 #include "packs/Sample.h"
 
+#include <array>
 #include <memory>
 #include <unordered_map>
 
@@ -16,18 +17,22 @@ class LoadedPack {
 public:
     using CategoryMap = std::unordered_map<KeyCategory, SampleList>;
     using KeyMap = std::unordered_map<KeyCode, SampleList>;
+    // By PointerButton value.
+    using ButtonMap = std::array<SampleList, pointerButtonCount>;
 
-    LoadedPack(PackInfo info, CategoryMap down, CategoryMap up, KeyMap keyDown, KeyMap keyUp);
+    LoadedPack(PackInfo info, CategoryMap down, CategoryMap up, KeyMap keyDown, KeyMap keyUp, ButtonMap buttonDown = {},
+               ButtonMap buttonUp = {});
 
     const PackInfo &info() const { return m_info; }
     const CategoryMap &down() const { return m_down; }
     const CategoryMap &up() const { return m_up; }
     const KeyMap &keyDown() const { return m_keyDown; }
     const KeyMap &keyUp() const { return m_keyUp; }
+    const ButtonMap &buttonDown() const { return m_buttonDown; }
+    const ButtonMap &buttonUp() const { return m_buttonUp; }
 
     // The samples to choose from for one event: the key's own list, else its category's, else the
-    // standard list; none for a button, which no pack sounds yet. Never falls back from release to
-    // press. Allocates nothing.
+    // standard list; a button's own list. Never falls back from release to press. Allocates nothing.
     const SampleList &samples(InputEvent event) const;
 
 private:
@@ -36,6 +41,8 @@ private:
     CategoryMap m_up;
     KeyMap m_keyDown;
     KeyMap m_keyUp;
+    ButtonMap m_buttonDown;
+    ButtonMap m_buttonUp;
 };
 
 using LoadedPackPtr = std::shared_ptr<const LoadedPack>;

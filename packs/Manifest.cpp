@@ -60,13 +60,15 @@ std::optional<Manifest> Manifest::decode(const QJsonObject &document, QString *e
         if (const QJsonValue value = document.value(member); value.isString())
             *field = value.toString();
     }
-    const std::optional<FileLists> down = fileLists(reader, document, QStringLiteral("down"), true);
+    manifest.mouse = fileLists(reader, document, QStringLiteral("mouse"), false);
+    manifest.mouseUp = fileLists(reader, document, QStringLiteral("mouseUp"), false);
+    const std::optional<FileLists> down = fileLists(reader, document, QStringLiteral("down"), !manifest.mouse);
     manifest.up = fileLists(reader, document, QStringLiteral("up"), false);
     manifest.keys = fileLists(reader, document, QStringLiteral("keys"), false);
     manifest.keysUp = fileLists(reader, document, QStringLiteral("keysUp"), false);
     if (!reader.failed()) {
         manifest.name = *name;
-        manifest.down = *down;
+        manifest.down = down.value_or(FileLists{});
         return manifest;
     }
     if (error)

@@ -12,8 +12,9 @@
 
 namespace plinkum::PackLoader {
 
-// The pack's own document, pack.json: sounds by key category and by key code, for presses and
-// releases, each as a list of file names relative to the pack folder.
+// The pack's own document, pack.json: sounds by key category, by key code and by mouse button
+// ("left", "right", "middle", "back", "forward"), for presses and releases, each as a list of file
+// names relative to the pack folder. A mouse pack has `mouse` and may leave out `down`.
 struct Manifest {
     // Member name (category name or key code text) to file names, as written.
     using FileLists = QMap<QString, QStringList>;
@@ -27,6 +28,8 @@ struct Manifest {
     std::optional<FileLists> up;
     std::optional<FileLists> keys;
     std::optional<FileLists> keysUp;
+    std::optional<FileLists> mouse;
+    std::optional<FileLists> mouseUp;
 
     // Nothing when the document does not decode; `error` then names the file and the member.
     static std::optional<Manifest> decode(const QByteArray &json, QString *error = nullptr);

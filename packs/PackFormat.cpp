@@ -18,7 +18,15 @@ std::optional<PackDescription> describeManifest(const QJsonObject &document, QSt
     const std::optional<Manifest> manifest = Manifest::decode(document, error);
     if (!manifest)
         return std::nullopt;
-    return PackDescription{manifest->name, manifest->type, manifest->order.value_or(0), manifest->source, manifest->credit};
+    PackDescription description;
+    description.name = manifest->name;
+    description.type = manifest->type;
+    description.order = manifest->order.value_or(0);
+    description.source = manifest->source;
+    description.credit = manifest->credit;
+    description.keyboard = !manifest->mouse || !manifest->down.isEmpty() || (manifest->keys && !manifest->keys->isEmpty());
+    description.mouse = manifest->mouse.has_value();
+    return description;
 }
 
 LoadedPackPtr loadManifestDocument(const QJsonObject &document, const PackInfo &info, LoadReport *report,
@@ -33,7 +41,9 @@ std::optional<PackDescription> describeMechvibes(const QJsonObject &document, QS
     const std::optional<MechvibesConfig> config = MechvibesConfig::decode(document, error);
     if (!config)
         return std::nullopt;
-    return PackDescription{config->name, std::nullopt, 0, std::nullopt, std::nullopt};
+    PackDescription description;
+    description.name = config->name;
+    return description;
 }
 
 LoadedPackPtr loadMechvibesDocument(const QJsonObject &document, const PackInfo &info, LoadReport *report,

@@ -21,6 +21,9 @@ struct PackDescription {
     qint64 order = 0;
     std::optional<QString> source;
     std::optional<QString> credit;
+    bool keyboard = true;
+    bool mouse = false;
+    std::optional<double> ownGain;
 };
 
 // One pack format: the document it lives in, how it is told from the other formats of that

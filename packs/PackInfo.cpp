@@ -26,6 +26,9 @@ size_t qHash(const PackInfo &info, size_t seed)
             seed = combine(seed, *text);
     }
     seed = combine(seed, info.format);
+    seed = combine(seed, info.keyboard);
+    seed = combine(seed, info.mouse);
+    seed = combine(seed, info.ownGain.value_or(-1.0));
     return seed;
 }
 

@@ -32,6 +32,13 @@ struct PackInfo {
     // The document format the pack was described from, as users know it: "pack.json",
     // "Mechvibes v1", "Mechvibes v2".
     QString format;
+    // What the pack sounds for: keys, pointer buttons, or both. Mouse-only packs are offered for
+    // clicks, never as the keyboard's pack.
+    bool keyboard = true;
+    bool mouse = false;
+    // The level the pack's own document asks for, as a linear gain (MechvibesDX's
+    // recommended_volume); absent for most packs.
+    std::optional<double> ownGain;
 
     static QString idFor(const QString &folderName, bool isBuiltIn);
 

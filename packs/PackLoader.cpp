@@ -61,7 +61,27 @@ bool playable(const LoadedPack &pack)
 {
     if (!pack.keyDown().empty())
         return true;
-    return std::any_of(pack.down().begin(), pack.down().end(), [](const auto &entry) { return !entry.second.empty(); });
+    const auto nonEmpty = [](const SampleList &list) { return !list.empty(); };
+    return std::any_of(pack.down().begin(), pack.down().end(), [&](const auto &entry) { return nonEmpty(entry.second); })
+        || std::any_of(pack.buttonDown().begin(), pack.buttonDown().end(), nonEmpty);
+}
+
+LoadedPack::ButtonMap loadButtonMap(const Manifest::FileLists &lists, const QString &member, LoadSession &loading)
+{
+    LoadedPack::ButtonMap map;
+    for (auto it = lists.begin(); it != lists.end(); ++it) {
+        const std::optional<PointerButton> button = pointerButtonFromRaw(it.key().toStdString());
+        if (!button) {
+            loading.ignore(DocumentReader::quote(it.key(), member), QStringLiteral("not a mouse button"));
+            continue;
+        }
+        SampleList &list = map[static_cast<std::size_t>(*button)];
+        for (const QString &file : it.value()) {
+            if (SamplePtr sample = loading.fileSample(file))
+                list.push_back(std::move(sample));
+        }
+    }
+    return map;
 }
 
 // The file of a document in `folder`: its own name, or for a lenient document any spelling of it
@@ -120,9 +140,13 @@ std::optional<PackInfo> readInfo(const QString &folder, bool isBuiltIn)
             continue;
         const PackFormat &format = PackFormat::reading(document, *parsed);
         if (const std::optional<PackDescription> description = format.describe(*parsed, nullptr)) {
-            return PackInfo{PackInfo::idFor(folderName, isBuiltIn), description->name.value_or(folderName),
-                            description->type, description->order, QUrl::fromLocalFile(path), isBuiltIn,
-                            description->source, description->credit, format.name};
+            PackInfo info{PackInfo::idFor(folderName, isBuiltIn), description->name.value_or(folderName),
+                          description->type, description->order, QUrl::fromLocalFile(path), isBuiltIn,
+                          description->source, description->credit, format.name};
+            info.keyboard = description->keyboard;
+            info.mouse = description->mouse;
+            info.ownGain = description->ownGain;
+            return info;
         }
     }
     return std::nullopt;
@@ -206,7 +230,10 @@ LoadedPackPtr loadManifest(const Manifest &manifest, const PackInfo &info, LoadR
     LoadedPack::CategoryMap up = loadCategoryMap(manifest.up.value_or(Manifest::FileLists{}), QStringLiteral("up"), loading);
     LoadedPack::KeyMap keyDown = loadKeyMap(manifest.keys.value_or(Manifest::FileLists{}), QStringLiteral("keys"), loading);
     LoadedPack::KeyMap keyUp = loadKeyMap(manifest.keysUp.value_or(Manifest::FileLists{}), QStringLiteral("keysUp"), loading);
-    return std::make_shared<const LoadedPack>(info, std::move(down), std::move(up), std::move(keyDown), std::move(keyUp));
+    LoadedPack::ButtonMap buttonDown = loadButtonMap(manifest.mouse.value_or(Manifest::FileLists{}), QStringLiteral("mouse"), loading);
+    LoadedPack::ButtonMap buttonUp = loadButtonMap(manifest.mouseUp.value_or(Manifest::FileLists{}), QStringLiteral("mouseUp"), loading);
+    return std::make_shared<const LoadedPack>(info, std::move(down), std::move(up), std::move(keyDown), std::move(keyUp),
+                                              std::move(buttonDown), std::move(buttonUp));
 }
 
 LoadedPackPtr loadMechvibes(const MechvibesConfig &config, const PackInfo &info, LoadReport *report,

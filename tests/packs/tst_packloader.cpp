@@ -498,6 +498,9 @@ private slots:
         QTest::newRow("not an object") << QByteArray("[]") << QByteArray() << "invalidDocument" << "pack.json: the document must be a JSON object";
         QTest::newRow("not JSON") << QByteArray(R"({"name": "N",})") << QByteArray() << "invalidDocument" << "pack.json: not valid JSON";
         QTest::newRow("deeply nested") << QByteArray(R"({"name": "N", "x": )" + QByteArray(5000, '[') + QByteArray(5000, ']') + "}") << QByteArray() << "invalidDocument" << "pack.json: not valid JSON";
+        QTest::newRow("mouse only") << QByteArray(R"({"name": "N", "mouse": {"left": ["a.wav"]}})") << QByteArray() << "" << "";
+        QTest::newRow("mouse: no known button") << QByteArray(R"({"name": "N", "mouse": {"wheel": ["a.wav"]}})") << QByteArray() << "noSounds" << noSounds;
+        QTest::newRow("mouse: not file names") << QByteArray(R"({"name": "N", "mouse": {"left": "a.wav"}})") << QByteArray() << "invalidDocument" << R"(member "left" of "mouse" must be an array)";
         QTest::newRow("config: no defines") << QByteArray() << QByteArray(R"({"defines": {}})") << "noSounds" << noSounds;
         QTest::newRow("config: null define, mixed defines") << QByteArray() << QByteArray(R"({"defines": {"1": null, "2": "a.wav", "3": [1, 2, 3], "4": []}})") << "" << "";
         QTest::newRow("config: defines missing") << QByteArray() << QByteArray(R"({"name": "N"})") << "invalidDocument" << R"(config.json: member "defines" is missing)";
@@ -547,6 +550,24 @@ private slots:
         QCOMPARE(PackLoader::readInfo(pack.path(), false)->name, QString("pack"));
         pack.config(R"({"version": 2, "defines": {}})");
         QCOMPARE(PackLoader::readInfo(pack.path(), false)->format, QString("Mechvibes v2"));
+        pack.manifest(R"({"name": "N", "mouse": {}})");
+        const std::optional<PackInfo> mouse = PackLoader::readInfo(pack.path(), false);
+        QVERIFY(mouse && mouse->mouse && !mouse->keyboard);
+    }
+
+    // A button plays its own press and release lists, never a key's.
+    void buttons()
+    {
+        PackFolder pack;
+        pack.tone("a.wav");
+        pack.tone("b.wav", 960);
+        pack.manifest(R"({"name": "N", "down": {"standard": ["a.wav"]}, "mouse": {"left": ["a.wav", "b.wav"]}, "mouseUp": {"left": ["b.wav"]}})");
+        const LoadResult result = pack.load();
+        QVERIFY(result.ok());
+        const LoadedPack &loaded = *result.pack();
+        QCOMPARE(loaded.samples(InputEvent::button(PointerButton::Left, true)).size(), 2u);
+        QCOMPARE(unshiftedFrames(loaded.samples(InputEvent::button(PointerButton::Left, false))), 960u);
+        QVERIFY(loaded.samples(InputEvent::button(PointerButton::Right, true)).empty());
     }
 
     // Every spelling of a file (links, detours) is decoded once and shared; the descriptor is kept.
