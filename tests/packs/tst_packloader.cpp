@@ -442,6 +442,10 @@ private slots:
         QTest::newRow("link pointing outside") << "link-out.wav" << "";
         QTest::newRow("folder link pointing outside") << "outdir/outside.wav" << "";
         QTest::newRow("embedded NUL") << QString("click.wav") + QChar(0) + "x" << "";
+        QTest::newRow("through a link loop") << "loop/click.wav" << "";
+        QTest::newRow("missing, below a folder") << "sounds/gone/../gone.wav" << "sounds/gone.wav";
+        QTest::newRow("decomposed name, composed file") << QString("cafe\u0301.wav") << QString("caf\u00e9.wav");
+        QTest::newRow("composed name, decomposed file") << QString("n\u00fc.wav") << QString("nu\u0308.wav");
     }
     void resolveInside()
     {
@@ -454,6 +458,9 @@ private slots:
         QVERIFY(TestPacks::writeTone(pack.root() + "/pack2/evil.wav", 10));
         QVERIFY(QFile::link(pack.root() + "/outside.wav", pack.file("link-out.wav")));
         QVERIFY(QFile::link(pack.root(), pack.file("outdir")) && QFile::link("click.wav", pack.file("link-in.wav")));
+        QVERIFY(QFile::link("loop", pack.file("loop")));
+        pack.tone(QString("caf\u00e9.wav"));
+        pack.tone(QString("nu\u0308.wav"));
 
         // Through a link to the pack folder, as the library may be given it.
         const QString linked = pack.root() + "/linked";
@@ -503,6 +510,11 @@ private slots:
         QTest::newRow("config: defines missing") << QByteArray() << QByteArray(R"({"name": "N"})") << "invalidDocument" << R"(config.json: member "defines" is missing)";
         QTest::newRow("config: window with a string") << QByteArray() << QByteArray(R"({"defines": {"30": [1, "2"]}})") << "invalidDocument" << R"(member "30" of "defines" must be)";
         QTest::newRow("config: version 2 soundup wrong") << QByteArray() << QByteArray(R"({"version": 2, "key_define_type": "multi", "soundup": 1, "defines": {}})") << "invalidDocument" << R"(member "soundup" must be a string)";
+        QTest::newRow("a 100 GiB sparse file named first") << QByteArray(R"({"name": "N", "down": {"standard": ["sparse.wav", "a.wav"]}})") << QByteArray() << "" << "";
+        QByteArray deep = R"({"name": "N", "down": {"standard": [)";
+        for (int i = 0; i < 1025; ++i)
+            deep += '"' + QByteArray("d/").repeated(2000) + QByteArray::number(i) + ".wav\", ";
+        QTest::newRow("1,025 missing names 2,000 folders deep") << deep + R"("a.wav"]}})" << QByteArray() << "" << "";
         QTest::newRow("config: version 1 soundup not read") << QByteArray() << QByteArray(R"({"version": 1, "key_define_type": "multi", "soundup": 1, "defines": {}})") << "noSounds" << noSounds;
     }
     void loadOutcome()
@@ -513,6 +525,8 @@ private slots:
         QFETCH(QString, message);
         PackFolder pack;
         pack.tone("a.wav");
+        QFile sparse(pack.file("sparse.wav"));
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(100) << 30));
         if (!manifest.isEmpty())
             pack.manifest(manifest);
         if (!config.isEmpty())
