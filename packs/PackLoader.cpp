@@ -12,6 +12,8 @@
 #include <charconv>
 #include <limits>
 
+#include <fcntl.h>
+
 namespace plinkum::PackLoader {
 
 namespace {
@@ -81,8 +83,10 @@ QString documentFile(const QString &folder, const QString &document)
 // to a file elsewhere is not read.
 DocumentReader::FileStatus readDocument(const QString &folder, const QString &name, QByteArray &data)
 {
-    const std::optional<QString> path = resolveInside(folder, documentFile(folder, name));
-    return path ? DocumentReader::readFile(*path, data) : DocumentReader::FileStatus::Unreadable;
+    FolderResolver resolver(folder);
+    const std::optional<FolderResolver::Resolved> resolved = resolver.resolve(documentFile(folder, name));
+    return resolved ? DocumentReader::readFile(resolver.open(resolved->relative, O_RDONLY | O_NONBLOCK), data)
+                    : DocumentReader::FileStatus::Unreadable;
 }
 
 std::optional<QJsonObject> parseDocument(const QString &document, const QByteArray &data, QString *error,
