@@ -58,17 +58,40 @@ std::optional<FolderResolver::Resolved> FolderResolver::resolve(const QString &n
 {
     if (m_fd < 0 || m_real.isEmpty() || name.contains(QChar(u'\0')) || name.size() > maxNameBytes)
         return std::nullopt;
-    // Lexically first, so sounds/../click.wav stays inside whatever `sounds` is.
+    // Lexically first, so sounds/../click.wav stays inside whatever `sounds` is; no ".." is left.
     const QString prefix = m_lexical.endsWith(u'/') ? m_lexical : m_lexical + u'/';
     const QString cleaned = QDir::cleanPath(prefix + name);
     if (!cleaned.startsWith(prefix))
         return std::nullopt;
-    QStringList pending = cleaned.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts);
-    if (pending.size() > maxDepth)
+    const QString relative = cleaned.mid(prefix.size());
+    const QStringList parts = relative.split(u'/', Qt::SkipEmptyParts);
+    if (parts.isEmpty() || parts.size() > maxDepth)
         return std::nullopt;
 
-    Resolved resolved;
-    QStringList done;
+    // The folder holding the file is walked once for all the names in it.
+    Walk folder;
+    if (parts.size() > 1) {
+        const QString key = relative.left(relative.lastIndexOf(u'/'));
+        auto it = m_folders.constFind(key);
+        if (it == m_folders.constEnd())
+            it = m_folders.insert(key, walk({}, parts.mid(0, parts.size() - 1)));
+        if (!*it)
+            return std::nullopt;
+        folder = **it;
+    }
+    if (!folder.isFolder) {
+        // Nothing below a missing name or a file exists: the rest is only spelt out.
+        return Resolved{folder.parts.join(u'/') + u'/' + parts.last(), folder.caseDiffers};
+    }
+    const std::optional<Walk> file = walk(folder.parts, {parts.last()});
+    if (!file || file->parts.isEmpty())
+        return std::nullopt;
+    return Resolved{file->parts.join(u'/'), folder.caseDiffers || file->caseDiffers};
+}
+
+std::optional<FolderResolver::Walk> FolderResolver::walk(QStringList done, QStringList pending)
+{
+    Walk walked;
     int links = 0;
     while (!pending.isEmpty()) {
         QString part = pending.takeFirst();
@@ -78,6 +101,7 @@ std::optional<FolderResolver::Resolved> FolderResolver::resolve(const QString &n
             if (done.isEmpty())
                 return std::nullopt;
             done.removeLast();
+            walked.isFolder = true;
             continue;
         }
         if (done.size() >= maxDepth)
@@ -85,7 +109,7 @@ std::optional<FolderResolver::Resolved> FolderResolver::resolve(const QString &n
         const QString parent = done.join(u'/');
         const Entry *found = &entry(parent.isEmpty() ? part : parent + u'/' + part);
         if (found->kind == Kind::Missing) {
-            if (const std::optional<QString> other = respell(parent, part, &resolved.caseDiffers)) {
+            if (const std::optional<QString> other = respell(parent, part, &walked.caseDiffers)) {
                 part = *other;
                 found = &entry(parent.isEmpty() ? part : parent + u'/' + part);
             }
@@ -95,17 +119,19 @@ std::optional<FolderResolver::Resolved> FolderResolver::resolve(const QString &n
             return std::nullopt;
         case Kind::Folder:
             done.append(part);
+            walked.isFolder = true;
             break;
         case Kind::Missing:
         case Kind::File:
             done.append(part);
+            walked.isFolder = false;
             if (!pending.isEmpty()) {
                 // Nothing below a missing name or a file exists: the rest is only spelt out.
                 const QString rest = QDir::cleanPath(done.join(u'/') + u'/' + pending.join(u'/'));
                 if (rest == QStringLiteral("..") || rest.startsWith(QStringLiteral("../")))
                     return std::nullopt;
-                resolved.relative = rest;
-                return resolved;
+                walked.parts = rest.split(u'/');
+                return walked;
             }
             break;
         case Kind::Link: {
@@ -116,6 +142,7 @@ std::optional<FolderResolver::Resolved> FolderResolver::resolve(const QString &n
                 if (target != m_real && !target.startsWith(m_real + u'/'))
                     return std::nullopt;
                 done.clear();
+                walked.isFolder = true;
                 pending = target.mid(m_real.size()).split(u'/', Qt::SkipEmptyParts) + pending;
             } else {
                 pending = target.split(u'/', Qt::SkipEmptyParts) + pending;
@@ -124,10 +151,8 @@ std::optional<FolderResolver::Resolved> FolderResolver::resolve(const QString &n
         }
         }
     }
-    if (done.isEmpty())
-        return std::nullopt;
-    resolved.relative = done.join(u'/');
-    return resolved;
+    walked.parts = done;
+    return walked;
 }
 
 const FolderResolver::Entry &FolderResolver::entry(const QString &relative)

@@ -45,10 +45,17 @@ private:
         Kind kind = Kind::Missing;
         QString target;
     };
+    // Where walking some names led: a folder, or a missing name or file (nothing below it exists).
+    struct Walk {
+        QStringList parts;
+        bool isFolder = true;
+        bool caseDiffers = false;
+    };
     struct Listing {
         QHash<QString, QString> composed; // by NFC
         QHash<QString, QString> folded;   // by NFC, case folded
     };
+    std::optional<Walk> walk(QStringList done, QStringList pending);
     const Entry &entry(const QString &relative);
     const Listing &listing(const QString &folder);
     std::optional<QString> respell(const QString &folder, const QString &name, bool *caseDiffers);
@@ -58,6 +65,7 @@ private:
     QString m_real;
     Case m_case;
     QHash<QString, Entry> m_entries;
+    QHash<QString, std::optional<Walk>> m_folders; // by the name's lexical folder
     QHash<QString, Listing> m_listings;
 };
 
