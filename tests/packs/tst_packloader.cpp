@@ -1,9 +1,11 @@
 #include "packs/DecodeError.h"
 #include "keys/KeyTables.h"
 #include "keys/LinuxKeyCodes.h"
+#include "packs/PackArchive.h"
 #include "packs/PackLoader.h"
 #include "packs/SampleCache.h"
 #include "packs/SampleDecoding.h"
+#include "packs/StagingFolder.h"
 #include "tests/support/TestPacks.h"
 
 #include <QTemporaryDir>
@@ -666,6 +668,13 @@ private slots:
         }
         cancelled = false;
         QVERIFY(PackLoader::load(pack.info(), nullptr, &cancelled).ok());
+        // Nor is an archive's listing read: quitting during an import waits for none.
+        QVERIFY(TestPacks::writeText(pack.root() + "/empty.zip", QByteArray("PK\x05\x06") + QByteArray(18, '\0')));
+        StagingFolder staging(pack.root());
+        QString error;
+        cancelled = true;
+        QVERIFY(!PackArchive::unpack(pack.root() + "/empty.zip", staging, &error, &cancelled));
+        QCOMPARE(error, QString("The import was cancelled."));
     }
 
     void mechvibesSlices()
