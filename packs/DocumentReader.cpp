@@ -21,7 +21,11 @@ DocumentReader::FileStatus DocumentReader::readFile(const QString &path, QByteAr
 {
     // Opened once and checked on the descriptor: what is checked is what is read. O_NONBLOCK
     // keeps a FIFO named like a document from blocking the open.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    return readFile(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK), data);
+}
+
+DocumentReader::FileStatus DocumentReader::readFile(int fd, QByteArray &data)
+{
     if (fd < 0)
         return FileStatus::Unreadable;
     const auto closeFd = qScopeGuard([fd] { ::close(fd); });

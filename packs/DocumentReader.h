@@ -23,6 +23,8 @@ public:
     // The whole file, read only when it is a regular file of at most maxDocumentBytes and `path`
     // does not end in a symbolic link (resolve it first, within the pack folder).
     static FileStatus readFile(const QString &path, QByteArray &data);
+    // The same from `fd`, opened for reading, which it closes; -1 is unreadable.
+    static FileStatus readFile(int fd, QByteArray &data);
 
     explicit DocumentReader(QString fileName) : m_fileName(std::move(fileName)) {}
 

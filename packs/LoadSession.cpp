@@ -11,6 +11,8 @@
 
 #include <limits>
 
+#include <fcntl.h>
+
 namespace plinkum::PackLoader {
 
 namespace {
@@ -36,6 +38,7 @@ QString skipReason(const DecodeError &error)
 
 LoadSession::LoadSession(QString folder, Names names, LoadReport *report, const std::atomic<bool> *cancelled)
     : m_folder(std::move(folder)), m_names(names), m_report(report), m_cancelled(cancelled)
+    , m_resolver(m_folder, names == Names::AsMechvibes ? FolderResolver::Case::Ignored : FolderResolver::Case::Exact)
     , m_framesLeft(2 * std::uint64_t{maxFramesFor(m_cache.byteBudget())})
 {
 }
@@ -50,48 +53,25 @@ LoadSession::Resolved LoadSession::resolve(const QString &written)
 {
     const QString fileName = m_names == Names::AsMechvibes ? QString(written).replace(u'\\', u'/') : written;
     if (fileName.contains(QChar(u'\0')))
-        return {};
-    // Keyed by the cleaned name, so `a.wav`, `./a.wav` and `x/../a.wav` resolve (walking the file
-    // system) once; the cache keys samples by the file they resolve to.
+        return {{}, {}, {}, QStringLiteral("outside the folder")};
+    // Keyed by the cleaned name, so `a.wav`, `./a.wav` and `x/../a.wav` resolve once; the cache
+    // keys samples by the file they resolve to.
     const QString cleaned = QDir::cleanPath(m_folder + u'/' + fileName);
     if (const auto it = m_resolved.constFind(cleaned); it != m_resolved.constEnd())
         return *it;
-    Resolved resolved{cleaned, resolveInside(m_folder, fileName).value_or(QString())};
-    if (!resolved.path.isEmpty() && m_names == Names::AsMechvibes && !QFileInfo::exists(resolved.path)) {
-        if (const std::optional<QString> match = matchCase(QDir(m_folder).relativeFilePath(cleaned))) {
-            if (const std::optional<QString> path = resolveInside(m_folder, *match)) {
-                resolved.path = *path;
-                if (m_caseMismatches++ == 0)
-                    m_caseExample = QStringLiteral("“%1” for “%2”").arg(fileName, *match);
-            }
-        }
+    Resolved resolved{cleaned, {}, {}, QStringLiteral("outside the folder")};
+    if (fileName.toUtf8().size() > FolderResolver::maxNameBytes) {
+        resolved.refusal = QStringLiteral("a name longer than %1 bytes").arg(FolderResolver::maxNameBytes);
+    } else if (fileName.count(u'/') >= FolderResolver::maxDepth) {
+        resolved.refusal = QStringLiteral("a name more than %1 folders deep").arg(FolderResolver::maxDepth);
+    } else if (const std::optional<FolderResolver::Resolved> found = m_resolver.resolve(fileName)) {
+        resolved.relative = found->relative;
+        resolved.path = m_resolver.realFolder() + u'/' + found->relative;
+        if (found->caseDiffers && m_caseMismatches++ == 0)
+            m_caseExample = QStringLiteral("“%1” for “%2”").arg(fileName, found->relative);
     }
     m_resolved.insert(cleaned, resolved);
     return resolved;
-}
-
-std::optional<QString> LoadSession::matchCase(const QString &relative)
-{
-    QString folder = m_folder;
-    QStringList matched;
-    for (const QString &part : relative.split(u'/', Qt::SkipEmptyParts)) {
-        QString name = part;
-        if (!QFileInfo::exists(folder + u'/' + part)) {
-            auto listing = m_listings.constFind(folder);
-            if (listing == m_listings.constEnd()) {
-                listing = m_listings.insert(folder, QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden
-                                                                           | QDir::System, QDir::Name));
-            }
-            const auto it = std::find_if(listing->begin(), listing->end(),
-                                         [&](const QString &entry) { return entry.compare(part, Qt::CaseInsensitive) == 0; });
-            if (it == listing->end())
-                return std::nullopt;
-            name = *it;
-        }
-        matched.append(name);
-        folder += u'/' + name;
-    }
-    return matched.join(u'/');
 }
 
 SamplePtr LoadSession::fileSample(const QString &fileName)
@@ -99,7 +79,7 @@ SamplePtr LoadSession::fileSample(const QString &fileName)
     checkCancelled();
     const Resolved resolved = resolve(fileName);
     if (resolved.path.isEmpty()) {
-        skip(fileName, QStringLiteral("outside the folder"));
+        skip(fileName, resolved.refusal);
         return nullptr;
     }
     const QString path = resolved.path;
@@ -107,7 +87,7 @@ SamplePtr LoadSession::fileSample(const QString &fileName)
     SamplePtr sample = m_cache.variants(
         path,
         [&](std::size_t maxFrames, QString &reason) -> std::optional<std::vector<float>> {
-            std::optional<std::vector<float>> samples = decode(path, maxFrames, reason);
+            std::optional<std::vector<float>> samples = decode(resolved, maxFrames, reason);
             if (samples)
                 samples = trimLeadingSilence(std::move(*samples), 0.01f);
             return samples;
@@ -210,8 +190,9 @@ void LoadSession::logSkip(const QString &what, const QString &reason)
 }
 
 // Decodes a resolved file within what the load may still spend.
-std::optional<std::vector<float>> LoadSession::decode(const QString &path, std::size_t maxFrames, QString &why)
+std::optional<std::vector<float>> LoadSession::decode(const Resolved &file, std::size_t maxFrames, QString &why)
 {
+    const QString &path = file.path;
     if (m_filesOpened >= maxFiles || m_bytesLeft == 0 || m_framesLeft == 0) {
         why = workMessage();
         logSkip(QFileInfo(path).fileName(), why);
@@ -221,12 +202,14 @@ std::optional<std::vector<float>> LoadSession::decode(const QString &path, std::
     const DecodeLimits limits{std::min<std::uint64_t>(maxFrames, m_framesLeft), m_bytesLeft, m_cancelled};
     std::uint64_t bytes = 0;
     try {
-        std::vector<float> samples = decodeFile(path, limits, &bytes);
+        // Opened beneath the folder following no link: a folder swapped for a link since it was
+        // resolved leads nowhere. O_NONBLOCK: a FIFO named like a sound would block the open.
+        std::vector<float> samples = decodeDescriptor(m_resolver.open(file.relative, O_RDONLY | O_NONBLOCK), limits, &bytes);
         m_bytesLeft -= std::min(bytes, m_bytesLeft);
         m_framesLeft -= std::min<std::uint64_t>(samples.size(), m_framesLeft);
         return samples;
     } catch (const DecodeError &error) {
-        const bool overWork = bytes > m_bytesLeft || maxFrames > m_framesLeft;
+        const bool overWork = bytes >= m_bytesLeft || maxFrames > m_framesLeft;
         m_bytesLeft -= std::min(bytes, m_bytesLeft);
         switch (error.kind()) {
         case DecodeError::Kind::Cancelled:
@@ -256,9 +239,9 @@ const std::vector<float> *LoadSession::recording(const std::optional<QString> &s
         QString why;
         const Resolved resolved = resolve(*soundName);
         if (!resolved.path.isEmpty())
-            m_sound = decode(resolved.path, std::numeric_limits<std::size_t>::max(), why);
+            m_sound = decode(resolved, std::numeric_limits<std::size_t>::max(), why);
         else
-            why = QStringLiteral("outside the folder");
+            why = resolved.refusal;
         if (!m_sound)
             skip(*soundName, why);
         else

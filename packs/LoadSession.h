@@ -1,5 +1,6 @@
 #pragma once
 
+#include "packs/FolderResolver.h"
 #include "packs/LoadReport.h"
 #include "packs/Sample.h"
 #include "packs/SampleCache.h"
@@ -49,17 +50,17 @@ public:
 
 private:
     struct Resolved {
-        QString cleaned; // the name as the pack writes it, cleaned; empty for a name with NUL
-        QString path;    // the file, inside the folder; empty when outside
+        QString cleaned;  // the name as the pack writes it, cleaned; empty for a name with NUL
+        QString path;     // the file, inside the folder; empty when refused
+        QString relative; // the file, below the real folder
+        QString refusal;  // why there is no path
     };
     Resolved resolve(const QString &fileName);
-    // The relative path naming an existing file whose components match `relative` but for case.
-    std::optional<QString> matchCase(const QString &relative);
     void used(const QString &cleaned, const QString &path);
     void checkCancelled() const;
     static QString workMessage();
     void logSkip(const QString &what, const QString &reason);
-    std::optional<std::vector<float>> decode(const QString &path, std::size_t maxFrames, QString &why);
+    std::optional<std::vector<float>> decode(const Resolved &file, std::size_t maxFrames, QString &why);
     const std::vector<float> *recording(const std::optional<QString> &soundName);
 
     QString m_folder;
@@ -67,8 +68,8 @@ private:
     LoadReport *m_report;
     const std::atomic<bool> *m_cancelled;
     SampleCache m_cache;
+    FolderResolver m_resolver;
     QHash<QString, Resolved> m_resolved;
-    QHash<QString, QStringList> m_listings;
     int m_caseMismatches = 0;
     QString m_caseExample;
     int m_filesOpened = 0;

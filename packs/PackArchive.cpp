@@ -2,6 +2,7 @@
 
 #include "packs/PackFolderSearch.h"
 #include "packs/StagingFolder.h"
+#include "packs/ZipDirectory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,7 +13,15 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace plinkum {
 
@@ -30,14 +39,111 @@ using Archive = std::unique_ptr<archive, ArchiveFree>;
 
 // Folders and other entries besides files, for which the listing must still be read.
 constexpr int maxEntries = 4 * StagingFolder::maxFiles;
+// What the central directory may claim before any of it is read: a few times what a pack of
+// maxFiles sounds in folders needs.
+constexpr std::uint64_t maxDirectoryEntries = 16384;
+constexpr std::uint64_t maxDirectoryBytes = 8 << 20;
 
-Archive openArchive(const QString &path, QString *error)
+QString cancelledMessage()
+{
+    return tr("The import was cancelled.");
+}
+
+// The archive file, opened once for the checks and both passes, so all read the same file; its
+// reads stop as soon as the import is cancelled, even within libarchive's reading of a listing.
+struct Source {
+    QString name;
+    int fd = -1;
+    const std::atomic<bool> *cancelled = nullptr;
+    std::vector<char> buffer = std::vector<char>(64 * 1024);
+
+    ~Source()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    bool isCancelled() const { return cancelled && cancelled->load(std::memory_order_relaxed); }
+
+    static la_ssize_t read(archive *a, void *data, const void **block)
+    {
+        auto *source = static_cast<Source *>(data);
+        if (source->isCancelled()) {
+            archive_set_error(a, ECANCELED, "cancelled");
+            return -1;
+        }
+        *block = source->buffer.data();
+        for (;;) {
+            const ssize_t got = ::read(source->fd, source->buffer.data(), source->buffer.size());
+            if (got >= 0)
+                return got;
+            if (errno != EINTR) {
+                archive_set_error(a, errno, "read failed");
+                return -1;
+            }
+        }
+    }
+    static la_int64_t seek(archive *, void *data, la_int64_t offset, int whence)
+    {
+        const off_t at = ::lseek(static_cast<Source *>(data)->fd, offset, whence);
+        return at < 0 ? ARCHIVE_FATAL : at;
+    }
+};
+
+// libarchive converts names to the thread's locale, and under the C locale refuses every name
+// that is not ASCII; its reading runs in C.UTF-8 instead, on this thread only.
+class Utf8Locale {
+public:
+    Utf8Locale() : m_locale(::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{})) { m_previous = m_locale ? ::uselocale(m_locale) : nullptr; }
+    ~Utf8Locale()
+    {
+        if (m_locale) {
+            ::uselocale(m_previous);
+            ::freelocale(m_locale);
+        }
+    }
+    Utf8Locale(const Utf8Locale &) = delete;
+    Utf8Locale &operator=(const Utf8Locale &) = delete;
+
+private:
+    locale_t m_locale;
+    locale_t m_previous;
+};
+
+// Opens the archive and refuses it when its end records claim a directory too large, before
+// libarchive reads (and holds) the directory whole.
+bool openSource(const QString &path, Source &source, QString *error)
+{
+    const QString &name = source.name;
+    // O_NONBLOCK: a FIFO named like an archive must not block the open; it is refused below.
+    source.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat status {};
+    if (source.fd < 0 || ::fstat(source.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        *error = tr("“%1” cannot be read as a zip archive.").arg(name);
+        return false;
+    }
+    if (const std::optional<ZipDirectory> directory = ZipDirectory::read(source.fd);
+        directory && (directory->entries > maxDirectoryEntries || directory->bytes > maxDirectoryBytes)) {
+        *error = tr("“%1” lists more than a sound pack holds (%2 entries, %3 MiB of listing at most).")
+                     .arg(name)
+                     .arg(maxDirectoryEntries)
+                     .arg(maxDirectoryBytes >> 20);
+        return false;
+    }
+    return true;
+}
+
+Archive openArchive(Source &source, QString *error)
 {
     Archive a(archive_read_new());
     // Zip only: the seekable reader trusts the central directory, as unzip tools do.
     archive_read_support_format_zip(a.get());
-    if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), 64 * 1024) != ARCHIVE_OK) {
-        *error = tr("“%1” cannot be read as a zip archive.").arg(QFileInfo(path).fileName());
+    // Names without the zip's UTF-8 flag are UTF-8 too: macOS and most tools write them so.
+    archive_read_set_format_option(a.get(), "zip", "hdrcharset", "UTF-8");
+    archive_read_set_read_callback(a.get(), &Source::read);
+    archive_read_set_seek_callback(a.get(), &Source::seek);
+    archive_read_set_callback_data(a.get(), &source);
+    if (::lseek(source.fd, 0, SEEK_SET) != 0 || archive_read_open1(a.get()) != ARCHIVE_OK) {
+        *error = source.isCancelled() ? cancelledMessage() : tr("“%1” cannot be read as a zip archive.").arg(source.name);
         return nullptr;
     }
     return a;
@@ -61,7 +167,9 @@ EntryPlan plan(archive_entry *entry)
 {
     const char *utf8 = archive_entry_pathname_utf8(entry);
     const char *raw = archive_entry_pathname(entry);
-    const QString name = utf8 ? QString::fromUtf8(utf8) : QFile::decodeName(raw ? raw : "");
+    if (!utf8 && !raw)
+        return {EntryPlan::Action::Refuse, {}, tr("The archive holds a file name that is not UTF-8.")};
+    const QString name = utf8 ? QString::fromUtf8(utf8) : QFile::decodeName(raw);
     auto refuse = [](const QString &why) { return EntryPlan{EntryPlan::Action::Refuse, {}, why}; };
 
     if (name.startsWith(u'/'))
@@ -102,10 +210,23 @@ QString tooLarge()
         .arg(StagingFolder::maxTotalBytes >> 20);
 }
 
-// Reads the listing only: every refusal that needs no inflating happens here.
-bool survey(const QString &archivePath, QString *error)
+// The next entry. A name libarchive cannot convert comes with a warning and no name, which
+// `plan` refuses with a message of its own.
+int nextHeader(archive *a, archive_entry **entry)
 {
-    Archive a = openArchive(archivePath, error);
+    const int status = archive_read_next_header(a, entry);
+    return status == ARCHIVE_WARN ? ARCHIVE_OK : status;
+}
+
+QString failure(archive *a, const Source &source)
+{
+    return source.isCancelled() ? cancelledMessage() : damaged(a);
+}
+
+// Reads the listing only: every refusal that needs no inflating happens here.
+bool survey(Source &source, QString *error)
+{
+    Archive a = openArchive(source, error);
     if (!a)
         return false;
     int entries = 0;
@@ -113,25 +234,33 @@ bool survey(const QString &archivePath, QString *error)
     qint64 total = 0;
     archive_entry *entry = nullptr;
     int status;
-    while ((status = archive_read_next_header(a.get(), &entry)) == ARCHIVE_OK) {
+    while ((status = nextHeader(a.get(), &entry)) == ARCHIVE_OK) {
+        if (source.isCancelled()) {
+            *error = cancelledMessage();
+            return false;
+        }
         const EntryPlan entryPlan = plan(entry);
         if (entryPlan.action == EntryPlan::Action::Refuse) {
             *error = entryPlan.refusal;
             return false;
         }
-        const qint64 size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+        const qint64 size = archive_entry_size_is_set(entry) ? std::max<qint64>(archive_entry_size(entry), 0) : 0;
+        // Each size is checked before it is added, so the total cannot overflow.
+        if (++entries > maxEntries || size > StagingFolder::maxFileBytes) {
+            *error = tooLarge();
+            return false;
+        }
         if (entryPlan.action == EntryPlan::Action::File) {
             ++files;
             total += size;
         }
-        if (++entries > maxEntries || files > StagingFolder::maxFiles || size > StagingFolder::maxFileBytes
-            || total > StagingFolder::maxTotalBytes) {
+        if (files > StagingFolder::maxFiles || total > StagingFolder::maxTotalBytes) {
             *error = tooLarge();
             return false;
         }
     }
     if (status != ARCHIVE_EOF) {
-        *error = damaged(a.get());
+        *error = failure(a.get(), source);
         return false;
     }
     return true;
@@ -148,9 +277,13 @@ std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFo
             *error = reason;
         return std::nullopt;
     };
-    if (!survey(archivePath, &reason))
+    const Utf8Locale utf8;
+    Source source;
+    source.name = QFileInfo(archivePath).fileName();
+    source.cancelled = cancelled;
+    if (!openSource(archivePath, source, &reason) || !survey(source, &reason))
         return fail();
-    Archive a = openArchive(archivePath, &reason);
+    Archive a = openArchive(source, &reason);
     if (!a)
         return fail();
 
@@ -161,7 +294,7 @@ std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFo
         name = tr("Imported pack");
     archive_entry *entry = nullptr;
     int status;
-    while ((status = archive_read_next_header(a.get(), &entry)) == ARCHIVE_OK) {
+    while ((status = nextHeader(a.get(), &entry)) == ARCHIVE_OK) {
         // Checked again: the file may have changed since the survey.
         const EntryPlan entryPlan = plan(entry);
         if (entryPlan.action == EntryPlan::Action::Refuse) {
@@ -178,12 +311,12 @@ std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFo
         };
         const qint64 declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         if (!staging.addFile(name + u'/' + entryPlan.path, declared, read, cancelled)) {
-            reason = readFailed ? damaged(a.get()) : staging.error();
+            reason = readFailed ? failure(a.get(), source) : staging.error();
             return fail();
         }
     }
     if (status != ARCHIVE_EOF) {
-        reason = damaged(a.get());
+        reason = failure(a.get(), source);
         return fail();
     }
 

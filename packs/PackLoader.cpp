@@ -1,6 +1,7 @@
 #include "packs/PackLoader.h"
 
 #include "packs/DocumentReader.h"
+#include "packs/FolderResolver.h"
 #include "keys/KeyTables.h"
 #include "packs/LoadSession.h"
 #include "packs/PackFormat.h"
@@ -10,6 +11,8 @@
 
 #include <charconv>
 #include <limits>
+
+#include <fcntl.h>
 
 namespace plinkum::PackLoader {
 
@@ -100,8 +103,10 @@ QString documentFile(const QString &folder, const QString &document)
 // to a file elsewhere is not read.
 DocumentReader::FileStatus readDocument(const QString &folder, const QString &name, QByteArray &data)
 {
-    const std::optional<QString> path = resolveInside(folder, documentFile(folder, name));
-    return path ? DocumentReader::readFile(*path, data) : DocumentReader::FileStatus::Unreadable;
+    FolderResolver resolver(folder);
+    const std::optional<FolderResolver::Resolved> resolved = resolver.resolve(documentFile(folder, name));
+    return resolved ? DocumentReader::readFile(resolver.open(resolved->relative, O_RDONLY | O_NONBLOCK), data)
+                    : DocumentReader::FileStatus::Unreadable;
 }
 
 std::optional<QJsonObject> parseDocument(const QString &document, const QByteArray &data, QString *error,
@@ -194,32 +199,9 @@ LoadResult load(const PackInfo &info, LoadReport *report, const std::atomic<bool
 
 std::optional<QString> resolveInside(const QString &folder, const QString &fileName)
 {
-    if (fileName.contains(QChar(u'\0')))
-        return std::nullopt;
-    const QString folderClean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    const QString folderReal = QFileInfo(folderClean).canonicalFilePath();
-    if (folderReal.isEmpty())
-        return std::nullopt;
-
-    // Lexically first (so sounds/../click.wav stays inside), then through the links that exist.
-    // A path that does not exist yet is resolved as far as it goes, so a missing file is not
-    // mistaken for one outside.
-    const QString candidate = QDir::cleanPath(folderClean + QLatin1Char('/') + fileName);
-    QString resolved;
-    QString rest;
-    for (QString path = candidate;; path = QFileInfo(path).path()) {
-        if (const QString real = QFileInfo(path).canonicalFilePath(); !real.isEmpty()) {
-            resolved = real + rest;
-            break;
-        }
-        if (path == QFileInfo(path).path())
-            return std::nullopt;
-        rest.prepend(QLatin1Char('/') + QFileInfo(path).fileName());
-    }
-    const QString prefix = folderReal.endsWith(QLatin1Char('/')) ? folderReal : folderReal + QLatin1Char('/');
-    if (!resolved.startsWith(prefix))
-        return std::nullopt;
-    return resolved;
+    FolderResolver resolver(folder);
+    const std::optional<FolderResolver::Resolved> resolved = resolver.resolve(fileName);
+    return resolved ? std::optional(resolver.realFolder() + u'/' + resolved->relative) : std::nullopt;
 }
 
 LoadedPackPtr loadManifest(const Manifest &manifest, const PackInfo &info, LoadReport *report,

@@ -30,8 +30,9 @@ std::optional<PackInfo> readInfo(const QUrl &folder, bool isBuiltIn);
 // the main thread. The pack keeps `info` as given, not what the document says now.
 LoadResult load(const PackInfo &info, LoadReport *report = nullptr, const std::atomic<bool> *cancelled = nullptr);
 
-// The file `fileName` names inside `folder`, with symbolic links resolved; nothing when it
-// leaves the folder (../, a link pointing outside, the folder itself).
+// The file `fileName` names inside `folder`, with symbolic links resolved (FolderResolver);
+// nothing when it leaves the folder (../, a link pointing outside, the folder itself) or cannot
+// be resolved (a link loop, a path too long).
 std::optional<QString> resolveInside(const QString &folder, const QString &fileName);
 
 // Builds the pack of a decoded Mechvibes config; `load` then checks that it plays.

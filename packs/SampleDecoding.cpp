@@ -4,6 +4,7 @@
 #include "packs/SampleFormat.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <sndfile.h>
 
@@ -99,6 +100,53 @@ private:
     float m_previous = 0.0f;
 };
 
+// The file as libsndfile reads it, counting the bytes it takes: the load is charged for what is
+// read, not for a size that a sparse file can make anything.
+struct CountedFile {
+    int fd;
+    sf_count_t size;
+    sf_count_t position;
+    std::uint64_t taken;
+    std::uint64_t maxBytes;
+    bool overBudget;
+    std::uint64_t *readOut;
+
+    static sf_count_t length(void *self) { return static_cast<CountedFile *>(self)->size; }
+    static sf_count_t tell(void *self) { return static_cast<CountedFile *>(self)->position; }
+    static sf_count_t write(const void *, sf_count_t, void *) { return 0; }
+    static sf_count_t seek(sf_count_t offset, int whence, void *self)
+    {
+        auto *file = static_cast<CountedFile *>(self);
+        const sf_count_t base = whence == SEEK_CUR ? file->position : whence == SEEK_END ? file->size : 0;
+        if (offset > std::numeric_limits<sf_count_t>::max() - base || base + offset < 0)
+            return -1;
+        file->position = base + offset;
+        return file->position;
+    }
+    static sf_count_t read(void *buffer, sf_count_t count, void *self)
+    {
+        auto *file = static_cast<CountedFile *>(self);
+        if (count <= 0 || file->position >= file->size)
+            return 0;
+        if (file->taken >= file->maxBytes) {
+            file->overBudget = true;
+            return 0;
+        }
+        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count), file->maxBytes - file->taken));
+        ssize_t got;
+        do
+            got = ::pread(file->fd, buffer, wanted, file->position);
+        while (got < 0 && errno == EINTR);
+        if (got <= 0)
+            return 0;
+        file->position += got;
+        file->taken += static_cast<std::uint64_t>(got);
+        if (file->readOut)
+            *file->readOut = file->taken;
+        return got;
+    }
+};
+
 struct SndfileCloser {
     void operator()(SNDFILE *file) const { sf_close(file); }
 };
@@ -112,9 +160,13 @@ DecodeError::Kind errorKind(int sfError)
 
 std::vector<float> decodeFile(const QString &path, const DecodeLimits &limits, std::uint64_t *bytes)
 {
-    // Opened once and checked on the descriptor, so what is checked is what is read. O_NONBLOCK:
-    // opening a FIFO named like a sound would otherwise wait for a writer forever.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    // O_NONBLOCK: opening a FIFO named like a sound would otherwise wait for a writer forever.
+    return decodeDescriptor(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK),
+                            limits, bytes);
+}
+
+std::vector<float> decodeDescriptor(int fd, const DecodeLimits &limits, std::uint64_t *bytes)
+{
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             throw DecodeError(DecodeError::Kind::Missing, QStringLiteral("no such file"));
@@ -122,21 +174,25 @@ std::vector<float> decodeFile(const QString &path, const DecodeLimits &limits, s
             throw DecodeError(DecodeError::Kind::Unreadable, QStringLiteral("a symbolic link"));
         throw DecodeError(DecodeError::Kind::Unreadable, QString::fromLocal8Bit(std::strerror(errno)));
     }
+    // Checked on the descriptor, so what is checked is what is read.
+    CountedFile counted{fd, 0, 0, 0, limits.maxBytes, false, bytes};
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         throw DecodeError(DecodeError::Kind::Unreadable, QStringLiteral("not a regular file"));
-    }
+    counted.size = status.st_size;
     if (bytes)
-        *bytes = static_cast<std::uint64_t>(status.st_size);
-    if (static_cast<std::uint64_t>(status.st_size) > limits.maxBytes) {
-        ::close(fd);
-        throw DecodeError(DecodeError::Kind::TooLarge, QStringLiteral("a larger file than the load can still read"));
-    }
+        *bytes = 0;
+    const auto overBudget = [] {
+        return DecodeError(DecodeError::Kind::TooLarge, QStringLiteral("a larger file than the load can still read"));
+    };
 
     SF_INFO info{};
-    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_fd(fd, SFM_READ, &info, SF_TRUE));
+    SF_VIRTUAL_IO io{CountedFile::length, CountedFile::seek, CountedFile::read, CountedFile::write, CountedFile::tell};
+    std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_virtual(&io, SFM_READ, &info, &counted));
     if (!file) {
+        if (counted.overBudget)
+            throw overBudget();
         const int error = sf_error(nullptr);
         throw DecodeError(errorKind(error), QString::fromUtf8(sf_error_number(error)));
     }
@@ -218,6 +274,8 @@ std::vector<float> decodeFile(const QString &path, const DecodeLimits &limits, s
         if (resampler.produced() > limits.maxFrames)
             throw tooLarge();
     }
+    if (counted.overBudget)
+        throw overBudget();
     if (const int error = sf_error(file.get()); error != SF_ERR_NO_ERROR)
         throw DecodeError(DecodeError::Kind::Unreadable, QString::fromUtf8(sf_error_number(error)));
     return resampler.finish();

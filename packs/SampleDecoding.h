@@ -32,9 +32,13 @@ struct DecodeLimits {
 // decoded, the file's rate converted by `resample`. The file is opened once without following a
 // final symbolic link and must be a regular file. Throws DecodeError when the file is missing,
 // unreadable, not audio (a rate below minSampleRate included), longer than maxFileSeconds, more
-// than `limits.maxFrames` (by its header, before decoding, and by what is read) or
-// `limits.maxBytes`, or cancelled. `bytes`, when given, receives the size of the file opened.
+// than `limits.maxFrames` (by its header, before decoding, and by what is read), needs more than
+// `limits.maxBytes` read, or is cancelled. `bytes`, when given, receives the bytes read, which
+// for a large file refused by its header is a few: its size costs nothing.
 std::vector<float> decodeFile(const QString &path, const DecodeLimits &limits = {}, std::uint64_t *bytes = nullptr);
+// As decodeFile, from `fd` opened for reading, which it takes over; -1 after a failed open, with
+// errno saying why.
+std::vector<float> decodeDescriptor(int fd, const DecodeLimits &limits = {}, std::uint64_t *bytes = nullptr);
 
 // Linear interpolation at `ratio` source samples per output sample, the last sample held at the
 // end; the result has trunc(count / ratio) samples. Ratio 1 and fewer than two samples return

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the pack document fuzzers with clang (libFuzzer, ASan, UBSan) in their own build
+# Builds the pack document and zip import fuzzers with clang (libFuzzer, ASan, UBSan) in their own build
 # directory and runs each for a bounded time. Exit status is non-zero on any finding.
-#   PLINKUM_FUZZ_SECONDS  seconds per target (default 30; two targets)
+#   PLINKUM_FUZZ_SECONDS  seconds per target (default 30; three targets)
 #   PLINKUM_FUZZ_BUILD_DIR  build directory (default build-fuzz/)
 #   PLINKUM_FUZZ_JOBS  parallel compile jobs (default: all cores)
 set -euo pipefail
@@ -13,13 +13,13 @@ seconds=${PLINKUM_FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPLINKUM_BUILD_FUZZ=ON -DPLINKUM_BUILD_TESTS=OFF -DPLINKUM_BUILD_BENCH=OFF \
   -DPLINKUM_SANITIZE="address;undefined" >/dev/null
-cmake --build "$build" --parallel "${PLINKUM_FUZZ_JOBS:-$(nproc)}" --target fuzz_manifest fuzz_mechvibesconfig
+cmake --build "$build" --parallel "${PLINKUM_FUZZ_JOBS:-$(nproc)}" --target fuzz_manifest fuzz_mechvibesconfig fuzz_ziparchive
 
 testdata="$root/data/mechvibes"
 corpora=$(mktemp -d)
 trap 'rm -rf "$corpora"' EXIT
 run() {
-  local target=$1 seeds=$2 dict=$3
+  local target=$1 seeds=$2 dict=$3 maxLength=${4:-1048576}
   local corpus="$corpora/$target"
   mkdir -p "$corpus"
   cp "$here/corpus/$seeds"/* "$corpus/"
@@ -27,9 +27,10 @@ run() {
     for f in "$testdata"/*/config.json; do cp "$f" "$corpus/$(basename "$(dirname "$f")").json"; done
   fi
   echo "== $target for ${seconds}s"
-  # Leaks and sanitizer reports fail the run; documents above 1 MiB are not worth the time.
+  # Leaks and sanitizer reports fail the run; documents above 1 MiB (archives above 64 KiB,
+  # which inflate to far more) are not worth the time.
   local log="$corpora/$target.log"
-  if ! "$build/bin/$target" -max_total_time="$seconds" -max_len=1048576 -timeout=10 -rss_limit_mb=2048 \
+  if ! "$build/bin/$target" -max_total_time="$seconds" -max_len="$maxLength" -timeout=10 -rss_limit_mb=2048 \
       -dict="$here/$dict" -print_final_stats=1 -artifact_prefix="$build/$target-" "$corpus" >"$log" 2>&1; then
     cat "$log"
     return 1
@@ -39,4 +40,5 @@ run() {
 status=0
 run fuzz_manifest manifest manifest.dict || status=1
 run fuzz_mechvibesconfig config config.dict || status=1
+run fuzz_ziparchive zip zip.dict 65536 || status=1
 exit $status

@@ -1,9 +1,11 @@
 #include "packs/DecodeError.h"
 #include "keys/KeyTables.h"
 #include "keys/LinuxKeyCodes.h"
+#include "packs/PackArchive.h"
 #include "packs/PackLoader.h"
 #include "packs/SampleCache.h"
 #include "packs/SampleDecoding.h"
+#include "packs/StagingFolder.h"
 #include "tests/support/TestPacks.h"
 
 #include <QTemporaryDir>
@@ -442,6 +444,10 @@ private slots:
         QTest::newRow("link pointing outside") << "link-out.wav" << "";
         QTest::newRow("folder link pointing outside") << "outdir/outside.wav" << "";
         QTest::newRow("embedded NUL") << QString("click.wav") + QChar(0) + "x" << "";
+        QTest::newRow("through a link loop") << "loop/click.wav" << "";
+        QTest::newRow("missing, below a folder") << "sounds/gone/../gone.wav" << "sounds/gone.wav";
+        QTest::newRow("decomposed name, composed file") << QString("cafe\u0301.wav") << QString("caf\u00e9.wav");
+        QTest::newRow("composed name, decomposed file") << QString("n\u00fc.wav") << QString("nu\u0308.wav");
     }
     void resolveInside()
     {
@@ -454,6 +460,9 @@ private slots:
         QVERIFY(TestPacks::writeTone(pack.root() + "/pack2/evil.wav", 10));
         QVERIFY(QFile::link(pack.root() + "/outside.wav", pack.file("link-out.wav")));
         QVERIFY(QFile::link(pack.root(), pack.file("outdir")) && QFile::link("click.wav", pack.file("link-in.wav")));
+        QVERIFY(QFile::link("loop", pack.file("loop")));
+        pack.tone(QString("caf\u00e9.wav"));
+        pack.tone(QString("nu\u0308.wav"));
 
         // Through a link to the pack folder, as the library may be given it.
         const QString linked = pack.root() + "/linked";
@@ -506,6 +515,11 @@ private slots:
         QTest::newRow("config: defines missing") << QByteArray() << QByteArray(R"({"name": "N"})") << "invalidDocument" << R"(config.json: member "defines" is missing)";
         QTest::newRow("config: window with a string") << QByteArray() << QByteArray(R"({"defines": {"30": [1, "2"]}})") << "invalidDocument" << R"(member "30" of "defines" must be)";
         QTest::newRow("config: version 2 soundup wrong") << QByteArray() << QByteArray(R"({"version": 2, "key_define_type": "multi", "soundup": 1, "defines": {}})") << "invalidDocument" << R"(member "soundup" must be a string)";
+        QTest::newRow("a 100 GiB sparse file named first") << QByteArray(R"({"name": "N", "down": {"standard": ["sparse.wav", "a.wav"]}})") << QByteArray() << "" << "";
+        QByteArray deep = R"({"name": "N", "down": {"standard": [)";
+        for (int i = 0; i < 1025; ++i)
+            deep += '"' + QByteArray("d/").repeated(2000) + QByteArray::number(i) + ".wav\", ";
+        QTest::newRow("1,025 missing names 2,000 folders deep") << deep + R"("a.wav"]}})" << QByteArray() << "" << "";
         QTest::newRow("config: version 1 soundup not read") << QByteArray() << QByteArray(R"({"version": 1, "key_define_type": "multi", "soundup": 1, "defines": {}})") << "noSounds" << noSounds;
     }
     void loadOutcome()
@@ -516,6 +530,8 @@ private slots:
         QFETCH(QString, message);
         PackFolder pack;
         pack.tone("a.wav");
+        QFile sparse(pack.file("sparse.wav"));
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(100) << 30));
         if (!manifest.isEmpty())
             pack.manifest(manifest);
         if (!config.isEmpty())
@@ -673,6 +689,13 @@ private slots:
         }
         cancelled = false;
         QVERIFY(PackLoader::load(pack.info(), nullptr, &cancelled).ok());
+        // Nor is an archive's listing read: quitting during an import waits for none.
+        QVERIFY(TestPacks::writeText(pack.root() + "/empty.zip", QByteArray("PK\x05\x06") + QByteArray(18, '\0')));
+        StagingFolder staging(pack.root());
+        QString error;
+        cancelled = true;
+        QVERIFY(!PackArchive::unpack(pack.root() + "/empty.zip", staging, &error, &cancelled));
+        QCOMPARE(error, QString("The import was cancelled."));
     }
 
     void mechvibesSlices()
