@@ -6,6 +6,9 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <iterator>
+
 namespace plinkum::PackLoader {
 
 namespace {
@@ -32,9 +35,12 @@ Sounds definitionSounds(const MechvibesDxConfig &config, const MechvibesDxConfig
             sounds.press.push_back(std::move(sample));
         return sounds;
     }
+    if (definition.timing.isEmpty())
+        loading.ignore(member, QStringLiteral("no \"timing\""));
     SampleList windows;
     for (const MechvibesDxConfig::Window &window : definition.timing)
         windows.push_back(loading.sliceSample(config.audioFile, window.start, window.end - window.start));
+    // Two windows are a press and its release; one, or more than two, presses to draw from.
     if (windows.size() == 2) {
         if (windows[1])
             sounds.release = {windows[1]};
