@@ -3,6 +3,7 @@
 #include "keys/KeyCode.h"
 
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -25,6 +26,12 @@ const std::unordered_map<long long, KeyCode> &mechvibesKeyMap();
 std::optional<KeyCode> mechvibesKey(long long mechvibesNumber);
 // The numbers Mechvibes uses for Home, the arrows and their neighbours on Windows only.
 bool isWindowsOnlyMechvibesKey(long long mechvibesNumber);
+
+// W3C KeyboardEvent.code names (MechvibesDX's key names) to key codes: every key of a full-size
+// keyboard and the Japanese and Korean keys the key sources report. F21 to F24, Lang3 and Lang4
+// have no key code: no key source reports them.
+const std::unordered_map<std::string_view, KeyCode> &w3cKeyMap();
+std::optional<KeyCode> w3cKey(std::string_view code);
 
 } // namespace KeyTables
 } // namespace plinkum

@@ -1,7 +1,10 @@
 #include "packs/PackFormat.h"
 
+#include "keys/KeyTables.h"
 #include "packs/Manifest.h"
 #include "packs/MechvibesConfig.h"
+#include "packs/MechvibesDxConfig.h"
+#include "packs/MechvibesDxLoader.h"
 #include "packs/PackLoader.h"
 
 namespace plinkum::PackLoader {
@@ -53,8 +56,34 @@ LoadedPackPtr loadMechvibesDocument(const QJsonObject &document, const PackInfo 
     return config ? loadMechvibes(*config, info, report, cancelled) : nullptr;
 }
 
+std::optional<PackDescription> describeMechvibesDx(const QJsonObject &document, QString *error)
+{
+    const std::optional<MechvibesDxConfig> config = MechvibesDxConfig::decode(document, error);
+    if (!config)
+        return std::nullopt;
+    PackDescription description;
+    description.name = config->name;
+    description.credit = config->author;
+    description.ownGain = config->recommendedVolume;
+    const QStringList names = config->definitions.keys();
+    description.mouse = std::any_of(names.begin(), names.end(), [](const QString &name) { return mechvibesDxButton(name).has_value(); });
+    description.keyboard = !description.mouse || std::any_of(names.begin(), names.end(), [](const QString &name) {
+        return KeyTables::w3cKey(name.toStdString()).has_value();
+    });
+    return description;
+}
+
+LoadedPackPtr loadMechvibesDxDocument(const QJsonObject &document, const PackInfo &info, LoadReport *report,
+                                      const std::atomic<bool> *cancelled, QString *error)
+{
+    const std::optional<MechvibesDxConfig> config = MechvibesDxConfig::decode(document, error);
+    return config ? loadMechvibesDx(*config, info, report, cancelled) : nullptr;
+}
+
 const PackFormat formats[] = {
     {QStringLiteral("pack.json"), QStringLiteral("pack.json"), false, always, describeManifest, loadManifestDocument},
+    {QStringLiteral("MechvibesDX v2"), QStringLiteral("config.json"), true, MechvibesDxConfig::claims, describeMechvibesDx,
+     loadMechvibesDxDocument},
     {QStringLiteral("Mechvibes v2"), QStringLiteral("config.json"), true, MechvibesConfig::isVersionTwo, describeMechvibes,
      loadMechvibesDocument},
     {QStringLiteral("Mechvibes v1"), QStringLiteral("config.json"), true, always, describeMechvibes, loadMechvibesDocument},
