@@ -31,12 +31,14 @@ constexpr Names names[] = {
 };
 
 // K-weighted loudness of one short sound, padded to a 400 ms measuring block so that sounds of
-// different lengths compare by their energy.
+// different lengths compare by their energy. Measured at full scale and scaled back: a quiet
+// recording's click would otherwise fall under the measurement's -70 LUFS gate.
 double loudnessOf(const std::vector<float> &frames, int rate)
 {
-    std::vector<float> padded = frames;
-    padded.resize(std::max(padded.size(), static_cast<std::size_t>(0.4 * rate)));
-    return SoundMeasure::loudness(padded, 1, rate);
+    const float peak = SoundMeasure::peak(frames);
+    std::vector<float> padded(std::max(frames.size(), static_cast<std::size_t>(0.4 * rate)));
+    std::transform(frames.begin(), frames.end(), padded.begin(), [peak](float x) { return x / peak; });
+    return SoundMeasure::loudness(padded, 1, rate) + 20 * std::log10(peak);
 }
 
 } // namespace
@@ -76,8 +78,7 @@ bool MouseRecordingImport::build(const QString &folder, PackWriter &writer, Repo
                 found[{n.button, n.down}] = std::move(*source);
         }
     }
-    const auto has = [&](PointerButton b) { return found.contains({b, true}) && found.contains({b, false}); };
-    if (!has(PointerButton::Left) || !has(PointerButton::Right))
+    if (found.empty())
         return false;
     const int rate = found.begin()->second.rate;
     std::vector<const std::vector<float> *> all;
@@ -88,8 +89,13 @@ bool MouseRecordingImport::build(const QString &folder, PackWriter &writer, Repo
     }
     const StrokeCleaner::Floor floor = StrokeCleaner::noiseFloor(all, rate);
     std::map<std::pair<PointerButton, bool>, std::vector<float>> cut;
-    for (const auto &[key, source] : found)
-        cut[key] = StrokeCleaner::cut(source.frames, {0, source.frames.size()}, rate, floor);
+    for (const auto &[key, source] : found) {
+        if (auto sound = StrokeCleaner::cut(source.frames, {0, source.frames.size()}, rate, floor); !sound.empty())
+            cut[key] = std::move(sound);
+    }
+    const auto has = [&](PointerButton b) { return cut.contains({b, true}) && cut.contains({b, false}); };
+    if (!has(PointerButton::Left) || !has(PointerButton::Right))
+        return false;
 
     const double leftPress = loudnessOf(cut.at({PointerButton::Left, true}), rate);
     // A recording used for two buttons (one physical button under both) is stored once.
