@@ -21,6 +21,8 @@ keys=$("$measure" --phrase)
 rendered=()
 for dir in "$packs"/*/; do
   name=$(basename "$dir")
+  # Mouse packs have no key sounds to type the phrase with.
+  grep -q '"mouse"' "$dir/pack.json" && continue
   # As measured: full volume, stereo and pitch variation on, a fixed seed.
   "$tool" render "$dir" --keys "${keys% }" --out "$out/$name.wav" --volume 1 --seed 1
   rendered+=("$out/$name.wav")

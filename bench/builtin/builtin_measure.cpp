@@ -7,9 +7,13 @@
 // Usage: builtin_measure [PACKS_DIR [RECORDINGS_DIR]]
 //        builtin_measure --phrase   (prints the phrase as a plinkum-pack render key script)
 //        builtin_measure --shapes   (also prints every spectral shape, in dB per band)
+//        builtin_measure --mice     (the mouse packs on the click phrase, as recorded and as built)
 #include "keys/KeyCategory.h"
 #include "packs/PackLoader.h"
+#include "tools/packgen/AudioFile.h"
+#include "tools/packgen/MouseRecordingImport.h"
 #include "tools/packgen/PhraseRenderer.h"
+#include "tools/packgen/RecordedMouse.h"
 #include "tools/packgen/SoundMeasure.h"
 
 #include <QCoreApplication>
@@ -17,6 +21,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
@@ -43,7 +48,8 @@ std::vector<Rendered> renderAll(const QDir &dir, bool builtIn)
     std::vector<Rendered> out;
     for (const QString &folder : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         const auto info = PackLoader::readInfo(dir.filePath(folder), builtIn);
-        if (!info)
+        // Mouse packs have no keys to type the phrase on; the tests measure them on clicks.
+        if (!info || !info->keyboard)
             continue;
         const auto result = PackLoader::load(*info);
         if (!result.ok()) {
@@ -115,6 +121,40 @@ void printPairs(const char *what, const std::vector<Rendered> &packs)
                 qPrintable(packs[median.b].folder), median.distance, all.size());
 }
 
+// Each mouse pack's click phrase: as recorded (cut, cleaned and its buttons balanced, before
+// any scaling) and as built, with the built phrase's and sound files' peaks.
+int printMice(const QDir &packs)
+{
+    std::printf("%-32s %12s %9s %16s %15s\n", "pack", "recorded LUFS", "built LUFS", "phrase peak dBFS", "file peak dBFS");
+    const QTemporaryDir scratch;
+    for (const RecordedMouse &mouse : recordedMice()) {
+        PackWriter writer(mouse.name, QStringLiteral("Mouse"), mouse.order);
+        MouseRecordingImport::Report report;
+        QString error;
+        const QString recorded = QDir(scratch.path()).filePath(mouse.folder);
+        if (!MouseRecordingImport::build(QDir(QStringLiteral(PLINKUM_MOUSE_CLICKS_DIR)).filePath(mouse.source), writer, &report)
+            || !writer.write(recorded, &error))
+            return 1;
+        const auto info = PackLoader::readInfo(packs.filePath(mouse.folder), true);
+        if (!info)
+            return 1;
+        const auto built = PackLoader::load(*info);
+        if (!built.ok())
+            return 1;
+        const std::vector<float> played = PhraseRenderer::render(built.pack(), PhraseRenderer::Phrase::Clicks);
+        float filePeak = 0;
+        const QDir folder(packs.filePath(mouse.folder));
+        for (const QString &file : folder.entryList({QStringLiteral("*.flac")}, QDir::Files))
+            if (const auto audio = AudioFile::read(folder.filePath(file)))
+                filePeak = std::max(filePeak, SoundMeasure::peak(audio->frames));
+        std::printf("%-32s %12.2f %9.2f %16.2f %15.2f\n", qPrintable(mouse.folder),
+                    PhraseRenderer::loudness(recorded, true, PhraseRenderer::Phrase::Clicks).value_or(-HUGE_VAL),
+                    SoundMeasure::loudness(played, 2, 48000), 20 * std::log10(SoundMeasure::peak(played)),
+                    20 * std::log10(filePeak));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -127,6 +167,8 @@ int main(int argc, char **argv)
         return 0;
     }
     QStringList args = app.arguments().mid(1);
+    if (args.removeAll(QStringLiteral("--mice")) > 0)
+        return printMice(QDir(args.value(0, QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR))));
     const bool shapes = args.removeAll(QStringLiteral("--shapes")) > 0;
     auto builtIn = renderAll(QDir(args.value(0, QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR))), true);
     std::sort(builtIn.begin(), builtIn.end(), [](const auto &a, const auto &b) { return a.order < b.order; });

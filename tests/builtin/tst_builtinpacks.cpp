@@ -1,6 +1,7 @@
 #include "tools/packgen/AudioFile.h"
 #include "tools/packgen/BuiltInPacks.h"
 #include "tools/packgen/KbsimRecordingImport.h"
+#include "tools/packgen/MouseRecordingImport.h"
 #include "keys/KeyCategory.h"
 #include "keys/KeyTables.h"
 #include "packs/MechvibesConfig.h"
@@ -23,6 +24,7 @@ namespace {
 QDir packsDir() { return QDir(QStringLiteral(PLINKUM_BUILTIN_PACKS_DIR)); }
 QDir mechvibesDir() { return QDir(QStringLiteral(PLINKUM_MECHVIBES_DIR)); }
 QDir kbsimDir() { return QDir(QStringLiteral(PLINKUM_KBSIM_DIR)); }
+QDir miceDir() { return QDir(QStringLiteral(PLINKUM_MOUSE_CLICKS_DIR)); }
 
 QStringList packFolders() { return packsDir().entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name); }
 
@@ -77,20 +79,25 @@ private slots:
             const auto result = PackLoader::load(*info);
             QVERIFY2(result.ok(), qPrintable(folder));
             m_loaded[folder] = result.pack();
-            m_played[folder] = PhraseRenderer::render(result.pack());
+            m_played[folder] = PhraseRenderer::render(result.pack(), info->mouse ? PhraseRenderer::Phrase::Clicks
+                                                                                 : PhraseRenderer::Phrase::Typing);
         }
     }
 
-    // The library lists all 21 under the four families in panel order, the default among them.
+    // The library lists the 21 switches under the four families in panel order, the default among
+    // them, and the 7 mice after them as mouse packs only.
     void lineup()
     {
         QTemporaryDir user;
         const PackLibrary library(packsDir().path(), user.path());
-        QCOMPARE(library.builtIn().size(), 21);
+        QCOMPARE(library.builtIn().size(), 28);
         QStringList titles;
-        for (const auto &group : library.grouped())
+        for (const auto &group : library.grouped()) {
             titles << group.title;
-        QCOMPARE(titles, PackLibrary::familyOrder);
+            for (const PackInfo &pack : group.packs)
+                QVERIFY2(pack.mouse != pack.keyboard && pack.mouse == (group.title == QLatin1String("Mouse")), qPrintable(pack.id));
+        }
+        QCOMPARE(titles, PackLibrary::familyOrder + QStringList{QStringLiteral("Mouse")});
         const auto brown = std::find_if(library.builtIn().begin(), library.builtIn().end(),
                                         [](const PackInfo &p) { return p.id == QLatin1String(defaultPackID); });
         QVERIFY(brown != library.builtIn().end());
@@ -98,11 +105,11 @@ private slots:
         QSet<qint64> orders;
         for (const PackInfo &pack : library.builtIn())
             orders.insert(pack.order);
-        QCOMPARE(orders.size(), 21);
+        QCOMPARE(orders.size(), 28);
         std::map<QString, int> sources;
         for (const QString &folder : packFolders())
             ++sources[manifest(folder).value(QStringLiteral("source")).toString()];
-        QCOMPARE(sources, (std::map<QString, int>{{QStringLiteral("derived"), 6}, {QStringLiteral("recorded"), 15}}));
+        QCOMPARE(sources, (std::map<QString, int>{{QStringLiteral("derived"), 6}, {QStringLiteral("recorded"), 22}}));
     }
 
     void pack_data()
@@ -112,33 +119,42 @@ private slots:
             QTest::newRow(qPrintable(folder)) << folder;
     }
 
-    // Every category and key sounds on press and release, trimmed, unclipped, level-matched, credited.
+    // Every category and key (a mouse pack: left and right and no key) sounds on press and
+    // release, trimmed, unclipped, level-matched, credited.
     void pack()
     {
         QFETCH(QString, folder);
         const LoadedPackPtr pack = m_loaded.at(folder);
-        for (const auto *map : {&pack->down(), &pack->up()})
-            for (KeyCategory category : allKeyCategories)
-                QVERIFY2(map->contains(category) && !map->at(category).empty(), rawValue(category).data());
         const QDir dir(packsDir().filePath(folder));
+        const bool mouse = pack->info().mouse;
         const bool mechvibes = dir.exists(QStringLiteral("LICENSE-mechvibes.txt"));
-        const SampleList &ordinary = pack->down().at(KeyCategory::Standard);
-        QVERIFY(mechvibes ? ordinary.size() >= 3 : !ordinary.empty());
-        double flatness = 0;
-        for (std::size_t i = 0; i < ordinary.size(); ++i) {
-            const auto &frames = ordinary[i]->unshifted().frames();
-            flatness += std::log(SoundMeasure::attackFlatness(frames, 48000)) / static_cast<double>(ordinary.size());
-            for (std::size_t j = i + 1; j < ordinary.size(); ++j)
-                QVERIFY(!KbsimRecordingImport::sameStroke(frames, ordinary[j]->unshifted().frames(), 48000));
+        if (mouse) {
+            for (const PointerButton button : {PointerButton::Left, PointerButton::Right})
+                for (const bool down : {true, false})
+                    QVERIFY(!pack->samples(InputEvent::button(button, down)).empty());
+            QVERIFY(!pack->info().keyboard && pack->samples(InputEvent::keyDown(0)).empty());
+        } else {
+            for (const auto *map : {&pack->down(), &pack->up()})
+                for (KeyCategory category : allKeyCategories)
+                    QVERIFY2(map->contains(category) && !map->at(category).empty(), rawValue(category).data());
+            const SampleList &ordinary = pack->down().at(KeyCategory::Standard);
+            QVERIFY(mechvibes ? ordinary.size() >= 3 : !ordinary.empty());
+            double flatness = 0;
+            for (std::size_t i = 0; i < ordinary.size(); ++i) {
+                const auto &frames = ordinary[i]->unshifted().frames();
+                flatness += std::log(SoundMeasure::attackFlatness(frames, 48000)) / static_cast<double>(ordinary.size());
+                for (std::size_t j = i + 1; j < ordinary.size(); ++j)
+                    QVERIFY(!KbsimRecordingImport::sameStroke(frames, ordinary[j]->unshifted().frames(), 48000));
+            }
+            QVERIFY2(std::exp(flatness) >= 0.002, qPrintable(QString::number(std::exp(flatness))));
+            for (const auto &row : KeyTables::keyboardRows())
+                for (KeyCode key : row)
+                    QVERIFY2(!pack->samples(InputEvent::keyDown(key)).empty() && !pack->samples(InputEvent::keyUp(key)).empty(),
+                             qPrintable(QString::number(key)));
+            // A Mechvibes key's release comes from its own stroke; kbsim's are by category.
+            for (const auto &[key, samples] : pack->keyDown())
+                QVERIFY2(!mechvibes || pack->keyUp().contains(key), qPrintable(QString::number(key)));
         }
-        QVERIFY2(std::exp(flatness) >= 0.002, qPrintable(QString::number(std::exp(flatness))));
-        for (const auto &row : KeyTables::keyboardRows())
-            for (KeyCode key : row)
-                QVERIFY2(!pack->samples(InputEvent::keyDown(key)).empty() && !pack->samples(InputEvent::keyUp(key)).empty(),
-                         qPrintable(QString::number(key)));
-        // A Mechvibes key's release comes from its own stroke; kbsim's are by category.
-        for (const auto &[key, samples] : pack->keyDown())
-            QVERIFY2(!mechvibes || pack->keyUp().contains(key), qPrintable(QString::number(key)));
 
         for (const QString &name : dir.entryList({QStringLiteral("*.flac")}, QDir::Files)) {
             const auto audio = AudioFile::read(dir.filePath(name));
@@ -151,7 +167,8 @@ private slots:
         // Within half a dB of the target and of each other; the phrase must not clip at full volume.
         const std::vector<float> &played = m_played.at(folder);
         const double loudness = SoundMeasure::loudness(played, 2, 48000);
-        QVERIFY2(std::abs(loudness - BuiltInPacks::targetLufs) <= 0.5, qPrintable(QString::number(loudness)));
+        const double target = mouse ? BuiltInPacks::mouseTargetLufs : BuiltInPacks::targetLufs;
+        QVERIFY2(std::abs(loudness - target) <= 0.5, qPrintable(QString::number(loudness)));
         QVERIFY(SoundMeasure::peak(played) < 1.0f);
 
         const QJsonObject m = manifest(folder);
@@ -166,6 +183,9 @@ private slots:
         } else if (credit.contains(QLatin1String("kbsim"))) {
             QVERIFY(credit.contains(QLatin1String("Thomas Lai")) && credit.contains(QLatin1String("MIT")));
             QCOMPARE(readFile(dir.filePath(QStringLiteral("LICENSE-kbsim.txt"))), readFile(kbsimDir().filePath(QStringLiteral("LICENSE.md"))));
+        } else if (mouse) {
+            QVERIFY(credit.contains(QLatin1String("keyboardsounds-pro")) && credit.contains(QLatin1String("MIT")));
+            QCOMPARE(readFile(dir.filePath(QStringLiteral("LICENSE-keyboardsounds.txt"))), readFile(miceDir().filePath(QStringLiteral("LICENSE"))));
         }
     }
 
@@ -191,9 +211,9 @@ private slots:
     {
         QTemporaryDir first, second;
         QString error;
-        QVERIFY2(BuiltInPacks::generate({first.path(), mechvibesDir().path(), kbsimDir().path(), QString(), {}}, &error), qPrintable(error));
+        QVERIFY2(BuiltInPacks::generate({first.path(), mechvibesDir().path(), kbsimDir().path(), miceDir().path(), QString(), {}}, &error), qPrintable(error));
         const QString noBucklespring = QStringLiteral("/nonexistent");
-        QVERIFY2(BuiltInPacks::generate({second.path(), mechvibesDir().path(), kbsimDir().path(), noBucklespring, {}}, &error), qPrintable(error));
+        QVERIFY2(BuiltInPacks::generate({second.path(), mechvibesDir().path(), kbsimDir().path(), miceDir().path(), noBucklespring, {}}, &error), qPrintable(error));
         QDirIterator it(first.path(), QDir::Files, QDirIterator::Subdirectories);
         int files = 0;
         while (it.hasNext()) {
@@ -212,8 +232,18 @@ private slots:
         QVERIFY(credits.contains("  Cherry MX Red · PBT (from Mechvibes' cherrymx-red-pbt)\n"));
         QVERIFY(credits.contains("  Alpaca (from kbsim's alpaca)\n"));
         QVERIFY(credits.contains("  Kailh Box Jade (from kbsim's boxnavy)\n"));
-        QVERIFY(!BuiltInPacks::generate({first.path(), mechvibesDir().path(), QString(), QString(), {}}, &error));
-        QVERIFY(!BuiltInPacks::generate({first.path(), QString(), kbsimDir().path(), QString(), {}}, &error));
+        QVERIFY(credits.contains("    amazon-gaming-mouse/scroll-up.mp3: empty\n"));
+        QVERIFY(!BuiltInPacks::generate({first.path(), mechvibesDir().path(), QString(), miceDir().path(), QString(), {}}, &error));
+        QVERIFY(!BuiltInPacks::generate({first.path(), QString(), kbsimDir().path(), miceDir().path(), QString(), {}}, &error));
+        QVERIFY(!BuiltInPacks::generate({first.path(), mechvibesDir().path(), kbsimDir().path(), QString(), QString(), {}}, &error));
+    }
+
+    // A click recording is left out when near silence or held at full scale; a peak touching it is kept.
+    void unusableClicks()
+    {
+        QCOMPARE(MouseRecordingImport::unusable(std::vector<float>{0, 0.0025f, -0.002f}).value_or(QString()), "silent (below -50 dBFS)");
+        QCOMPARE(MouseRecordingImport::unusable(std::vector<float>{0.5f, 1, 1, -1, 0.2f}).value_or(QString()), "clipped");
+        QVERIFY(!MouseRecordingImport::unusable(std::vector<float>{1, 1, 0.99f, 1, 0.01f}));
     }
 
     // A kbsim key plays its own row's press; kbsim's rows count as one stroke, its Space another.
@@ -336,7 +366,7 @@ private slots:
 
 private:
     std::map<QString, LoadedPackPtr> m_loaded;
-    std::map<QString, std::vector<float>> m_played; // the typing phrase through the engine
+    std::map<QString, std::vector<float>> m_played; // the pack's phrase through the engine
 };
 
 QTEST_GUILESS_MAIN(TestBuiltInPacks)

@@ -4,8 +4,10 @@
 #include "tools/packgen/DerivedSwitch.h"
 #include "tools/packgen/KbsimRecordingImport.h"
 #include "tools/packgen/MechvibesRecordingImport.h"
+#include "tools/packgen/MouseRecordingImport.h"
 #include "tools/packgen/PackWriter.h"
 #include "tools/packgen/PhraseRenderer.h"
+#include "tools/packgen/RecordedMouse.h"
 #include "tools/packgen/RecordedSwitch.h"
 #include "tools/packgen/StrokeEdit.h"
 
@@ -21,7 +23,7 @@ namespace plinkum {
 
 namespace {
 
-QByteArray acknowledgements(const QString &bucklingSpring, int releasesMade)
+QByteArray acknowledgements(const QString &bucklingSpring, int releasesMade, const QStringList &clicksLeftOut)
 {
     using From = RecordedSwitch::From;
     QByteArray text =
@@ -80,8 +82,24 @@ QByteArray acknowledgements(const QString &bucklingSpring, int releasesMade)
             "licence is in each of these packs' folders:\n";
     for (const DerivedSwitch &derived : derivedSwitches())
         text += "  " + derived.name.toUtf8() + " (from kbsim's " + derived.from.toUtf8() + ")\n";
-    text += "\nSwitch names say which switch a sound was recorded from or derived for; they are\n"
-            "the trademarks of their owners, who have neither made nor endorsed these sounds.\n";
+    text += "\nRecorded mouse clicks, from the profiles bundled with keyboardsounds-pro\n"
+            "(https://github.com/keyboard-sounds/keyboardsounds-pro, folder\n"
+            "desktop/bundled-profiles), MIT licence, copyright 2025 Nathan Fiscaletti; the\n"
+            "profiles name MechVibesPlusPlus (the G502 X: Keyboard Sounds) as their recorder;\n"
+            "the licence is in each of these packs' folders:\n";
+    for (const RecordedMouse &mouse : recordedMice())
+        text += "  " + mouse.name.toUtf8() + " (from " + mouse.source.toUtf8() + ")\n";
+    text += "  Plinkum cut each press and release at its transient, removed DC offset and\n"
+            "  rumble below 30 Hz, faded the noise floor out of each tail, brought a button\n"
+            "  recorded louder than the left one down to 1 dB above it, scaled the loudness\n"
+            "  and stored the sounds as FLAC. Left out as empty, silent or clipped:\n";
+    for (const QString &file : clicksLeftOut)
+        text += "    " + file.toUtf8() + "\n";
+    if (clicksLeftOut.isEmpty())
+        text += "    none\n";
+    text += "\nSwitch and mouse names say which switch or mouse a sound was recorded from or\n"
+            "derived for; they are the trademarks of their owners, who have neither made nor\n"
+            "endorsed these sounds.\n";
     return text;
 }
 
@@ -91,9 +109,10 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Matches the pack's loudness on the typing phrase as the engine plays it, alternatives, pitches
-// and all: the pack is written at the peak limit, played, scaled by what it missed and written again.
-bool finish(PackWriter &writer, const QString &folder, const QString &outFolder, QString *error)
+// Matches the pack's loudness on its phrase as the engine plays it, alternatives, pitches and
+// all: the pack is written at the peak limit, played, scaled by what it missed and written again.
+bool finish(PackWriter &writer, const QString &folder, const QString &outFolder, QString *error,
+            PhraseRenderer::Phrase phrase = PhraseRenderer::Phrase::Typing)
 {
     const QString path = QDir(outFolder).filePath(folder);
     if (writer.peak() <= 0) {
@@ -103,12 +122,13 @@ bool finish(PackWriter &writer, const QString &folder, const QString &outFolder,
     writer.scale(20 * std::log10(BuiltInPacks::peakLimit / writer.peak()));
     if (!writer.write(path, error))
         return false;
-    const auto played = PhraseRenderer::loudness(path, true);
+    const auto played = PhraseRenderer::loudness(path, true, phrase);
     if (!played || !std::isfinite(*played)) {
         *error = QStringLiteral("%1 does not load or play after writing").arg(folder);
         return false;
     }
-    writer.scale(BuiltInPacks::targetLufs - *played);
+    const bool clicks = phrase == PhraseRenderer::Phrase::Clicks;
+    writer.scale((clicks ? BuiltInPacks::mouseTargetLufs : BuiltInPacks::targetLufs) - *played);
     if (writer.peak() > BuiltInPacks::peakLimit) {
         *error = QStringLiteral("%1 peaks at %2 after loudness matching").arg(folder).arg(writer.peak());
         return false;
@@ -120,15 +140,20 @@ bool finish(PackWriter &writer, const QString &folder, const QString &outFolder,
 
 bool BuiltInPacks::generate(const Options &options, QString *error)
 {
-    const QDir mechvibes(options.mechvibesFolder), kbsim(options.kbsimFolder);
+    const QDir mechvibes(options.mechvibesFolder), kbsim(options.kbsimFolder), mice(options.mouseFolder);
     const QByteArray mechvibesLicence = readFile(mechvibes.filePath(QStringLiteral("LICENSE-mechvibes.txt")));
     const QByteArray kbsimLicence = readFile(kbsim.filePath(QStringLiteral("LICENSE.md")));
+    const QByteArray miceLicence = readFile(mice.filePath(QStringLiteral("LICENSE")));
     if (options.mechvibesFolder.isEmpty() || mechvibesLicence.isEmpty()) {
         *error = QStringLiteral("no Mechvibes recordings with their licence in %1").arg(options.mechvibesFolder);
         return false;
     }
     if (options.kbsimFolder.isEmpty() || kbsimLicence.isEmpty()) {
         *error = QStringLiteral("no kbsim recordings with their licence in %1").arg(options.kbsimFolder);
+        return false;
+    }
+    if (options.mouseFolder.isEmpty() || miceLicence.isEmpty()) {
+        *error = QStringLiteral("no mouse recordings with their licence in %1").arg(options.mouseFolder);
         return false;
     }
     const auto kbsimPack = [&](const QString &source, PackWriter &writer) {
@@ -201,8 +226,22 @@ bool BuiltInPacks::generate(const Options &options, QString *error)
     if (!finish(writer, QStringLiteral("buckling-spring"), options.outFolder, error))
         return false;
 
+    MouseRecordingImport::Report clicks;
+    for (const RecordedMouse &mouse : recordedMice()) {
+        PackWriter mouseWriter(mouse.name, QStringLiteral("Mouse"), mouse.order);
+        if (!MouseRecordingImport::build(mice.filePath(mouse.source), mouseWriter, &clicks)) {
+            *error = QStringLiteral("no left and right clicks in %1").arg(mice.filePath(mouse.source));
+            return false;
+        }
+        mouseWriter.addText(QStringLiteral("LICENSE-keyboardsounds.txt"), miceLicence);
+        mouseWriter.describe(QStringLiteral("source"), QStringLiteral("recorded"));
+        mouseWriter.describe(QStringLiteral("credit"), mouse.credit);
+        if (!finish(mouseWriter, mouse.folder, options.outFolder, error, PhraseRenderer::Phrase::Clicks))
+            return false;
+    }
+
     QFile file(QDir(options.outFolder).filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt")));
-    const QByteArray text = acknowledgements(bucklingSpring, releasesMade);
+    const QByteArray text = acknowledgements(bucklingSpring, releasesMade, clicks.leftOut);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
         *error = QStringLiteral("cannot write %1").arg(file.fileName());
         return false;

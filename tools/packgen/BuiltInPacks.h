@@ -5,19 +5,23 @@
 
 namespace plinkum {
 
-// Writes the built-in packs and ACKNOWLEDGEMENTS.txt into a Packs folder.
+// Writes the built-in switch and mouse packs and ACKNOWLEDGEMENTS.txt into a Packs folder.
 class BuiltInPacks {
 public:
     struct Options {
         QString outFolder;
         QString mechvibesFolder;        // the Mechvibes packs some recorded switches are cut from
         QString kbsimFolder;            // the kbsim recordings: more recorded switches, and the derived ones
+        QString mouseFolder;            // the mouse-button recordings, a folder per mouse
         QString bucklespringWavFolder;  // empty or missing: the buckling spring comes from kbsim
         QStringList bucklespringLicences; // copied into that pack when its recordings are used
     };
 
     // Loudness of a typing run on standard keys that every pack is scaled to.
     static constexpr double targetLufs = -32.0;
+    // Mouse packs' loudness on the same rhythm clicked: a click 1 dB under a keystroke, as real
+    // clicks are quieter, which keeps the sharpest recording (the M570's) under the peak limit.
+    static constexpr double mouseTargetLufs = -33.0;
     // Highest sample peak any pack may reach after scaling (-1 dBFS).
     static constexpr float peakLimit = 0.891f;
 

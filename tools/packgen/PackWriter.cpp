@@ -13,6 +13,12 @@
 namespace plinkum {
 
 namespace {
+QString buttonName(PointerButton button)
+{
+    const std::string_view name = rawValue(button);
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 void append(QJsonObject &object, const QString &member, const QString &file)
 {
     QJsonArray files = object.value(member).toArray();
@@ -39,6 +45,14 @@ void PackWriter::addKey(std::uint16_t keyCode, const QString &file) { append(m_k
 void PackWriter::addKeyUp(std::uint16_t keyCode, const QString &file)
 {
     append(m_keysUp, QString::number(keyCode), file);
+}
+void PackWriter::addButton(PointerButton button, const QString &file)
+{
+    append(m_mouse, buttonName(button), file);
+}
+void PackWriter::addButtonUp(PointerButton button, const QString &file)
+{
+    append(m_mouseUp, buttonName(button), file);
 }
 void PackWriter::addText(const QString &fileName, QByteArray content) { m_texts[fileName] = std::move(content); }
 void PackWriter::describe(const QString &member, const QString &value) { m_description.insert(member, value); }
@@ -75,8 +89,10 @@ bool PackWriter::write(const QString &folder, QString *error) const
     }
     QJsonObject manifest{{QStringLiteral("name"), m_name},
                          {QStringLiteral("type"), m_type},
-                         {QStringLiteral("order"), m_order},
-                         {QStringLiteral("down"), m_down}};
+                         {QStringLiteral("order"), m_order}};
+    // A mouse-only pack has no key sounds to list.
+    if (!m_down.isEmpty() || m_mouse.isEmpty())
+        manifest.insert(QStringLiteral("down"), m_down);
     for (auto it = m_description.begin(); it != m_description.end(); ++it)
         manifest.insert(it.key(), it.value());
     if (!m_up.isEmpty())
@@ -85,6 +101,10 @@ bool PackWriter::write(const QString &folder, QString *error) const
         manifest.insert(QStringLiteral("keys"), m_keys);
     if (!m_keysUp.isEmpty())
         manifest.insert(QStringLiteral("keysUp"), m_keysUp);
+    if (!m_mouse.isEmpty())
+        manifest.insert(QStringLiteral("mouse"), m_mouse);
+    if (!m_mouseUp.isEmpty())
+        manifest.insert(QStringLiteral("mouseUp"), m_mouseUp);
     auto texts = m_texts;
     texts[QStringLiteral("pack.json")] = QJsonDocument(manifest).toJson(QJsonDocument::Indented);
     for (const auto &[name, content] : texts) {

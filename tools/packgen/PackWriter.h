@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keys/PointerButton.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
@@ -22,6 +24,8 @@ public:
     void addUp(const QString &category, const QString &file);
     void addKey(std::uint16_t keyCode, const QString &file);
     void addKeyUp(std::uint16_t keyCode, const QString &file);
+    void addButton(PointerButton button, const QString &file);
+    void addButtonUp(PointerButton button, const QString &file);
     void addText(const QString &fileName, QByteArray content);
     // A descriptive member of pack.json that the reader ignores, such as where the sounds came from.
     void describe(const QString &member, const QString &value);
@@ -44,7 +48,7 @@ private:
     int m_order;
     std::map<QString, Sound> m_sounds;
     std::map<QString, QByteArray> m_texts;
-    QJsonObject m_down, m_up, m_keys, m_keysUp, m_description;
+    QJsonObject m_down, m_up, m_keys, m_keysUp, m_mouse, m_mouseUp, m_description;
 };
 
 } // namespace plinkum

@@ -85,6 +85,21 @@ const std::vector<SoundMeasure::PhraseEvent> &SoundMeasure::phrase()
     return events;
 }
 
+const std::vector<SoundMeasure::ClickEvent> &SoundMeasure::clickPhrase()
+{
+    static const std::vector<ClickEvent> events = [] {
+        constexpr std::uint16_t shift = 56, space = 49;
+        std::vector<ClickEvent> clicks;
+        for (const PhraseEvent &event : phrase()) {
+            if (event.keyCode != shift)
+                clicks.push_back({event.keyCode == space ? PointerButton::Right : PointerButton::Left, event.down,
+                                  event.milliseconds});
+        }
+        return clicks;
+    }();
+    return events;
+}
+
 int SoundMeasure::phraseMilliseconds()
 {
     return phrase().back().milliseconds + 1000;

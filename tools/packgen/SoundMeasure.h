@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keys/PointerButton.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +23,17 @@ public:
     static const std::vector<PhraseEvent> &phrase();
     // Where the phrase's sound ends: one second after its last event.
     static int phraseMilliseconds();
+
+    struct ClickEvent {
+        PointerButton button;
+        bool down;
+        int milliseconds;
+    };
+
+    // The typing phrase's rhythm clicked: each keystroke a left click held as long, the space
+    // bar's a right click, Shift left out. A mouse pack matched on it sounds each click as loud
+    // as a keyboard pack sounds a keystroke. It ends where the typing phrase does.
+    static const std::vector<ClickEvent> &clickPhrase();
 
     // EBU R128 integrated loudness (LUFS) of interleaved frames.
     static double loudness(const std::vector<float> &frames, int channels, int sampleRate);
