@@ -1,7 +1,9 @@
 #include "packs/PackLibrary.h"
 
-#include "packs/DecodeError.h"
 #include "common/Log.h"
+#include "packs/BeneathOpener.h"
+#include "packs/DecodeError.h"
+#include "packs/NameRules.h"
 #include "packs/PackArchive.h"
 #include "packs/PackFolderSearch.h"
 #include "packs/PackFormat.h"
@@ -12,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -121,7 +124,8 @@ void moveToTrash(const QString &path)
                              + "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() + '\n';
     const QString name = QFileInfo(path).fileName();
     for (int n = 1; n < 1000; ++n) {
-        const QString trashName = n == 1 ? name : QStringLiteral("%1.%2").arg(name).arg(n);
+        // Appended, not formatted: a name holding "%1" must stay as it is.
+        const QString trashName = n == 1 ? name : name + u'.' + QString::number(n);
         const QString info = trash + QStringLiteral("/info/") + trashName + QStringLiteral(".trashinfo");
         const int fd = ::open(QFile::encodeName(info).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
@@ -216,10 +220,10 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString 
     };
     const QString source = QDir::cleanPath(QFileInfo(sourcePath).absoluteFilePath());
     if (packsFolder.isEmpty() || !QDir().mkpath(packsFolder))
-        return copyFailed(tr("The user packs folder “%1” cannot be created.").arg(packsFolder));
+        return copyFailed(tr("The user packs folder “%1” cannot be created.").arg(NameRules::quoted(packsFolder)));
     if (QFileInfo(source).isFile()) {
         // A zip archive: unpacked into a staging folder of its own, which goes away once the
-        // pack in it has been staged like any folder.
+        // pack in it has been staged like any folder, its files linked so no byte is stored twice.
         StagingFolder unpacked(packsFolder);
         if (!unpacked.isValid())
             return copyFailed(unpacked.error());
@@ -229,37 +233,42 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageImport(const QString 
         if (!packFolder)
             return fail({ImportError::Kind::InvalidArchive, message});
         return stageFolder(*packFolder, QFileInfo(*packFolder).fileName(), packsFolder, error, cancelled, progress,
-                           warning.isEmpty() ? QStringList{} : QStringList{warning});
+                           warning.isEmpty() ? QStringList{} : QStringList{warning}, true);
     }
     // A folder holding the packs folder would be copied into itself; one inside it is a pack already.
     const QString sourceReal = QFileInfo(source).canonicalFilePath();
     const QString packsReal = QFileInfo(packsFolder).canonicalFilePath();
     if (!sourceReal.isEmpty() && (within(packsReal, sourceReal) || within(sourceReal, packsReal))) {
         return fail({ImportError::Kind::Refused,
-                     tr("“%1” holds the sound packs folder or lies inside it.").arg(QFileInfo(source).fileName())});
+                     tr("“%1” holds the sound packs folder or lies inside it.").arg(NameRules::quoted(QFileInfo(source).fileName()))});
     }
     // Without a pack below it the folder itself is staged, so the refusal says what is wrong there.
     const PackFolderSearch search(source);
     if (search.packsFound() > 1) {
         return fail({ImportError::Kind::NoManifest,
-                     tr("“%1” holds several packs; import them one at a time.").arg(QFileInfo(source).fileName())});
+                     tr("“%1” holds several packs; import them one at a time.").arg(NameRules::quoted(QFileInfo(source).fileName()))});
     }
     const QString packFolder = search.packFolder().value_or(source);
     QStringList warnings;
     if (!search.relativePath().isEmpty())
         warnings.append(search.deeperWarning());
-    return stageFolder(packFolder, QFileInfo(packFolder).fileName(), packsFolder, error, cancelled, progress, warnings);
+    return stageFolder(packFolder, QFileInfo(packFolder).fileName(), packsFolder, error, cancelled, progress, warnings, false);
 }
 
 std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString &source, const QString &name,
                                                                   const QString &packsFolder, ImportError *error,
                                                                   const std::atomic<bool> *cancelled,
-                                                                  const ImportProgress &progress, QStringList warnings)
+                                                                  const ImportProgress &progress, QStringList warnings,
+                                                                  bool fromStaging)
 {
     auto fail = [error](ImportError e) { return failedStaging(error, std::move(e)); };
     auto copyFailed = [error](const QString &message) {
         return failedStaging(error, {ImportError::Kind::CopyFailed, message});
     };
+    if (!NameRules::acceptable(name)) {
+        return fail({ImportError::Kind::Refused,
+                     tr("The pack's name “%1” holds control characters or characters that reorder text.").arg(NameRules::quoted(name))});
+    }
     // A folder no format describes is loaded all the same, so the refusal names the document's
     // fault (a config.json that does not parse) rather than its absence.
     const std::optional<PackInfo> described = PackLoader::readInfo(source, false);
@@ -286,6 +295,13 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString 
     files.insert(notices(source));
     files.insert(report.files);
 
+    // Every file is opened below the folder checked, never by its path again: a folder swapped
+    // for a link since then must not hand over a file from elsewhere.
+    const QString sourceReal = QFileInfo(source).canonicalFilePath();
+    const int sourceFd = ::open(QFile::encodeName(sourceReal).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (sourceReal.isEmpty() || sourceFd < 0)
+        return copyFailed(tr("Could not read “%1”.").arg(NameRules::quoted(name)));
+    const auto closeSource = qScopeGuard([sourceFd] { ::close(sourceFd); });
     auto staging = std::make_unique<StagingFolder>(packsFolder);
     if (!staging->isValid())
         return copyFailed(staging->error());
@@ -293,13 +309,21 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString 
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         if (progress)
             progress(copied, static_cast<int>(files.size()));
-        const int fd = ::open(QFile::encodeName(it.value()).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0)
-            return copyFailed(tr("Could not read “%1”.").arg(it.key()));
-        const bool added = staging->addFile(it.key(), fd, cancelled);
-        ::close(fd);
-        if (!added)
-            return copyFailed(staging->error());
+        const QString couldNotRead = tr("Could not read “%1”.").arg(NameRules::quoted(it.key()));
+        if (!it.value().startsWith(sourceReal + u'/'))
+            return copyFailed(couldNotRead);
+        if (fromStaging) {
+            if (!staging->linkFile(it.key(), it.value()))
+                return copyFailed(staging->error());
+        } else {
+            const int fd = BeneathOpener::open(sourceFd, it.value().mid(sourceReal.size() + 1));
+            if (fd < 0)
+                return copyFailed(couldNotRead);
+            const bool added = staging->addFile(it.key(), fd, cancelled);
+            ::close(fd);
+            if (!added)
+                return copyFailed(staging->error());
+        }
         ++copied;
     }
     if (progress)
@@ -309,6 +333,11 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString 
 
 std::optional<PackInfo> PackLibrary::finishImport(StagedImport staged, ImportError *error)
 {
+    if (!staged.staging->sync()) {
+        if (error)
+            *error = {ImportError::Kind::CopyFailed, staged.staging->error()};
+        return std::nullopt;
+    }
     QString destination;
     for (;;) {
         // Another process may take the free name first; then the next one is tried.
@@ -319,11 +348,16 @@ std::optional<PackInfo> PackLibrary::finishImport(StagedImport staged, ImportErr
         }
         if (!QFileInfo::exists(destination)) {
             if (error)
-                *error = {ImportError::Kind::CopyFailed, tr("Could not move the copy into “%1”.").arg(m_folder)};
+                *error = {ImportError::Kind::CopyFailed, tr("Could not move the copy into “%1”.").arg(NameRules::quoted(m_folder))};
             return std::nullopt;
         }
     }
 
+    // The rename itself is made durable too.
+    if (const int folder = ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
     reloadCustom();
     if (std::optional<PackInfo> copied = PackLoader::readInfo(destination, false))
         return copied;

@@ -34,7 +34,8 @@ public:
     };
 
     struct ImportError {
-        // Refused: the source holds the user packs folder or lies inside it. InvalidArchive: a zip
+        // Refused: the source holds the user packs folder or lies inside it, or the pack's name
+        // holds what NameRules refuses. InvalidArchive: a zip
         // that cannot be read, holds no pack, or holds what a pack never needs (links, paths out).
         enum class Kind { NoManifest, NoSounds, InvalidDocument, CopyFailed, Refused, InvalidArchive };
         Kind kind;
@@ -83,15 +84,14 @@ public:
     // The slow part of an import, for any thread: checks that the pack in `source` (a folder, or
     // a zip archive unpacked first; the pack may sit a few folders down) loads and copies its
     // documents, the files they name and its licence and readme files (nothing else) into a
-    // staging folder inside `packsFolder`, each opened without following links and checked after
-    // opening.
+    // staging folder inside `packsFolder`, each opened below the pack's folder without following
+    // any link (BeneathOpener) and checked after opening.
     static std::optional<StagedImport> stageImport(const QString &source, const QString &packsFolder,
                                                    ImportError *error, const std::atomic<bool> *cancelled = nullptr,
                                                    const ImportProgress &progress = {});
-    // The rest, on the main thread: moves the staged copy to a free name and lists it.
+    // The rest, on the main thread: syncs the staged copy, moves it to a free name and lists it.
     std::optional<PackInfo> finishImport(StagedImport staged, ImportError *error = nullptr);
-    // Removes what imports interrupted by a crash left behind. Only the application calls it:
-    // it is the one process importing into the folder.
+    // Removes what imports that ended without cleaning up left behind (StagingFolder::sweep).
     void sweepStaleImports();
     // Moves a user pack to the trash; built-in packs are left alone. Rescans either way.
     void deletePack(const PackInfo &pack);
@@ -104,10 +104,12 @@ signals:
 private:
     QList<PackInfo> scanFolder(const QString &folder, bool isBuiltIn) const;
     QString freeDestination(const QString &name) const;
+    // `fromStaging`: `source` lies in a staging folder of this import (an unpacked archive), whose
+    // files are linked rather than copied.
     static std::optional<StagedImport> stageFolder(const QString &source, const QString &name,
                                                    const QString &packsFolder, ImportError *error,
                                                    const std::atomic<bool> *cancelled, const ImportProgress &progress,
-                                                   QStringList warnings);
+                                                   QStringList warnings, bool fromStaging);
 
     QString m_builtInFolder;
     QString m_folder;

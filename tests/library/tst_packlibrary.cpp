@@ -1,4 +1,5 @@
 #include "keys/KeyTables.h"
+#include "packs/BeneathOpener.h"
 #include "packs/NaturalOrder.h"
 #include "packs/PackLibrary.h"
 #include "packs/PackLoadError.h"
@@ -6,6 +7,7 @@
 #include "packs/StagingFolder.h"
 #include "tests/support/TestPacks.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
@@ -15,8 +17,12 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <atomic>
+#include <cmath>
 #include <set>
+#include <thread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace plinkum;
@@ -181,6 +187,125 @@ private slots:
         QCOMPARE(QFileInfo(source + "/huge.bin").size(), qint64(2) << 30);
     }
 
+    // As many sounds as a pack loads are imported, its pack.json besides.
+    void importTakesAsManySoundsAsAPackLoads()
+    {
+        Files files;
+        QStringList names;
+        for (int i = 0; i < 4096; ++i)
+            files.insert(names.emplace_back(QStringLiteral("s/%1.wav").arg(i)), wav);
+        files.insert("pack.json", QJsonDocument(QJsonObject{{"name", "Many"}, {"down", QJsonObject{{"standard", QJsonArray::fromStringList(names)}}}}).toJson());
+        QVERIFY(writeFolder(m_sources + "/Many", files));
+        PackLibrary::ImportError error;
+        QVERIFY2(library()->importPack(m_sources + "/Many", &error), qPrintable(error.message));
+    }
+
+    // A folder swapped with a link to an outside folder every 0.3 ms while imports run: none takes an outside file.
+    void importFromASwappedFolderTakesNothingOutside()
+    {
+        const QString pack = m_sources + "/Race";
+        QVERIFY(writeFolder(pack, {{"pack.json", R"({"name": "Race", "down": {"standard": ["sub/click.wav"]}})"}, {"sub/click.wav", wav}}));
+        QVERIFY(writeTone(m_tmp->path() + "/outside/click.wav", 4800) && QFile::link(m_tmp->path() + "/outside", pack + "/swap"));
+        const QByteArray outside = readFile(m_tmp->path() + "/outside/click.wav");
+        std::atomic<bool> stop = false;
+        std::thread swapper([&] {
+            while (!stop.load()) {
+                ::renameat2(AT_FDCWD, QFile::encodeName(pack + "/sub"), AT_FDCWD, QFile::encodeName(pack + "/swap"), RENAME_EXCHANGE);
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+        });
+        const auto lib = library();
+        int imported = 0, outsideFiles = 0;
+        for (int i = 0; i < 60; ++i) {
+            const auto info = lib->importPack(pack);
+            imported += bool(info);
+            for (const QString &file : info ? contents(info->url.toLocalFile()) : QStringList())
+                outsideFiles += readFile(info->url.toLocalFile() + '/' + file) == outside;
+        }
+        stop = true;
+        swapper.join();
+        qInfo("%d of 60 imports went through, %d outside files taken", imported, outsideFiles);
+        QCOMPARE(outsideFiles, 0);
+    }
+
+    // Below a folder nothing is opened through a link, even one pointing inside, nor out of it.
+    void beneathOpenerFollowsNoLink_data()
+    {
+        QTest::addColumn<int>("resolution");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("opens");
+        for (const auto resolution : {BeneathOpener::Resolution::Kernel, BeneathOpener::Resolution::Walk}) {
+            const char *how = resolution == BeneathOpener::Resolution::Kernel ? "openat2" : "walk";
+            QTest::addRow("%s: plain", how) << int(resolution) << "sub/a.wav" << true;
+            QTest::addRow("%s: linked folder", how) << int(resolution) << "link/a.wav" << false;
+            QTest::addRow("%s: linked file", how) << int(resolution) << "sub/b.wav" << false;
+            QTest::addRow("%s: parent", how) << int(resolution) << "sub/../sub/a.wav" << false;
+        }
+    }
+    void beneathOpenerFollowsNoLink()
+    {
+        QFETCH(int, resolution);
+        QFETCH(QString, path);
+        QFETCH(bool, opens);
+        const QString below = m_tmp->path() + "/below";
+        QVERIFY(writeFolder(below, {{"sub/a.wav", "a"}}) && QFile::link("sub", below + "/link") && QFile::link("a.wav", below + "/sub/b.wav"));
+        const int folder = ::open(QFile::encodeName(below).constData(), O_RDONLY | O_DIRECTORY);
+        const int fd = BeneathOpener::open(folder, path, BeneathOpener::Resolution(resolution));
+        QCOMPARE(fd >= 0, opens);
+        ::close(fd);
+        ::close(folder);
+    }
+
+    // Sounds padded far beyond their audio are stored as their audio alone, sample for sample, or
+    // refused; so is any import past the library's cap.
+    void paddedSoundsAreStoredAsTheirAudio_data()
+    {
+        QTest::addColumn<bool>("zipped");
+        QTest::addColumn<int>("subtype");
+        QTest::addColumn<qint64>("libraryBytes");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("zip") << true << int(SF_FORMAT_PCM_16) << qint64(0) << "";
+        QTest::newRow("folder, float") << false << int(SF_FORMAT_FLOAT) << qint64(0) << "";
+        QTest::newRow("µ-law") << false << int(SF_FORMAT_ULAW) << qint64(0) << "cannot be rewritten without loss";
+        QTest::newRow("library full") << false << int(SF_FORMAT_PCM_16) << qint64(StagingFolder::maxLibraryBytes - (1 << 20)) << "more than 2048 MiB";
+    }
+    void paddedSoundsAreStoredAsTheirAudio()
+    {
+        QFETCH(bool, zipped);
+        QFETCH(int, subtype);
+        QFETCH(qint64, libraryBytes);
+        QFETCH(QString, refusal);
+        const QString pack = m_sources + "/Padded";
+        QVERIFY(writeText(pack + "/pack.json", R"({"name": "Padded", "down": {"standard": ["a.wav", "b.wav", "c.wav", "d.wav"]}})"));
+        std::vector<float> samples(2400);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = 0.5f * std::sin(0.05f * float(i));
+        QVERIFY(writeWav(m_tmp->path() + "/plain.wav", samples, 1, 48000, subtype));
+        const QByteArray plain = readFile(m_tmp->path() + "/plain.wav");
+        for (const char *name : {"a", "b", "c", "d"})
+            QVERIFY(writeText(pack + '/' + name + ".wav", plain + QByteArray(4 << 20, '\0')));
+        QFile big(userFolder() + "/Full/big.bin");
+        QVERIFY(QDir().mkpath(userFolder() + "/Full") && big.open(QIODevice::WriteOnly) && big.resize(libraryBytes));
+        QVERIFY(!zipped || writeZip(m_tmp->path() + "/Padded.zip", zipEntriesOf(pack, "Padded/")));
+
+        const auto lib = library();
+        PackLibrary::ImportError error;
+        const auto info = lib->importPack(zipped ? m_tmp->path() + "/Padded.zip" : pack, &error);
+        QCOMPARE(bool(info), refusal.isEmpty());
+        QVERIFY2(error.message.contains(refusal), qPrintable(error.message));
+        if (!info) {
+            QCOMPARE(QDir(userFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"Full"});
+            return;
+        }
+        qint64 stored = 0;
+        for (const QString &file : contents(info->url.toLocalFile()))
+            stored += QFileInfo(info->url.toLocalFile() + '/' + file).size();
+        QVERIFY2(stored < 2 * 4 * plain.size(), qPrintable(QString::number(stored)));
+        SF_INFO before, after;
+        QCOMPARE(readWav(info->url.toLocalFile() + "/d.wav", after), readWav(m_tmp->path() + "/plain.wav", before));
+        QCOMPARE(after.format, before.format);
+    }
+
     // Every Mechvibes key survives an import from a nested folder or zip, with the author's warnings.
     void importKeepsEveryMechvibesKey()
     {
@@ -277,6 +402,10 @@ private slots:
         QTest::newRow("absolute") << "/tmp/b.wav" << qint64(10) << "not a name inside";
         QTest::newRow("taken") << "taken.wav" << qint64(10) << "Could not copy";
         QTest::newRow("through a link") << "link/b.wav" << qint64(10) << "Could not create the folder";
+        QTest::newRow("bidi override") << "a\u202Egnp.wav" << qint64(10) << "reorder text";
+        QTest::newRow("C1 control") << "a\u0085.wav" << qint64(10) << "control characters";
+        QTest::newRow("line separator") << "a\u2028.wav" << qint64(10) << "control characters";
+        QTest::newRow("long name, quoted short") << QString(300, 'x') + "\u200F" << qint64(10) << "“" + QString(80, 'x') + "…”";
     }
     void stagingRefusesWhatItMustNot()
     {
@@ -295,16 +424,22 @@ private slots:
         QCOMPARE(readFile(staging.path() + "/taken.wav"), QByteArray("already here"));
     }
 
-    // A crash mid-import leaves a staging folder; the next start removes it, and only it.
+    // A crash mid-import leaves a staging folder; a later start removes it, but not a running import's nor a recent one.
     void staleImportsAreSwept()
     {
         QVERIFY(writeFolder(userFolder() + "/.import-Ab12Cd", {{"pack.json", manifest("Half")}, {"sub/click.wav", wav}}));
+        QVERIFY(writeFolder(userFolder() + "/.import-recent", {{"pack.json", manifest("Recent")}}));
         QVERIFY(writeFolder(userFolder() + "/Mine", validPack("Mine")));
         QVERIFY(writeFolder(m_tmp->path() + "/kept", {{"file", "x"}}));
         QVERIFY(QFile::link(m_tmp->path() + "/kept", userFolder() + "/.import-link"));
+        const StagingFolder running(userFolder());
+        const timespec anHourAgo[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - StagingFolder::staleSeconds, 0}};
+        for (const QString &folder : {userFolder() + "/.import-Ab12Cd", running.path()})
+            QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), anHourAgo, 0) == 0);
         const auto lib = library();
         lib->sweepStaleImports();
-        QCOMPARE(contents(userFolder()), QStringList({".import-link", "Mine", "Mine/click.wav", "Mine/pack.json"}));
+        const QStringList left = QDir(userFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QCOMPARE(QSet(left.begin(), left.end()), QSet<QString>({".import-link", ".import-recent", QFileInfo(running.path()).fileName(), "Mine"}));
         QCOMPARE(contents(m_tmp->path() + "/kept"), QStringList({"file"}));
     }
 
@@ -378,6 +513,7 @@ private slots:
         QTest::newRow("newline and Path= in the name") << forged << "" << forged;
         QTest::newRow("an entry of that name exists") << "Mine" << "entry" << "Mine.2";
         QTest::newRow("a link where the entry would go") << "Mine" << "link" << "Mine.2";
+        QTest::newRow("a format placeholder in the name") << "a%1" << "entry" << "a%1.2";
     }
     void trashEntryIsWrittenSafely()
     {
@@ -447,7 +583,7 @@ private slots:
         QTest::newRow("link out") << true << ZipEntries{{"Zipped/evil.wav", {}, 0, "/etc/passwd"}} << "link";
         QTest::newRow("bomb") << true << ZipEntries{{"Zipped/big.wav", {}, StagingFolder::maxFileBytes + 1}} << "more than a sound pack";
         ZipEntries many;
-        for (int i = 0; i < 4096; ++i)
+        for (int i = 0; i < StagingFolder::maxFiles; ++i)
             many.append({QStringLiteral("Zipped/%1.txt").arg(i), "x"});
         QTest::newRow("too many entries") << true << many << "more than a sound pack";
         QTest::newRow("two packs") << true << ZipEntries{{"Other/pack.json", manifest("Other")}} << "several packs";

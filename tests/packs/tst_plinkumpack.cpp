@@ -7,10 +7,12 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <ctime>
 
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,7 +171,12 @@ private slots:
         QCOMPARE(first.json, QJsonObject({{"id", "folder:Blue Box"}, {"name", "Blue"}, {"type", QJsonValue::Null}, {"order", 0},
                                           {"isBuiltIn", false}, {"format", "pack.json"}, {"warnings", QJsonArray()}}));
 
+        // An import killed a day ago left its staging folder: list sweeps it (tst_packlibrary: not a running one's).
+        QVERIFY(writeFolder(userFolder() + "/.import-killed", {{"a.wav", wav}}));
+        const timespec dayOld[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 86400, 0}};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(userFolder() + "/.import-killed").constData(), dayOld, 0) == 0);
         const Run list = run({"list"});
+        QVERIFY(!QFileInfo::exists(userFolder() + "/.import-killed"));
         QCOMPARE(list.exitCode, 0);
         QCOMPARE(ids(list.json["builtIn"]), QStringList({"bundle:plain", "bundle:tactile"}));
         QCOMPARE(ids(list.json["custom"]), QStringList({"folder:Blue Box"}));

@@ -89,7 +89,8 @@ int list(const QStringList &arguments)
     const bool pretty = arguments == QStringList{QStringLiteral("--pretty")};
     if (!pretty && !fits(arguments, 0, "plinkum-pack list [--pretty]"))
         return JsonOutput::UsageError;
-    const PackLibrary library;
+    PackLibrary library;
+    library.sweepStaleImports();
     if (pretty) {
         printPretty(library);
         return JsonOutput::Success;
@@ -115,6 +116,7 @@ int importPack(const QStringList &arguments)
     if (!QFileInfo::exists(arguments.first()))
         return printError(QStringLiteral("notFound"), QStringLiteral("“%1” does not exist.").arg(arguments.first()));
     PackLibrary library;
+    library.sweepStaleImports();
     PackLibrary::ImportError error;
     QStringList warnings;
     const std::optional<PackInfo> imported = library.importPack(arguments.first(), &error, &warnings);

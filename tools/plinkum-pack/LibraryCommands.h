@@ -3,8 +3,9 @@
 #include <QStringList>
 
 // list, import and remove: the pack library as the application sees it, with the same folders
-// (XDG_DATA_HOME steers the user packs folder). Each takes the arguments after its own name and
-// returns the exit code.
+// (XDG_DATA_HOME steers the user packs folder). list and import first sweep the staging folders
+// killed imports left, as the application does at start. Each takes the arguments after its own
+// name and returns the exit code.
 namespace plinkum::LibraryCommands {
 
 int list(const QStringList &arguments);
