@@ -1,5 +1,7 @@
 #include "packs/FolderResolver.h"
 
+#include "packs/BeneathOpener.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,9 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace plinkum::PackLoader {
@@ -23,14 +23,6 @@ namespace {
 constexpr int maxLinks = 40;
 // Entries of one folder read to match a name spelt otherwise; a pack holds a few thousand files.
 constexpr int maxListing = 65536;
-
-int openBeneath(int folder, const QByteArray &path, int flags)
-{
-    open_how how{};
-    how.flags = static_cast<std::uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    return static_cast<int>(::syscall(SYS_openat2, folder, path.constData(), &how, sizeof how));
-}
 
 } // namespace
 
@@ -225,33 +217,9 @@ std::optional<QString> FolderResolver::respell(const QString &folder, const QStr
     return std::nullopt;
 }
 
-int FolderResolver::open(const QString &relative, int flags) const
+int FolderResolver::open(const QString &relative) const
 {
-    const QByteArray path = QFile::encodeName(relative);
-    const int fd = openBeneath(m_fd, path, flags);
-    // Kernels before 5.6, and sandboxes that forbid the call, fall back to a walk by hand.
-    if (fd >= 0 || (errno != ENOSYS && errno != EPERM))
-        return fd;
-    const QList<QByteArray> parts = path.split('/');
-    int folder = m_fd;
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QByteArray &part = parts[i];
-        const bool last = i + 1 == parts.size();
-        int next = -1;
-        if (part.isEmpty() || part == "." || part == "..")
-            errno = EXDEV;
-        else
-            next = ::openat(folder, part.constData(), last ? flags | O_NOFOLLOW | O_CLOEXEC
-                                                           : O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        const int saved = errno;
-        if (folder != m_fd)
-            ::close(folder);
-        errno = saved;
-        if (next < 0)
-            return -1;
-        folder = next;
-    }
-    return folder;
+    return BeneathOpener::open(m_fd, relative);
 }
 
 } // namespace plinkum::PackLoader

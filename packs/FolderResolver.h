@@ -36,8 +36,9 @@ public:
     std::optional<Resolved> resolve(const QString &name);
     // The folder with its links resolved; empty when it cannot be opened.
     QString realFolder() const { return m_real; }
-    // Opens a resolved path beneath the folder following no link: a descriptor, or -1 with errno.
-    int open(const QString &relative, int flags) const;
+    // Opens a resolved path for reading beneath the folder, following no link: a descriptor, or
+    // -1 with errno.
+    int open(const QString &relative) const;
 
 private:
     enum class Kind { Missing, Folder, Link, File, Unresolvable };

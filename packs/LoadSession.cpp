@@ -204,7 +204,7 @@ std::optional<std::vector<float>> LoadSession::decode(const Resolved &file, std:
     try {
         // Opened beneath the folder following no link: a folder swapped for a link since it was
         // resolved leads nowhere. O_NONBLOCK: a FIFO named like a sound would block the open.
-        std::vector<float> samples = decodeDescriptor(m_resolver.open(file.relative, O_RDONLY | O_NONBLOCK), limits, &bytes);
+        std::vector<float> samples = decodeDescriptor(m_resolver.open(file.relative), limits, &bytes);
         m_bytesLeft -= std::min(bytes, m_bytesLeft);
         m_framesLeft -= std::min<std::uint64_t>(samples.size(), m_framesLeft);
         return samples;

@@ -1,5 +1,6 @@
 #include "packs/PackArchive.h"
 
+#include "packs/NameRules.h"
 #include "packs/PackFolderSearch.h"
 #include "packs/StagingFolder.h"
 #include "packs/ZipDirectory.h"
@@ -118,13 +119,13 @@ bool openSource(const QString &path, Source &source, QString *error)
     source.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat status {};
     if (source.fd < 0 || ::fstat(source.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        *error = tr("“%1” cannot be read as a zip archive.").arg(name);
+        *error = tr("“%1” cannot be read as a zip archive.").arg(NameRules::quoted(name));
         return false;
     }
     if (const std::optional<ZipDirectory> directory = ZipDirectory::read(source.fd);
         directory && (directory->entries > maxDirectoryEntries || directory->bytes > maxDirectoryBytes)) {
         *error = tr("“%1” lists more than a sound pack holds (%2 entries, %3 MiB of listing at most).")
-                     .arg(name)
+                     .arg(NameRules::quoted(name))
                      .arg(maxDirectoryEntries)
                      .arg(maxDirectoryBytes >> 20);
         return false;
@@ -143,7 +144,7 @@ Archive openArchive(Source &source, QString *error)
     archive_read_set_seek_callback(a.get(), &Source::seek);
     archive_read_set_callback_data(a.get(), &source);
     if (::lseek(source.fd, 0, SEEK_SET) != 0 || archive_read_open1(a.get()) != ARCHIVE_OK) {
-        *error = source.isCancelled() ? cancelledMessage() : tr("“%1” cannot be read as a zip archive.").arg(source.name);
+        *error = source.isCancelled() ? cancelledMessage() : tr("“%1” cannot be read as a zip archive.").arg(NameRules::quoted(source.name));
         return nullptr;
     }
     return a;
@@ -173,15 +174,13 @@ EntryPlan plan(archive_entry *entry)
     auto refuse = [](const QString &why) { return EntryPlan{EntryPlan::Action::Refuse, {}, why}; };
 
     if (name.startsWith(u'/'))
-        return refuse(tr("The archive holds an absolute path (“%1”).").arg(name));
+        return refuse(tr("The archive holds an absolute path (“%1”).").arg(NameRules::quoted(name)));
     QStringList parts;
     for (const QString &part : name.split(u'/', Qt::SkipEmptyParts)) {
         if (part == QStringLiteral(".."))
-            return refuse(tr("The archive holds a path leading out of it (“%1”).").arg(name));
-        for (QChar c : part) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-                return refuse(tr("The archive holds a file name with control characters."));
-        }
+            return refuse(tr("The archive holds a path leading out of it (“%1”).").arg(NameRules::quoted(name)));
+        if (!NameRules::acceptable(part))
+            return refuse(tr("The archive holds a file name with control characters or characters that reorder text (“%1”).").arg(NameRules::quoted(name)));
         if (part != QStringLiteral("."))
             parts.append(part);
     }
@@ -190,7 +189,7 @@ EntryPlan plan(archive_entry *entry)
         return {};
 
     if (archive_entry_hardlink(entry) || archive_entry_filetype(entry) == AE_IFLNK)
-        return refuse(tr("The archive holds a link (“%1”); packs are made of plain files.").arg(name));
+        return refuse(tr("The archive holds a link (“%1”); packs are made of plain files.").arg(NameRules::quoted(name)));
     switch (archive_entry_filetype(entry)) {
     case AE_IFDIR:
         // Folders come with the files inside them; an empty one is of no use to a pack.
@@ -198,7 +197,7 @@ EntryPlan plan(archive_entry *entry)
     case AE_IFREG:
         return {EntryPlan::Action::File, parts.join(u'/'), {}};
     default:
-        return refuse(tr("The archive holds a special file (“%1”); packs are made of plain files.").arg(name));
+        return refuse(tr("The archive holds a special file (“%1”); packs are made of plain files.").arg(NameRules::quoted(name)));
     }
 }
 

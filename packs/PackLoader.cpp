@@ -105,7 +105,7 @@ DocumentReader::FileStatus readDocument(const QString &folder, const QString &na
 {
     FolderResolver resolver(folder);
     const std::optional<FolderResolver::Resolved> resolved = resolver.resolve(documentFile(folder, name));
-    return resolved ? DocumentReader::readFile(resolver.open(resolved->relative, O_RDONLY | O_NONBLOCK), data)
+    return resolved ? DocumentReader::readFile(resolver.open(resolved->relative), data)
                     : DocumentReader::FileStatus::Unreadable;
 }
 
