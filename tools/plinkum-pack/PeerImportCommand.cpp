@@ -5,6 +5,7 @@
 #include "packs/PackLibrary.h"
 #include "packs/PeerPackFinder.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 
@@ -36,13 +37,16 @@ QList<PeerPackFinder::Found> chosen(const QList<PeerPackFinder::Found> &found, c
     }
     QList<PeerPackFinder::Found> picked;
     for (const QString &name : names) {
-        const QString path = QFileInfo(name).absoluteFilePath();
-        const qsizetype before = picked.size();
+        const QString path = QDir::cleanPath(QFileInfo(name).absoluteFilePath());
+        bool known = false;
         for (const PeerPackFinder::Found &f : found) {
-            if ((f.name == name || f.path == path) && !picked.contains(f))
+            if (f.name != name && f.path != path)
+                continue;
+            known = true;
+            if (!picked.contains(f))
                 picked.append(f);
         }
-        if (picked.size() == before)
+        if (!known)
             unknown->append(name);
     }
     return picked;
