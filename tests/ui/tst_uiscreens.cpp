@@ -377,9 +377,14 @@ private slots:
         click(window, findItem(window, "peerImportOpenButton"));
         QObject *dialog = findItem(window, "soundsTab")->findChild<QObject *>("peerImportDialog");
         QTRY_VERIFY(dialog->property("opened").toBool() && !m_state->isFindingPeerPacks());
-        QTRY_COMPARE(findItem(window, "peerPackList")->property("count").toInt(), 6);
+        const QVariantList found = m_state->peerPacks();
+        const auto importable = std::count_if(found.begin(), found.end(), [](const QVariant &pack) {
+            return !pack.toMap()["imported"].toBool() && pack.toMap()["problem"].toString().isEmpty();
+        });
+        QVERIFY(found.size() >= 6 && importable >= 2);
+        QTRY_COMPARE(findItem(window, "peerPackList")->property("count").toInt(), found.size());
         QQuickItem *importButton = findItem(window, "peerImportButton");
-        QCOMPARE(importButton->property("text").toString(), "Import 2 Packs");
+        QCOMPARE(importButton->property("text").toString(), QStringLiteral("Import %1 Packs").arg(importable));
         shoot(window, "settings-import-from-apps");
 
         const QString selected = m_state->selectedPackID();
@@ -388,10 +393,12 @@ private slots:
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.first().first().toBool(), true);
         QTRY_VERIFY(!dialog->property("visible").toBool());
-        QCOMPARE(TestPacks::contents(m_folders->user).filter(QRegularExpression("^[^/]*$")), QStringList({"My Topre", "Topre", "cherry-blue"}));
+        const QStringList packs = TestPacks::contents(m_folders->user).filter(QRegularExpression("^[^/]*$"));
+        QCOMPARE(packs.size(), importable + 1);
+        QVERIFY(packs.contains("Topre") && packs.contains("cherry-blue"));
         QCOMPARE(m_state->selectedPackID(), selected);
         QTRY_VERIFY(window->findChild<QObject *>("importErrorAlert")->property("opened").toBool());
-        QVERIFY(findItem(window, "importDetails")->property("text").toString().startsWith("Topre: "));
+        QVERIFY(findItem(window, "importDetails")->property("text").toString().contains("Topre: config.json: "));
         shoot(window, "settings-import-warnings");
         QTest::keyClick(window, Qt::Key_Escape);
         QTRY_VERIFY(m_state->importWarnings().isEmpty());
