@@ -94,7 +94,7 @@ keys:
         && TestPacks::writeFolder(dx + "mouse/wooden",
                                   {{"config.json", R"({"id":"mouse-wooden","name":"Wooden","author":"me","config_version":"2",
                                       "definition_method":"multi","soundpack_type":"Mouse",
-                                      "definitions":{"MouseLeft":{"audio_file":"left.wav","timing":[[0,20],[20,45]]}}})"},
+                                      "definitions":{"MouseLeft":{"audio_file":"left.wav"}}})"},
                                    {"left.wav", wav}})
         && TestPacks::writeFolder(home + "/keyboardsounds-pro/profiles/alpaca", profileFiles)
         && TestPacks::writeFolder(home + "/.local/lib/python3.11/site-packages/keyboardsounds/profiles/red-ink", profileFiles);
