@@ -6,6 +6,7 @@
 #include "common/Log.h"
 #include "app/PackImportJob.h"
 #include "app/PackSwitcher.h"
+#include "app/PeerPackImport.h"
 #include "audio/SoundServer.h"
 #include "packs/UserPackWatcher.h"
 
@@ -60,6 +61,7 @@ AppState::AppState(Services services, QObject *parent)
     , m_loginItem(orDefault(services.autostartPath, LoginItem::defaultPath()))
     , m_packs(std::make_unique<PackSwitcher>(*m_engine))
     , m_import(std::make_unique<PackImportJob>(*m_library))
+    , m_peerImport(std::make_unique<PeerPackImport>(*m_import, m_library->folder()))
 {
     m_firstStart = !QFileInfo::exists(m_settings.path());
     m_library->sweepStaleImports();
@@ -103,12 +105,23 @@ AppState::AppState(Services services, QObject *parent)
     connect(m_listening, &KeyListening::accessSourceChanged, this, &AppModel::keyboardAccessChanged);
     connect(m_packs.get(), &PackSwitcher::isLoadingChanged, this, &AppModel::isLoadingPackChanged);
     connect(m_import.get(), &PackImportJob::progressChanged, this, &AppModel::importProgressChanged);
-    connect(m_import.get(), &PackImportJob::finished, this, [this](const QString &packID, const QString &error) {
+    connect(m_import.get(), &PackImportJob::finished, this,
+            [this](const QString &packID, const QString &error, const QStringList &warnings) {
+        if (m_peerImport->isImporting())
+            return m_peerImport->importFinished(packID, error, warnings);
         if (packID.isEmpty())
             setImportError(error);
         else
             setSelectedPackID(packID);
+        setImportWarnings(warnings);
         emit importFinished(!packID.isEmpty());
+    });
+    connect(m_peerImport.get(), &PeerPackImport::foundChanged, this, &AppModel::peerPacksChanged);
+    connect(m_peerImport.get(), &PeerPackImport::progressChanged, this, &AppModel::importProgressChanged);
+    connect(m_peerImport.get(), &PeerPackImport::finished, this, [this](const QStringList &errors, const QStringList &warnings) {
+        setImportError(errors.join(u'\n'));
+        setImportWarnings(warnings);
+        emit importFinished(errors.isEmpty());
     });
 
     applyConfig();
@@ -169,12 +182,12 @@ bool AppState::isLoadingPack() const
 
 bool AppState::isImporting() const
 {
-    return m_import->isRunning();
+    return m_import->isRunning() || m_peerImport->isImporting();
 }
 
 double AppState::importProgress() const
 {
-    return m_import->progress();
+    return m_peerImport->isImporting() ? m_peerImport->progress() : m_import->progress();
 }
 
 std::optional<PackInfo> AppState::selectedPack() const
@@ -322,7 +335,35 @@ void AppState::preview()
 
 bool AppState::importPack(const QUrl &source)
 {
-    return source.isLocalFile() && m_import->start(source.toLocalFile());
+    return source.isLocalFile() && !m_peerImport->isImporting() && m_import->start(source.toLocalFile());
+}
+
+void AppState::setImportWarnings(const QStringList &warnings)
+{
+    if (m_importWarnings == warnings)
+        return;
+    m_importWarnings = warnings;
+    emit importWarningsChanged();
+}
+
+QVariantList AppState::peerPacks() const
+{
+    return m_peerImport->foundAsMaps();
+}
+
+bool AppState::isFindingPeerPacks() const
+{
+    return m_peerImport->isFinding();
+}
+
+void AppState::findPeerPacks()
+{
+    m_peerImport->find();
+}
+
+bool AppState::importPeerPacks(const QStringList &paths)
+{
+    return !m_import->isRunning() && m_peerImport->importPaths(paths);
 }
 
 void AppState::deletePack(const QString &id)

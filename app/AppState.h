@@ -24,6 +24,7 @@ namespace plinkum {
 class KeyListening;
 class PackImportJob;
 class PackSwitcher;
+class PeerPackImport;
 
 // The one owner of the running system and the model every view observes: it owns the sound
 // engine, the pack library and the keyboard monitor, and keeps the user's settings as properties
@@ -80,6 +81,15 @@ public:
     bool accessRuleInstalled() const override;
     QString accessThrough() const override;
     bool hasTrayHost() const override { return m_hasTrayHost; }
+
+    // The import's result beyond success or failure, and import from other apps.
+    QStringList importWarnings() const override { return m_importWarnings; }
+    void setImportWarnings(const QStringList &warnings) override;
+    QVariantList peerPacks() const override;
+    bool isFindingPeerPacks() const override;
+    void findPeerPacks() override;
+    // Selects none of the packs: the user asked for several, not for a new sound.
+    bool importPeerPacks(const QStringList &paths) override;
     // Told by whoever makes the tray icon.
     void setHasTrayHost(bool present);
 
@@ -130,11 +140,14 @@ private:
     // Their threads end before the engine and the library go.
     std::unique_ptr<PackSwitcher> m_packs;
     std::unique_ptr<PackImportJob> m_import;
+    // Declared after the job it imports through, so it goes first.
+    std::unique_ptr<PeerPackImport> m_peerImport;
     // A child: it outlives the monitor, whose end-of-source handler reaches it.
     KeyListening *m_listening = nullptr;
 
     std::array<QVariant, Settings::keyCount> m_values;
     QString m_importError;
+    QStringList m_importWarnings;
     bool m_launchAtLogin = false;
     bool m_hasTrayHost = false;
     // No settings file at start: Plinkum never ran for this user.

@@ -52,10 +52,14 @@ void PackImportJob::finish()
     }
     m_thread.join();
     std::optional<PackInfo> imported;
-    if (staged)
+    QStringList warnings;
+    if (staged) {
+        warnings = staged->warnings;
         imported = m_library.finishImport(std::move(*staged), &error);
+    }
     emit progressChanged();
-    emit finished(imported ? imported->id : QString(), imported ? QString() : error.message);
+    emit finished(imported ? imported->id : QString(), imported ? QString() : error.message,
+                  imported ? warnings : QStringList());
 }
 
 } // namespace plinkum

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <mutex>
@@ -32,8 +33,9 @@ public:
 signals:
     // Also when an import starts and ends.
     void progressChanged();
-    // The pack's id once it is in the library; otherwise `error` says why not.
-    void finished(const QString &packID, const QString &error);
+    // The pack's id once it is in the library, with what its author should fix; otherwise
+    // `error` says why not.
+    void finished(const QString &packID, const QString &error, const QStringList &warnings);
 
 private:
     void finish();

@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
+#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace plinkum {
@@ -34,6 +36,10 @@ class AppModel : public QObject {
     Q_PROPERTY(QString accessRequest READ accessRequest NOTIFY accessRequestChanged)
     Q_PROPERTY(bool accessRuleInstalled READ accessRuleInstalled NOTIFY keyboardAccessChanged)
     Q_PROPERTY(QString accessThrough READ accessThrough NOTIFY keyboardAccessChanged)
+    // The import's result beyond success or failure, and import from other apps.
+    Q_PROPERTY(QStringList importWarnings READ importWarnings WRITE setImportWarnings NOTIFY importWarningsChanged)
+    Q_PROPERTY(QVariantList peerPacks READ peerPacks NOTIFY peerPacksChanged)
+    Q_PROPERTY(bool isFindingPeerPacks READ isFindingPeerPacks NOTIFY peerPacksChanged)
 
 public:
     using QObject::QObject;
@@ -67,6 +73,21 @@ public:
     [[nodiscard]] virtual bool accessRuleInstalled() const = 0;
     // How the keyboard is heard: "x11", "rule", "group", "other"; empty without access.
     [[nodiscard]] virtual QString accessThrough() const = 0;
+
+    // The import's result beyond success or failure, and import from other apps.
+    // What the author of the pack just imported should fix, one line each; empty otherwise.
+    [[nodiscard]] virtual QStringList importWarnings() const = 0;
+    virtual void setImportWarnings(const QStringList &warnings) = 0;
+    // What the last search found in other programs' folders, one map per pack: name, format,
+    // program, path, imported (bool), problem (empty when it can be imported).
+    [[nodiscard]] virtual QVariantList peerPacks() const = 0;
+    [[nodiscard]] virtual bool isFindingPeerPacks() const = 0;
+    // Searches those folders again, in the background.
+    Q_INVOKABLE virtual void findPeerPacks() = 0;
+    // Imports the found packs at `paths` one after another, as importPack does, reporting through
+    // isImporting, importProgress, importError and importWarnings; false when an import runs or
+    // none of them can be imported.
+    Q_INVOKABLE virtual bool importPeerPacks(const QStringList &paths) = 0;
 
     virtual void setImportError(const QString &error) = 0;
     virtual void setIsEnabled(bool enabled) = 0;
@@ -112,6 +133,8 @@ signals:
     void hasTrayHostChanged();
     void accessRequestChanged();
     void keyboardAccessChanged();
+    void importWarningsChanged();
+    void peerPacksChanged();
 };
 
 } // namespace plinkum

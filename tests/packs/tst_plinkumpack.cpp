@@ -1,3 +1,4 @@
+#include "tests/support/PeerHome.h"
 #include "tests/support/TestPacks.h"
 
 #include <QJsonArray>
@@ -192,6 +193,37 @@ private slots:
         QCOMPARE(user.json["removed"].toBool(), true);
         QVERIFY(!QFileInfo::exists(userFolder() + "/Blue Box"));
         QCOMPARE(run({"remove", "folder:Blue Box"}).json["error"].toString(), QStringLiteral("unknownPack"));
+    }
+
+    // import --from-apps lists what other programs left, imports what is new, and knows it next time.
+    void importFromApps()
+    {
+        const QString home = m_tmp->path() + "/home";
+        QVERIFY(PeerHome::write(home));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        PeerHome::point(environment, home);
+        const auto fromApps = [&](const QStringList &more) {
+            return TestPacks::run(m_tmp->path() + "/prefix/bin/plinkum-pack", QStringList{"import", "--from-apps"} + more, environment);
+        };
+        const Run listed = fromApps({"--list"});
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(listed.json.keys(), QStringList({"found"}));
+        QCOMPARE(listed.json["found"][1].toObject(),
+                 QJsonObject({{"program", "Mechvibes"}, {"path", home + "/.config/Mechvibes/custom/cherry-blue"},
+                              {"name", "Cherry Blue"}, {"format", "Mechvibes v1"}, {"imported", false}}));
+        QVERIFY(!listed.json["found"][0]["problem"].toString().isEmpty());
+
+        const Run imported = fromApps({});
+        QCOMPARE(imported.exitCode, 0);
+        QCOMPARE(ids(imported.json["results"]).mid(0, 2), QStringList({"folder:cherry-blue", "folder:Topre"}));
+        QCOMPARE(imported.json["results"][0]["warnings"], QJsonArray());
+        QVERIFY(imported.json["results"][1]["warnings"][0].toString().contains("trailing commas"));
+
+        const Run named = fromApps({"Cherry Blue", "Nothing"});
+        QCOMPARE(named.exitCode, 1);
+        QCOMPARE(named.json["results"][0]["skipped"].toString(), "alreadyImported");
+        QCOMPARE(named.json["results"][1]["error"].toString(), "notFound");
+        QCOMPARE(fromApps({"--list", "Cherry Blue"}).exitCode, 2);
     }
 
     // Failures of the import itself; tst_packlibrary has every kind against the library.

@@ -1,4 +1,5 @@
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/PeerHome.h"
 
 #include "ui/OnboardingWindowController.h"
 #include "ui/PackCatalog.h"
@@ -355,6 +356,52 @@ private slots:
         QTRY_VERIFY(!alert->property("visible").toBool());
         QCOMPARE(m_state->importError(), QString());
         QVERIFY(window->isVisible()); // Esc went to the alert alone
+    }
+
+    // Packs of other programs: the first-run window mentions them, the Sounds tab's dialog lists them
+    // and imports the ticked ones, and the import's warnings are shown.
+    void importFromOtherApps()
+    {
+        const QString home = m_folders->root.filePath("home");
+        QVERIFY(PeerHome::write(home));
+        QVERIFY(TestPacks::writeFolder(m_folders->user + "/My Topre", {{"config.json", PeerHome::topre}, {"click.wav", TestPacks::wav}}));
+        const PeerHome::Pointing pointing(home);
+
+        m_ui->onboarding().show();
+        QQuickWindow *first = m_ui->onboarding().window();
+        QTRY_VERIFY(findItem(first, "peerPacksMention")->isVisible());
+        shoot(first, "onboarding-ready-peer-packs");
+        first->close();
+
+        QQuickWindow *window = openSettings("sounds", true);
+        click(window, findItem(window, "peerImportOpenButton"));
+        QObject *dialog = findItem(window, "soundsTab")->findChild<QObject *>("peerImportDialog");
+        QTRY_VERIFY(dialog->property("opened").toBool() && !m_state->isFindingPeerPacks());
+        const QVariantList found = m_state->peerPacks();
+        const auto importable = std::count_if(found.begin(), found.end(), [](const QVariant &pack) {
+            return !pack.toMap()["imported"].toBool() && pack.toMap()["problem"].toString().isEmpty();
+        });
+        QVERIFY(found.size() >= 6 && importable >= 2);
+        QTRY_COMPARE(findItem(window, "peerPackList")->property("count").toInt(), found.size());
+        QQuickItem *importButton = findItem(window, "peerImportButton");
+        QCOMPARE(importButton->property("text").toString(), QStringLiteral("Import %1 Packs").arg(importable));
+        shoot(window, "settings-import-from-apps");
+
+        const QString selected = m_state->selectedPackID();
+        QSignalSpy finished(m_state.get(), &AppState::importFinished);
+        click(window, importButton);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), true);
+        QTRY_VERIFY(!dialog->property("visible").toBool());
+        const QStringList packs = TestPacks::contents(m_folders->user).filter(QRegularExpression("^[^/]*$"));
+        QCOMPARE(packs.size(), importable + 1);
+        QVERIFY(packs.contains("Topre") && packs.contains("cherry-blue"));
+        QCOMPARE(m_state->selectedPackID(), selected);
+        QTRY_VERIFY(window->findChild<QObject *>("importErrorAlert")->property("opened").toBool());
+        QVERIFY(findItem(window, "importDetails")->property("text").toString().contains("Topre: config.json: "));
+        shoot(window, "settings-import-warnings");
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTRY_VERIFY(m_state->importWarnings().isEmpty());
     }
 
     // Pack names and errors are plain text: an <img> in a pack name never makes a view fetch anything.

@@ -2,6 +2,7 @@
 
 #include "tools/plinkum-pack/JsonOutput.h"
 #include "tools/plinkum-pack/PackArgument.h"
+#include "tools/plinkum-pack/PeerImportCommand.h"
 #include "packs/PackLibrary.h"
 
 #include <QFileInfo>
@@ -84,6 +85,11 @@ void printPretty(const PackLibrary &library)
 
 } // namespace
 
+QString importErrorKind(PackLibrary::ImportError::Kind kind)
+{
+    return kindName(kind);
+}
+
 int list(const QStringList &arguments)
 {
     const bool pretty = arguments == QStringList{QStringLiteral("--pretty")};
@@ -110,6 +116,8 @@ int list(const QStringList &arguments)
 
 int importPack(const QStringList &arguments)
 {
+    if (arguments.value(0) == QLatin1String("--from-apps"))
+        return PeerImportCommand::run(arguments.mid(1));
     if (!fits(arguments, 1, "plinkum-pack import DIR|ZIP"))
         return JsonOutput::UsageError;
     // The library would speak of a folder; the user may have meant an archive.

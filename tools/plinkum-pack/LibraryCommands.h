@@ -1,5 +1,8 @@
 #pragma once
 
+#include "packs/PackLibrary.h"
+
+#include <QString>
 #include <QStringList>
 
 // list, import and remove: the pack library as the application sees it, with the same folders
@@ -9,7 +12,11 @@
 namespace plinkum::LibraryCommands {
 
 int list(const QStringList &arguments);
+// import DIR|ZIP, or import --from-apps (PeerImportCommand).
 int importPack(const QStringList &arguments);
 int remove(const QStringList &arguments);
+
+// An import's failure as the JSON names it: "noManifest", "refused", …
+QString importErrorKind(PackLibrary::ImportError::Kind kind);
 
 } // namespace plinkum::LibraryCommands

@@ -34,7 +34,9 @@ constexpr std::array commands{
             plinkum::RenderCommands::render},
     Command{"list", "list [--pretty]          list the built-in and user packs, and the groups",
             plinkum::LibraryCommands::list},
-    Command{"import", "import DIR|ZIP           copy a pack folder or zip archive into the user packs folder",
+    Command{"import", "import DIR|ZIP           copy a pack folder or zip archive into the user packs folder\n"
+                      "  import --from-apps [--list] [--pretty] [NAME|DIR ...]\n"
+                      "                           import the packs other keyboard-sound programs keep in this home",
             plinkum::LibraryCommands::importPack},
     Command{"remove", "remove ID|DIR            move a user pack to the trash",
             plinkum::LibraryCommands::remove},

@@ -4,12 +4,15 @@ import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Plinkum.Ui
 
-// "Couldn't import sound pack" with the reason; dismissing it clears the error.
+// "Couldn't import sound pack" with the reason, or what the author of a pack just imported should
+// fix; dismissing it clears both, and another window's alert with them.
 Popup {
     id: root
 
     required property AppModel appState
     readonly property string message: appState.importError ?? ""
+    readonly property var warnings: appState.importWarnings ?? []
+    readonly property string details: message + (message !== "" && warnings.length > 0 ? "\n" : "") + warnings.join("\n")
 
     parent: T.Overlay.overlay
     anchors.centerIn: parent
@@ -19,15 +22,15 @@ Popup {
     closePolicy: Popup.CloseOnEscape
     focus: true
 
-    onMessageChanged: {
-        if (message !== "")
-            open()
-    }
+    onDetailsChanged: details !== "" ? open() : close()
     Component.onCompleted: {
-        if (message !== "")
+        if (details !== "")
             open()
     }
-    onClosed: appState.importError = ""
+    onClosed: {
+        appState.importError = ""
+        appState.importWarnings = []
+    }
 
     background: Rectangle {
         radius: 12
@@ -49,18 +52,24 @@ Popup {
         Label {
             Layout.alignment: Qt.AlignHCenter
             Layout.topMargin: 10
-            text: qsTr("Couldn't import sound pack")
+            text: root.message !== "" ? qsTr("Couldn't import sound pack") : qsTr("Imported, with warnings")
             font.pixelSize: 13
             font.weight: Font.Bold
         }
-        Label {
+        ScrollView {
             Layout.fillWidth: true
             Layout.topMargin: 6
-            text: root.message
-            textFormat: Text.PlainText
-            wrapMode: Text.Wrap
-            horizontalAlignment: Text.AlignHCenter
-            font.pixelSize: 11
+            Layout.maximumHeight: 220
+            contentWidth: availableWidth
+            Label {
+                objectName: "importDetails"
+                width: root.availableWidth
+                text: root.details
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                horizontalAlignment: root.details.includes("\n") ? Text.AlignLeft : Text.AlignHCenter
+                font.pixelSize: 11
+            }
         }
         PrimaryButton {
             Layout.fillWidth: true

@@ -14,6 +14,7 @@ ColumnLayout {
         return ui.catalog.pack(appState.selectedPackID)
     }
     property bool active: false
+    readonly property int peerPacksToImport: (appState.peerPacks ?? []).filter(pack => !pack.imported && pack.problem === "").length
 
     signal done()
 
@@ -24,6 +25,7 @@ ColumnLayout {
             field.forceActiveFocus()
     }
     Component.onCompleted: {
+        root.appState.findPeerPacks()
         if (active)
             field.forceActiveFocus()
     }
@@ -70,6 +72,33 @@ ColumnLayout {
         font.pixelSize: 13
         color: "#ff9f0a"
         wrapMode: Text.Wrap
+    }
+    RowLayout {
+        objectName: "peerPacksMention"
+        visible: root.peerPacksToImport > 0
+        Layout.fillWidth: true
+        Layout.topMargin: 8
+        spacing: 10
+        Label {
+            Layout.fillWidth: true
+            text: root.peerPacksToImport === 1 ? qsTr("A sound pack from another app was found.")
+                                               : qsTr("%1 sound packs from other apps were found.").arg(root.peerPacksToImport)
+            font.pixelSize: 13
+            color: Style.fade("white", 0.6)
+            wrapMode: Text.Wrap
+        }
+        StandardButton {
+            objectName: "peerPacksMentionButton"
+            text: qsTr("Import…")
+            onClicked: peerDialog.open()
+        }
+    }
+    PeerImportDialog {
+        id: peerDialog
+        appState: root.appState
+    }
+    ImportErrorAlert {
+        appState: root.appState
     }
     Rectangle {
         Layout.fillWidth: true

@@ -71,7 +71,8 @@ Item {
                     Layout.fillWidth: true
                     leftPadding: 12
                     rightPadding: 12
-                    implicitHeight: 42
+                    topPadding: 9
+                    bottomPadding: 9
                     background: Rectangle {
                         visible: root.ui.catalog.custom.length > 0
                         x: 12
@@ -79,29 +80,43 @@ Item {
                         height: 1
                         color: Style.fade(palette.windowText, 0.07)
                     }
-                    contentItem: RowLayout {
-                        StandardButton {
-                            objectName: "importButton"
-                            text: qsTr("Import Sound Pack…")
-                            enabled: !(root.appState.isImporting ?? false)
-                            onClicked: folderDialog.open()
+                    // Three imports and the folder link do not fit on one line: importing from a
+                    // file goes first, with its progress.
+                    contentItem: ColumnLayout {
+                        spacing: 8
+                        RowLayout {
+                            StandardButton {
+                                objectName: "importButton"
+                                text: qsTr("Import Sound Pack…")
+                                enabled: !(root.appState.isImporting ?? false)
+                                onClicked: folderDialog.open()
+                            }
+                            StandardButton {
+                                objectName: "importArchiveButton"
+                                text: qsTr("Import from Zip…")
+                                enabled: !(root.appState.isImporting ?? false)
+                                onClicked: archiveDialog.open()
+                            }
+                            ProgressBar {
+                                objectName: "importProgress"
+                                visible: root.appState.isImporting ?? false
+                                Layout.preferredWidth: 120
+                                value: root.appState.importProgress ?? 0
+                            }
+                            Item { Layout.fillWidth: true }
                         }
-                        StandardButton {
-                            objectName: "importArchiveButton"
-                            text: qsTr("Import from Zip…")
-                            enabled: !(root.appState.isImporting ?? false)
-                            onClicked: archiveDialog.open()
-                        }
-                        ProgressBar {
-                            objectName: "importProgress"
-                            visible: root.appState.isImporting ?? false
-                            Layout.preferredWidth: 120
-                            value: root.appState.importProgress ?? 0
-                        }
-                        Item { Layout.fillWidth: true }
-                        LinkButton {
-                            text: qsTr("Open Sound Packs Folder")
-                            onClicked: root.ui.revealPacksFolder()
+                        RowLayout {
+                            StandardButton {
+                                objectName: "peerImportOpenButton"
+                                text: qsTr("Import from Other Apps…")
+                                enabled: !(root.appState.isImporting ?? false)
+                                onClicked: peerDialog.open()
+                            }
+                            Item { Layout.fillWidth: true }
+                            LinkButton {
+                                text: qsTr("Open Sound Packs Folder")
+                                onClicked: root.ui.revealPacksFolder()
+                            }
                         }
                     }
                 }
@@ -123,6 +138,12 @@ Item {
         title: qsTr("Import from Zip…")
         nameFilters: [qsTr("Zip archives (*.zip)")]
         onAccepted: root.ui.state.importPack(selectedFile)
+    }
+
+    PeerImportDialog {
+        id: peerDialog
+        objectName: "peerImportDialog"
+        appState: root.appState
     }
 
     ImportErrorAlert {
