@@ -7,9 +7,10 @@
 // Usage: builtin_measure [PACKS_DIR [RECORDINGS_DIR]]
 //        builtin_measure --phrase   (prints the phrase as a plinkum-pack render key script)
 //        builtin_measure --shapes   (also prints every spectral shape, in dB per band)
+#include "audio/PackLoudness.h"
+#include "audio/TypingPhrase.h"
 #include "keys/KeyCategory.h"
 #include "packs/PackLoader.h"
-#include "tools/packgen/PhraseRenderer.h"
 #include "tools/packgen/SoundMeasure.h"
 
 #include <QCoreApplication>
@@ -56,7 +57,7 @@ std::vector<Rendered> renderAll(const QDir &dir, bool builtIn)
         QFile manifest(dir.filePath(folder + QStringLiteral("/pack.json")));
         if (manifest.open(QIODevice::ReadOnly))
             r.source = QJsonDocument::fromJson(manifest.readAll()).object().value(QStringLiteral("source")).toString();
-        r.stereo = PhraseRenderer::render(result.pack());
+        r.stereo = TypingPhrase::render(result.pack());
         r.shape = SoundMeasure::spectralShape(r.stereo, 2, 48000);
         // Press length and onset over the sounds of an ordinary letter.
         const SampleList &presses = result.pack()->samples(InputEvent::keyDown(0));
@@ -121,7 +122,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (app.arguments().value(1) == QLatin1String("--phrase")) {
-        for (const auto &event : SoundMeasure::phrase())
+        for (const auto &event : TypingPhrase::events())
             std::printf("%02u:%s@%d ", event.keyCode, event.down ? "down" : "up", event.milliseconds);
         std::printf("\n");
         return 0;
@@ -144,7 +145,7 @@ int main(int argc, char **argv)
         const std::size_t n = nearest(pack.shape, builtIn, pack.folder, &d);
         const std::size_t r = nearest(pack.shape, real, pack.folder, &dr);
         std::printf("%-16s %-8s %7.2f %9.2f %8.1f %8.2f %8.4f %-16s %5.2f %-24s %5.2f\n", qPrintable(pack.folder),
-                    qPrintable(pack.source), SoundMeasure::loudness(pack.stereo, 2, 48000),
+                    qPrintable(pack.source), PackLoudness::loudness(pack.stereo, 2, 48000),
                     20 * std::log10(std::max(SoundMeasure::peak(pack.stereo), 1e-9f)), pack.pressMs, pack.onsetMs,
                     pack.flatness, qPrintable(builtIn[n].folder), d, qPrintable(real[r].folder), dr);
     }

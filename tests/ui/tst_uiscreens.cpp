@@ -202,8 +202,9 @@ private slots:
         QQuickWindow *window = m_ui->settings().window();
         QVERIFY(window);
 
-        m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(),
-                            {pack("Blue Box", "Blue Box", std::nullopt, false), pack("thock", "Thock · Lubed", std::nullopt, false)});
+        PackInfo thock = pack("thock", "Thock · Lubed", std::nullopt, false);
+        thock.trimDb = -3.5;
+        m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(), {pack("Blue Box", "Blue Box", std::nullopt, false), thock});
         for (const QString tab : {"general", "sounds", "about"}) {
             window->setProperty("tab", tab);
             shoot(window, "settings-" + tab);

@@ -1,11 +1,11 @@
 #include "tools/packgen/BuiltInPacks.h"
 
+#include "audio/PackLoudness.h"
 #include "tools/packgen/BucklingSpringImport.h"
 #include "tools/packgen/DerivedSwitch.h"
 #include "tools/packgen/KbsimRecordingImport.h"
 #include "tools/packgen/MechvibesRecordingImport.h"
 #include "tools/packgen/PackWriter.h"
-#include "tools/packgen/PhraseRenderer.h"
 #include "tools/packgen/RecordedSwitch.h"
 #include "tools/packgen/StrokeEdit.h"
 
@@ -103,12 +103,12 @@ bool finish(PackWriter &writer, const QString &folder, const QString &outFolder,
     writer.scale(20 * std::log10(BuiltInPacks::peakLimit / writer.peak()));
     if (!writer.write(path, error))
         return false;
-    const auto played = PhraseRenderer::loudness(path, true);
+    const auto played = PackLoudness::phraseLoudness(path, true);
     if (!played || !std::isfinite(*played)) {
         *error = QStringLiteral("%1 does not load or play after writing").arg(folder);
         return false;
     }
-    writer.scale(BuiltInPacks::targetLufs - *played);
+    writer.scale(PackLoudness::targetLufs - *played);
     if (writer.peak() > BuiltInPacks::peakLimit) {
         *error = QStringLiteral("%1 peaks at %2 after loudness matching").arg(folder).arg(writer.peak());
         return false;

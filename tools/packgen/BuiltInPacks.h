@@ -16,8 +16,6 @@ public:
         QStringList bucklespringLicences; // copied into that pack when its recordings are used
     };
 
-    // Loudness of a typing run on standard keys that every pack is scaled to.
-    static constexpr double targetLufs = -32.0;
     // Highest sample peak any pack may reach after scaling (-1 dBFS).
     static constexpr float peakLimit = 0.891f;
 

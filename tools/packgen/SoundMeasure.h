@@ -5,26 +5,10 @@
 
 namespace plinkum {
 
-// The measurements the generator normalises by and the tests and the bench check against, so
-// all three agree on what "as loud" and "sounds different" mean. Both are taken on one typing
-// phrase, because a pack is heard as a mix of many keys, presses and releases, not as one file.
+// The measurements the generator shapes packs by and the tests and the bench check against, so
+// all three agree on what "sounds different" means (loudness: audio/PackLoudness).
 class SoundMeasure {
 public:
-    struct PhraseEvent {
-        std::uint16_t keyCode;
-        bool down;
-        int milliseconds;
-    };
-
-    // A sentence typed at a steady pace: letters with their releases, spaces, a capital under a
-    // held Shift, a typo fixed with Backspace, and Return.
-    static const std::vector<PhraseEvent> &phrase();
-    // Where the phrase's sound ends: one second after its last event.
-    static int phraseMilliseconds();
-
-    // EBU R128 integrated loudness (LUFS) of interleaved frames.
-    static double loudness(const std::vector<float> &frames, int channels, int sampleRate);
-
     static float peak(const std::vector<float> &frames);
 
     // Seconds from the buffer start to the first sample at 10 % of the peak.

@@ -60,6 +60,22 @@ Item {
                         ui: root.ui
                         pack: modelData
                         divider: index > 0
+                        // The pack's level beside the built-in packs', in half-dB steps.
+                        SpinBox {
+                            objectName: "trimBox"
+                            from: -24
+                            to: 24
+                            value: Math.round((customRow.pack.trimDb ?? 0) * 2)
+                            implicitWidth: 116
+                            font.pixelSize: 12
+                            textFromValue: (v, locale) => (v > 0 ? "+" : v < 0 ? "\u2212" : "")
+                                + Number(Math.abs(v) / 2).toLocaleString(locale, "f", 1) + " dB"
+                            Accessible.name: qsTr("Level")
+                            ToolTip.visible: hovered
+                            ToolTip.delay: 600
+                            ToolTip.text: qsTr("Louder or softer than the other packs")
+                            onValueModified: root.ui.state.setPackTrim(customRow.pack.id, value / 2)
+                        }
                         StandardButton {
                             text: qsTr("Remove")
                             destructive: true
