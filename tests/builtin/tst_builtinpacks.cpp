@@ -345,7 +345,7 @@ private slots:
         QTest::addColumn<double>("trimDb");
         for (const QString &pack : mechvibesDir().entryList(QDir::Dirs | QDir::NoDotAndDotDot))
             QTest::newRow(qPrintable(pack)) << pack << false << 0.0;
-        QTest::newRow("zip") << QStringLiteral("mxblue-travel") << true << 0.0;
+        QTest::newRow("zip") << QStringLiteral("nk-cream") << true << 0.0;
         QTest::newRow("trim") << QStringLiteral("eg-oreo") << false << -6.0;
     }
     void importedPacksMatchBuiltIns()

@@ -60,16 +60,10 @@ Item {
                         ui: root.ui
                         pack: modelData
                         divider: index > 0
-                        // The pack's level beside the built-in packs', in half-dB steps.
-                        SpinBox {
+                        // Louder or softer than the built-in packs, which imports are matched to.
+                        TrimBox {
                             objectName: "trimBox"
-                            from: -24
-                            to: 24
                             value: Math.round((customRow.pack.trimDb ?? 0) * 2)
-                            implicitWidth: 116
-                            font.pixelSize: 12
-                            textFromValue: (v, locale) => (v > 0 ? "+" : v < 0 ? "\u2212" : "")
-                                + Number(Math.abs(v) / 2).toLocaleString(locale, "f", 1) + " dB"
                             Accessible.name: qsTr("Level")
                             ToolTip.visible: hovered
                             ToolTip.delay: 600
