@@ -8,6 +8,7 @@
 #include "app/PackSwitcher.h"
 #include "app/PeerPackImport.h"
 #include "audio/SoundServer.h"
+#include "packs/PackLevel.h"
 #include "packs/UserPackWatcher.h"
 
 #include <QCoreApplication>
@@ -376,6 +377,25 @@ void AppState::deletePack(const QString &id)
     m_library->deletePack(PackInfo(*pack));
     if (id == selectedPackID())
         setSelectedPackID(QString::fromLatin1(defaultPackID));
+}
+
+void AppState::setPackTrim(const QString &id, double trimDb)
+{
+    const QList<PackInfo> &custom = m_library->custom();
+    const auto pack = std::find_if(custom.begin(), custom.end(), [&id](const PackInfo &p) { return p.id == id; });
+    if (pack == custom.end())
+        return;
+    const QString folder = pack->url.toLocalFile();
+    PackLevel level = PackLevel::read(folder);
+    level.trimDb = PackLevel::clampTrim(trimDb);
+    if (!level.write(folder)) {
+        log("could not store the level of a sound pack in " + folder.toStdString());
+        return;
+    }
+    // Lists the pack with its new trim, then plays it that way.
+    m_library->reloadCustom();
+    if (id == selectedPackID())
+        loadSelectedPack(true);
 }
 
 void AppState::requestKeyboardAccess()

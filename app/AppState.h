@@ -111,6 +111,7 @@ public:
     bool importPack(const QUrl &source) override;
     // The library keeps built-in packs; the selection falls back to the default either way.
     void deletePack(const QString &id) override;
+    void setPackTrim(const QString &id, double trimDb) override;
     void requestKeyboardAccess() override;
     void revokeKeyboardAccess() override;
     void setOnboardingOpen(bool open) override;

@@ -1,5 +1,7 @@
 #include "app/PackImportJob.h"
 
+#include "audio/PackLoudness.h"
+
 namespace plinkum {
 
 PackImportJob::PackImportJob(PackLibrary &library, QObject *parent)
@@ -32,6 +34,14 @@ bool PackImportJob::start(const QString &source)
         PackLibrary::ImportError error{};
         std::optional<PackLibrary::StagedImport> staged =
             PackLibrary::stageImport(source, packsFolder, &error, &m_cancelled, progress);
+        if (staged) {
+            // The staged copy is measured here, off the main thread, so the pack is listed with its level.
+            try {
+                PackLoudness::measure(staged->staging->path(), &m_cancelled);
+            } catch (...) {
+                // Cancelled: the job is going away.
+            }
+        }
         std::lock_guard lock(m_mutex);
         m_staged = std::move(staged);
         m_stagingError = error;

@@ -1,5 +1,6 @@
 #include "app/PackSwitcher.h"
 
+#include "audio/PackLoudness.h"
 #include "packs/PackLoader.h"
 #include "audio/SoundEngine.h"
 
@@ -44,7 +45,16 @@ void PackSwitcher::start(Request request)
     m_thread = std::thread([this, info = m_running.info] {
         LoadedPackPtr pack;
         try {
-            pack = PackLoader::load(info, nullptr, &m_cancelled).pack();
+            PackInfo levelled = info;
+            // An imported pack whose level was never stored (lost, or copied in by hand) is measured
+            // now, once: the file then holds it.
+            if (!info.isBuiltIn && !info.loudnessGainDb) {
+                if (const auto level = PackLoudness::measure(info.url.toLocalFile(), &m_cancelled)) {
+                    levelled.loudnessGainDb = level->gainDb;
+                    levelled.trimDb = level->trimDb.value_or(info.trimDb);
+                }
+            }
+            pack = PackLoader::load(levelled, nullptr, &m_cancelled).pack();
         } catch (...) {
             // Cancelled, or failed: the engine keeps the pack it has.
         }

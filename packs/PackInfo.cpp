@@ -29,6 +29,8 @@ size_t qHash(const PackInfo &info, size_t seed)
     seed = combine(seed, info.keyboard);
     seed = combine(seed, info.mouse);
     seed = combine(seed, info.ownGain.value_or(-1.0));
+    seed = combine(seed, info.loudnessGainDb.value_or(1000.0));
+    seed = combine(seed, info.trimDb);
     return seed;
 }
 

@@ -39,6 +39,11 @@ struct PackInfo {
     // The level the pack's own document asks for, as a linear gain (MechvibesDX's
     // recommended_volume); absent for most packs.
     std::optional<double> ownGain;
+    // An imported pack's level (PackLevel), applied by the loader: the gain that matches its
+    // loudness to the built-in packs', absent until measured, and the user's trim. Built-in packs
+    // keep 0 dB.
+    std::optional<double> loudnessGainDb;
+    double trimDb = 0.0;
 
     static QString idFor(const QString &folderName, bool isBuiltIn);
 

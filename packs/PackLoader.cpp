@@ -5,6 +5,7 @@
 #include "keys/KeyTables.h"
 #include "packs/LoadSession.h"
 #include "packs/PackFormat.h"
+#include "packs/PackLevel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -151,6 +152,11 @@ std::optional<PackInfo> readInfo(const QString &folder, bool isBuiltIn)
             info.keyboard = description->keyboard;
             info.mouse = description->mouse;
             info.ownGain = description->ownGain;
+            if (!isBuiltIn) {
+                const PackLevel level = PackLevel::read(path);
+                info.loudnessGainDb = level.gainDb;
+                info.trimDb = level.trimDb.value_or(PackLevel::startingTrim(info.ownGain));
+            }
             return info;
         }
     }
@@ -192,7 +198,7 @@ LoadResult load(const PackInfo &info, LoadReport *report, const std::atomic<bool
             return PackLoadFailure::invalidDocument(error);
         if (!playable(*pack))
             return PackLoadFailure::fromError(PackLoadError::NoSounds);
-        return pack;
+        return PackLevel::applied(pack, info.loudnessGainDb.value_or(0.0) + info.trimDb);
     }
     return PackLoadFailure::fromError(PackLoadError::NoManifest);
 }

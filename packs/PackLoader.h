@@ -22,12 +22,14 @@
 namespace plinkum::PackLoader {
 
 // Describes a pack folder from the first of its documents that decodes (PackFormat: pack.json,
-// else a Mechvibes config.json), reading no audio. Nothing when none does: the folder is not a pack.
+// else a Mechvibes config.json), and a user pack's level, reading no audio. Nothing when none
+// does: the folder is not a pack.
 std::optional<PackInfo> readInfo(const QString &folder, bool isBuiltIn);
 std::optional<PackInfo> readInfo(const QUrl &folder, bool isBuiltIn);
 
 // Decodes every sound of the pack `info` describes. Slow (file input and decoding): call it off
-// the main thread. The pack keeps `info` as given, not what the document says now.
+// the main thread. The pack keeps `info` as given, not what the document says now, and its
+// sounds are scaled by the level `info` carries (PackLevel).
 LoadResult load(const PackInfo &info, LoadReport *report = nullptr, const std::atomic<bool> *cancelled = nullptr);
 
 // The file `fileName` names inside `folder`, with symbolic links resolved (FolderResolver);

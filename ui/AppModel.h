@@ -108,6 +108,9 @@ public:
     // false when an import runs already or the source is not a local file.
     Q_INVOKABLE virtual bool importPack(const QUrl &source) = 0;
     Q_INVOKABLE virtual void deletePack(const QString &id) = 0;
+    // Sets an imported pack's level trim, dB (rounded to half a dB, within ±12); heard at once
+    // when it is the selected pack.
+    Q_INVOKABLE virtual void setPackTrim(const QString &id, double trimDb) = 0;
     // Offers the user the way to let Plinkum read keyboards.
     Q_INVOKABLE virtual void requestKeyboardAccess() = 0;
     // Removes what the request installed, then listens again through what is left.

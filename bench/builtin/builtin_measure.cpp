@@ -8,11 +8,12 @@
 //        builtin_measure --phrase   (prints the phrase as a plinkum-pack render key script)
 //        builtin_measure --shapes   (also prints every spectral shape, in dB per band)
 //        builtin_measure --mice     (the mouse packs on the click phrase, as recorded and as built)
+#include "audio/PackLoudness.h"
+#include "audio/TypingPhrase.h"
 #include "keys/KeyCategory.h"
 #include "packs/PackLoader.h"
 #include "tools/packgen/AudioFile.h"
 #include "tools/packgen/MouseRecordingImport.h"
-#include "tools/packgen/PhraseRenderer.h"
 #include "tools/packgen/RecordedMouse.h"
 #include "tools/packgen/SoundMeasure.h"
 
@@ -62,7 +63,7 @@ std::vector<Rendered> renderAll(const QDir &dir, bool builtIn)
         QFile manifest(dir.filePath(folder + QStringLiteral("/pack.json")));
         if (manifest.open(QIODevice::ReadOnly))
             r.source = QJsonDocument::fromJson(manifest.readAll()).object().value(QStringLiteral("source")).toString();
-        r.stereo = PhraseRenderer::render(result.pack());
+        r.stereo = TypingPhrase::render(result.pack());
         r.shape = SoundMeasure::spectralShape(r.stereo, 2, 48000);
         // Press length and onset over the sounds of an ordinary letter.
         const SampleList &presses = result.pack()->samples(InputEvent::keyDown(0));
@@ -141,15 +142,15 @@ int printMice(const QDir &packs)
         const auto built = PackLoader::load(*info);
         if (!built.ok())
             return 1;
-        const std::vector<float> played = PhraseRenderer::render(built.pack(), PhraseRenderer::Phrase::Clicks);
+        const std::vector<float> played = TypingPhrase::render(built.pack());
         float filePeak = 0;
         const QDir folder(packs.filePath(mouse.folder));
         for (const QString &file : folder.entryList({QStringLiteral("*.flac")}, QDir::Files))
             if (const auto audio = AudioFile::read(folder.filePath(file)))
                 filePeak = std::max(filePeak, SoundMeasure::peak(audio->frames));
         std::printf("%-32s %12.2f %9.2f %16.2f %15.2f\n", qPrintable(mouse.folder),
-                    PhraseRenderer::loudness(recorded, true, PhraseRenderer::Phrase::Clicks).value_or(-HUGE_VAL),
-                    SoundMeasure::loudness(played, 2, 48000), 20 * std::log10(SoundMeasure::peak(played)),
+                    PackLoudness::phraseLoudness(recorded, true).value_or(-HUGE_VAL),
+                    PackLoudness::loudness(played, 2, 48000), 20 * std::log10(SoundMeasure::peak(played)),
                     20 * std::log10(filePeak));
     }
     return 0;
@@ -161,7 +162,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (app.arguments().value(1) == QLatin1String("--phrase")) {
-        for (const auto &event : SoundMeasure::phrase())
+        for (const auto &event : TypingPhrase::events())
             std::printf("%02u:%s@%d ", event.keyCode, event.down ? "down" : "up", event.milliseconds);
         std::printf("\n");
         return 0;
@@ -186,7 +187,7 @@ int main(int argc, char **argv)
         const std::size_t n = nearest(pack.shape, builtIn, pack.folder, &d);
         const std::size_t r = nearest(pack.shape, real, pack.folder, &dr);
         std::printf("%-16s %-8s %7.2f %9.2f %8.1f %8.2f %8.4f %-16s %5.2f %-24s %5.2f\n", qPrintable(pack.folder),
-                    qPrintable(pack.source), SoundMeasure::loudness(pack.stereo, 2, 48000),
+                    qPrintable(pack.source), PackLoudness::loudness(pack.stereo, 2, 48000),
                     20 * std::log10(std::max(SoundMeasure::peak(pack.stereo), 1e-9f)), pack.pressMs, pack.onsetMs,
                     pack.flatness, qPrintable(builtIn[n].folder), d, qPrintable(real[r].folder), dr);
     }

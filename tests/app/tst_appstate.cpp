@@ -1,6 +1,7 @@
 #include "tests/support/AppTestSupport.h"
 #include "app/KeyListening.h"
 #include "app/PackSwitcher.h"
+#include "packs/PackLevel.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -146,9 +147,13 @@ private slots:
         QCOMPARE(state.selectedPackName(), QString());
         QCOMPARE(enginePackID(state), state.library()->builtIn().first().id);
 
-        // Packs put into the folder or taken out of it by hand are listed without a restart.
+        // Packs put into the folder or taken out of it by hand are listed without a restart, and
+        // measured for their level when first played.
         TestPacks::writeFolder(folders.user + QStringLiteral("/By Hand"), TestPacks::validPack("By Hand"));
         QTRY_COMPARE(state.library()->custom().size(), 1);
+        state.setSelectedPackID(QStringLiteral("folder:By Hand"));
+        waitForLoads(state);
+        QVERIFY(PackLevel::read(folders.user + QStringLiteral("/By Hand")).gainDb);
         QVERIFY(QDir(folders.user + QStringLiteral("/By Hand")).removeRecursively());
         QTRY_VERIFY(state.library()->custom().isEmpty());
     }

@@ -1,3 +1,5 @@
+#include "audio/PackLoudness.h"
+#include "audio/TypingPhrase.h"
 #include "tools/packgen/AudioFile.h"
 #include "tools/packgen/BuiltInPacks.h"
 #include "tools/packgen/KbsimRecordingImport.h"
@@ -5,9 +7,9 @@
 #include "keys/KeyCategory.h"
 #include "keys/KeyTables.h"
 #include "packs/MechvibesConfig.h"
+#include "packs/PackLevel.h"
 #include "packs/PackLibrary.h"
 #include "packs/PackLoader.h"
-#include "tools/packgen/PhraseRenderer.h"
 #include "tools/packgen/SoundMeasure.h"
 #include "tests/support/TestPacks.h"
 
@@ -79,8 +81,7 @@ private slots:
             const auto result = PackLoader::load(*info);
             QVERIFY2(result.ok(), qPrintable(folder));
             m_loaded[folder] = result.pack();
-            m_played[folder] = PhraseRenderer::render(result.pack(), info->mouse ? PhraseRenderer::Phrase::Clicks
-                                                                                 : PhraseRenderer::Phrase::Typing);
+            m_played[folder] = TypingPhrase::render(result.pack());
         }
     }
 
@@ -166,9 +167,8 @@ private slots:
         }
         // Within half a dB of the target and of each other; the phrase must not clip at full volume.
         const std::vector<float> &played = m_played.at(folder);
-        const double loudness = SoundMeasure::loudness(played, 2, 48000);
-        const double target = mouse ? BuiltInPacks::mouseTargetLufs : BuiltInPacks::targetLufs;
-        QVERIFY2(std::abs(loudness - target) <= 0.5, qPrintable(QString::number(loudness)));
+        const double loudness = PackLoudness::loudness(played, 2, 48000);
+        QVERIFY2(std::abs(loudness - PackLoudness::target(m_loaded.at(folder)->info())) <= 0.5, qPrintable(QString::number(loudness)));
         QVERIFY(SoundMeasure::peak(played) < 1.0f);
 
         const QJsonObject m = manifest(folder);
@@ -362,6 +362,60 @@ private slots:
         QVERIFY(packsDir().exists(QStringLiteral("buckling-spring/GPL-2.txt")));
         QVERIFY(packsDir().exists(QStringLiteral("buckling-spring/copyright.txt")));
         QVERIFY(readFile(packsDir().filePath(QStringLiteral("ACKNOWLEDGEMENTS.txt"))).contains("bucklespring"));
+    }
+
+    // An imported pack plays as loud as the built-in packs, whatever level it was recorded at: every
+    // Mechvibes pack from its folder, one from a zip; a trim is heard as itself.
+    void importedPacksMatchBuiltIns_data()
+    {
+        QTest::addColumn<QString>("pack");
+        QTest::addColumn<bool>("zipped");
+        QTest::addColumn<double>("trimDb");
+        for (const QString &pack : mechvibesDir().entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            QTest::newRow(qPrintable(pack)) << pack << false << 0.0;
+        QTest::newRow("zip") << QStringLiteral("nk-cream") << true << 0.0;
+        QTest::newRow("trim") << QStringLiteral("eg-oreo") << false << -6.0;
+    }
+    void importedPacksMatchBuiltIns()
+    {
+        QFETCH(QString, pack);
+        QFETCH(bool, zipped);
+        QFETCH(double, trimDb);
+        QTemporaryDir tmp;
+        QString source = mechvibesDir().filePath(pack);
+        if (zipped) {
+            const QString zip = tmp.filePath(pack + QStringLiteral(".zip"));
+            QProcess python;
+            python.setWorkingDirectory(mechvibesDir().path());
+            python.start(QStringLiteral("python3"), {QStringLiteral("-m"), QStringLiteral("zipfile"), QStringLiteral("-c"), zip, pack});
+            QVERIFY(python.waitForFinished() && python.exitCode() == 0);
+            source = zip;
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), tmp.path());
+        const TestPacks::Run imported = TestPacks::run(QStringLiteral(PLINKUM_BINARY_DIR "/bin/plinkum-pack"),
+                                                       {QStringLiteral("import"), source}, environment);
+        QVERIFY2(imported.exitCode == 0, imported.err.constData());
+        QVERIFY(imported.json.value(QLatin1String("gainDb")).isDouble());
+        const QString folder = tmp.filePath(QStringLiteral("Plinkum/Packs/") + imported.json.value(QLatin1String("id")).toString().mid(7));
+
+        double builtIn = 0;
+        for (const auto &[name, played] : m_played)
+            builtIn += PackLoudness::loudness(played, 2, 48000) / static_cast<double>(m_played.size());
+        const auto heard = [&folder] {
+            const auto info = PackLoader::readInfo(folder, false);
+            return info ? PackLoudness::phraseLoudness(PackLoader::load(*info).pack()) : -HUGE_VAL;
+        };
+        const double levelled = heard();
+        QVERIFY2(std::abs(levelled - builtIn) <= 1.5,
+                 qPrintable(QStringLiteral("%1 LUFS, built-in packs %2").arg(levelled).arg(builtIn)));
+        if (trimDb != 0) {
+            PackLevel level = PackLevel::read(folder);
+            level.trimDb = trimDb;
+            QVERIFY(level.write(folder));
+            const double trimmed = heard();
+            QVERIFY2(std::abs(trimmed - levelled - trimDb) <= 0.5, qPrintable(QString::number(trimmed - levelled)));
+        }
     }
 
 private:

@@ -2,6 +2,7 @@
 #include "tests/support/PeerHome.h"
 
 #include "ui/OnboardingWindowController.h"
+#include "packs/PackLevel.h"
 #include "ui/PackCatalog.h"
 #include "packs/PackLibrary.h"
 #include "ui/PackOrigin.h"
@@ -203,8 +204,9 @@ private slots:
         QQuickWindow *window = m_ui->settings().window();
         QVERIFY(window);
 
-        m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(),
-                            {pack("Blue Box", "Blue Box", std::nullopt, false), pack("thock", "Thock · Lubed", std::nullopt, false)});
+        PackInfo thock = pack("thock", "Thock · Lubed", std::nullopt, false);
+        thock.trimDb = -3.5;
+        m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(), {pack("Blue Box", "Blue Box", std::nullopt, false), thock});
         for (const QString tab : {"general", "sounds", "about"}) {
             window->setProperty("tab", tab);
             shoot(window, "settings-" + tab);
@@ -347,6 +349,14 @@ private slots:
         QVERIFY(window->grabWindow().save(m_screenshots.filePath("settings-importing.png")));
         QVERIFY(finished.wait(10000));
         QVERIFY(!progress->isVisible() && findItem(window, "importButton")->isEnabled());
+        // The import measured the pack's level; the row's trim box stores the user's trim beside it.
+        fillCustom(m_state->library()->custom());
+        QMetaObject::invokeMethod(findItem(window, "soundsTab"), "scrollToEnd");
+        settle(window);
+        QQuickItem *trim = findItem(window, "trimBox");
+        click(window, trim, QPointF(trim->width() - 8, trim->height() / 2));
+        const PackLevel level = PackLevel::read(m_state->library()->custom().first().url.toLocalFile());
+        QVERIFY(level.gainDb && level.trimDb == 0.5);
 
         m_state->setImportError("The folder must contain a pack.json or a Mechvibes config.json.");
         shoot(window, "settings-import-error");

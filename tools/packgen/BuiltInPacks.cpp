@@ -1,12 +1,12 @@
 #include "tools/packgen/BuiltInPacks.h"
 
+#include "audio/PackLoudness.h"
 #include "tools/packgen/BucklingSpringImport.h"
 #include "tools/packgen/DerivedSwitch.h"
 #include "tools/packgen/KbsimRecordingImport.h"
 #include "tools/packgen/MechvibesRecordingImport.h"
 #include "tools/packgen/MouseRecordingImport.h"
 #include "tools/packgen/PackWriter.h"
-#include "tools/packgen/PhraseRenderer.h"
 #include "tools/packgen/RecordedMouse.h"
 #include "tools/packgen/RecordedSwitch.h"
 #include "tools/packgen/StrokeEdit.h"
@@ -111,8 +111,7 @@ QByteArray readFile(const QString &path)
 
 // Matches the pack's loudness on its phrase as the engine plays it, alternatives, pitches and
 // all: the pack is written at the peak limit, played, scaled by what it missed and written again.
-bool finish(PackWriter &writer, const QString &folder, const QString &outFolder, QString *error,
-            PhraseRenderer::Phrase phrase = PhraseRenderer::Phrase::Typing)
+bool finish(PackWriter &writer, const QString &folder, const QString &outFolder, QString *error, bool mouse = false)
 {
     const QString path = QDir(outFolder).filePath(folder);
     if (writer.peak() <= 0) {
@@ -122,13 +121,12 @@ bool finish(PackWriter &writer, const QString &folder, const QString &outFolder,
     writer.scale(20 * std::log10(BuiltInPacks::peakLimit / writer.peak()));
     if (!writer.write(path, error))
         return false;
-    const auto played = PhraseRenderer::loudness(path, true, phrase);
+    const auto played = PackLoudness::phraseLoudness(path, true);
     if (!played || !std::isfinite(*played)) {
         *error = QStringLiteral("%1 does not load or play after writing").arg(folder);
         return false;
     }
-    const bool clicks = phrase == PhraseRenderer::Phrase::Clicks;
-    writer.scale((clicks ? BuiltInPacks::mouseTargetLufs : BuiltInPacks::targetLufs) - *played);
+    writer.scale((mouse ? PackLoudness::mouseTargetLufs : PackLoudness::targetLufs) - *played);
     if (writer.peak() > BuiltInPacks::peakLimit) {
         *error = QStringLiteral("%1 peaks at %2 after loudness matching").arg(folder).arg(writer.peak());
         return false;
@@ -236,7 +234,7 @@ bool BuiltInPacks::generate(const Options &options, QString *error)
         mouseWriter.addText(QStringLiteral("LICENSE-keyboardsounds.txt"), miceLicence);
         mouseWriter.describe(QStringLiteral("source"), QStringLiteral("recorded"));
         mouseWriter.describe(QStringLiteral("credit"), mouse.credit);
-        if (!finish(mouseWriter, mouse.folder, options.outFolder, error, PhraseRenderer::Phrase::Clicks))
+        if (!finish(mouseWriter, mouse.folder, options.outFolder, error, true))
             return false;
     }
 

@@ -17,11 +17,6 @@ public:
         QStringList bucklespringLicences; // copied into that pack when its recordings are used
     };
 
-    // Loudness of a typing run on standard keys that every pack is scaled to.
-    static constexpr double targetLufs = -32.0;
-    // Mouse packs' loudness on the same rhythm clicked: a click 1 dB under a keystroke, as real
-    // clicks are quieter, which keeps the sharpest recording (the M570's) under the peak limit.
-    static constexpr double mouseTargetLufs = -33.0;
     // Highest sample peak any pack may reach after scaling (-1 dBFS).
     static constexpr float peakLimit = 0.891f;
 

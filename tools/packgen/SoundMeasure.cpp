@@ -1,7 +1,5 @@
 #include "tools/packgen/SoundMeasure.h"
 
-#include <ebur128.h>
-
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -10,46 +8,6 @@
 namespace plinkum {
 
 namespace {
-
-std::vector<SoundMeasure::PhraseEvent> makePhrase()
-{
-    // "The quick brown fox jumps, typo fixed." in macOS key codes: each entry a key, how long after
-    // the previous press it goes down and how long it is held. The uneven gaps and holds are
-    // those of steady typing at about 70 words a minute.
-    constexpr std::uint16_t shift = 56;
-    struct Stroke {
-        std::uint16_t key;
-        int gap;
-        int hold;
-    };
-    static constexpr Stroke strokes[] = {
-        {17, 140, 85}, {4, 150, 70},  {14, 125, 75},  {49, 170, 95},  {12, 180, 80},  {32, 135, 65},
-        {34, 145, 70}, {8, 160, 85},  {40, 130, 75},  {49, 150, 100}, {11, 190, 80},  {15, 130, 70},
-        {31, 140, 80}, {13, 155, 75}, {45, 135, 70},  {49, 145, 95},  {3, 185, 85},   {31, 140, 75},
-        {7, 150, 80},  {7, 120, 70},  {51, 260, 90},  {49, 210, 95},  {38, 175, 80},  {32, 140, 70},
-        {46, 150, 85}, {35, 135, 75}, {1, 160, 80},   {36, 230, 110},
-    };
-    std::vector<SoundMeasure::PhraseEvent> events;
-    int t = 0;
-    for (std::size_t i = 0; i < std::size(strokes); ++i) {
-        const Stroke &s = strokes[i];
-        if (i == 0) {
-            // The capital: Shift goes down first and comes up after the letter's press.
-            events.push_back({shift, true, 0});
-            t = s.gap;
-            events.push_back({s.key, true, t});
-            events.push_back({shift, false, t + 60});
-            events.push_back({s.key, false, t + s.hold});
-            continue;
-        }
-        t += s.gap;
-        events.push_back({s.key, true, t});
-        events.push_back({s.key, false, t + s.hold});
-    }
-    std::stable_sort(events.begin(), events.end(),
-                     [](const auto &a, const auto &b) { return a.milliseconds < b.milliseconds; });
-    return events;
-}
 
 void fft(std::vector<std::complex<double>> &x)
 {
@@ -78,46 +36,6 @@ void fft(std::vector<std::complex<double>> &x)
 }
 
 } // namespace
-
-const std::vector<SoundMeasure::PhraseEvent> &SoundMeasure::phrase()
-{
-    static const std::vector<PhraseEvent> events = makePhrase();
-    return events;
-}
-
-const std::vector<SoundMeasure::ClickEvent> &SoundMeasure::clickPhrase()
-{
-    static const std::vector<ClickEvent> events = [] {
-        constexpr std::uint16_t shift = 56, space = 49;
-        std::vector<ClickEvent> clicks;
-        for (const PhraseEvent &event : phrase()) {
-            if (event.keyCode != shift)
-                clicks.push_back({event.keyCode == space ? PointerButton::Right : PointerButton::Left, event.down,
-                                  event.milliseconds});
-        }
-        return clicks;
-    }();
-    return events;
-}
-
-int SoundMeasure::phraseMilliseconds()
-{
-    return phrase().back().milliseconds + 1000;
-}
-
-double SoundMeasure::loudness(const std::vector<float> &frames, int channels, int sampleRate)
-{
-    if (frames.empty() || channels <= 0 || sampleRate <= 0)
-        return -HUGE_VAL;
-    ebur128_state *state = ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(sampleRate), EBUR128_MODE_I);
-    if (!state)
-        return -HUGE_VAL;
-    double loudness = -HUGE_VAL;
-    if (ebur128_add_frames_float(state, frames.data(), frames.size() / channels) == EBUR128_SUCCESS)
-        ebur128_loudness_global(state, &loudness);
-    ebur128_destroy(&state);
-    return loudness;
-}
 
 float SoundMeasure::peak(const std::vector<float> &frames)
 {

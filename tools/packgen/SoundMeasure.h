@@ -1,43 +1,13 @@
 #pragma once
 
-#include "keys/PointerButton.h"
-
-#include <cstdint>
 #include <vector>
 
 namespace plinkum {
 
-// The measurements the generator normalises by and the tests and the bench check against, so
-// all three agree on what "as loud" and "sounds different" mean. Both are taken on one typing
-// phrase, because a pack is heard as a mix of many keys, presses and releases, not as one file.
+// The measurements the generator shapes packs by and the tests and the bench check against, so
+// all three agree on what "sounds different" means (loudness: audio/PackLoudness).
 class SoundMeasure {
 public:
-    struct PhraseEvent {
-        std::uint16_t keyCode;
-        bool down;
-        int milliseconds;
-    };
-
-    // A sentence typed at a steady pace: letters with their releases, spaces, a capital under a
-    // held Shift, a typo fixed with Backspace, and Return.
-    static const std::vector<PhraseEvent> &phrase();
-    // Where the phrase's sound ends: one second after its last event.
-    static int phraseMilliseconds();
-
-    struct ClickEvent {
-        PointerButton button;
-        bool down;
-        int milliseconds;
-    };
-
-    // The typing phrase's rhythm clicked: each keystroke a left click held as long, the space
-    // bar's a right click, Shift left out. A mouse pack matched on it sounds each click as loud
-    // as a keyboard pack sounds a keystroke. It ends where the typing phrase does.
-    static const std::vector<ClickEvent> &clickPhrase();
-
-    // EBU R128 integrated loudness (LUFS) of interleaved frames.
-    static double loudness(const std::vector<float> &frames, int channels, int sampleRate);
-
     static float peak(const std::vector<float> &frames);
 
     // Seconds from the buffer start to the first sample at 10 % of the peak.

@@ -36,6 +36,11 @@ QJsonObject info(const PackInfo &info)
         json.insert(QStringLiteral("source"), *info.source);
     if (info.credit)
         json.insert(QStringLiteral("credit"), *info.credit);
+    // The level Plinkum gives an imported pack (PackLevel).
+    if (!info.isBuiltIn) {
+        json.insert(QStringLiteral("gainDb"), info.loudnessGainDb ? QJsonValue(*info.loudnessGainDb) : QJsonValue(QJsonValue::Null));
+        json.insert(QStringLiteral("trimDb"), info.trimDb);
+    }
     return json;
 }
 

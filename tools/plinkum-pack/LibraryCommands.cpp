@@ -1,9 +1,11 @@
 #include "tools/plinkum-pack/LibraryCommands.h"
 
+#include "audio/PackLoudness.h"
 #include "tools/plinkum-pack/JsonOutput.h"
 #include "tools/plinkum-pack/PackArgument.h"
 #include "tools/plinkum-pack/PeerImportCommand.h"
 #include "packs/PackLibrary.h"
+#include "packs/PackLoader.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -127,9 +129,13 @@ int importPack(const QStringList &arguments)
     library.sweepStaleImports();
     PackLibrary::ImportError error;
     QStringList warnings;
-    const std::optional<PackInfo> imported = library.importPack(arguments.first(), &error, &warnings);
+    std::optional<PackInfo> imported = library.importPack(arguments.first(), &error, &warnings);
     if (!imported)
         return printError(kindName(error.kind), error.message);
+    // Played as loud as the built-in packs from the start.
+    const QString folder = imported->url.toLocalFile();
+    if (PackLoudness::measure(folder))
+        imported = PackLoader::readInfo(folder, false).value_or(*imported);
     QJsonObject result = JsonOutput::info(*imported);
     result.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(warnings));
     JsonOutput::print(result);

@@ -60,6 +60,16 @@ Item {
                         ui: root.ui
                         pack: modelData
                         divider: index > 0
+                        // Louder or softer than the built-in packs, which imports are matched to.
+                        TrimBox {
+                            objectName: "trimBox"
+                            value: Math.round((customRow.pack.trimDb ?? 0) * 2)
+                            Accessible.name: qsTr("Level")
+                            ToolTip.visible: hovered
+                            ToolTip.delay: 600
+                            ToolTip.text: qsTr("Louder or softer than the other packs")
+                            onValueModified: root.ui.state.setPackTrim(customRow.pack.id, value / 2)
+                        }
                         StandardButton {
                             text: qsTr("Remove")
                             destructive: true
