@@ -24,17 +24,23 @@ QString quote(const QString &name, const QString &parent)
     return DocumentReader::quote(name, parent);
 }
 
-std::optional<QString> text(DocumentReader &reader, const QJsonObject &object, const QString &name, const QString &where,
+// `"name" of ` the member or entry `parent` describes.
+QString of(const QString &name, const QString &parent)
+{
+    return quote(name) + QStringLiteral(" of ") + parent;
+}
+
+std::optional<QString> text(DocumentReader &reader, const QJsonObject &object, const QString &name, const QString &parent,
                             bool required)
 {
     const QJsonValue value = object.value(name);
     if (value.isUndefined() || value.isNull()) {
         if (required)
-            reader.fail(where, QStringLiteral("is missing"));
+            reader.fail(of(name, parent), QStringLiteral("is missing"));
         return std::nullopt;
     }
     if (!value.isString()) {
-        reader.fail(where, QStringLiteral("must be text"));
+        reader.fail(of(name, parent), QStringLiteral("must be text"));
         return std::nullopt;
     }
     return value.toString();
@@ -46,10 +52,12 @@ std::optional<QStringList> names(DocumentReader &reader, const QJsonValue &value
     if (value.isString())
         return QStringList{value.toString()};
     QStringList list;
-    const QJsonArray array = value.toArray();
-    for (const QJsonValue &item : array)
+    bool allText = value.isArray();
+    for (const QJsonValue &item : value.toArray()) {
+        allText = allText && item.isString();
         list.append(item.toString());
-    if (!value.isArray() || std::any_of(array.begin(), array.end(), [](const QJsonValue &item) { return !item.isString(); })) {
+    }
+    if (!allText) {
         reader.fail(where, QStringLiteral("must be a name or a list of names"));
         return std::nullopt;
     }
@@ -96,7 +104,6 @@ std::optional<Assignments> assignments(DocumentReader &reader, const QJsonObject
                     reader.fail(entryName, QStringLiteral("must be a mapping with a \"sound\""));
                     return std::nullopt;
                 }
-                KeyboardSoundsProfile::Mapping mapping;
                 const std::optional<QStringList> sounds = names(reader, entry.value(QLatin1String("sound")), entryName);
                 const QJsonValue listed = entry.value(listName);
                 const std::optional<QStringList> named =
@@ -154,70 +161,73 @@ void append(SampleList &to, const SampleList &from)
     to.insert(to.end(), from.begin(), from.end());
 }
 
+// The `profile` section: the name, and whether the profile is for a mouse.
+bool decodeAbout(DocumentReader &reader, const QJsonObject &document, KeyboardSoundsProfile &profile)
+{
+    const QString section = quote(QStringLiteral("profile"));
+    const std::optional<QJsonObject> about = reader.object(document, QStringLiteral("profile"), true);
+    const std::optional<QString> name = about ? text(reader, *about, QStringLiteral("name"), section, true) : std::nullopt;
+    if (!name)
+        return false;
+    profile.name = *name;
+    const QString device = text(reader, *about, QStringLiteral("device"), section, false).value_or(QStringLiteral("keyboard"));
+    if (device != QLatin1String("keyboard") && device != QLatin1String("mouse"))
+        reader.fail(of(QStringLiteral("device"), section), QStringLiteral("must be \"keyboard\" or \"mouse\""));
+    profile.mouse = device == QLatin1String("mouse");
+    // Older profiles may cut their sounds from a video, which Plinkum does not decode.
+    const std::optional<QString> type = text(reader, *about, QStringLiteral("type"), section, false);
+    if (type && *type != QLatin1String("files"))
+        reader.fail(of(QStringLiteral("type"), section), QStringLiteral("must be \"files\": only profiles of sound files are read"));
+    return !reader.failed();
+}
+
+// The `sources` list: ids and their files; a later source of an id replaces an earlier one.
+bool decodeSources(DocumentReader &reader, const QJsonObject &document, KeyboardSoundsProfile &profile)
+{
+    const std::optional<QJsonValue> sources = reader.member(document, QStringLiteral("sources"), true);
+    if (sources && !sources->isArray())
+        reader.fail(quote(QStringLiteral("sources")), QStringLiteral("must be a list"));
+    const QJsonArray list = sources ? sources->toArray() : QJsonArray();
+    for (qsizetype i = 0; i < list.size() && !reader.failed(); ++i) {
+        const QString entry = QStringLiteral("entry %1 of \"sources\"").arg(i + 1);
+        const QJsonObject object = list[i].toObject();
+        const std::optional<QString> id = text(reader, object, QStringLiteral("id"), entry, true);
+        const QJsonValue file = object.value(QLatin1String("source"));
+        KeyboardSoundsProfile::Source source;
+        if (file.isString()) {
+            source.press = file.toString();
+        } else {
+            const QString pair = of(QStringLiteral("source"), entry);
+            source.press = text(reader, file.toObject(), QStringLiteral("press"), pair, true).value_or(QString());
+            source.release = text(reader, file.toObject(), QStringLiteral("release"), pair, false);
+        }
+        if (!id || reader.failed())
+            return false;
+        if (!profile.sources.contains(*id))
+            profile.sourceIds.append(*id);
+        profile.sources.insert(*id, source);
+    }
+    return !reader.failed();
+}
+
 } // namespace
 
 std::optional<KeyboardSoundsProfile> KeyboardSoundsProfile::decode(const QJsonObject &document, QString *error)
 {
     DocumentReader reader(QStringLiteral("profile.yaml"));
     KeyboardSoundsProfile profile;
-    const auto decoded = [&]() -> std::optional<KeyboardSoundsProfile> {
-        const QString meta = QStringLiteral("profile");
-        const std::optional<QJsonObject> about = reader.object(document, meta, true);
-        const std::optional<QString> name = about ? text(reader, *about, QStringLiteral("name"), quote(QStringLiteral("name"), meta), true) : std::nullopt;
-        if (!name)
-            return std::nullopt;
-        profile.name = *name;
-        const QString device = text(reader, *about, QStringLiteral("device"), quote(QStringLiteral("device"), meta), false)
-                                   .value_or(QStringLiteral("keyboard"));
-        if (device != QLatin1String("keyboard") && device != QLatin1String("mouse")) {
-            reader.fail(quote(QStringLiteral("device"), meta), QStringLiteral("must be \"keyboard\" or \"mouse\""));
-            return std::nullopt;
-        }
-        profile.mouse = device == QLatin1String("mouse");
-        // Older profiles may cut their sounds from a video, which Plinkum does not decode.
-        const std::optional<QString> type = text(reader, *about, QStringLiteral("type"), quote(QStringLiteral("type"), meta), false);
-        if (reader.failed() || (type && *type != QLatin1String("files"))) {
-            reader.fail(quote(QStringLiteral("type"), meta), QStringLiteral("must be \"files\": only profiles of sound files are read"));
-            return std::nullopt;
-        }
-
-        const std::optional<QJsonValue> sources = reader.member(document, QStringLiteral("sources"), true);
-        if (!sources || !sources->isArray()) {
-            reader.fail(quote(QStringLiteral("sources")), QStringLiteral("must be a list"));
-            return std::nullopt;
-        }
-        const QJsonArray list = sources->toArray();
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            const QString where = QStringLiteral("entry %1 of \"sources\"").arg(i + 1);
-            const QJsonObject entry = list[i].toObject();
-            const std::optional<QString> id = text(reader, entry, QStringLiteral("id"), quote(QStringLiteral("id")) + " of " + where, true);
-            const QJsonValue file = entry.value(QLatin1String("source"));
-            const QJsonObject pair = file.toObject();
-            Source source;
-            if (file.isString()) {
-                source.press = file.toString();
-            } else if (const std::optional<QString> press = text(reader, pair, QStringLiteral("press"), quote(QStringLiteral("source")) + " of " + where, true)) {
-                source.press = *press;
-                source.release = text(reader, pair, QStringLiteral("release"), quote(QStringLiteral("release")) + " of " + where, false);
-            }
-            if (!id || reader.failed())
-                return std::nullopt;
-            if (!profile.sources.contains(*id))
-                profile.sourceIds.append(*id);
-            profile.sources.insert(*id, source);
-        }
-
-        const std::optional<Assignments> assigned = profile.mouse
-                                                        ? assignments(reader, document, QStringLiteral("buttons"), QStringLiteral("buttons"))
-                                                        : assignments(reader, document, QStringLiteral("keys"), QStringLiteral("keys"));
-        if (!assigned)
-            return std::nullopt;
-        (profile.mouse ? profile.buttons : profile.keys) = *assigned;
-        return profile;
-    }();
-    if (!decoded && error)
-        *error = reader.error();
-    return decoded;
+    std::optional<Assignments> assigned;
+    if (decodeAbout(reader, document, profile) && decodeSources(reader, document, profile)) {
+        assigned = profile.mouse ? assignments(reader, document, QStringLiteral("buttons"), QStringLiteral("buttons"))
+                                 : assignments(reader, document, QStringLiteral("keys"), QStringLiteral("keys"));
+    }
+    if (!assigned) {
+        if (error)
+            *error = reader.error();
+        return std::nullopt;
+    }
+    (profile.mouse ? profile.buttons : profile.keys) = *assigned;
+    return profile;
 }
 
 LoadedPackPtr KeyboardSoundsProfile::load(const PackInfo &info, LoadReport *report, const std::atomic<bool> *cancelled) const
