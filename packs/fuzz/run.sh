@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the pack document fuzzers with clang (libFuzzer, ASan, UBSan) in their own build
 # directory and runs each for a bounded time. Exit status is non-zero on any finding.
-#   PLINKUM_FUZZ_SECONDS  seconds per target (default 30; two targets)
+#   PLINKUM_FUZZ_SECONDS  seconds per target (default 30; three targets)
 #   PLINKUM_FUZZ_BUILD_DIR  build directory (default build-fuzz/)
 #   PLINKUM_FUZZ_JOBS  parallel compile jobs (default: all cores)
 set -euo pipefail
@@ -13,16 +13,22 @@ seconds=${PLINKUM_FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPLINKUM_BUILD_FUZZ=ON -DPLINKUM_BUILD_TESTS=OFF -DPLINKUM_BUILD_BENCH=OFF \
   -DPLINKUM_SANITIZE="address;undefined" >/dev/null
-cmake --build "$build" --parallel "${PLINKUM_FUZZ_JOBS:-$(nproc)}" --target fuzz_manifest fuzz_mechvibesconfig
+cmake --build "$build" --parallel "${PLINKUM_FUZZ_JOBS:-$(nproc)}" --target fuzz_manifest fuzz_mechvibesconfig fuzz_keyboardsoundsprofile
 
 testdata="$root/data/mechvibes"
+profiles="$root/data/keyboardsounds"
 corpora=$(mktemp -d)
 trap 'rm -rf "$corpora"' EXIT
 run() {
   local target=$1 seeds=$2 dict=$3
   local corpus="$corpora/$target"
   mkdir -p "$corpus"
-  cp "$here/corpus/$seeds"/* "$corpus/"
+  if [ -d "$here/corpus/$seeds" ]; then
+    cp "$here/corpus/$seeds"/* "$corpus/"
+  fi
+  if [ "$seeds" = profile ]; then
+    for f in "$profiles"/*/profile.yaml; do cp "$f" "$corpus/$(basename "$(dirname "$f")").yaml"; done
+  fi
   if [ "$seeds" = config ] && [ -d "$testdata" ]; then
     for f in "$testdata"/*/config.json; do cp "$f" "$corpus/$(basename "$(dirname "$f")").json"; done
   fi
@@ -39,4 +45,5 @@ run() {
 status=0
 run fuzz_manifest manifest manifest.dict || status=1
 run fuzz_mechvibesconfig config config.dict || status=1
+run fuzz_keyboardsoundsprofile profile profile.dict || status=1
 exit $status
