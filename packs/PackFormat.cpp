@@ -1,11 +1,13 @@
 #include "packs/PackFormat.h"
 
 #include "keys/KeyTables.h"
+#include "packs/KeyboardSoundsProfile.h"
 #include "packs/Manifest.h"
 #include "packs/MechvibesConfig.h"
 #include "packs/MechvibesDxConfig.h"
 #include "packs/MechvibesDxLoader.h"
 #include "packs/PackLoader.h"
+#include "packs/YamlDocument.h"
 
 namespace plinkum::PackLoader {
 
@@ -78,6 +80,28 @@ LoadedPackPtr loadMechvibesDxDocument(const QJsonObject &document, const PackInf
 {
     const std::optional<MechvibesDxConfig> config = MechvibesDxConfig::decode(document, error);
     return config ? loadMechvibesDx(*config, info, report, cancelled) : nullptr;
+std::optional<PackDescription> describeKeyboardSounds(const QJsonObject &document, QString *error)
+{
+    const std::optional<KeyboardSoundsProfile> profile = KeyboardSoundsProfile::decode(document, error);
+    if (!profile)
+        return std::nullopt;
+    PackDescription description;
+    description.name = profile->name;
+    description.keyboard = !profile->mouse;
+    description.mouse = profile->mouse;
+    return description;
+}
+
+LoadedPackPtr loadKeyboardSoundsDocument(const QJsonObject &document, const PackInfo &info, LoadReport *report,
+                                         const std::atomic<bool> *cancelled, QString *error)
+{
+    const std::optional<KeyboardSoundsProfile> profile = KeyboardSoundsProfile::decode(document, error);
+    return profile ? profile->load(info, report, cancelled) : nullptr;
+}
+
+std::optional<QJsonObject> parseYaml(DocumentReader &reader, const QByteArray &data, bool, QStringList *)
+{
+    return YamlDocument::parse(reader, data);
 }
 
 const PackFormat formats[] = {
@@ -87,6 +111,8 @@ const PackFormat formats[] = {
     {QStringLiteral("Mechvibes v2"), QStringLiteral("config.json"), true, MechvibesConfig::isVersionTwo, describeMechvibes,
      loadMechvibesDocument},
     {QStringLiteral("Mechvibes v1"), QStringLiteral("config.json"), true, always, describeMechvibes, loadMechvibesDocument},
+    {QStringLiteral("keyboardsounds profile"), QStringLiteral("profile.yaml"), false, always, describeKeyboardSounds,
+     loadKeyboardSoundsDocument, parseYaml},
 };
 
 } // namespace
@@ -110,6 +136,27 @@ bool PackFormat::lenientDocument(const QString &document)
 {
     return std::any_of(std::begin(formats), std::end(formats),
                        [&](const PackFormat &format) { return format.document == document && format.lenient; });
+}
+
+std::optional<QJsonObject> PackFormat::parseJson(DocumentReader &reader, const QByteArray &data, bool lenient,
+                                                 QStringList *warnings)
+{
+    return lenient ? reader.parseRepairing(data, warnings) : reader.parse(data);
+}
+
+std::optional<QJsonObject> PackFormat::parseDocument(const QString &documentName, const QByteArray &data, QString *error,
+                                                     QStringList *warnings)
+{
+    // The rows of one document read it alike: the first says how.
+    const auto row = std::find_if(std::begin(formats), std::end(formats),
+                                  [&](const PackFormat &format) { return format.document == documentName; });
+    if (row == std::end(formats))
+        return std::nullopt;
+    DocumentReader reader(documentName);
+    std::optional<QJsonObject> parsed = row->parse(reader, data, row->lenient, warnings);
+    if (!parsed && error)
+        *error = reader.error();
+    return parsed;
 }
 
 const PackFormat &PackFormat::reading(const QString &documentName, const QJsonObject &document)

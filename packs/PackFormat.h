@@ -1,5 +1,6 @@
 #pragma once
 
+#include "packs/DocumentReader.h"
 #include "packs/LoadReport.h"
 #include "packs/LoadedPack.h"
 #include "packs/PackInfo.h"
@@ -43,6 +44,13 @@ struct PackFormat {
     // The pack, not yet checked for playability; null, with `error`, when the document does not decode.
     LoadedPackPtr (*load)(const QJsonObject &document, const PackInfo &info, LoadReport *report,
                           const std::atomic<bool> *cancelled, QString *error) = nullptr;
+    // How the document's bytes become the object the functions above read: JSON, strict or as
+    // its program reads it when `lenient`, unless the row says otherwise (keyboardsounds: YAML).
+    std::optional<QJsonObject> (*parse)(DocumentReader &reader, const QByteArray &data, bool lenient,
+                                        QStringList *warnings) = parseJson;
+
+    static std::optional<QJsonObject> parseJson(DocumentReader &reader, const QByteArray &data, bool lenient,
+                                                QStringList *warnings);
 
     // Every format, in the order their documents are looked for.
     static std::span<const PackFormat> all();
@@ -50,6 +58,10 @@ struct PackFormat {
     static QStringList documents();
     // Whether documents of that name are read leniently.
     static bool lenientDocument(const QString &document);
+    // The document `data` of file `documentName`, parsed as its rows read it; nothing, with
+    // `error`, when it does not parse. Warnings of a lenient read go to `warnings`.
+    static std::optional<QJsonObject> parseDocument(const QString &documentName, const QByteArray &data, QString *error,
+                                                    QStringList *warnings);
     // The format reading `document` (of file `documentName`).
     static const PackFormat &reading(const QString &documentName, const QJsonObject &document);
 };

@@ -110,17 +110,6 @@ DocumentReader::FileStatus readDocument(const QString &folder, const QString &na
                     : DocumentReader::FileStatus::Unreadable;
 }
 
-std::optional<QJsonObject> parseDocument(const QString &document, const QByteArray &data, QString *error,
-                                         QStringList *warnings)
-{
-    DocumentReader reader(document);
-    std::optional<QJsonObject> parsed =
-        PackFormat::lenientDocument(document) ? reader.parseRepairing(data, warnings) : reader.parse(data);
-    if (!parsed && error)
-        *error = reader.error();
-    return parsed;
-}
-
 PackLoadFailure tooLarge(const QString &document)
 {
     return PackLoadFailure::invalidDocument(
@@ -141,7 +130,7 @@ std::optional<PackInfo> readInfo(const QString &folder, bool isBuiltIn)
     for (const QString &document : PackFormat::documents()) {
         if (readDocument(path, document, data) != DocumentReader::FileStatus::Read)
             continue;
-        const std::optional<QJsonObject> parsed = parseDocument(document, data, nullptr, nullptr);
+        const std::optional<QJsonObject> parsed = PackFormat::parseDocument(document, data, nullptr, nullptr);
         if (!parsed)
             continue;
         const PackFormat &format = PackFormat::reading(document, *parsed);
@@ -187,7 +176,7 @@ LoadResult load(const PackInfo &info, LoadReport *report, const std::atomic<bool
         case DocumentReader::FileStatus::Read:
             break;
         }
-        const std::optional<QJsonObject> parsed = parseDocument(document, data, &error, report ? &report->warnings : nullptr);
+        const std::optional<QJsonObject> parsed = PackFormat::parseDocument(document, data, &error, report ? &report->warnings : nullptr);
         if (!parsed)
             return PackLoadFailure::invalidDocument(error);
         const PackFormat &format = PackFormat::reading(document, *parsed);

@@ -22,8 +22,8 @@
 namespace plinkum::PackLoader {
 
 // Describes a pack folder from the first of its documents that decodes (PackFormat: pack.json,
-// else a Mechvibes config.json), and a user pack's level, reading no audio. Nothing when none
-// does: the folder is not a pack.
+// else a Mechvibes config.json, else a keyboardsounds profile.yaml), and a user pack's level,
+// reading no audio. Nothing when none does: the folder is not a pack.
 std::optional<PackInfo> readInfo(const QString &folder, bool isBuiltIn);
 std::optional<PackInfo> readInfo(const QUrl &folder, bool isBuiltIn);
 

@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-declarative-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools libgl-dev
   libpulse-dev libpipewire-0.3-dev libsndfile1-dev libevdev-dev libudev-dev libx11-dev libxi-dev
   libxcb-screensaver0-dev
-  libebur128-dev libarchive-dev
+  libebur128-dev libarchive-dev libyaml-cpp-dev
   # real key-by-key recordings for the buckling-spring pack (optional at build time)
   bucklespring-data
   # run time: Qt platform plugins and the QML modules the interface uses

@@ -13,16 +13,22 @@ seconds=${PLINKUM_FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPLINKUM_BUILD_FUZZ=ON -DPLINKUM_BUILD_TESTS=OFF -DPLINKUM_BUILD_BENCH=OFF \
   -DPLINKUM_SANITIZE="address;undefined" >/dev/null
-cmake --build "$build" --parallel "${PLINKUM_FUZZ_JOBS:-$(nproc)}" --target fuzz_manifest fuzz_mechvibesconfig fuzz_ziparchive
+cmake --build "$build" --parallel "${PLINKUM_FUZZ_JOBS:-$(nproc)}" --target fuzz_manifest fuzz_mechvibesconfig fuzz_keyboardsoundsprofile fuzz_ziparchive
 
 testdata="$root/data/mechvibes"
+profiles="$root/data/keyboardsounds"
 corpora=$(mktemp -d)
 trap 'rm -rf "$corpora"' EXIT
 run() {
   local target=$1 seeds=$2 dict=$3 maxLength=${4:-1048576}
   local corpus="$corpora/$target"
   mkdir -p "$corpus"
-  cp "$here/corpus/$seeds"/* "$corpus/"
+  if [ -d "$here/corpus/$seeds" ]; then
+    cp "$here/corpus/$seeds"/* "$corpus/"
+  fi
+  if [ "$seeds" = profile ]; then
+    for f in "$profiles"/*/profile.yaml; do cp "$f" "$corpus/$(basename "$(dirname "$f")").yaml"; done
+  fi
   if [ "$seeds" = config ] && [ -d "$testdata" ]; then
     for f in "$testdata"/*/config.json; do cp "$f" "$corpus/$(basename "$(dirname "$f")").json"; done
   fi
@@ -40,5 +46,6 @@ run() {
 status=0
 run fuzz_manifest manifest manifest.dict || status=1
 run fuzz_mechvibesconfig config config.dict || status=1
+run fuzz_keyboardsoundsprofile profile profile.dict || status=1
 run fuzz_ziparchive zip zip.dict 65536 || status=1
 exit $status

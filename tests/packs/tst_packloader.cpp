@@ -493,7 +493,7 @@ private slots:
         QTest::newRow("config: slices without sound") << QByteArray() << QByteArray(R"({"defines": {"30": [0, 10]}})") << "noSounds" << noSounds;
         QTest::newRow("config: empty windows") << QByteArray() << QByteArray(R"({"sound": "a.wav", "defines": {"30": [500], "31": []}})") << "noSounds" << noSounds;
         QTest::newRow("config: unknown keys only") << QByteArray() << QByteArray(R"({"defines": {"60999": "a.wav", "-up": "a.wav", "abc": "a.wav", "9999": "a.wav"}})") << "noSounds" << noSounds;
-        QTest::newRow("no documents") << QByteArray() << QByteArray() << "noManifest" << "The folder must contain a pack.json or a Mechvibes config.json.";
+        QTest::newRow("no documents") << QByteArray() << QByteArray() << "noManifest" << "The folder must contain a pack.json, a Mechvibes config.json or a keyboardsounds profile.yaml.";
         QTest::newRow("bad pack.json beside a good config.json") << QByteArray(R"({"name": 1, "down": {}})") << QByteArray(R"({"defines": {"30": "a.wav"}})") << "invalidDocument" << R"(pack.json: member "name" must be a string)";
         QTest::newRow("bad config.json") << QByteArray() << QByteArray(R"({"defines": {"30": 5}})") << "invalidDocument" << R"(config.json: member "30" of "defines")";
         QTest::newRow("huge pack.json") << QByteArray(5 << 20, ' ') << QByteArray() << "invalidDocument" << "pack.json: larger than 4 MiB";

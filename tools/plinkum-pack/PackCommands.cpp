@@ -111,7 +111,7 @@ int info(const QStringList &arguments)
     const std::optional<PackInfo> info = PackLoader::readInfo(parsed->folder, parsed->isBuiltIn);
     if (!info) {
         const QString message = QFileInfo(parsed->folder).isDir()
-            ? QStringLiteral("“%1” holds no pack.json or config.json that describes a pack.").arg(parsed->typed)
+            ? QStringLiteral("“%1” holds no pack.json, config.json or profile.yaml that describes a pack.").arg(parsed->typed)
             : PackArgument::notFoundMessage(parsed->typed);
         JsonOutput::print({{QStringLiteral("error"), QStringLiteral("notAPack")}, {QStringLiteral("message"), message}});
         return JsonOutput::PackError;
