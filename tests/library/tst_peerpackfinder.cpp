@@ -39,8 +39,10 @@ private slots:
             "Mechvibes .config/Mechvibes/custom/cherry-blue [Mechvibes v1] importable",
             "Mechvibes .config/Mechvibes/custom/topre [Mechvibes v1] imported",
             "Mechvibes mechvibes_custom/Topre [Mechvibes v1] importable",
-            "MechvibesDX .local/share/mechvibes/soundpacks/keyboard/eg-oreo [] unreadable",
-            "MechvibesDX .local/share/mechvibes/soundpacks/mouse/wooden [] unreadable",
+            "MechvibesDX .local/share/mechvibes/soundpacks/keyboard/eg-oreo [MechvibesDX v2] importable",
+            "MechvibesDX .local/share/mechvibes/soundpacks/mouse/wooden [MechvibesDX v2] importable",
+            "keyboardsounds keyboardsounds-pro/profiles/alpaca [keyboardsounds profile] importable",
+            "keyboardsounds .local/lib/python3.11/site-packages/keyboardsounds/profiles/red-ink [keyboardsounds profile] importable",
         };
         QCOMPARE(found(home.path()), expected);
         const QList<PeerPackFinder::Found> all = PeerPackFinder().find(PeerHome::userPacks(home.path()));
