@@ -16,7 +16,6 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
 cmake --build "$build" --parallel "${PLINKUM_FUZZ_JOBS:-$(nproc)}" --target fuzz_manifest fuzz_mechvibesconfig fuzz_keyboardsoundsprofile fuzz_ziparchive
 
 testdata="$root/data/mechvibes"
-profiles="$root/data/keyboardsounds"
 corpora=$(mktemp -d)
 trap 'rm -rf "$corpora"' EXIT
 run() {
@@ -27,7 +26,7 @@ run() {
     cp "$here/corpus/$seeds"/* "$corpus/"
   fi
   if [ "$seeds" = profile ]; then
-    for f in "$profiles"/*/profile.yaml; do cp "$f" "$corpus/$(basename "$(dirname "$f")").yaml"; done
+    for f in "$root"/tests/data/keyboardsounds/*/profile.yaml "$root"/data/mouse-clicks/*/profile.yaml; do cp "$f" "$corpus/$(basename "$(dirname "$f")").yaml"; done
   fi
   if [ "$seeds" = config ] && [ -d "$testdata" ]; then
     for f in "$testdata"/*/config.json; do cp "$f" "$corpus/$(basename "$(dirname "$f")").json"; done

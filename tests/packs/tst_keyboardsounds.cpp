@@ -22,9 +22,12 @@ namespace {
 
 using Frames = std::set<std::vector<float>>;
 
+// Keyboard profiles are test data; the mouse profiles are the recordings the built-in mouse packs
+// are cut from.
 QString profile(const QString &name)
 {
-    return QStringLiteral(PLINKUM_DATA_DIR "/keyboardsounds/") + name;
+    const QString keyboards = QStringLiteral(PLINKUM_SOURCE_DIR "/tests/data/keyboardsounds/") + name;
+    return QFileInfo::exists(keyboards) ? keyboards : QStringLiteral(PLINKUM_DATA_DIR "/mouse-clicks/") + name;
 }
 
 // `folder` as a zip holding it under its own name, as users pass profiles around.

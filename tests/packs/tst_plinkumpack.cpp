@@ -93,7 +93,7 @@ private slots:
         const Run builtIn = run({"info", testdata("holy-pandas"), "--builtin"});
         QCOMPARE(builtIn.exitCode, 0);
         QCOMPARE(builtIn.json, QJsonDocument::fromJson(R"({"id":"bundle:holy-pandas","name":"pandas","type":null,"order":0,"isBuiltIn":true,"format":"Mechvibes v2"})").object());
-        QCOMPARE(run({"info", PLINKUM_DATA_DIR "/keyboardsounds/alpaca"}).json["format"].toString(), "keyboardsounds profile");
+        QCOMPARE(run({"info", PLINKUM_SOURCE_DIR "/tests/data/keyboardsounds/alpaca"}).json["format"].toString(), "keyboardsounds profile");
 
         for (const QString &none : {m_tmp->filePath("nothing-here"), QStringLiteral("bundle:nothing")}) {
             const Run result = run({"info", none});
@@ -127,7 +127,7 @@ private slots:
         const Run result = run({"check", testdata("mxblue-travel")});
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.json.value("format").toString(), QString("Mechvibes v2"));
-        QCOMPARE(run({"check", PLINKUM_DATA_DIR "/keyboardsounds/g502x-wireless"}).json.value("format").toString(), "keyboardsounds profile");
+        QCOMPARE(run({"check", PLINKUM_DATA_DIR "/mouse-clicks/g502x-wireless"}).json.value("format").toString(), "keyboardsounds profile");
         QCOMPARE(result.json.value("down").toObject(), QJsonObject({{"standard", 5}}));
         const QJsonArray skipped = result.json.value("skipped").toArray();
         QCOMPARE(skipped.size(), 6);

@@ -116,6 +116,16 @@ int list(const QStringList &arguments)
     return JsonOutput::Success;
 }
 
+std::optional<PackInfo> importMeasured(PackLibrary &library, const QString &source, PackLibrary::ImportError *error,
+                                       QStringList *warnings)
+{
+    const std::optional<PackInfo> imported = library.importPack(source, error, warnings);
+    if (!imported)
+        return imported;
+    const QString folder = imported->url.toLocalFile();
+    return PackLoudness::measure(folder) ? PackLoader::readInfo(folder, false).value_or(*imported) : imported;
+}
+
 int importPack(const QStringList &arguments)
 {
     if (arguments.value(0) == QLatin1String("--from-apps"))
@@ -129,13 +139,9 @@ int importPack(const QStringList &arguments)
     library.sweepStaleImports();
     PackLibrary::ImportError error;
     QStringList warnings;
-    std::optional<PackInfo> imported = library.importPack(arguments.first(), &error, &warnings);
+    const std::optional<PackInfo> imported = importMeasured(library, arguments.first(), &error, &warnings);
     if (!imported)
         return printError(kindName(error.kind), error.message);
-    // Played as loud as the built-in packs from the start.
-    const QString folder = imported->url.toLocalFile();
-    if (PackLoudness::measure(folder))
-        imported = PackLoader::readInfo(folder, false).value_or(*imported);
     QJsonObject result = JsonOutput::info(*imported);
     result.insert(QStringLiteral("warnings"), QJsonArray::fromStringList(warnings));
     JsonOutput::print(result);

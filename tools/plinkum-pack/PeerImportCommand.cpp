@@ -67,7 +67,7 @@ QJsonObject importOne(PackLibrary &library, const PeerPackFinder::Found &found, 
     }
     PackLibrary::ImportError error;
     QStringList warnings;
-    const std::optional<PackInfo> imported = library.importPack(found.path, &error, &warnings);
+    const std::optional<PackInfo> imported = LibraryCommands::importMeasured(library, found.path, &error, &warnings);
     if (!imported) {
         *failed = true;
         result.insert(QStringLiteral("error"), LibraryCommands::importErrorKind(error.kind));
