@@ -80,6 +80,8 @@ LoadedPackPtr loadMechvibesDxDocument(const QJsonObject &document, const PackInf
 {
     const std::optional<MechvibesDxConfig> config = MechvibesDxConfig::decode(document, error);
     return config ? loadMechvibesDx(*config, info, report, cancelled) : nullptr;
+}
+
 std::optional<PackDescription> describeKeyboardSounds(const QJsonObject &document, QString *error)
 {
     const std::optional<KeyboardSoundsProfile> profile = KeyboardSoundsProfile::decode(document, error);
