@@ -1,5 +1,6 @@
 #include "tools/packgen/MouseRecordingImport.h"
 
+#include "audio/PackLoudness.h"
 #include "tools/packgen/AudioFile.h"
 #include "tools/packgen/SoundMeasure.h"
 #include "tools/packgen/StrokeCleaner.h"
@@ -38,7 +39,7 @@ double loudnessOf(const std::vector<float> &frames, int rate)
     const float peak = SoundMeasure::peak(frames);
     std::vector<float> padded(std::max(frames.size(), static_cast<std::size_t>(0.4 * rate)));
     std::transform(frames.begin(), frames.end(), padded.begin(), [peak](float x) { return x / peak; });
-    return SoundMeasure::loudness(padded, 1, rate) + 20 * std::log10(peak);
+    return PackLoudness::loudness(padded, 1, rate) + 20 * std::log10(peak);
 }
 
 } // namespace
