@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace plinkum {
@@ -34,6 +35,12 @@ class AppModel : public QObject {
     Q_PROPERTY(QString accessRequest READ accessRequest NOTIFY accessRequestChanged)
     Q_PROPERTY(bool accessRuleInstalled READ accessRuleInstalled NOTIFY keyboardAccessChanged)
     Q_PROPERTY(QString accessThrough READ accessThrough NOTIFY keyboardAccessChanged)
+    // Mouse clicks
+    Q_PROPERTY(bool mouseClicks READ mouseClicks WRITE setMouseClicks NOTIFY mouseClicksChanged)
+    Q_PROPERTY(QString mousePackID READ mousePackID WRITE setMousePackID NOTIFY mousePackIDChanged)
+    Q_PROPERTY(QString mousePackName READ mousePackName NOTIFY mousePackIDChanged)
+    Q_PROPERTY(QVariantList mousePackChoices READ mousePackChoices NOTIFY mousePackChoicesChanged)
+    Q_PROPERTY(double mouseVolume READ mouseVolume WRITE setMouseVolume NOTIFY mouseVolumeChanged)
 
 public:
     using QObject::QObject;
@@ -67,6 +74,22 @@ public:
     [[nodiscard]] virtual bool accessRuleInstalled() const = 0;
     // How the keyboard is heard: "x11", "rule", "group", "other"; empty without access.
     [[nodiscard]] virtual QString accessThrough() const = 0;
+
+    // Mouse clicks: whether buttons sound at all, from which pack, how loud.
+    [[nodiscard]] virtual bool mouseClicks() const = 0;
+    // The pack clicks sound from: a pack id, "sameAsKeyboard", or empty when there is none.
+    [[nodiscard]] virtual QString mousePackID() const = 0;
+    // The pack's name; empty for "sameAsKeyboard" and none.
+    [[nodiscard]] virtual QString mousePackName() const = 0;
+    // The packs with click sounds, built-in first, as {id, name} maps.
+    [[nodiscard]] virtual QVariantList mousePackChoices() const = 0;
+    [[nodiscard]] virtual double mouseVolume() const = 0;
+    virtual void setMouseClicks(bool on) = 0;
+    // A pack without click sounds is ignored.
+    virtual void setMousePackID(const QString &id) = 0;
+    virtual void setMouseVolume(double volume) = 0;
+    // Plays a left click from the mouse pack once.
+    Q_INVOKABLE virtual void previewMouse() = 0;
 
     virtual void setImportError(const QString &error) = 0;
     virtual void setIsEnabled(bool enabled) = 0;
@@ -112,6 +135,10 @@ signals:
     void hasTrayHostChanged();
     void accessRequestChanged();
     void keyboardAccessChanged();
+    void mouseClicksChanged();
+    void mousePackIDChanged();
+    void mousePackChoicesChanged();
+    void mouseVolumeChanged();
 };
 
 } // namespace plinkum
