@@ -396,11 +396,11 @@ void AppState::applyMuteShortcutToggles()
 void AppState::loadSelectedPack(bool preview)
 {
     std::optional<PackInfo> chosen = selectedPack();
-    if (!chosen) {
-        if (m_library->builtIn().isEmpty())
-            return;
-        chosen = m_library->builtIn().first();
-    }
+    for (const PackInfo &pack : m_library->builtIn())
+        if (!chosen && pack.keyboard)
+            chosen = pack;
+    if (!chosen)
+        return;
     m_packs->load(*chosen, preview);
 }
 
