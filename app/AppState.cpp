@@ -207,17 +207,17 @@ std::optional<PackInfo> AppState::mousePack() const
     const QString chosen = value(Settings::Key::MousePack).toString();
     if (chosen == QLatin1String(Settings::sameAsKeyboard))
         return std::nullopt;
-    std::optional<PackInfo> firstBuiltIn;
+    std::optional<PackInfo> first;
     for (const PackInfo &pack : m_library->all()) {
         if (!pack.mouse)
             continue;
         if (pack.id == chosen)
             return pack;
-        if (!firstBuiltIn && pack.isBuiltIn)
-            firstBuiltIn = pack;
+        if (!first)
+            first = pack;
     }
-    // Nothing chosen yet, or the chosen pack is gone.
-    return firstBuiltIn;
+    // Nothing chosen yet, or the chosen pack is gone: the first, built-in packs first.
+    return first;
 }
 
 QString AppState::mousePackID() const

@@ -21,7 +21,7 @@ public:
     };
     static constexpr int keyCount = int(Key::MouseVolume) + 1;
     // The stored mousePack that makes clicks sound from the keyboard's pack. An empty one (the
-    // default) means the first built-in mouse pack.
+    // default) means the first mouse pack, built-in packs first.
     static constexpr auto sameAsKeyboard = "sameAsKeyboard";
 
     // The standard store of the user running Plinkum.

@@ -17,7 +17,7 @@ Control {
 
         Text {
             text: qsTr("Mouse clicks")
-            font.pixelSize: 11.5
+            font.pixelSize: 12
             font.weight: Font.Medium
             color: root.palette.windowText
         }
