@@ -237,10 +237,11 @@ QString AppState::mousePackName() const
 
 QVariantList AppState::mousePackChoices() const
 {
-    QVariantList choices;
+    QVariantList choices{QVariantMap{{QStringLiteral("value"), QString::fromLatin1(Settings::sameAsKeyboard)},
+                                     {QStringLiteral("text"), tr("Same as keyboard")}}};
     for (const PackInfo &pack : m_library->all())
         if (pack.mouse)
-            choices.append(QVariantMap{{QStringLiteral("id"), pack.id}, {QStringLiteral("name"), pack.name}});
+            choices.append(QVariantMap{{QStringLiteral("value"), pack.id}, {QStringLiteral("text"), pack.name}});
     return choices;
 }
 

@@ -81,7 +81,8 @@ public:
     [[nodiscard]] virtual QString mousePackID() const = 0;
     // The pack's name; empty for "sameAsKeyboard" and none.
     [[nodiscard]] virtual QString mousePackName() const = 0;
-    // The packs with click sounds, built-in first, as {id, name} maps.
+    // What clicks can sound from, as {value: id, text: name} maps: "Same as keyboard", then the
+    // packs with click sounds, built-in first.
     [[nodiscard]] virtual QVariantList mousePackChoices() const = 0;
     [[nodiscard]] virtual double mouseVolume() const = 0;
     virtual void setMouseClicks(bool on) = 0;

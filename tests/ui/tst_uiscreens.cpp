@@ -297,7 +297,7 @@ private slots:
         m_state->setMuteShortcut("scrollLockTwice");
         TestPacks::writeFolder(m_folders->user + "/Clicks",
                                {{"pack.json", R"({"name": "Desk Mouse", "mouse": {"left": ["click.wav"]}})"}, {"click.wav", TestPacks::wav}});
-        QTRY_COMPARE_WITH_TIMEOUT(m_state->mousePackChoices().size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_state->mousePackChoices().size(), 2, 10000); // and "Same as keyboard"
         m_catalog->track(*m_state->library());
         QVERIFY(m_catalog->custom().isEmpty());
         m_state->setMouseClicks(true);

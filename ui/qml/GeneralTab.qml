@@ -61,8 +61,7 @@ FormScrollView {
                         objectName: "mousePackChoice"
                         textRole: "text"
                         valueRole: "value"
-                        model: [{ value: "sameAsKeyboard", text: qsTr("Same as keyboard") }].concat(
-                                   root.appState.mousePackChoices.map(pack => ({ value: pack.id, text: pack.name })))
+                        model: root.appState.mousePackChoices
                         implicitContentWidthPolicy: ComboBox.WidestText
                         hoverEnabled: true
                         font.pixelSize: 12
