@@ -103,44 +103,14 @@ FormScrollView {
                         text: qsTr("Click volume")
                         font.pixelSize: 13
                     }
-                    Slider {
-                        id: mouseVolume
+                    LevelSlider {
                         objectName: "mouseVolumeSlider"
                         Layout.preferredWidth: 180
-                        from: 0
-                        to: 1
                         value: root.appState.mouseVolume
                         onMoved: root.appState.mouseVolume = value
                         onPressedChanged: {
                             if (!pressed)
                                 root.ui.state.previewMouse()
-                        }
-                        padding: 0
-                        implicitHeight: 18
-                        background: Rectangle {
-                            x: mouseVolume.leftPadding
-                            y: (mouseVolume.height - height) / 2
-                            width: mouseVolume.availableWidth
-                            height: 4
-                            radius: 2
-                            color: Style.fade(palette.windowText, 0.12)
-                            Rectangle {
-                                width: mouseVolume.visualPosition * parent.width
-                                height: parent.height
-                                radius: 2
-                                color: Style.accent
-                            }
-                        }
-                        handle: Rectangle {
-                            x: mouseVolume.leftPadding + mouseVolume.visualPosition * (mouseVolume.availableWidth - width)
-                            y: (mouseVolume.height - height) / 2
-                            width: 16
-                            height: 16
-                            radius: 8
-                            color: mouseVolume.pressed ? "#f2f2f2" : "white"
-                            border.width: 0.5
-                            border.color: Style.fade("black", 0.25)
-                            antialiasing: true
                         }
                         Accessible.name: qsTr("Click volume")
                     }
