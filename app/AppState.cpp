@@ -61,6 +61,7 @@ AppState::AppState(Services services, QObject *parent)
     , m_settings(orDefault(services.settingsPath, Settings::defaultPath()))
     , m_loginItem(orDefault(services.autostartPath, LoginItem::defaultPath()))
     , m_packs(std::make_unique<PackSwitcher>(*m_engine))
+    , m_mousePacks(std::make_unique<PackSwitcher>(*m_engine, PackSwitcher::Slot::Mouse))
     , m_import(std::make_unique<PackImportJob>(*m_library))
     , m_peerImport(std::make_unique<PeerPackImport>(*m_import, m_library->folder()))
 {
@@ -86,8 +87,10 @@ AppState::AppState(Services services, QObject *parent)
     // The handler runs on the monitor's thread and touches nothing but the engine and the shortcut.
     SoundEngine *engine = m_engine.get();
     MuteShortcut *shortcut = &m_muteShortcut;
-    auto handler = [engine, shortcut](InputEvent event) {
-        if (shortcut->handle(event, MuteShortcut::Clock::now()))
+    const std::atomic<bool> *clicksOn = &m_clicksOn;
+    auto handler = [engine, shortcut, clicksOn](InputEvent event) {
+        if (shortcut->handle(event, MuteShortcut::Clock::now())
+            && (event.isKey() || clicksOn->load(std::memory_order_relaxed)))
             engine->play(event);
     };
     m_monitor = services.openKeySource ? std::make_unique<KeyboardMonitor>(handler, std::move(services.openKeySource))
@@ -105,6 +108,7 @@ AppState::AppState(Services services, QObject *parent)
     connect(m_listening, &KeyListening::accessRequestChanged, this, &AppModel::accessRequestChanged);
     connect(m_listening, &KeyListening::accessSourceChanged, this, &AppModel::keyboardAccessChanged);
     connect(m_packs.get(), &PackSwitcher::isLoadingChanged, this, &AppModel::isLoadingPackChanged);
+    connect(m_library, &PackLibrary::customChanged, this, &AppModel::mousePackChoicesChanged);
     connect(m_import.get(), &PackImportJob::progressChanged, this, &AppModel::importProgressChanged);
     connect(m_import.get(), &PackImportJob::finished, this,
             [this](const QString &packID, const QString &error, const QStringList &warnings) {
@@ -135,6 +139,7 @@ AppState::AppState(Services services, QObject *parent)
     m_engine->start();
 
     loadSelectedPack(false);
+    loadMousePack(false);
     m_listening->start();
 
     if (shouldShowOnboarding())
@@ -158,6 +163,9 @@ void AppState::write(Settings::Key key, const QVariant &value)
         {&AppModel::builtInSpeakersChanged, &AppState::applySpeakers},
         {&AppModel::muteShortcutChanged, &AppState::applyMuteShortcut},
         {nullptr, nullptr}, // onboardingOpen: see setOnboardingOpen
+        {&AppModel::mouseClicksChanged, &AppState::applyMouse},
+        {&AppModel::mousePackIDChanged, &AppState::previewMousePack},
+        {&AppModel::mouseVolumeChanged, &AppState::applyConfig},
     };
     const SettingHooks &hook = hooks[std::size_t(key)];
     const QVariant valid = Settings::validated(key, value);
@@ -195,9 +203,86 @@ std::optional<PackInfo> AppState::selectedPack() const
 {
     const QString id = selectedPackID();
     for (const PackInfo &pack : m_library->all())
-        if (pack.id == id)
+        if (pack.id == id && pack.keyboard)
             return pack;
     return std::nullopt;
+}
+
+void AppState::setSelectedPackID(const QString &id)
+{
+    for (const PackInfo &pack : m_library->all())
+        if (pack.id == id && !pack.keyboard)
+            return;
+    write(Settings::Key::SelectedPack, id);
+}
+
+std::optional<PackInfo> AppState::mousePack() const
+{
+    const QString chosen = value(Settings::Key::MousePack).toString();
+    if (chosen == QLatin1String(Settings::sameAsKeyboard))
+        return std::nullopt;
+    std::optional<PackInfo> first;
+    for (const PackInfo &pack : m_library->all()) {
+        if (!pack.mouse)
+            continue;
+        if (pack.id == chosen)
+            return pack;
+        if (!first)
+            first = pack;
+    }
+    // Nothing chosen yet, or the chosen pack is gone: the first, built-in packs first.
+    return first;
+}
+
+QString AppState::mousePackID() const
+{
+    if (const auto pack = mousePack())
+        return pack->id;
+    return value(Settings::Key::MousePack).toString() == QLatin1String(Settings::sameAsKeyboard)
+        ? QString::fromLatin1(Settings::sameAsKeyboard)
+        : QString();
+}
+
+QString AppState::mousePackName() const
+{
+    const auto pack = mousePack();
+    return pack ? pack->name : QString();
+}
+
+QVariantList AppState::mousePackChoices() const
+{
+    QVariantList choices{QVariantMap{{QStringLiteral("value"), QString::fromLatin1(Settings::sameAsKeyboard)},
+                                     {QStringLiteral("text"), tr("Same as keyboard")}}};
+    for (const PackInfo &pack : m_library->all())
+        if (pack.mouse)
+            choices.append(QVariantMap{{QStringLiteral("value"), pack.id}, {QStringLiteral("text"), pack.name}});
+    return choices;
+}
+
+void AppState::setMousePackID(const QString &id)
+{
+    const QList<PackInfo> all = m_library->all();
+    const bool known = id == QLatin1String(Settings::sameAsKeyboard)
+        || std::any_of(all.begin(), all.end(), [&id](const PackInfo &pack) { return pack.id == id && pack.mouse; });
+    if (known)
+        write(Settings::Key::MousePack, id);
+}
+
+// Only while clicks are on is a mouse pack held in memory.
+void AppState::loadMousePack(bool preview)
+{
+    const std::optional<PackInfo> pack = mouseClicks() ? mousePack() : std::nullopt;
+    if (pack)
+        m_mousePacks->load(*pack, preview);
+    else
+        m_engine->setMousePack(nullptr);
+    if (!pack && preview && mouseClicks())
+        previewMouse();
+}
+
+void AppState::previewMouse()
+{
+    m_engine->play(InputEvent::button(PointerButton::Left, true));
 }
 
 QString AppState::selectedPackName() const
@@ -295,7 +380,12 @@ void AppState::applyConfig()
     config.playKeyUp = playKeyUp();
     config.stereo = stereo();
     config.pitchVariation = pitchVariation();
+    config.mouseVolume = static_cast<float>(mouseVolume());
+    config.mouseFromKeyboardPack = !mousePack();
+    // The keyboard's own key sound stands in for clicks only when the user asked for that.
+    config.lendKeySound = value(Settings::Key::MousePack).toString() == QLatin1String(Settings::sameAsKeyboard);
     m_engine->setConfig(config);
+    m_clicksOn.store(mouseClicks(), std::memory_order_relaxed);
 }
 
 void AppState::applySpeakers()
@@ -321,11 +411,11 @@ void AppState::applyMuteShortcutToggles()
 void AppState::loadSelectedPack(bool preview)
 {
     std::optional<PackInfo> chosen = selectedPack();
-    if (!chosen) {
-        if (m_library->builtIn().isEmpty())
-            return;
-        chosen = m_library->builtIn().first();
-    }
+    for (const PackInfo &pack : m_library->builtIn())
+        if (!chosen && pack.keyboard)
+            chosen = pack;
+    if (!chosen)
+        return;
     m_packs->load(*chosen, preview);
 }
 
@@ -377,6 +467,8 @@ void AppState::deletePack(const QString &id)
     m_library->deletePack(PackInfo(*pack));
     if (id == selectedPackID())
         setSelectedPackID(QString::fromLatin1(defaultPackID));
+    if (id == value(Settings::Key::MousePack).toString())
+        write(Settings::Key::MousePack, QString());
 }
 
 void AppState::setPackTrim(const QString &id, double trimDb)

@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -101,12 +102,27 @@ public:
     void setStereo(bool stereo) override { write(Settings::Key::Stereo, stereo); }
     void setPitchVariation(bool pitchVariation) override { write(Settings::Key::PitchVariation, pitchVariation); }
     void setBuiltInSpeakers(bool builtInSpeakers) override { write(Settings::Key::BuiltInSpeakers, builtInSpeakers); }
-    void setSelectedPackID(const QString &id) override { write(Settings::Key::SelectedPack, id); }
+    // A pack that only has click sounds is not taken.
+    void setSelectedPackID(const QString &id) override;
     void setMuteShortcut(const QString &name) override { write(Settings::Key::MuteShortcut, name); }
     void setImportError(const QString &error) override;
     void setLaunchAtLogin(bool launchAtLogin) override;
 
     void preview() override;
+
+    // Mouse clicks
+    bool mouseClicks() const override { return value(Settings::Key::MouseClicks).toBool(); }
+    QString mousePackID() const override;
+    QString mousePackName() const override;
+    QVariantList mousePackChoices() const override;
+    double mouseVolume() const override { return value(Settings::Key::MouseVolume).toDouble(); }
+    void setMouseClicks(bool on) override { write(Settings::Key::MouseClicks, on); }
+    void setMousePackID(const QString &id) override;
+    void setMouseVolume(double volume) override { write(Settings::Key::MouseVolume, volume); }
+    void previewMouse() override;
+    // The pack clicks play from; none for "same as keyboard" and when there is no mouse pack.
+    std::optional<PackInfo> mousePack() const;
+
     // Once done the pack is selected, or importError says why not, and importFinished is emitted.
     bool importPack(const QUrl &source) override;
     // The library keeps built-in packs; the selection falls back to the default either way.
@@ -130,16 +146,22 @@ private:
     void applyMuteShortcutToggles();
     void loadSelectedPack(bool preview);
     void previewSelectedPack() { loadSelectedPack(true); }
+    void applyMouse() { applyConfig(); loadMousePack(false); }
+    void loadMousePack(bool preview);
+    void previewMousePack() { applyConfig(); loadMousePack(true); }
 
     std::unique_ptr<SoundEngine> m_engine;
     PackLibrary *m_library;
     Settings m_settings;
     LoginItem m_loginItem;
     MuteShortcut m_muteShortcut;
+    // Read by the keyboard thread: buttons are dropped there while clicks are off.
+    std::atomic<bool> m_clicksOn{false};
     // Declared after the engine and the shortcut: its handler uses both, so it must go first.
     std::unique_ptr<KeyboardMonitor> m_monitor;
     // Their threads end before the engine and the library go.
     std::unique_ptr<PackSwitcher> m_packs;
+    std::unique_ptr<PackSwitcher> m_mousePacks;
     std::unique_ptr<PackImportJob> m_import;
     // Declared after the job it imports through, so it goes first.
     std::unique_ptr<PeerPackImport> m_peerImport;

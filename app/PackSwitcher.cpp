@@ -8,9 +8,10 @@
 
 namespace plinkum {
 
-PackSwitcher::PackSwitcher(SoundEngine &engine, QObject *parent)
+PackSwitcher::PackSwitcher(SoundEngine &engine, Slot slot, QObject *parent)
     : QObject(parent)
     , m_engine(engine)
+    , m_slot(slot)
 {
 }
 
@@ -84,9 +85,13 @@ void PackSwitcher::takeResult()
     setLoading(false);
     const bool loaded = *result != nullptr;
     if (loaded) {
-        m_engine.setPack(std::move(*result));
+        const bool mouse = m_slot == Slot::Mouse;
+        if (mouse)
+            m_engine.setMousePack(std::move(*result));
+        else
+            m_engine.setPack(std::move(*result));
         if (m_running.preview)
-            m_engine.play(InputEvent::keyDown(0));
+            m_engine.play(mouse ? InputEvent::button(PointerButton::Left, true) : InputEvent::keyDown(0));
         releaseRetiredPacks();
     }
     emit finished(loaded);

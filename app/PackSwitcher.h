@@ -26,7 +26,10 @@ public:
     // How often a replaced pack that a voice still plays is tried again.
     static constexpr int retiredPackRetryMs = 2000;
 
-    explicit PackSwitcher(SoundEngine &engine, QObject *parent = nullptr);
+    // Which of the engine's packs this switcher fills: the keyboard's, or the one clicks play.
+    enum class Slot { Keyboard, Mouse };
+
+    explicit PackSwitcher(SoundEngine &engine, Slot slot = Slot::Keyboard, QObject *parent = nullptr);
     // Cancels a running load; it stops within one chunk, so quitting never waits for it.
     ~PackSwitcher() override;
 
@@ -52,6 +55,7 @@ private:
     void setLoading(bool loading);
 
     SoundEngine &m_engine;
+    Slot m_slot;
     // The result comes back under the mutex, and the thread is joined once it has been taken,
     // so nothing outlives this object.
     std::mutex m_mutex;

@@ -35,6 +35,9 @@ const Row &row(Settings::Key key)
         {"muteShortcut", Kind::Choice, QStringLiteral("bothShifts"),
          {QStringLiteral("bothShifts"), QStringLiteral("scrollLockTwice"), QStringLiteral("off")}},
         {"onboardingOpen", Kind::Boolean, false},
+        {"mouseClicks", Kind::Boolean, false},
+        {"mousePack", Kind::Text, QString()},
+        {"mouseVolume", Kind::Fraction, 0.8},
     };
     return rows[int(key)];
 }

@@ -15,8 +15,14 @@ namespace plinkum {
 // numbers clamped.
 class Settings {
 public:
-    enum class Key { Enabled, Volume, PlayKeyUp, Stereo, PitchVariation, SelectedPack, BuiltInSpeakers, MuteShortcut, OnboardingOpen };
-    static constexpr int keyCount = int(Key::OnboardingOpen) + 1;
+    enum class Key {
+        Enabled, Volume, PlayKeyUp, Stereo, PitchVariation, SelectedPack, BuiltInSpeakers, MuteShortcut, OnboardingOpen,
+        MouseClicks, MousePack, MouseVolume
+    };
+    static constexpr int keyCount = int(Key::MouseVolume) + 1;
+    // The stored mousePack that makes clicks sound from the keyboard's pack. An empty one (the
+    // default) means the first mouse pack, built-in packs first.
+    static constexpr auto sameAsKeyboard = "sameAsKeyboard";
 
     // The standard store of the user running Plinkum.
     static QString defaultPath();

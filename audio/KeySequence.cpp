@@ -58,14 +58,20 @@ std::optional<KeySequence> KeySequence::parse(std::string_view text, std::string
         const std::size_t colon = token.find(':');
         const std::size_t at = token.find('@');
         std::optional<KeyCode> key;
+        std::optional<PointerButton> button;
         std::optional<std::uint64_t> milliseconds;
         std::string_view direction;
         if (colon != std::string_view::npos && at != std::string_view::npos && colon < at) {
-            key = keyCode(token.substr(0, colon));
+            const std::string_view name = token.substr(0, colon);
+            constexpr std::string_view mouse = "mouse-";
+            if (name.starts_with(mouse))
+                button = pointerButtonFromRaw(name.substr(mouse.size()));
+            else
+                key = keyCode(name);
             direction = token.substr(colon + 1, at - colon - 1);
             milliseconds = decimal<std::uint64_t>(token.substr(at + 1));
         }
-        if (!key || !milliseconds || (direction != "down" && direction != "up")) {
+        if ((!key && !button) || !milliseconds || (direction != "down" && direction != "up")) {
             if (error)
                 *error = "event " + std::to_string(position) + " is not KEY:down@MS or KEY:up@MS";
             return std::nullopt;
@@ -75,7 +81,8 @@ std::optional<KeySequence> KeySequence::parse(std::string_view text, std::string
                 *error = "event " + std::to_string(position) + " is later than ten minutes";
             return std::nullopt;
         }
-        sequence.m_events.push_back({InputEvent::key(*key, direction == "down"), *milliseconds});
+        const bool down = direction == "down";
+        sequence.m_events.push_back({button ? InputEvent::button(*button, down) : InputEvent::key(*key, down), *milliseconds});
     }
     std::stable_sort(sequence.m_events.begin(), sequence.m_events.end(),
                      [](const Event &a, const Event &b) { return a.milliseconds < b.milliseconds; });

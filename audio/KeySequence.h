@@ -10,9 +10,10 @@
 
 namespace plinkum {
 
-// A scripted run of key events for offline rendering: space-separated `KEY:down@MS` or
-// `KEY:up@MS`, where KEY is a decimal key code or one of the names keyCode() knows and MS the
-// time in milliseconds from the start.
+// A scripted run of key and button events for offline rendering: space-separated `KEY:down@MS`
+// or `KEY:up@MS`, where KEY is a decimal key code, one of the names keyCode() knows, or a pointer
+// button as `mouse-left` (right, middle, back, forward), and MS the time in milliseconds from the
+// start.
 class KeySequence {
 public:
     struct Event {

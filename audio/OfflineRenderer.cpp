@@ -12,8 +12,12 @@ OfflineRenderer::OfflineRenderer(LoadedPackPtr pack, const Options &options)
     config.playKeyUp = options.playKeyUp;
     config.stereo = options.stereo;
     config.pitchVariation = options.pitchVariation;
+    config.mouseVolume = options.mouseVolume;
+    config.mouseFromKeyboardPack = !options.mousePack;
+    config.lendKeySound = true;
     m_engine.setConfig(config);
     m_engine.setPack(std::move(pack));
+    m_engine.setMousePack(options.mousePack);
 }
 
 void OfflineRenderer::renderUntil(std::size_t target)

@@ -22,6 +22,10 @@ public:
         float volume = SoundEngine::Config{}.volume;
         std::optional<std::uint64_t> seed;
         std::size_t voiceCount = 24;
+        // Clicks sound from this pack; without one, from the keyboard's pack (its standard key
+        // sound when it has no click sounds).
+        LoadedPackPtr mousePack;
+        float mouseVolume = SoundEngine::Config{}.mouseVolume;
     };
 
     OfflineRenderer(LoadedPackPtr pack, const Options &options);

@@ -50,11 +50,29 @@ LoadedPackPtr SoundEngine::pack() const
 
 void SoundEngine::setPack(LoadedPackPtr pack)
 {
+    retire(m_pack, std::move(pack));
+}
+
+LoadedPackPtr SoundEngine::mousePack() const
+{
+    std::lock_guard guard(m_lock);
+    return m_mousePack;
+}
+
+void SoundEngine::setMousePack(LoadedPackPtr pack)
+{
+    retire(m_mousePack, std::move(pack));
+}
+
+// Both slots share one generation count: a voice started in generation g may play from either
+// pack, and a pack retired in g is freed once no voice of g or older can play.
+void SoundEngine::retire(LoadedPackPtr &slot, LoadedPackPtr replacement)
+{
     {
         std::lock_guard guard(m_lock);
-        if (m_pack)
-            m_retired.emplace_back(m_generation, std::move(m_pack));
-        m_pack = std::move(pack);
+        if (slot)
+            m_retired.emplace_back(m_generation, std::move(slot));
+        slot = std::move(replacement);
         m_mixer.setGeneration(++m_generation);
     }
     releaseRetiredPacks();
@@ -120,14 +138,39 @@ float SoundEngine::drawJitter()
     return low + static_cast<float>(r) * 0x1p-24f * span;
 }
 
+// A button the pack has no sound for sounds like its left button; a keyboard pack without any
+// button sound lends its standard key sound only when the user chose that. Under the lock.
+const SampleList &SoundEngine::buttonSamples(InputEvent event) const
+{
+    static const SampleList none;
+    const LoadedPack *pack = m_config.mouseFromKeyboardPack ? m_pack.get() : m_mousePack.get();
+    if (!pack)
+        return none;
+    if (const SampleList &own = pack->samples(event); !own.empty())
+        return own;
+    const auto &buttons = event.down ? pack->buttonDown() : pack->buttonUp();
+    if (!buttons[static_cast<std::size_t>(PointerButton::Left)].empty())
+        return buttons[static_cast<std::size_t>(PointerButton::Left)];
+    const bool hasButtonSounds = std::any_of(pack->buttonDown().begin(), pack->buttonDown().end(),
+                                             [](const SampleList &list) { return !list.empty(); });
+    if (!m_config.mouseFromKeyboardPack || !m_config.lendKeySound || hasButtonSounds)
+        return none;
+    const auto &byCategory = event.down ? pack->down() : pack->up();
+    const auto standard = byCategory.find(KeyCategory::Standard);
+    return standard == byCategory.end() ? none : standard->second;
+}
+
 void SoundEngine::play(InputEvent event)
 {
     {
         std::lock_guard guard(m_lock);
-        if (!m_config.enabled || (!event.down && !m_config.playKeyUp) || !m_pack || m_mixer.voiceCount() == 0)
+        // A click has its release whatever the key-release setting says: the mouse pack decides.
+        if (!m_config.enabled || (event.isKey() && (!event.down && !m_config.playKeyUp)) || m_mixer.voiceCount() == 0)
+            return;
+        if (event.isKey() && !m_pack)
             return;
 
-        const SampleList &samples = m_pack->samples(event);
+        const SampleList &samples = event.isKey() ? m_pack->samples(event) : buttonSamples(event);
         if (samples.empty())
             return;
 
@@ -139,7 +182,8 @@ void SoundEngine::play(InputEvent event)
         const std::size_t voice = m_nextVoice;
         m_nextVoice = (m_nextVoice + 1) % m_mixer.voiceCount();
 
-        const float volume = m_config.volume * drawJitter() * (event.down ? 1.0f : keyUpGain);
+        const float level = event.isKey() ? m_config.volume : m_config.mouseVolume;
+        const float volume = level * drawJitter() * (event.down ? 1.0f : keyUpGain);
         float pan = 0.0f;
         // Only keys have a place on the keyboard; buttons sound centred.
         if (m_config.stereo && event.isKey())

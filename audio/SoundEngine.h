@@ -31,6 +31,11 @@ public:
         bool playKeyUp = true;
         bool stereo = true;
         bool pitchVariation = true;
+        // Pointer buttons: at their own volume, from the mouse pack, or from the keyboard's pack
+        // (its mouse section; lendKeySound: else its standard key sound, when the user chose so).
+        float mouseVolume = 0.8f;
+        bool mouseFromKeyboardPack = false;
+        bool lendKeySound = false;
     };
 
     static constexpr float keyUpGain = 0.7f;
@@ -50,6 +55,9 @@ public:
 
     LoadedPackPtr pack() const;
     void setPack(LoadedPackPtr pack);
+    // The pack pointer buttons play from unless config().mouseFromKeyboardPack; null: silent.
+    LoadedPackPtr mousePack() const;
+    void setMousePack(LoadedPackPtr pack);
 
     bool prefersBuiltInSpeakers() const { return m_prefersBuiltInSpeakers; }
     // Runs start when the value changes.
@@ -78,6 +86,8 @@ public:
 
 private:
     float drawJitter();
+    void retire(LoadedPackPtr &slot, LoadedPackPtr replacement);
+    const SampleList &buttonSamples(InputEvent event) const;
 
     Mixer m_mixer;
     std::unique_ptr<AudioOutput> m_output;
@@ -86,6 +96,7 @@ private:
     std::size_t m_nextVoice = 0;
     Config m_config;
     LoadedPackPtr m_pack;
+    LoadedPackPtr m_mousePack;
     std::uint64_t m_generation = 1;
     std::vector<std::pair<std::uint64_t, LoadedPackPtr>> m_retired; // oldest first
     std::mt19937_64 m_random;

@@ -39,10 +39,50 @@ bool hasKeyboardKeys(int fd)
     return (bits[0] & 0xFFFFFFFEUL) == 0xFFFFFFFEUL;
 }
 
+// A pointer with buttons that click (BTN_LEFT present), for untagged nodes as above.
+bool hasPointerButtons(int fd)
+{
+    constexpr std::size_t bitsPerLong = sizeof(unsigned long) * CHAR_BIT;
+    std::array<unsigned long, (KEY_CNT + bitsPerLong - 1) / bitsPerLong> bits{};
+    if (::ioctl(fd, EVIOCGBIT(EV_KEY, sizeof(bits)), bits.data()) < 0)
+        return false;
+    return bits[BTN_LEFT / bitsPerLong] & (1UL << (BTN_LEFT % bitsPerLong));
+}
+
+bool tagged(udev_device *device, const char *property)
+{
+    const char *value = udev_device_get_property_value(device, property);
+    return value && std::string_view(value) == "1";
+}
+
 bool taggedKeyboard(udev_device *device)
 {
-    const char *value = udev_device_get_property_value(device, "ID_INPUT_KEYBOARD");
-    return value && std::string_view(value) == "1";
+    return tagged(device, "ID_INPUT_KEYBOARD");
+}
+
+// Mice, trackballs, pointing sticks and touchpads (their physical buttons).
+bool taggedPointer(udev_device *device)
+{
+    return tagged(device, "ID_INPUT_MOUSE") || tagged(device, "ID_INPUT_TOUCHPAD")
+        || tagged(device, "ID_INPUT_POINTINGSTICK") || tagged(device, "ID_INPUT_TRACKBALL");
+}
+
+// A pointer that is no keyboard is only read for its clicks: the kernel filters everything else
+// for this reader, so moving the pointer or touching the pad never wakes the keyboard thread
+// (an empty report is not even delivered). Kernels before 4.4 deliver everything; the reader
+// drops it.
+void listenToClicksOnly(int fd)
+{
+    constexpr std::size_t bitsPerLong = sizeof(unsigned long) * CHAR_BIT;
+    std::array<unsigned long, (KEY_CNT + bitsPerLong - 1) / bitsPerLong> buttons{};
+    for (const unsigned code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA})
+        buttons[code / bitsPerLong] |= 1UL << (code % bitsPerLong);
+    input_mask keys{EV_KEY, static_cast<__u32>(sizeof(buttons)), reinterpret_cast<__u64>(buttons.data())};
+    ::ioctl(fd, EVIOCSMASK, &keys);
+    for (const unsigned type : {EV_REL, EV_ABS, EV_MSC}) {
+        input_mask none{type, 0, 0};
+        ::ioctl(fd, EVIOCSMASK, &none);
+    }
 }
 
 bool isEventNode(udev_device *device)
@@ -102,7 +142,8 @@ std::unique_ptr<EvdevKeySource> EvdevKeySource::open(const std::string &deviceDi
     }
 
     source->scanDevices(result);
-    if (source->m_devices.empty())
+    // Pointers alone are no keyboard access: without a keyboard the source is not wanted.
+    if (result.readable == 0)
         return nullptr;
     return source;
 }
@@ -111,7 +152,7 @@ std::unique_ptr<EvdevKeySource> EvdevKeySource::fromDescriptors(std::vector<Uniq
 {
     std::unique_ptr<EvdevKeySource> source(new EvdevKeySource());
     for (UniqueFd &fd : fds)
-        source->addDevice(std::move(fd), {});
+        source->addDevice(std::move(fd), {}, false);
     return source;
 }
 
@@ -131,16 +172,16 @@ void EvdevKeySource::scanDevices(Scan &scan)
         const char *devnode = udev_device_get_devnode(device);
         const bool initialized = udev_device_get_is_initialized(device) > 0;
         if (isEventNode(device) && devnode && isUnderDeviceDir(devnode)
-            && (!initialized || taggedKeyboard(device))) {
+            && (!initialized || taggedKeyboard(device) || taggedPointer(device))) {
             UniqueFd fd = openNode(devnode);
-            const bool keyboard = initialized || (fd && hasKeyboardKeys(fd.get()));
-            if (keyboard) {
+            const bool keyboard = initialized ? taggedKeyboard(device) : fd && hasKeyboardKeys(fd.get());
+            const bool pointer = initialized ? taggedPointer(device) : fd && hasPointerButtons(fd.get());
+            if (keyboard)
                 ++scan.keyboards;
-                if (fd) {
-                    ++scan.readable;
-                    addDevice(std::move(fd), devnode);
-                }
-            }
+            if (keyboard && fd)
+                ++scan.readable;
+            if ((keyboard || pointer) && fd)
+                addDevice(std::move(fd), devnode, !keyboard);
         }
         udev_device_unref(device);
     }
@@ -154,8 +195,10 @@ bool EvdevKeySource::isUnderDeviceDir(const char *devnode) const
         && node[m_deviceDir.size()] == '/';
 }
 
-void EvdevKeySource::addDevice(UniqueFd fd, std::string devnode)
+void EvdevKeySource::addDevice(UniqueFd fd, std::string devnode, bool clicksOnly)
 {
+    if (clicksOnly)
+        listenToClicksOnly(fd.get());
     epoll_event ev{};
     ev.events = EPOLLIN;
     ev.data.fd = fd.get();
@@ -172,7 +215,7 @@ void EvdevKeySource::removeDevice(std::size_t index, InputSink &sink)
     ::epoll_ctl(m_epoll.get(), EPOLL_CTL_DEL, device.reader->fd(), nullptr);
     m_devices.erase(m_devices.begin() + static_cast<std::ptrdiff_t>(index));
     m_deviceCount.store(m_devices.size(), std::memory_order_relaxed);
-    plinkum::logLater("keyboard removed; keyboards read: " + std::to_string(m_devices.size()));
+    plinkum::logLater("input device removed; devices read: " + std::to_string(m_devices.size()));
 }
 
 void EvdevKeySource::stop()
@@ -225,12 +268,12 @@ void EvdevKeySource::handleHotplug(InputSink &sink)
             const bool known = index < m_devices.size();
             if (what == "remove" && known) {
                 removeDevice(index, sink);
-            } else if (what == "add" && !known && taggedKeyboard(device)) {
+            } else if (what == "add" && !known && (taggedKeyboard(device) || taggedPointer(device))) {
                 if (UniqueFd fd = openNode(devnode)) {
-                    addDevice(std::move(fd), devnode);
-                    plinkum::logLater("keyboard added; keyboards read: " + std::to_string(m_devices.size()));
+                    addDevice(std::move(fd), devnode, !taggedKeyboard(device));
+                    plinkum::logLater("input device added; devices read: " + std::to_string(m_devices.size()));
                 } else {
-                    plinkum::logLater(std::string("a keyboard was plugged in but is not readable: ")
+                    plinkum::logLater(std::string("an input device was plugged in but is not readable: ")
                                  + std::strerror(errno));
                 }
             }

@@ -14,9 +14,10 @@ struct udev_monitor;
 
 namespace plinkum {
 
-// Listens to every keyboard's event node (udev's ID_INPUT_KEYBOARD) without grabbing it, so other
-// programs still get every key. Keyboards plugged in or removed while running are picked up or
-// dropped through udev's hot-plug notices. All reading happens in run(), driven by epoll.
+// Listens to every keyboard's event node (udev's ID_INPUT_KEYBOARD) and every pointer's (mice,
+// trackballs, pointing sticks, touchpads: for their button clicks only) without grabbing it, so
+// other programs still get every event. Devices plugged in or removed while running are picked up
+// or dropped through udev's hot-plug notices. All reading happens in run(), driven by epoll.
 class EvdevKeySource final : public InputSource {
 public:
     struct Scan {
@@ -24,7 +25,8 @@ public:
         int readable = 0;  // of those, opened for reading
     };
 
-    // Opens every keyboard node under deviceDir; null when none is readable (then scan tells why).
+    // Opens every keyboard and pointer node under deviceDir; null when no keyboard is readable
+    // (then scan tells why).
     static std::unique_ptr<EvdevKeySource> open(const std::string &deviceDir, Scan *scan = nullptr);
     // Reads the given already-open streams of input_event records: no discovery, no hot-plug.
     static std::unique_ptr<EvdevKeySource> fromDescriptors(std::vector<UniqueFd> fds);
@@ -35,7 +37,7 @@ public:
     void stop() override;
     std::string_view name() const override { return "evdev"; }
 
-    // False when udev's hot-plug notices are unavailable (keyboards plugged in later go unheard).
+    // False when udev's hot-plug notices are unavailable (devices plugged in later go unheard).
     bool watchesHotplug() const { return m_monitor != nullptr; }
     // Devices being read; any thread may ask.
     std::size_t deviceCount() const { return m_deviceCount.load(std::memory_order_relaxed); }
@@ -47,7 +49,7 @@ private:
     };
 
     EvdevKeySource();
-    void addDevice(UniqueFd fd, std::string devnode);
+    void addDevice(UniqueFd fd, std::string devnode, bool clicksOnly);
     void removeDevice(std::size_t index, InputSink &sink);
     void scanDevices(Scan &scan);
     void handleHotplug(InputSink &sink);

@@ -127,6 +127,11 @@ void EvdevReader::moveTo(const KeyState &target, InputSink &sink)
 
 void EvdevReader::report(unsigned evdevCode, int value, InputSink &sink)
 {
+    if (const auto button = LinuxKeyCodes::buttonFromEvdev(evdevCode)) {
+        if (value != 2)
+            sink.handleButton(*button, value == 1);
+        return;
+    }
     const auto keyCode = LinuxKeyCodes::fromEvdev(evdevCode);
     if (!keyCode)
         return;

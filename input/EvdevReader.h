@@ -12,14 +12,14 @@
 namespace plinkum {
 
 // Reads raw `struct input_event` records from one evdev node (or any stream of such records) and
-// reports its keys to an InputSink: value 1 press, 2 auto-repeat, 0 release; modifiers as one
-// change per press and per release (Caps Lock: press only, repeats never). Keys without a key code
-// are dropped.
+// reports its keys and pointer buttons to an InputSink: value 1 press, 2 auto-repeat, 0 release;
+// modifiers as one change per press and per release (Caps Lock: press only, repeats never). Keys
+// without a key code and buttons that are not clicks (touch, tool, stylus) are dropped.
 //
 // It keeps the device's key state so it can recover from SYN_DROPPED (the kernel's buffer
 // overran): it skips to the next SYN_REPORT, asks the device for its key state and reports the
-// difference, releases first. When the device goes away, keys still held are reported released,
-// so nothing stays stuck down.
+// difference, releases first. When the device goes away, keys and buttons still held are reported
+// released, so nothing stays stuck down.
 class EvdevReader {
 public:
     using KeyState = std::bitset<KEY_CNT>;

@@ -66,6 +66,8 @@ std::unique_ptr<XInputKeySource> XInputKeySource::open(const std::string &displa
     unsigned char maskBits[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(maskBits, XI_RawKeyPress);
     XISetMask(maskBits, XI_RawKeyRelease);
+    XISetMask(maskBits, XI_RawButtonPress);
+    XISetMask(maskBits, XI_RawButtonRelease);
     XIEventMask mask;
     mask.deviceid = XIAllMasterDevices;
     mask.mask_len = sizeof(maskBits);
@@ -128,6 +130,13 @@ void XInputKeySource::run(InputSink &sink)
             if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
                 const auto *raw = static_cast<const XIRawEvent *>(cookie->data);
                 handleRawKey(cookie->evtype, raw->detail, (raw->flags & XIKeyRepeat) != 0, sink);
+            } else if (cookie->evtype == XI_RawButtonPress || cookie->evtype == XI_RawButtonRelease) {
+                const auto *raw = static_cast<const XIRawEvent *>(cookie->data);
+                // A touchscreen's emulated pointer is a touch, not a click; wheel steps are buttons
+                // 4 to 7 and have no PointerButton.
+                const auto button = LinuxKeyCodes::buttonFromX11(raw->detail);
+                if (button && !(raw->flags & XIPointerEmulated))
+                    sink.handleButton(*button, cookie->evtype == XI_RawButtonPress);
             }
             XFreeEventData(m_display, cookie);
         }

@@ -11,8 +11,9 @@ typedef struct _XDisplay Display;
 
 namespace plinkum {
 
-// Listens to an X server's raw key events (XInput 2.1 or later, all master devices, root window):
-// every key any X client would get, even during grabs, with no permission beyond the session's.
+// Listens to an X server's raw key and button events (XInput 2.1 or later, all master devices,
+// root window): every key and click any X client would get, even during grabs, with no permission
+// beyond the session's.
 // Raw events carry no server auto-repeat. Under Wayland an X server only sees keys typed into
 // XWayland windows, so this source is meant for X11 sessions.
 class XInputKeySource final : public InputSource {

@@ -91,4 +91,28 @@ std::optional<KeyCode> fromX11(unsigned x11Keycode)
     return fromEvdev(x11Keycode - evdevOffset);
 }
 
+std::optional<PointerButton> buttonFromEvdev(unsigned evdevCode)
+{
+    switch (evdevCode) {
+    case BTN_LEFT: return PointerButton::Left;
+    case BTN_RIGHT: return PointerButton::Right;
+    case BTN_MIDDLE: return PointerButton::Middle;
+    case BTN_SIDE: return PointerButton::Back;
+    case BTN_EXTRA: return PointerButton::Forward;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<PointerButton> buttonFromX11(int x11Button)
+{
+    switch (x11Button) {
+    case 1: return PointerButton::Left;
+    case 2: return PointerButton::Middle;
+    case 3: return PointerButton::Right;
+    case 8: return PointerButton::Back;
+    case 9: return PointerButton::Forward;
+    default: return std::nullopt;
+    }
+}
+
 } // namespace plinkum::LinuxKeyCodes

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keys/KeyCode.h"
+#include "keys/PointerButton.h"
 
 #include <optional>
 
@@ -10,5 +11,11 @@ namespace plinkum::LinuxKeyCodes {
 // keys without a counterpart, which the key sources drop.
 std::optional<KeyCode> fromEvdev(unsigned evdevCode);
 std::optional<KeyCode> fromX11(unsigned x11Keycode);
+
+// The pointer button of an evdev button code (BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE,
+// BTN_EXTRA) or of an X11 button number (1 to 3, 8, 9); none for every other code, so a
+// touchpad's touch and tool codes and the wheel's buttons 4 to 7 never click.
+std::optional<PointerButton> buttonFromEvdev(unsigned evdevCode);
+std::optional<PointerButton> buttonFromX11(int x11Button);
 
 } // namespace plinkum::LinuxKeyCodes

@@ -40,6 +40,12 @@ class AppModel : public QObject {
     Q_PROPERTY(QStringList importWarnings READ importWarnings WRITE setImportWarnings NOTIFY importWarningsChanged)
     Q_PROPERTY(QVariantList peerPacks READ peerPacks NOTIFY peerPacksChanged)
     Q_PROPERTY(bool isFindingPeerPacks READ isFindingPeerPacks NOTIFY peerPacksChanged)
+    // Mouse clicks
+    Q_PROPERTY(bool mouseClicks READ mouseClicks WRITE setMouseClicks NOTIFY mouseClicksChanged)
+    Q_PROPERTY(QString mousePackID READ mousePackID WRITE setMousePackID NOTIFY mousePackIDChanged)
+    Q_PROPERTY(QString mousePackName READ mousePackName NOTIFY mousePackIDChanged)
+    Q_PROPERTY(QVariantList mousePackChoices READ mousePackChoices NOTIFY mousePackChoicesChanged)
+    Q_PROPERTY(double mouseVolume READ mouseVolume WRITE setMouseVolume NOTIFY mouseVolumeChanged)
 
 public:
     using QObject::QObject;
@@ -88,6 +94,22 @@ public:
     // isImporting, importProgress, importError and importWarnings; false when an import runs or
     // none of them can be imported.
     Q_INVOKABLE virtual bool importPeerPacks(const QStringList &paths) = 0;
+    // Mouse clicks: whether buttons sound at all, from which pack, how loud.
+    [[nodiscard]] virtual bool mouseClicks() const = 0;
+    // The pack clicks sound from: a pack id, "sameAsKeyboard", or empty when there is none.
+    [[nodiscard]] virtual QString mousePackID() const = 0;
+    // The pack's name; empty for "sameAsKeyboard" and none.
+    [[nodiscard]] virtual QString mousePackName() const = 0;
+    // What clicks can sound from, as {value: id, text: name} maps: "Same as keyboard", then the
+    // packs with click sounds, built-in first.
+    [[nodiscard]] virtual QVariantList mousePackChoices() const = 0;
+    [[nodiscard]] virtual double mouseVolume() const = 0;
+    virtual void setMouseClicks(bool on) = 0;
+    // A pack without click sounds is ignored.
+    virtual void setMousePackID(const QString &id) = 0;
+    virtual void setMouseVolume(double volume) = 0;
+    // Plays a left click from the mouse pack once.
+    Q_INVOKABLE virtual void previewMouse() = 0;
 
     virtual void setImportError(const QString &error) = 0;
     virtual void setIsEnabled(bool enabled) = 0;
@@ -138,6 +160,10 @@ signals:
     void keyboardAccessChanged();
     void importWarningsChanged();
     void peerPacksChanged();
+    void mouseClicksChanged();
+    void mousePackIDChanged();
+    void mousePackChoicesChanged();
+    void mouseVolumeChanged();
 };
 
 } // namespace plinkum

@@ -9,8 +9,19 @@
 
 namespace plinkum {
 
+// Packs with click sounds only are the mouse's to choose (Settings, General), never the keyboard's.
+static void keepKeyboardPacks(QList<PackInfo> &packs)
+{
+    packs.removeIf([](const PackInfo &pack) { return !pack.keyboard; });
+}
+
 void PackCatalog::setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<PackInfo> custom)
 {
+    keepKeyboardPacks(builtIn);
+    keepKeyboardPacks(custom);
+    for (Group &group : groups)
+        keepKeyboardPacks(group.packs);
+    groups.removeIf([](const Group &group) { return group.packs.isEmpty(); });
     if (builtIn != m_builtIn) {
         m_recordedNames.clear();
         m_derivedNames.clear();

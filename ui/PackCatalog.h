@@ -14,8 +14,8 @@ namespace plinkum {
 
 class PackLibrary;
 
-// The pack lists of the library as the views read them: built-in packs (in their order), their
-// family groups, and the user's packs. Each pack reaches QML as a map with its id, name, type,
+// The keyboard pack lists of the library as the views read them: built-in packs (in their order),
+// their family groups, and the user's packs; packs with click sounds only are left out. Each pack reaches QML as a map with its id, name, type,
 // tile texts, swatch colour and where its sounds come from. Fed by whoever owns the library;
 // views never change it.
 class PackCatalog : public QObject {

@@ -1,7 +1,8 @@
-// Key-to-sound latency of whatever plays on a PulseAudio sink: presses keys on an X server through
-// XTEST while recording the sink's monitor source, then reports, per press, the time from the
-// injection to the first recorded sample above a threshold.
-// Usage: latency_probe DISPLAY MONITOR_SOURCE PRESSES INTERVAL_MS [KEY|alphabet] [THRESHOLD]
+// Key-to-sound latency of whatever plays on a PulseAudio sink: presses keys (or a pointer button:
+// button1, button3, ...) on an X server through XTEST while recording the sink's monitor source,
+// then reports, per press, the time from the injection to the first recorded sample above a
+// threshold.
+// Usage: latency_probe DISPLAY MONITOR_SOURCE PRESSES INTERVAL_MS [KEY|alphabet|buttonN] [THRESHOLD]
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <pulse/error.h>
@@ -121,7 +122,7 @@ double percentile(const std::vector<double> &sorted, double p)
 int main(int argc, char **argv)
 {
     if (argc < 5) {
-        std::fputs("usage: latency_probe DISPLAY MONITOR_SOURCE PRESSES INTERVAL_MS [KEY|alphabet] "
+        std::fputs("usage: latency_probe DISPLAY MONITOR_SOURCE PRESSES INTERVAL_MS [KEY|alphabet|buttonN] "
                    "[THRESHOLD]\n",
                    stderr);
         return 2;
@@ -142,7 +143,10 @@ int main(int argc, char **argv)
         return 1;
     }
     std::vector<KeyCode> keys;
-    if (key == "alphabet") {
+    const unsigned button = key.starts_with("button") ? static_cast<unsigned>(std::atoi(key.c_str() + 6)) : 0;
+    if (button > 0) {
+        keys.push_back(1); // a stand-in: the button is pressed instead
+    } else if (key == "alphabet") {
         for (char letter = 'a'; letter <= 'z'; ++letter)
             keys.push_back(XKeysymToKeycode(display, XStringToKeysym(std::string(1, letter).c_str())));
     } else {
@@ -182,10 +186,16 @@ int main(int argc, char **argv)
         sleepUntil(next);
         const KeyCode code = keys[static_cast<std::size_t>(i) % keys.size()];
         injected[static_cast<std::size_t>(i)] = monotonicSeconds();
-        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        if (button > 0)
+            XTestFakeButtonEvent(display, button, True, CurrentTime);
+        else
+            XTestFakeKeyEvent(display, code, True, CurrentTime);
         XFlush(display);
         sleepUntil(injected[static_cast<std::size_t>(i)] + hold);
-        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        if (button > 0)
+            XTestFakeButtonEvent(display, button, False, CurrentTime);
+        else
+            XTestFakeKeyEvent(display, code, False, CurrentTime);
         XFlush(display);
         next += interval;
     }

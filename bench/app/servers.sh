@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plinkum on each sound server a desktop runs, in one go: a private PulseAudio, then a private
 # PipeWire with WirePlumber and its PulseAudio emulation (on their own session bus), each with one
-# null sink. For each: the steady key-to-sound median and p90 of `plinkum --headless` beside the
+# null sink. For each: the steady key-to-sound median and p90 of `plinkum --headless` (and its
+# click-to-sound, left button, the keyboard pack's key sound lent to clicks) beside the
 # minimal reference players (reference_player through the PulseAudio protocol with a 512-frame
 # buffer; reference_pw natively with a 128-frame quantum), the first press after Plinkum has gone
 # idle, its resident memory after a minute of typing, and what idling costs: CPU share and
@@ -27,9 +28,9 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=":$(cat "$work/display")"
 
-probe() { "$bin/latency_probe" "$display" clicks.monitor "$1" "$2" a "$threshold"; }
+probe() { "$bin/latency_probe" "$display" clicks.monitor "$1" "$2" "${3:-a}" "$threshold"; }
 field() { sed -n "s/.* $1 \([0-9.]*\).*/\1/p" <<<"$2"; }
-steady() { local r; r=$(probe "$presses" "$interval"); echo "median $(field median "$r") ms, p90 $(field p90 "$r") ms ($(cut -d' ' -f1-6 <<<"$r"))"; }
+steady() { local r; r=$(probe "$presses" "$interval" "${1:-a}"); echo "median $(field median "$r") ms, p90 $(field p90 "$r") ms ($(cut -d' ' -f1-6 <<<"$r"))"; }
 
 # CPU ticks of the whole process, then its wake-ups: every context switch of every thread.
 counters() {
@@ -55,7 +56,9 @@ idle_costs() {
 plinkum_run() {
   mkdir -p "$work/$1/config/Plinkum"
   # Full volume and no pitch spread, so the onset threshold sees the same kind of edge as the references'.
-  printf '[General]\nvolume=1\npitchVariation=false\n' >"$work/$1/config/Plinkum/Plinkum.conf"
+  # Clicks play the same key sound at the same level, so key and click are timed alike.
+  printf '[General]\nvolume=1\npitchVariation=false\nmouseClicks=true\nmousePack=sameAsKeyboard\nmouseVolume=1\n' \
+    >"$work/$1/config/Plinkum/Plinkum.conf"
   env -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE DISPLAY="$display" HOME="$work/$1" \
     XDG_CONFIG_HOME="$work/$1/config" XDG_DATA_HOME="$work/$1/data" "$bin/plinkum" --headless 2>"$work/$1/plinkum.log" &
   plinkum_pid=$!
@@ -80,6 +83,7 @@ run_plinkum() {
   plinkum_run "$1"
   probe 5 200 >/dev/null || true
   echo "  plinkum --headless:      $(steady) [$(grep -o 'audio output.*' "$work/$1/plinkum.log" || true)]"
+  echo "  click-to-sound (left):   $(steady button1)"
   first_after_idle
   echo "  typing a minute:         $("$bin/latency_probe" "$display" clicks.monitor 600 100 alphabet "$threshold" | cut -d' ' -f1-6)"
   local rss

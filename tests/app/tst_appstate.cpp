@@ -185,6 +185,42 @@ private slots:
         QCOMPARE(enginePackID(state), defaultPack());
     }
 
+    // Clicks off by default and dropped on the keyboard thread; the first built-in mouse pack
+    // loads only once they are on; "Same as keyboard" lends; a mouse-only pack is never the keyboard's.
+    void mouseClicks()
+    {
+        Folders folders;
+        TestPacks::writeFolder(folders.builtIn + QStringLiteral("/mouse"),
+                               {{"pack.json", R"({"name": "Mouse", "mouse": {"left": ["click.wav"]}})"}, {"click.wav", TestPacks::wav}});
+        test::Pipe pointer;
+        AppState state(folders.services([] { return true; }, &pointer));
+        waitForLoads(state);
+        const QString mouse = QStringLiteral("bundle:mouse");
+        QVERIFY(!state.mouseClicks() && state.mousePackID() == mouse && !state.engine().mousePack());
+        state.setSelectedPackID(mouse);
+        QCOMPARE(state.selectedPackID(), defaultPack());
+        pointer.key(BTN_LEFT, 1);
+        pointer.key(KEY_A, 1);
+        QTRY_COMPARE(state.engine().nextVoice(), std::size_t(1)); // the key only
+
+        state.setMouseClicks(true);
+        QTRY_VERIFY(state.engine().mousePack() && state.engine().mousePack()->info().id == mouse);
+        QVERIFY(!state.engine().config().mouseFromKeyboardPack);
+        pointer.key(BTN_LEFT, 0);
+        pointer.key(BTN_LEFT, 1);
+        QTRY_COMPARE(state.engine().nextVoice(), std::size_t(2)); // the press: the pack has no release
+
+        state.setMousePackID(QStringLiteral("bundle:alpaca")); // no click sounds: not taken
+        state.setMouseVolume(0.3);
+        QVERIFY(state.mousePackID() == mouse && state.engine().config().mouseVolume == 0.3f);
+        state.setMousePackID(QString::fromLatin1(Settings::sameAsKeyboard));
+        const SoundEngine::Config config = state.engine().config();
+        QVERIFY(config.mouseFromKeyboardPack && config.lendKeySound && !state.engine().mousePack());
+        QCOMPARE(stored(folders, Settings::Key::MousePack).toString(), QString::fromLatin1(Settings::sameAsKeyboard));
+        state.setMouseClicks(false);
+        QVERIFY(!state.engine().mousePack());
+    }
+
     void settersReachTheEngine()
     {
         Folders folders;

@@ -1,4 +1,4 @@
-// Plinkum against private X, pulseaudio and logind: typed keys heard unless the session is locked or behind.
+// Plinkum against private X, pulseaudio and logind: typed keys and clicks heard unless the session is locked or behind.
 #include "app/CommandLine.h"
 #include "input/KeyboardAccess.h"
 #include "tests/support/MockLogind.h"
@@ -391,6 +391,67 @@ private slots:
             QTRY_COMPARE(plinkumWindows(), 0);
             QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value(QStringLiteral("onboardingOpen")).toString(), QStringLiteral("true"));
         }
+    }
+
+    // XTEST clicks with a mouse pack chosen: each press and each release heard while clicks are on;
+    // never the wheel, nor while clicks are off, the sounds are muted or the session is locked.
+    void clicksAreHeard_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("before"); // "shifts": both Shifts mute first; "locked": the session locks first
+        QTest::addColumn<QList<int>>("buttons");
+        QTest::addColumn<int>("sounds");
+        QTest::newRow("left and right, with their releases") << true << "" << QList<int>{1, 3} << 4;
+        QTest::newRow("clicks off") << false << "" << QList<int>{1, 3} << 0;
+        QTest::newRow("the wheel") << true << "" << QList<int>{4, 5, 6, 7} << 0;
+        QTest::newRow("muted with both Shifts") << true << "shifts" << QList<int>{1, 3} << 0;
+        QTest::newRow("locked session") << true << "locked" << QList<int>{1, 3} << 0;
+    }
+    void clicksAreHeard()
+    {
+        if (!canType())
+            QSKIP(cannotType);
+        QFETCH(bool, on);
+        QFETCH(QString, before);
+        QFETCH(QList<int>, buttons);
+        QVERIFY(TestPacks::writeFolder(m_dir.filePath(QStringLiteral("data/Plinkum/Packs/clicks")),
+                                       {{"pack.json", R"({"name": "Clicks", "mouse": {"left": ["click.wav"], "right": ["click.wav"]},
+                                                          "mouseUp": {"left": ["click.wav"], "right": ["click.wav"]}})"},
+                                        {"click.wav", TestPacks::wav}}));
+        QFile::remove(settingsFile());
+        QSettings(settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("mouseClicks"), on);
+        QSettings(settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("mousePack"), QStringLiteral("folder:clicks"));
+        QProcessEnvironment environment = this->environment(m_display, true);
+        std::optional<TestServers::MockLogind> logind;
+        if (before == "locked") {
+            logind.emplace(m_dir.path());
+            if (!logind->start())
+                QSKIP("dbus-daemon and python3-dbusmock are needed (tools/install-deps.sh installs them)");
+            QVERIFY(logind->addSession(QStringLiteral("c7"), true));
+            logind->addTo(environment);
+            environment.insert(QStringLiteral("XDG_SESSION_ID"), QStringLiteral("c7"));
+        }
+        record(environment);
+        PlinkumProcess plinkum;
+        QVERIFY(plinkum.start(environment, {QStringLiteral("--headless")}));
+        QVERIFY2(typeUntilHeard(), "no key sound reached the sink within 12 s");
+        if (before == "shifts")
+            pressBothShifts();
+        if (logind)
+            QVERIFY(logind->setLocked(QStringLiteral("c7"), true));
+
+        waitCollecting(600);
+        const std::size_t mark = m_samples.size();
+        for (const int button : buttons) {
+            for (const Bool down : {True, False}) {
+                XTestFakeButtonEvent(m_xlib, unsigned(button), down, 0);
+                XFlush(m_xlib);
+                waitCollecting(300);
+            }
+        }
+        waitCollecting(300);
+        QTEST(onsets(mark), "sounds");
+        QVERIFY(plinkum.terminate());
     }
 
     // Keys typed while the session is locked or another is in front are not heard.

@@ -47,6 +47,7 @@ private slots:
         QTest::newRow("known shortcut") << Key::MuteShortcut << QVariant("off") << QVariant("off");
         QTest::newRow("unknown shortcut") << Key::MuteShortcut << QVariant("sometimes") << QVariant();
         QTest::newRow("nothing") << Key::OnboardingOpen << QVariant() << QVariant();
+        QTest::newRow("click volume too loud") << Key::MouseVolume << QVariant("1.5") << QVariant(1.0);
     }
     void validation()
     {

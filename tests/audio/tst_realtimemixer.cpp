@@ -84,6 +84,12 @@ private slots:
     {
         SoundEngine engine(24, nullptr, 1);
         engine.setPack(bigPack());
+        // Clicks play the keyboard pack's lent key sound; a mouse pack is swapped beside it.
+        SoundEngine::Config config = engine.config();
+        config.mouseFromKeyboardPack = true;
+        config.lendKeySound = true;
+        engine.setConfig(config);
+        engine.setMousePack(bigPack());
         StreamSleep sleep;
         std::atomic<bool> audioDone{false};
         std::thread audio([&] {
@@ -106,10 +112,12 @@ private slots:
         });
         // Play and swap packs on this thread while the audio thread renders.
         for (int n = 0; !audioDone.load(); std::this_thread::yield()) {
-            engine.play(InputEvent::key(KeyCode(n % 50), n % 2 == 0));
+            engine.play(n % 3 == 0 ? InputEvent::button(PointerButton(n % 5), n % 2 == 0) : InputEvent::key(KeyCode(n % 50), n % 2 == 0));
             sleep.wake();
             if (++n % 200 == 0)
                 engine.setPack(bigPack());
+            if (n % 300 == 0)
+                engine.setMousePack(bigPack());
         }
         audio.join();
         QCOMPARE(allocations.load(), 0);

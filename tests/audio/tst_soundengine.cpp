@@ -130,8 +130,6 @@ private slots:
         QTest::newRow("release with key-up off") << true << false << 1.0f << release << false << false;
         QTest::newRow("press with key-up off") << true << false << 1.0f << press << true << true;
         QTest::newRow("volume 0") << true << true << 0.0f << press << true << false;
-        // No pack has button sounds yet: a click finds nothing to play.
-        QTest::newRow("button") << true << true << 1.0f << InputEvent::button(PointerButton::Left, true) << false << false;
     }
     void rotation()
     {
@@ -153,6 +151,65 @@ private slots:
         renderer.renderUntil(6001);
         QCOMPARE(renderer.engine().nextVoice(), std::size_t(advances ? 2 : 1));
         QTEST(renderer.samples()[2 * 6000] != 0.0f, "audible");
+    }
+
+    // Which pack a click sounds from, at the mouse volume (0.5 here; keys at 1). Levels: the
+    // keyboard pack's standard key 0.1 (release 0.05), its own left button 0.3; the mouse pack's
+    // left button 0.6, release 0.4, no middle button.
+    void clicks_data()
+    {
+        QTest::addColumn<bool>("keyboardHasClicks");
+        QTest::addColumn<bool>("mousePack");
+        QTest::addColumn<bool>("fromKeyboard");
+        QTest::addColumn<bool>("lend");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<InputEvent>("event");
+        QTest::addColumn<float>("level");
+        const InputEvent left = InputEvent::button(PointerButton::Left, true);
+        QTest::newRow("mouse pack") << false << true << false << false << true << left << 0.6f;
+        QTest::newRow("mouse pack, release") << false << true << false << false << true << InputEvent::button(PointerButton::Left, false) << 0.4f * SoundEngine::keyUpGain;
+        QTest::newRow("a button the pack lacks sounds as left") << false << true << false << false << true << InputEvent::button(PointerButton::Middle, true) << 0.6f;
+        QTest::newRow("mouse pack still loading: silent") << true << false << false << true << true << left << 0.0f;
+        QTest::newRow("keyboard pack's own clicks") << true << true << true << false << true << left << 0.3f;
+        QTest::newRow("keyboard pack lends its key sound") << false << false << true << true << true << left << 0.1f;
+        QTest::newRow("lent release") << false << false << true << true << true << InputEvent::button(PointerButton::Right, false) << 0.05f * SoundEngine::keyUpGain;
+        QTest::newRow("not lent unless chosen") << false << false << true << false << true << left << 0.0f;
+        QTest::newRow("sounds off") << false << true << false << false << false << left << 0.0f;
+    }
+    void clicks()
+    {
+        QFETCH(bool, keyboardHasClicks);
+        QFETCH(bool, mousePack);
+        QFETCH(InputEvent, event);
+        QFETCH(float, level);
+        LoadedPack::ButtonMap keyboardClicks, mouseDown, mouseUp;
+        if (keyboardHasClicks)
+            keyboardClicks[0] = {TestPacks::constant({0.3f}, 50)};
+        mouseDown[0] = {TestPacks::constant({0.6f}, 50)};
+        mouseUp[0] = {TestPacks::constant({0.4f}, 50)};
+        auto keyboard = std::make_shared<LoadedPack>(PackInfo{}, LoadedPack::CategoryMap{{KeyCategory::Standard, {TestPacks::constant({0.1f}, 50)}}},
+                                                     LoadedPack::CategoryMap{{KeyCategory::Standard, {TestPacks::constant({0.05f}, 50)}}},
+                                                     LoadedPack::KeyMap{}, LoadedPack::KeyMap{}, keyboardClicks);
+        auto o = options(3);
+        o.mouseVolume = 0.5f;
+        if (mousePack)
+            o.mousePack = std::make_shared<LoadedPack>(PackInfo{}, LoadedPack::CategoryMap{}, LoadedPack::CategoryMap{}, LoadedPack::KeyMap{},
+                                                       LoadedPack::KeyMap{}, mouseDown, mouseUp);
+        OfflineRenderer renderer(keyboard, o);
+        auto config = renderer.engine().config();
+        QFETCH(bool, fromKeyboard);
+        QFETCH(bool, lend);
+        QFETCH(bool, enabled);
+        config.mouseFromKeyboardPack = fromKeyboard;
+        config.lendKeySound = lend;
+        config.enabled = enabled;
+        config.playKeyUp = false; // a click's release is the mouse pack's to give
+        renderer.engine().setConfig(config);
+        renderer.play(event);
+        renderer.renderUntil(1);
+        const float ratio = renderer.samples()[0] / (level * 0.5f * centreGain);
+        QVERIFY2(level == 0.0f ? renderer.samples()[0] == 0.0f : ratio >= 0.85f - 1e-5f && ratio <= 1.0f + 1e-5f,
+                 qPrintable(QString::number(renderer.samples()[0])));
     }
 
     void silentWithoutPack()
@@ -262,6 +319,8 @@ private slots:
         QTest::newRow("unknown name names its event") << "a:down@0 a:up@5 shift:down@9" << "event 3";
         QTest::newRow("code beyond 16 bits") << "65536:down@0" << "event 1";
         QTest::newRow("later than ten minutes") << "a:down@600001" << "event 1";
+        QTest::newRow("mouse buttons") << "mouse-left:down@0 mouse-forward:up@5 a:down@7" << "b0/d/0 b4/u/5 0/d/7";
+        QTest::newRow("the wheel is no button") << "mouse-left:down@0 mouse-wheel:down@5" << "event 2";
     }
     void parseSequence()
     {
@@ -277,7 +336,7 @@ private slots:
         QVERIFY2(sequence, error.c_str());
         QStringList got;
         for (const auto &e : sequence->events())
-            got << QString("%1/%2/%3").arg(e.input.code).arg(e.input.down ? "d" : "u").arg(e.milliseconds);
+            got << QString("%1%2/%3/%4").arg(e.input.isKey() ? "" : "b").arg(e.input.code).arg(e.input.down ? "d" : "u").arg(e.milliseconds);
         QCOMPARE(got.join(' '), expected);
     }
 

@@ -267,7 +267,11 @@ private slots:
             << "" << "42=1 54=1 42=2 42=0 54=0" << "m56 m60 m56 m60";
         QTest::newRow("caps lock reports its press only") << "" << "58=1 58=2 58=0 58=1 58=0" << "m57 m57";
         QTest::newRow("unknown codes, other events and values dropped")
-            << "" << "113=1 113=0 272=1 767=1 msc syn 30=3 30=-1" << "";
+            << "" << "113=1 113=0 767=1 msc syn 30=3 30=-1" << "";
+        // BTN_LEFT 272, RIGHT, MIDDLE, SIDE, EXTRA 276; a touchpad's BTN_TOUCH 330 and BTN_TOOL_FINGER 325 are no clicks.
+        QTest::newRow("buttons: the five that click, touches not")
+            << "" << "272=1 syn 272=0 273=1 273=0 274=1 275=1 276=1 330=1 325=1 330=0 276=0" << "bd0 bu0 bd1 bu1 bd2 bd3 bd4 bu4";
+        QTest::newRow("button held at open, released while dropping") << "272 330/" << "drop 272=0 syn" << "bu0";
         QTest::newRow("modifier held at open, released") << "42" << "42=0 42=1" << "m56 m56";
         QTest::newRow("SYN_DROPPED: skip to the report, then the difference, releases first")
             << "/42 48" << "30=1 syn 42=1 syn drop 30=0 48=1 syn 31=1 syn" << "d0 m56 u0 d11 d1";
@@ -315,13 +319,16 @@ private slots:
         second.key(KEY_CAPSLOCK, 1);
         QTRY_COMPARE(sink.text(), "d0 m56 d11 m57");
 
-        // Unplugged with Shift, B and Caps Lock held: they come back up in code order, Caps Lock unchanged.
+        second.key(BTN_RIGHT, 1);
+        QTRY_COMPARE(sink.text(), "d0 m56 d11 m57 bd1");
+
+        // Unplugged with Shift, B, Caps Lock and a button held: they come back up in code order, Caps Lock unchanged.
         second.write.reset();
         QTRY_COMPARE(source->deviceCount(), 1u);
-        QCOMPARE(sink.text(), "d0 m56 d11 m57 m56 u11");
+        QCOMPARE(sink.text(), "d0 m56 d11 m57 bd1 m56 u11 bu1");
 
         first.key(KEY_A, 0);
-        QTRY_COMPARE(sink.text(), "d0 m56 d11 m57 m56 u11 u0");
+        QTRY_COMPARE(sink.text(), "d0 m56 d11 m57 bd1 m56 u11 bu1 u0");
     }
 
     // The monitor may be destroyed before its thread reaches run().

@@ -24,6 +24,11 @@ class TestXInputKeySource : public QObject {
         XTestFakeKeyEvent(m_injector.get(), static_cast<unsigned>(keycode), press, CurrentTime);
         XSync(m_injector.get(), False);
     }
+    void button(int number, bool press)
+    {
+        XTestFakeButtonEvent(m_injector.get(), static_cast<unsigned>(number), press, CurrentTime);
+        XSync(m_injector.get(), False);
+    }
 
 private slots:
     void initTestCase()
@@ -37,13 +42,16 @@ private slots:
     void sequences_data()
     {
         QTest::addColumn<QString>("steps"); // "p<keycode>" press, "r<keycode>" release, "w<ms>" wait,
-                                            // "S" start listening here (else before the first step)
+                                            // "S" start listening here (else before the first step),
+                                            // "P<button>"/"R<button>" pointer button
         QTest::addColumn<QString>("delivered");
         // X11 keycodes: a 38, Shift_L 50, Shift_R 62, Caps_Lock 66.
         QTest::newRow("held key: one down, one up") << "p38 w800 r38" << "d0 u0";
         QTest::newRow("caps lock only down") << "p66 r66 p66 r66" << "d57 d57";
         QTest::newRow("second release of a modifier changes nothing") << "p50 r50 r50 p50 r50" << "d56 u56 d56 u56";
         QTest::newRow("modifier held before listening") << "p50 S r50 p50 r50" << "d56 u56 d56";
+        QTest::newRow("buttons 1-3, 8, 9 click; the wheel's 4-7 do not")
+            << "P1 R1 P3 R3 P2 R2 P4 R4 P5 R5 P6 R6 P7 R7 P8 R8 P9 R9" << "bd0 bu0 bd1 bu1 bd2 bu2 bd3 bu3 bd4 bu4";
     }
     void sequences()
     {
@@ -60,6 +68,8 @@ private slots:
             case 'r': key(n, false); break;
             case 'w': QTest::qWait(n); break;
             case 'S': QVERIFY(monitor.start()); break;
+            case 'P': button(n, true); break;
+            case 'R': button(n, false); break;
             }
         }
         // Events arrive in order: once Escape (9, delivered as 53) is through, all before it is.

@@ -72,6 +72,8 @@ private slots:
         QTest::newRow("remove without an id") << QStringList{"remove"} << 2 << QByteArray();
         QTest::newRow("check by id") << QStringList{"check", "bundle:tactile"} << 0 << QByteArray("Tactile One");
         QTest::newRow("render by id") << QStringList{"render", "bundle:tactile", "--keys", "a:down@0", "--out", "y.wav"} << 0 << QByteArray("\"frames\"");
+        QTest::newRow("render clicks with a mouse pack") << QStringList{"render", "bundle:tactile", "--keys", "mouse-left:down@0 mouse-left:up@90", "--mouse-pack", "bundle:plain", "--out", "y.wav"} << 0 << QByteArray("\"frames\"");
+        QTest::newRow("render, mouse pack not a pack") << QStringList{"render", pack, "--keys", "mouse-left:down@0", "--mouse-pack", "/nonexistent", "--out", "x.wav"} << 1 << QByteArray();
         QTest::newRow("render, bad sequence") << QStringList{"render", pack, "--keys", "a:sideways@0", "--out", "x.wav"} << 2 << QByteArray();
         QTest::newRow("render, no output") << QStringList{"render", pack, "--keys", "a:down@0"} << 2 << QByteArray();
         QTest::newRow("render, not a pack") << QStringList{"render", "/nonexistent", "--keys", "a:down@0", "--out", "x.wav"} << 1 << QByteArray();

@@ -293,16 +293,37 @@ private slots:
         QTEST(PackOrigin::line(source, credit), "line");
     }
 
-    void muteShortcutChoiceShowsAndStoresTheState()
+    // The shortcut and click sound choices show the state and store the choice; the panel says
+    // what clicks play; a pack of clicks only is offered for clicks, never as the keyboard's.
+    void generalChoicesShowAndStoreTheState()
     {
         m_state->setMuteShortcut("scrollLockTwice");
+        TestPacks::writeFolder(m_folders->user + "/Clicks",
+                               {{"pack.json", R"({"name": "Desk Mouse", "mouse": {"left": ["click.wav"]}})"}, {"click.wav", TestPacks::wav}});
+        QTRY_COMPARE_WITH_TIMEOUT(m_state->mousePackChoices().size(), 2, 10000); // and "Same as keyboard"
+        m_catalog->track(*m_state->library());
+        QVERIFY(m_catalog->custom().isEmpty());
+        m_state->setMouseClicks(true);
         QQuickWindow *window = openSettings("general");
         QQuickItem *choice = findItem(window, "muteShortcutChoice");
-        QVERIFY(choice);
+        QQuickItem *mouse = findItem(window, "mousePackChoice");
+        QVERIFY(choice && mouse);
         QCOMPARE(choice->property("currentValue").toString(), "scrollLockTwice");
+        QCOMPARE(mouse->property("currentValue").toString(), "folder:Clicks");
+        shoot(window, "settings-general-mouse");
         choice->setProperty("currentIndex", 2);
         QVERIFY(QMetaObject::invokeMethod(choice, "activated", Q_ARG(int, 2)));
         QCOMPARE(m_state->muteShortcut(), "off");
+        mouse->setProperty("currentIndex", 0);
+        QVERIFY(QMetaObject::invokeMethod(mouse, "activated", Q_ARG(int, 0)));
+        QCOMPARE(m_state->mousePackID(), "sameAsKeyboard");
+
+        m_ui->panel().showWindow();
+        QQuickWindow *panel = m_ui->panel().window();
+        QCOMPARE(findItem(panel, "mouseState")->property("text").toString(), "Same as keyboard");
+        shoot(panel, "panel-mouse");
+        click(panel, findItem(panel, "mouseSwitch"));
+        QVERIFY(!m_state->mouseClicks());
     }
 
     // Every About link opens a file installed with Plinkum; none sends the user off the machine.

@@ -20,10 +20,11 @@ namespace {
 
 constexpr const char *usage =
     "plinkum-pack render DIR|ID --keys \"SEQ\" --out FILE.wav [--stereo on|off] [--pitch on|off] "
-    "[--key-up on|off] [--volume V] [--seed N]";
+    "[--key-up on|off] [--volume V] [--seed N] [--mouse-pack DIR|ID] [--mouse-volume V]";
 
 struct RenderArguments {
     QString folder;
+    QString mouseFolder;
     QString keys;
     QString out;
     OfflineRenderer::Options options;
@@ -75,11 +76,13 @@ std::variant<RenderArguments, QString> parse(const QStringList &arguments)
                 : argument == QLatin1String("--pitch")           ? parsed.options.pitchVariation
                                                                  : parsed.options.playKeyUp;
             option = *flag;
-        } else if (argument == QLatin1String("--volume")) {
+        } else if (argument == QLatin1String("--volume") || argument == QLatin1String("--mouse-volume")) {
             const float volume = value.toFloat(&ok);
             if (!ok || !std::isfinite(volume) || volume < 0.0f || volume > 1.0f)
-                return QStringLiteral("--volume takes a number from 0 to 1");
-            parsed.options.volume = volume;
+                return argument + QStringLiteral(" takes a number from 0 to 1");
+            (argument == QLatin1String("--volume") ? parsed.options.volume : parsed.options.mouseVolume) = volume;
+        } else if (argument == QLatin1String("--mouse-pack")) {
+            parsed.mouseFolder = value;
         } else if (argument == QLatin1String("--seed")) {
             const qulonglong seed = value.toULongLong(&ok);
             if (!ok)
@@ -112,7 +115,14 @@ int render(const QStringList &arguments)
     if (!result.ok())
         return JsonOutput::printFailure(result.failure());
 
-    const std::vector<float> samples = OfflineRenderer::render(result.pack(), *sequence, args.options);
+    OfflineRenderer::Options options = args.options;
+    if (!args.mouseFolder.isEmpty()) {
+        const PackLoader::LoadResult mouse = PackLoader::load(PackArgument::describe(PackArgument::folder(args.mouseFolder, false)));
+        if (!mouse.ok())
+            return JsonOutput::printFailure(mouse.failure());
+        options.mousePack = mouse.pack();
+    }
+    const std::vector<float> samples = OfflineRenderer::render(result.pack(), *sequence, options);
     if (const auto failure = OfflineRenderer::writeWav(QFile::encodeName(args.out).toStdString(), samples)) {
         JsonOutput::print({{QStringLiteral("error"), QStringLiteral("writeFailed")},
                            {QStringLiteral("message"), QString::fromStdString(*failure)}});

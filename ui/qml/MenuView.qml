@@ -43,6 +43,11 @@ Control {
                 Layout.fillWidth: true
                 ui: root.ui
             }
+            MouseRow {
+                objectName: "mouseRow"
+                Layout.fillWidth: true
+                ui: root.ui
+            }
             SwitchPicker {
                 objectName: "switchPicker"
                 Layout.fillWidth: true
