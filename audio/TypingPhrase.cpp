@@ -66,11 +66,15 @@ int TypingPhrase::milliseconds()
 
 std::vector<float> TypingPhrase::render(const LoadedPackPtr &pack)
 {
+    const bool clicks = !pack->info().keyboard;
     OfflineRenderer::Options options;
     options.volume = 1.0f;
     options.seed = 1;
+    if (clicks) {
+        options.mousePack = pack;
+        options.mouseVolume = 1.0f;
+    }
     OfflineRenderer renderer(pack, options);
-    const bool clicks = !pack->info().keyboard;
     for (const Event &event : events()) {
         if (clicks && event.keyCode == shift)
             continue;
