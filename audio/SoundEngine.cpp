@@ -138,8 +138,9 @@ float SoundEngine::drawJitter()
     return low + static_cast<float>(r) * 0x1p-24f * span;
 }
 
-// A button the pack has no sound for sounds like its left button; a keyboard pack without any
-// button sound lends its standard key sound only when the user chose that. Under the lock.
+// A button the pack has no sound for sounds like its left button (a button it has, press only,
+// stays silent on release); a keyboard pack without any button sound lends its standard key sound
+// only when the user chose that. Under the lock.
 const SampleList &SoundEngine::buttonSamples(InputEvent event) const
 {
     static const SampleList none;
@@ -148,6 +149,9 @@ const SampleList &SoundEngine::buttonSamples(InputEvent event) const
         return none;
     if (const SampleList &own = pack->samples(event); !own.empty())
         return own;
+    const auto index = static_cast<std::size_t>(event.code);
+    if (index < pointerButtonCount && !pack->buttonDown()[index].empty())
+        return none;
     const auto &buttons = event.down ? pack->buttonDown() : pack->buttonUp();
     if (!buttons[static_cast<std::size_t>(PointerButton::Left)].empty())
         return buttons[static_cast<std::size_t>(PointerButton::Left)];

@@ -247,7 +247,8 @@ private slots:
     {
         if (!installed({"xdotool"}))
             QSKIP("xdotool is needed (tools/install-deps.sh installs it)");
-        m_display = m_x.start();
+        // A small laptop's screen: the panel opens below the tray, not over it.
+        m_display = m_x.start(QStringLiteral("1024x768x24"));
         if (!m_display.isEmpty())
             m_xlib = XOpenDisplay(qPrintable(m_display));
         if (!m_xlib)

@@ -71,13 +71,13 @@ public:
     ~Xvfb() { stop(); }
 
     // The display name; empty when Xvfb is missing or did not come up.
-    QString start()
+    QString start(const QString &screen = QStringLiteral("640x480x24"))
     {
         if (QStandardPaths::findExecutable("Xvfb").isEmpty())
             return {};
         // -displayfd prints the display number it chose once it accepts connections.
         m_process.setStandardErrorFile(QProcess::nullDevice());
-        m_process.start("Xvfb", {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        m_process.start("Xvfb", {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"});
         QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired() && !m_process.canReadLine())
             m_process.waitForReadyRead(100);
