@@ -4,32 +4,32 @@
 <context>
     <name>AboutTab</name>
     <message>
-        <location filename="../qml/AboutTab.qml" line="37"/>
+        <location filename="../qml/AboutTab.qml" line="39"/>
         <source>Version %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="45"/>
+        <location filename="../qml/AboutTab.qml" line="47"/>
         <source>Keystrokes are only used to play sounds. Nothing is recorded, stored, or sent.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="56"/>
+        <location filename="../qml/AboutTab.qml" line="58"/>
         <source>Help</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="64"/>
+        <location filename="../qml/AboutTab.qml" line="66"/>
         <source>Where the sounds come from</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="65"/>
+        <location filename="../qml/AboutTab.qml" line="67"/>
         <source>Switch names say which switch a sound was recorded from or modelled on; they are the trademarks of their owners, who have neither made nor endorsed these sounds.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/AboutTab.qml" line="57"/>
+        <location filename="../qml/AboutTab.qml" line="59"/>
         <source>Acknowledgements</source>
         <translation type="unfinished"></translation>
     </message>
@@ -116,8 +116,8 @@
 <context>
     <name>Family</name>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="50"/>
-        <location filename="../PackCatalog.cpp" line="99"/>
+        <location filename="../qml/SoundsTab.qml" line="52"/>
+        <location filename="../PackCatalog.cpp" line="91"/>
         <source>Custom</source>
         <translation type="unfinished"></translation>
     </message>
@@ -178,108 +178,135 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="36"/>
-        <source>Like a real keyboard, the sounds come from your computer even when headphones are connected. Turn this off to hear them in your headphones.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <location filename="../qml/GeneralTab.qml" line="37"/>
-        <source>Always play through built-in speakers</source>
+        <source>Mouse</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="40"/>
-        <source>Shortcut</source>
+        <location filename="../qml/GeneralTab.qml" line="38"/>
+        <source>Clicks sound with their release, at their own volume. “Same as keyboard” plays the keyboard sound’s own clicks, or its key sound when it has none.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="41"/>
-        <source>Switches the sounds on and off from any application, as the switch in the panel does. The keys of the shortcut type nothing.</source>
+        <location filename="../qml/GeneralTab.qml" line="39"/>
+        <source>Play mouse clicks</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="50"/>
-        <location filename="../qml/GeneralTab.qml" line="79"/>
-        <source>Sounds on and off</source>
+        <location filename="../qml/GeneralTab.qml" line="56"/>
+        <location filename="../qml/GeneralTab.qml" line="82"/>
+        <source>Click sound</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="58"/>
-        <source>Both Shift keys together</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="59"/>
-        <source>Scroll Lock pressed twice</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="60"/>
-        <source>Off</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="85"/>
-        <source>Permissions</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="100"/>
-        <source>Keyboard access</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="112"/>
-        <source>Through the X11 session; nothing to install or remove.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="113"/>
-        <source>Through Plinkum’s keyboard access rule.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="114"/>
-        <source>Through your membership of the input group.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
+        <location filename="../qml/GeneralTab.qml" line="103"/>
         <location filename="../qml/GeneralTab.qml" line="115"/>
-        <source>The system lets you read keyboards.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="118"/>
-        <source>Asking: enter your password in the prompt.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="120"/>
-        <source>Not given.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location filename="../qml/GeneralTab.qml" line="121"/>
-        <source>Not allowed yet: keys can’t be heard.</source>
+        <source>Click volume</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location filename="../qml/GeneralTab.qml" line="129"/>
-        <source>Allowed</source>
+        <source>Like a real keyboard, the sounds come from your computer even when headphones are connected. Turn this off to hear them in your headphones.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="130"/>
+        <source>Always play through built-in speakers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="133"/>
+        <source>Shortcut</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location filename="../qml/GeneralTab.qml" line="134"/>
+        <source>Switches the sounds on and off from any application, as the switch in the panel does. The keys of the shortcut type nothing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="143"/>
+        <location filename="../qml/GeneralTab.qml" line="173"/>
+        <source>Sounds on and off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="152"/>
+        <source>Both Shift keys together</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="153"/>
+        <source>Scroll Lock pressed twice</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="154"/>
+        <source>Off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="179"/>
+        <source>Permissions</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="194"/>
+        <source>Keyboard access</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="206"/>
+        <source>Through the X11 session; nothing to install or remove.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="207"/>
+        <source>Through Plinkum’s keyboard access rule.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="208"/>
+        <source>Through your membership of the input group.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="209"/>
+        <source>The system lets you read keyboards.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="212"/>
+        <source>Asking: enter your password in the prompt.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="214"/>
+        <source>Not given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="215"/>
+        <source>Not allowed yet: keys can’t be heard.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="223"/>
+        <source>Allowed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/GeneralTab.qml" line="228"/>
         <source>Remove Access</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="141"/>
+        <location filename="../qml/GeneralTab.qml" line="235"/>
         <source>Allow Keyboard Access</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="160"/>
+        <location filename="../qml/GeneralTab.qml" line="254"/>
         <source>How keyboard access works, and the input group…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -301,22 +328,22 @@
 <context>
     <name>HeroPanel</name>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="54"/>
+        <location filename="../qml/HeroPanel.qml" line="55"/>
         <source>Mechanical switch sounds for the keyboard you already have.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="64"/>
+        <location filename="../qml/HeroPanel.qml" line="65"/>
         <source>%1 switches, %2 of them recorded key by key</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="67"/>
+        <location filename="../qml/HeroPanel.qml" line="68"/>
         <source>Instant, low-latency playback</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/HeroPanel.qml" line="68"/>
+        <location filename="../qml/HeroPanel.qml" line="69"/>
         <source>Private — nothing leaves your computer</source>
         <translation type="unfinished"></translation>
     </message>
@@ -324,13 +351,41 @@
 <context>
     <name>ImportErrorAlert</name>
     <message>
-        <location filename="../qml/ImportErrorAlert.qml" line="52"/>
+        <location filename="../qml/ImportErrorAlert.qml" line="55"/>
         <source>Couldn&apos;t import sound pack</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ImportErrorAlert.qml" line="69"/>
+        <location filename="../qml/ImportErrorAlert.qml" line="55"/>
+        <source>Imported, with warnings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/ImportErrorAlert.qml" line="78"/>
         <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MouseRow</name>
+    <message>
+        <location filename="../qml/MouseRow.qml" line="19"/>
+        <source>Mouse clicks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/MouseRow.qml" line="28"/>
+        <source>Off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/MouseRow.qml" line="29"/>
+        <source>Same as keyboard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/MouseRow.qml" line="41"/>
+        <source>Play mouse clicks</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -349,6 +404,59 @@
     <message>
         <location filename="../PackOrigin.cpp" line="42"/>
         <source>Derived from %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PeerImportDialog</name>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="58"/>
+        <source>Import from Other Apps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="65"/>
+        <source>Sound packs found in the folders of Mechvibes, MechvibesDX and keyboardsounds. The ones you choose are copied; the originals stay as they are.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="76"/>
+        <source>Looking for packs…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="85"/>
+        <source>No packs from other apps were found.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="144"/>
+        <source>Imported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="145"/>
+        <source>Can’t be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="163"/>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="171"/>
+        <source>Import 1 Pack</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="172"/>
+        <source>Import %1 Packs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/PeerImportDialog.qml" line="172"/>
+        <source>Import</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -378,42 +486,57 @@
 <context>
     <name>ReadyStep</name>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="44"/>
+        <location filename="../qml/ReadyStep.qml" line="46"/>
         <source>You’re all set</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="44"/>
+        <location filename="../qml/ReadyStep.qml" line="46"/>
         <source>Ready when you are</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="54"/>
+        <location filename="../qml/ReadyStep.qml" line="56"/>
         <source>%1 lives in your system tray. Click the keycap icon to switch sounds or change the volume.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="55"/>
+        <location filename="../qml/ReadyStep.qml" line="57"/>
         <source>Without a system tray, the %1 window is its home: switch sounds and change the volume there. Close it when you like; start %1 again from the app menu to bring it back.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="57"/>
+        <location filename="../qml/ReadyStep.qml" line="59"/>
         <source>For a keycap icon in the top bar, turn on the AppIndicator extension (“AppIndicator and KStatusNotifierItem Support”) in Extensions.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="69"/>
+        <location filename="../qml/ReadyStep.qml" line="71"/>
         <source>Keys can’t be heard yet. Allow keyboard access from the panel whenever you like.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location filename="../qml/ReadyStep.qml" line="84"/>
+        <source>A sound pack from another app was found.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/ReadyStep.qml" line="85"/>
+        <source>%1 sound packs from other apps were found.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location filename="../qml/ReadyStep.qml" line="92"/>
+        <source>Import…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/ReadyStep.qml" line="121"/>
         <source>Type here to try it…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/ReadyStep.qml" line="128"/>
+        <location filename="../qml/ReadyStep.qml" line="157"/>
         <source>Start typing</source>
         <translation type="unfinished"></translation>
     </message>
@@ -421,17 +544,17 @@
 <context>
     <name>SettingsView</name>
     <message>
-        <location filename="../qml/SettingsView.qml" line="14"/>
+        <location filename="../qml/SettingsView.qml" line="16"/>
         <source>General</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SettingsView.qml" line="15"/>
+        <location filename="../qml/SettingsView.qml" line="17"/>
         <source>Sounds</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SettingsView.qml" line="16"/>
+        <location filename="../qml/SettingsView.qml" line="18"/>
         <source>About</source>
         <translation type="unfinished"></translation>
     </message>
@@ -447,34 +570,49 @@
 <context>
     <name>SoundsTab</name>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="51"/>
+        <location filename="../qml/SoundsTab.qml" line="53"/>
         <source>Import a folder with a pack.json, or any Mechvibes sound pack.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="62"/>
+        <location filename="../qml/SoundsTab.qml" line="67"/>
+        <source>Level</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/SoundsTab.qml" line="70"/>
+        <source>Louder or softer than the other packs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/SoundsTab.qml" line="74"/>
         <source>Remove</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="83"/>
-        <location filename="../qml/SoundsTab.qml" line="114"/>
+        <location filename="../qml/SoundsTab.qml" line="100"/>
+        <location filename="../qml/SoundsTab.qml" line="141"/>
         <source>Import Sound Pack…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="89"/>
-        <location filename="../qml/SoundsTab.qml" line="121"/>
+        <location filename="../qml/SoundsTab.qml" line="106"/>
+        <location filename="../qml/SoundsTab.qml" line="148"/>
         <source>Import from Zip…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="101"/>
+        <location filename="../qml/SoundsTab.qml" line="121"/>
+        <source>Import from Other Apps…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../qml/SoundsTab.qml" line="127"/>
         <source>Open Sound Packs Folder</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/SoundsTab.qml" line="122"/>
+        <location filename="../qml/SoundsTab.qml" line="149"/>
         <source>Zip archives (*.zip)</source>
         <translation type="unfinished"></translation>
     </message>
