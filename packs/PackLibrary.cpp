@@ -272,8 +272,12 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString 
     // A folder no format describes is loaded all the same, so the refusal names the document's
     // fault (a config.json that does not parse) rather than its absence.
     const std::optional<PackInfo> described = PackLoader::readInfo(source, false);
-    const PackInfo sourceInfo = described.value_or(
-        PackInfo{PackInfo::idFor(name, false), name, std::nullopt, 0, QUrl::fromLocalFile(source), false});
+    PackInfo sourceInfo = described.value_or(PackInfo{});
+    if (!described) {
+        sourceInfo.id = PackInfo::idFor(name, false);
+        sourceInfo.name = name;
+        sourceInfo.url = QUrl::fromLocalFile(source);
+    }
     PackLoader::LoadReport report;
     if (auto invalid = validate(sourceInfo, report, cancelled))
         return fail(*invalid);
