@@ -17,6 +17,8 @@ static void keepKeyboardPacks(QList<PackInfo> &packs)
 
 void PackCatalog::setPacks(QList<PackInfo> builtIn, QList<Group> groups, QList<PackInfo> custom)
 {
+    // Settings lists every imported pack, mouse packs too, to trim and remove.
+    m_imported = custom;
     keepKeyboardPacks(builtIn);
     keepKeyboardPacks(custom);
     for (Group &group : groups)

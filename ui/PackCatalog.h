@@ -67,12 +67,13 @@ signals:
 
 private:
     [[nodiscard]] QVariantList builtInList() const { return toList(m_builtIn); }
-    [[nodiscard]] QVariantList customList() const { return toList(m_custom); }
+    [[nodiscard]] QVariantList customList() const { return toList(m_imported); }
     [[nodiscard]] QVariantList groupList() const;
 
     QList<PackInfo> m_builtIn;
     QList<Group> m_groups;
     QList<PackInfo> m_custom;
+    QList<PackInfo> m_imported; // m_custom and the imported mouse packs
     QUrl m_folder;
     QStringList m_recordedNames;
     QStringList m_derivedNames;
