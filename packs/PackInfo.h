@@ -30,7 +30,7 @@ struct PackInfo {
     std::optional<QString> source;
     std::optional<QString> credit;
     // The document format the pack was described from, as users know it: "pack.json",
-    // "Mechvibes v1", "Mechvibes v2".
+    // "Mechvibes v1", "Mechvibes v2", "MechvibesDX v2", "keyboardsounds profile".
     QString format;
     // What the pack sounds for: keys, pointer buttons, or both. Mouse-only packs are offered for
     // clicks, never as the keyboard's pack.
