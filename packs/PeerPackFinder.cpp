@@ -22,7 +22,7 @@ using PackLoader::PackFormat;
 QString environmentFolder(const char *variable, const QString &fallback)
 {
     const QString value = qEnvironmentVariable(variable);
-    // The base directory specification ignores relative values.
+    // XDG directories must be absolute; a relative value is ignored, as other programs do.
     return QDir::isAbsolutePath(value) ? value : fallback;
 }
 
