@@ -100,16 +100,6 @@ QString documentFile(const QString &folder, const QString &document)
     return it == entries.end() ? document : *it;
 }
 
-// A pack document, confined to the folder like the sounds it names: a pack.json that is a link
-// to a file elsewhere is not read.
-DocumentReader::FileStatus readDocument(const QString &folder, const QString &name, QByteArray &data)
-{
-    FolderResolver resolver(folder);
-    const std::optional<FolderResolver::Resolved> resolved = resolver.resolve(documentFile(folder, name));
-    return resolved ? DocumentReader::readFile(resolver.open(resolved->relative), data)
-                    : DocumentReader::FileStatus::Unreadable;
-}
-
 PackLoadFailure tooLarge(const QString &document)
 {
     return PackLoadFailure::invalidDocument(
@@ -190,6 +180,14 @@ LoadResult load(const PackInfo &info, LoadReport *report, const std::atomic<bool
         return PackLevel::applied(pack, info.loudnessGainDb.value_or(0.0) + info.trimDb);
     }
     return PackLoadFailure::fromError(PackLoadError::NoManifest);
+}
+
+DocumentReader::FileStatus readDocument(const QString &folder, const QString &name, QByteArray &data)
+{
+    FolderResolver resolver(folder);
+    const std::optional<FolderResolver::Resolved> resolved = resolver.resolve(documentFile(folder, name));
+    return resolved ? DocumentReader::readFile(resolver.open(resolved->relative), data)
+                    : DocumentReader::FileStatus::Unreadable;
 }
 
 std::optional<QString> resolveInside(const QString &folder, const QString &fileName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "packs/DocumentReader.h"
 #include "packs/LoadReport.h"
 #include "packs/LoadResult.h"
 #include "packs/LoadedPack.h"
@@ -36,6 +37,11 @@ LoadResult load(const PackInfo &info, LoadReport *report = nullptr, const std::a
 // nothing when it leaves the folder (../, a link pointing outside, the folder itself) or cannot
 // be resolved (a link loop, a path too long).
 std::optional<QString> resolveInside(const QString &folder, const QString &fileName);
+
+// The document `name` of `folder` as the loader reads it: under any spelling a lenient document
+// may have (Config.json), and confined to the folder like the sounds it names, so a pack.json
+// that is a link to a file elsewhere is not read.
+DocumentReader::FileStatus readDocument(const QString &folder, const QString &name, QByteArray &data);
 
 // Builds the pack of a decoded Mechvibes config; `load` then checks that it plays.
 LoadedPackPtr loadMechvibes(const MechvibesConfig &config, const PackInfo &info, LoadReport *report = nullptr,

@@ -32,15 +32,8 @@ QString environmentFolder(const char *variable, const QString &fallback)
 // packs that merely share a name do not.
 QByteArray documentDigest(const QString &folder, const QString &document)
 {
-    QString file = document;
-    if (PackFormat::lenientDocument(document)) {
-        const QStringList matches = QDir(folder).entryList({document}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        if (!matches.contains(document) && !matches.isEmpty())
-            file = matches.first();
-    }
-    const std::optional<QString> path = PackLoader::resolveInside(folder, file);
     QByteArray data;
-    if (!path || PackLoader::DocumentReader::readFile(*path, data) != PackLoader::DocumentReader::FileStatus::Read)
+    if (PackLoader::readDocument(folder, document, data) != PackLoader::DocumentReader::FileStatus::Read)
         return {};
     return QCryptographicHash::hash(data, QCryptographicHash::Sha256);
 }
