@@ -332,16 +332,14 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString 
     }
     if (progress)
         progress(copied, static_cast<int>(files.size()));
+    // Flushed here, on the staging thread: the flush waits for the whole file system.
+    if (!staging->sync())
+        return copyFailed(staging->error());
     return StagedImport{std::move(staging), visibleName(name), *described, warnings};
 }
 
 std::optional<PackInfo> PackLibrary::finishImport(StagedImport staged, ImportError *error)
 {
-    if (!staged.staging->sync()) {
-        if (error)
-            *error = {ImportError::Kind::CopyFailed, staged.staging->error()};
-        return std::nullopt;
-    }
     QString destination;
     for (;;) {
         // Another process may take the free name first; then the next one is tried.

@@ -85,11 +85,11 @@ public:
     // a zip archive unpacked first; the pack may sit a few folders down) loads and copies its
     // documents, the files they name and its licence and readme files (nothing else) into a
     // staging folder inside `packsFolder`, each opened below the pack's folder without following
-    // any link (BeneathOpener) and checked after opening.
+    // any link (BeneathOpener) and checked after opening, then flushed to disk.
     static std::optional<StagedImport> stageImport(const QString &source, const QString &packsFolder,
                                                    ImportError *error, const std::atomic<bool> *cancelled = nullptr,
                                                    const ImportProgress &progress = {});
-    // The rest, on the main thread: syncs the staged copy, moves it to a free name and lists it.
+    // The rest, on the main thread: moves the staged copy to a free name and lists it.
     std::optional<PackInfo> finishImport(StagedImport staged, ImportError *error = nullptr);
     // Removes what imports that ended without cleaning up left behind (StagingFolder::sweep).
     void sweepStaleImports();
