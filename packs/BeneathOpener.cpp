@@ -20,7 +20,7 @@ int walk(int folderFd, const QStringList &parts)
 {
     int folder = folderFd;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        const int next = ::openat(folder, QFile::encodeName(parts[i]).constData(), O_RDONLY | O_CLOEXEC | O_DIRECTORY | O_NOFOLLOW);
+        const int next = ::openat(folder, QFile::encodeName(parts[i]).constData(), O_PATH | O_CLOEXEC | O_DIRECTORY | O_NOFOLLOW);
         const int saved = errno;
         if (folder != folderFd)
             ::close(folder);
