@@ -488,6 +488,8 @@ void AppState::setPackTrim(const QString &id, double trimDb)
     m_library->reloadCustom();
     if (id == selectedPackID())
         loadSelectedPack(true);
+    if (const std::optional<PackInfo> mouse = mousePack(); mouse && mouse->id == id)
+        loadMousePack(id != selectedPackID());
 }
 
 void AppState::requestKeyboardAccess()
