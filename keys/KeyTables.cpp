@@ -1,5 +1,11 @@
 #include "keys/KeyTables.h"
 
+#include "keys/LinuxKeyCodes.h"
+
+#include <linux/input-event-codes.h>
+
+#include <utility>
+
 namespace plinkum::KeyTables {
 
 const std::vector<std::vector<KeyCode>> &keyboardRows()
@@ -88,42 +94,48 @@ bool isWindowsOnlyMechvibesKey(long long mechvibesNumber)
 
 const std::unordered_map<std::string_view, KeyCode> &w3cKeyMap()
 {
-    // Where a W3C name and an evdev key are the same physical key, the key code is the one the
-    // key sources give that evdev key (LinuxKeyCodes), so a pack's sound plays for that key.
-    static const std::unordered_map<std::string_view, KeyCode> map{
-        {"KeyA", 0x00}, {"KeyB", 0x0B}, {"KeyC", 0x08}, {"KeyD", 0x02}, {"KeyE", 0x0E}, {"KeyF", 0x03},
-        {"KeyG", 0x05}, {"KeyH", 0x04}, {"KeyI", 0x22}, {"KeyJ", 0x26}, {"KeyK", 0x28}, {"KeyL", 0x25},
-        {"KeyM", 0x2E}, {"KeyN", 0x2D}, {"KeyO", 0x1F}, {"KeyP", 0x23}, {"KeyQ", 0x0C}, {"KeyR", 0x0F},
-        {"KeyS", 0x01}, {"KeyT", 0x11}, {"KeyU", 0x20}, {"KeyV", 0x09}, {"KeyW", 0x0D}, {"KeyX", 0x07},
-        {"KeyY", 0x10}, {"KeyZ", 0x06},
-        {"Digit0", 0x1D}, {"Digit1", 0x12}, {"Digit2", 0x13}, {"Digit3", 0x14}, {"Digit4", 0x15},
-        {"Digit5", 0x17}, {"Digit6", 0x16}, {"Digit7", 0x1A}, {"Digit8", 0x1C}, {"Digit9", 0x19},
-        {"Space", 0x31}, {"Enter", 0x24}, {"Backspace", 0x33}, {"Tab", 0x30}, {"Escape", 0x35},
-        {"CapsLock", 0x39}, {"ShiftLeft", 0x38}, {"ShiftRight", 0x3C}, {"ControlLeft", 0x3B},
-        {"ControlRight", 0x3E}, {"AltLeft", 0x3A}, {"AltRight", 0x3D}, {"MetaLeft", 0x37},
-        {"MetaRight", 0x36}, {"ContextMenu", 0x6E}, {"Fn", 0x3F},
-        {"Minus", 0x1B}, {"Equal", 0x18}, {"BracketLeft", 0x21}, {"BracketRight", 0x1E},
-        {"Backslash", 0x2A}, {"Semicolon", 0x29}, {"Quote", 0x27}, {"Backquote", 0x32},
-        {"Comma", 0x2B}, {"Period", 0x2F}, {"Slash", 0x2C}, {"IntlBackslash", 0x0A},
-        {"IntlRo", 0x5E}, {"IntlYen", 0x5D},
-        {"F1", 0x7A}, {"F2", 0x78}, {"F3", 0x63}, {"F4", 0x76}, {"F5", 0x60}, {"F6", 0x61},
-        {"F7", 0x62}, {"F8", 0x64}, {"F9", 0x65}, {"F10", 0x6D}, {"F11", 0x67}, {"F12", 0x6F},
-        {"F13", 0x69}, {"F14", 0x6B}, {"F15", 0x71}, {"F16", 0x6A}, {"F17", 0x40}, {"F18", 0x4F},
-        {"F19", 0x50}, {"F20", 0x5A},
-        // Print Screen, Scroll Lock and Pause play as F13, F14 and F15, as the key sources give them.
-        {"PrintScreen", 0x69}, {"ScrollLock", 0x6B}, {"Pause", 0x71},
-        {"Insert", 0x72}, {"Delete", 0x75}, {"Home", 0x73}, {"End", 0x77}, {"PageUp", 0x74},
-        {"PageDown", 0x79}, {"ArrowUp", 0x7E}, {"ArrowDown", 0x7D}, {"ArrowLeft", 0x7B},
-        {"ArrowRight", 0x7C},
-        {"NumLock", 0x47}, {"Numpad0", 0x52}, {"Numpad1", 0x53}, {"Numpad2", 0x54}, {"Numpad3", 0x55},
-        {"Numpad4", 0x56}, {"Numpad5", 0x57}, {"Numpad6", 0x58}, {"Numpad7", 0x59}, {"Numpad8", 0x5B},
-        {"Numpad9", 0x5C}, {"NumpadDecimal", 0x41}, {"NumpadAdd", 0x45}, {"NumpadSubtract", 0x4E},
-        {"NumpadMultiply", 0x43}, {"NumpadDivide", 0x4B}, {"NumpadEnter", 0x4C},
-        {"NumpadEqual", 0x51}, {"NumpadComma", 0x5F},
-        // Kana and Hangul right of Space, Eisu and Hanja left of it, Zenkaku/Hankaku in Grave's place.
-        {"Lang1", 0x68}, {"KanaMode", 0x68}, {"Convert", 0x68}, {"Lang2", 0x66}, {"NonConvert", 0x66},
-        {"Lang5", 0x32},
+    // W3C names by the evdev key they name. The key code is the one the key sources give that key
+    // (LinuxKeyCodes), so Print Screen plays as F13, Lang1 as Kana, as typing them does.
+    static constexpr std::pair<std::string_view, unsigned> names[] = {
+        {"KeyA", KEY_A}, {"KeyB", KEY_B}, {"KeyC", KEY_C}, {"KeyD", KEY_D}, {"KeyE", KEY_E}, {"KeyF", KEY_F},
+        {"KeyG", KEY_G}, {"KeyH", KEY_H}, {"KeyI", KEY_I}, {"KeyJ", KEY_J}, {"KeyK", KEY_K}, {"KeyL", KEY_L},
+        {"KeyM", KEY_M}, {"KeyN", KEY_N}, {"KeyO", KEY_O}, {"KeyP", KEY_P}, {"KeyQ", KEY_Q}, {"KeyR", KEY_R},
+        {"KeyS", KEY_S}, {"KeyT", KEY_T}, {"KeyU", KEY_U}, {"KeyV", KEY_V}, {"KeyW", KEY_W}, {"KeyX", KEY_X},
+        {"KeyY", KEY_Y}, {"KeyZ", KEY_Z}, {"Digit0", KEY_0}, {"Digit1", KEY_1}, {"Digit2", KEY_2},
+        {"Digit3", KEY_3}, {"Digit4", KEY_4}, {"Digit5", KEY_5}, {"Digit6", KEY_6}, {"Digit7", KEY_7},
+        {"Digit8", KEY_8}, {"Digit9", KEY_9}, {"Space", KEY_SPACE}, {"Enter", KEY_ENTER},
+        {"Backspace", KEY_BACKSPACE}, {"Tab", KEY_TAB}, {"Escape", KEY_ESC}, {"CapsLock", KEY_CAPSLOCK},
+        {"ShiftLeft", KEY_LEFTSHIFT}, {"ShiftRight", KEY_RIGHTSHIFT}, {"ControlLeft", KEY_LEFTCTRL},
+        {"ControlRight", KEY_RIGHTCTRL}, {"AltLeft", KEY_LEFTALT}, {"AltRight", KEY_RIGHTALT},
+        {"MetaLeft", KEY_LEFTMETA}, {"MetaRight", KEY_RIGHTMETA}, {"ContextMenu", KEY_COMPOSE},
+        {"Fn", KEY_FN}, {"Minus", KEY_MINUS}, {"Equal", KEY_EQUAL}, {"BracketLeft", KEY_LEFTBRACE},
+        {"BracketRight", KEY_RIGHTBRACE}, {"Backslash", KEY_BACKSLASH}, {"Semicolon", KEY_SEMICOLON},
+        {"Quote", KEY_APOSTROPHE}, {"Backquote", KEY_GRAVE}, {"Comma", KEY_COMMA}, {"Period", KEY_DOT},
+        {"Slash", KEY_SLASH}, {"IntlBackslash", KEY_102ND}, {"IntlRo", KEY_RO}, {"IntlYen", KEY_YEN},
+        {"F1", KEY_F1}, {"F2", KEY_F2}, {"F3", KEY_F3}, {"F4", KEY_F4}, {"F5", KEY_F5}, {"F6", KEY_F6},
+        {"F7", KEY_F7}, {"F8", KEY_F8}, {"F9", KEY_F9}, {"F10", KEY_F10}, {"F11", KEY_F11}, {"F12", KEY_F12},
+        {"F13", KEY_F13}, {"F14", KEY_F14}, {"F15", KEY_F15}, {"F16", KEY_F16}, {"F17", KEY_F17},
+        {"F18", KEY_F18}, {"F19", KEY_F19}, {"F20", KEY_F20}, {"PrintScreen", KEY_SYSRQ},
+        {"ScrollLock", KEY_SCROLLLOCK}, {"Pause", KEY_PAUSE}, {"Insert", KEY_INSERT}, {"Delete", KEY_DELETE},
+        {"Home", KEY_HOME}, {"End", KEY_END}, {"PageUp", KEY_PAGEUP}, {"PageDown", KEY_PAGEDOWN},
+        {"ArrowUp", KEY_UP}, {"ArrowDown", KEY_DOWN}, {"ArrowLeft", KEY_LEFT}, {"ArrowRight", KEY_RIGHT},
+        {"NumLock", KEY_NUMLOCK}, {"Numpad0", KEY_KP0}, {"Numpad1", KEY_KP1}, {"Numpad2", KEY_KP2},
+        {"Numpad3", KEY_KP3}, {"Numpad4", KEY_KP4}, {"Numpad5", KEY_KP5}, {"Numpad6", KEY_KP6},
+        {"Numpad7", KEY_KP7}, {"Numpad8", KEY_KP8}, {"Numpad9", KEY_KP9}, {"NumpadDecimal", KEY_KPDOT},
+        {"NumpadAdd", KEY_KPPLUS}, {"NumpadSubtract", KEY_KPMINUS}, {"NumpadMultiply", KEY_KPASTERISK},
+        {"NumpadDivide", KEY_KPSLASH}, {"NumpadEnter", KEY_KPENTER}, {"NumpadEqual", KEY_KPEQUAL},
+        {"NumpadComma", KEY_KPCOMMA}, {"Lang1", KEY_HANGEUL}, {"KanaMode", KEY_KATAKANAHIRAGANA},
+        {"Convert", KEY_HENKAN}, {"Lang2", KEY_HANJA}, {"NonConvert", KEY_MUHENKAN},
+        {"Lang5", KEY_ZENKAKUHANKAKU}
     };
+    static const std::unordered_map<std::string_view, KeyCode> map = [] {
+        std::unordered_map<std::string_view, KeyCode> built;
+        for (const auto &[name, evdev] : names) {
+            if (const std::optional<KeyCode> code = LinuxKeyCodes::fromEvdev(evdev))
+                built.emplace(name, *code);
+        }
+        return built;
+    }();
     return map;
 }
 
