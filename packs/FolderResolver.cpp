@@ -48,7 +48,7 @@ FolderResolver::~FolderResolver()
 
 std::optional<FolderResolver::Resolved> FolderResolver::resolve(const QString &name)
 {
-    if (m_fd < 0 || m_real.isEmpty() || name.contains(QChar(u'\0')) || name.size() > maxNameBytes)
+    if (m_fd < 0 || m_real.isEmpty() || name.contains(QChar(u'\0')) || name.toUtf8().size() > maxNameBytes)
         return std::nullopt;
     // Lexically first, so sounds/../click.wav stays inside whatever `sounds` is; no ".." is left.
     const QString prefix = m_lexical.endsWith(u'/') ? m_lexical : m_lexical + u'/';
