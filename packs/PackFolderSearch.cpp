@@ -49,12 +49,8 @@ PackFolderSearch::PackFolderSearch(const QString &folder)
 
 bool PackFolderSearch::holdsDocument(const QString &folder)
 {
-    using PackLoader::PackFormat;
     const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    const QStringList documents = PackFormat::documents();
-    return std::any_of(documents.begin(), documents.end(), [&](const QString &document) {
-        return entries.contains(document, PackFormat::lenientDocument(document) ? Qt::CaseInsensitive : Qt::CaseSensitive);
-    });
+    return std::any_of(entries.begin(), entries.end(), PackLoader::PackFormat::isDocument);
 }
 
 QString PackFolderSearch::deeperWarning() const

@@ -140,6 +140,13 @@ bool PackFormat::lenientDocument(const QString &document)
                        [&](const PackFormat &format) { return format.document == document && format.lenient; });
 }
 
+bool PackFormat::isDocument(const QString &fileName)
+{
+    return std::any_of(std::begin(formats), std::end(formats), [&](const PackFormat &format) {
+        return fileName.compare(format.document, format.lenient ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+    });
+}
+
 std::optional<QJsonObject> PackFormat::parseJson(DocumentReader &reader, const QByteArray &data, bool lenient,
                                                  QStringList *warnings)
 {

@@ -58,6 +58,8 @@ struct PackFormat {
     static QStringList documents();
     // Whether documents of that name are read leniently.
     static bool lenientDocument(const QString &document);
+    // Whether a file of that name is a document of some format, under any spelling it accepts.
+    static bool isDocument(const QString &fileName);
     // The document `data` of file `documentName`, parsed as its rows read it; nothing, with
     // `error`, when it does not parse. Warnings of a lenient read go to `warnings`.
     static std::optional<QJsonObject> parseDocument(const QString &documentName, const QByteArray &data, QString *error,

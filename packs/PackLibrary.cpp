@@ -8,6 +8,7 @@
 #include "packs/PackFolderSearch.h"
 #include "packs/PackFormat.h"
 #include "packs/PackLoader.h"
+#include "packs/PackNotices.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -65,30 +66,6 @@ std::optional<PackLibrary::ImportError> validate(const PackInfo &info, PackLoade
         break;
     }
     return PackLibrary::ImportError{Kind::InvalidDocument, failure.message};
-}
-
-// The pack's licence and readme files beside its documents, which its licence may require to
-// travel with it; a few, each small, so a folder of text files is not copied whole.
-QMap<QString, QString> notices(const QString &folder)
-{
-    constexpr int maxNotices = 16;
-    constexpr qint64 maxNoticeBytes = 1 << 20;
-    static const QStringList patterns = {QStringLiteral("LICENSE*"), QStringLiteral("LICENCE*"), QStringLiteral("COPYING*"),
-                                         QStringLiteral("README*"), QStringLiteral("*.txt"), QStringLiteral("*.md")};
-    QMap<QString, QString> found;
-    QDir dir(folder);
-    dir.setNameFilters(patterns);
-    dir.setFilter(QDir::Files | QDir::Hidden);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    // Name filters ignore case unless asked otherwise: License.md and readme.TXT are found too.
-    for (const QFileInfo &entry : dir.entryInfoList()) {
-        if (found.size() >= maxNotices)
-            break;
-        const std::optional<QString> path = PackLoader::resolveInside(folder, entry.fileName());
-        if (path && QFileInfo(*path).isFile() && QFileInfo(*path).size() <= maxNoticeBytes)
-            found.insert(entry.fileName(), *path);
-    }
-    return found;
 }
 
 // `inner` is `outer` or lies inside it; both canonical.
@@ -296,7 +273,7 @@ std::optional<PackLibrary::StagedImport> PackLibrary::stageFolder(const QString 
         if (const std::optional<QString> path = PackLoader::resolveInside(source, actual); path && QFileInfo(*path).isFile())
             files.insert(document, *path);
     }
-    files.insert(notices(source));
+    files.insert(PackNotices::in(source));
     files.insert(report.files);
 
     // Every file is opened below the folder checked, never by its path again: a folder swapped
