@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,10 @@ struct LoadReport {
     // The files the pack's sounds came from: each name as the pack writes it, cleaned and
     // relative to the folder, and the file it resolves to.
     QMap<QString, QString> files;
+    // Every file the document names inside the folder, found or not, cleaned and below it, and
+    // whether the format finds files whatever their case: what an archive import unpacks.
+    QSet<QString> named;
+    bool namesIgnoreCase = false;
 };
 
 } // namespace plinkum::PackLoader

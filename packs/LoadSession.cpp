@@ -41,6 +41,8 @@ LoadSession::LoadSession(QString folder, Names names, LoadReport *report, const 
     , m_resolver(m_folder, names == Names::AsMechvibes ? FolderResolver::Case::Ignored : FolderResolver::Case::Exact)
     , m_framesLeft(2 * std::uint64_t{maxFramesFor(m_cache.byteBudget())})
 {
+    if (m_report)
+        m_report->namesIgnoreCase = names == Names::AsMechvibes;
 }
 
 LoadSession::~LoadSession()
@@ -66,6 +68,8 @@ LoadSession::Resolved LoadSession::resolve(const QString &written)
         resolved.refusal = QStringLiteral("a name more than %1 folders deep").arg(FolderResolver::maxDepth);
     } else if (const std::optional<FolderResolver::Resolved> found = m_resolver.resolve(fileName)) {
         resolved.relative = found->relative;
+        if (m_report)
+            m_report->named.insert(found->relative);
         resolved.path = m_resolver.realFolder() + u'/' + found->relative;
         if (found->caseDiffers && m_caseMismatches++ == 0)
             m_caseExample = QStringLiteral("“%1” for “%2”").arg(fileName, found->relative);

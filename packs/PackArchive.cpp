@@ -1,7 +1,12 @@
 #include "packs/PackArchive.h"
 
+#include "packs/DecodeError.h"
+#include "packs/DocumentReader.h"
 #include "packs/NameRules.h"
 #include "packs/PackFolderSearch.h"
+#include "packs/PackFormat.h"
+#include "packs/PackLoader.h"
+#include "packs/PackNotices.h"
 #include "packs/StagingFolder.h"
 #include "packs/ZipDirectory.h"
 
@@ -9,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 
 #include <archive.h>
@@ -16,6 +22,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -252,6 +259,13 @@ bool survey(Source &source, QString *error)
         if (entryPlan.action == EntryPlan::Action::File) {
             ++files;
             total += size;
+            // Unpacked before anything else, so one no load would read is refused here.
+            if (size > PackLoader::DocumentReader::maxDocumentBytes && PackLoader::PackFormat::isDocument(entryPlan.path.section(u'/', -1))) {
+                *error = tr("“%1” is larger than %2 MiB, more than a pack's document holds.")
+                             .arg(NameRules::quoted(entryPlan.path))
+                             .arg(PackLoader::DocumentReader::maxDocumentBytes >> 20);
+                return false;
+            }
         }
         if (files > StagingFolder::maxFiles || total > StagingFolder::maxTotalBytes) {
             *error = tooLarge();
@@ -263,6 +277,82 @@ bool survey(Source &source, QString *error)
         return false;
     }
     return true;
+}
+
+// Which entries a pass writes, by their path below the staging folder and declared size.
+using Wanted = std::function<bool(const QString &path, qint64 declared)>;
+
+// Writes the entries `wanted` takes below `root` in the staging folder; false, with `reason`,
+// when the archive has changed into one to refuse, an entry cannot be written or the import is
+// cancelled.
+bool extract(Source &source, StagingFolder &staging, const QString &root, const Wanted &wanted, QString *reason)
+{
+    Archive a = openArchive(source, reason);
+    if (!a)
+        return false;
+    archive_entry *entry = nullptr;
+    int status;
+    while ((status = nextHeader(a.get(), &entry)) == ARCHIVE_OK) {
+        // Checked again: the file may have changed since the survey.
+        const EntryPlan entryPlan = plan(entry);
+        if (entryPlan.action == EntryPlan::Action::Refuse) {
+            *reason = entryPlan.refusal;
+            return false;
+        }
+        const QString path = root + u'/' + entryPlan.path;
+        const qint64 declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+        if (entryPlan.action == EntryPlan::Action::Skip || !wanted(path, declared))
+            continue;
+        bool readFailed = false;
+        const auto read = [&](char *buffer, std::size_t size) -> std::int64_t {
+            const la_ssize_t got = archive_read_data(a.get(), buffer, size);
+            readFailed = got < 0;
+            return got;
+        };
+        if (!staging.addFile(path, declared, read, source.cancelled)) {
+            *reason = readFailed ? failure(a.get(), source) : staging.error();
+            return false;
+        }
+    }
+    if (status != ARCHIVE_EOF) {
+        *reason = failure(a.get(), source);
+        return false;
+    }
+    return true;
+}
+
+bool isDocument(const QString &path)
+{
+    return PackLoader::PackFormat::isDocument(path.section(u'/', -1));
+}
+
+// How a name below the pack is matched to the names its document uses: in any Unicode
+// normalisation, and whatever its case where the format finds files so.
+QString matchKey(const QString &relative, bool ignoreCase)
+{
+    const QString composed = relative.normalized(QString::NormalizationForm_C);
+    return ignoreCase ? composed.toCaseFolded() : composed;
+}
+
+// What the document in `packFolder` names, as matchKey gives, learnt by loading the pack while
+// only its documents are there; nothing when it names nothing or does not decode (then the
+// folder import says what is wrong with it) or the import is cancelled.
+QSet<QString> namedFiles(const QString &packFolder, bool *ignoreCase, const std::atomic<bool> *cancelled)
+{
+    const std::optional<PackInfo> info = PackLoader::readInfo(packFolder, false);
+    if (!info)
+        return {};
+    PackLoader::LoadReport report;
+    try {
+        PackLoader::load(*info, &report, cancelled);
+    } catch (const DecodeError &) {
+        return {};
+    }
+    *ignoreCase = report.namesIgnoreCase;
+    QSet<QString> keys;
+    for (const QString &name : std::as_const(report.named))
+        keys.insert(matchKey(name, *ignoreCase));
+    return keys;
 }
 
 } // namespace
@@ -282,55 +372,48 @@ std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFo
     source.cancelled = cancelled;
     if (!openSource(archivePath, source, &reason) || !survey(source, &reason))
         return fail();
-    Archive a = openArchive(source, &reason);
-    if (!a)
-        return fail();
 
     // Everything goes below a folder named after the archive, which is the pack's when the
     // documents sit at the archive's root.
     QString name = QFileInfo(archivePath).completeBaseName();
     if (name.isEmpty() || name.startsWith(u'.'))
         name = tr("Imported pack");
-    archive_entry *entry = nullptr;
-    int status;
-    while ((status = nextHeader(a.get(), &entry)) == ARCHIVE_OK) {
-        // Checked again: the file may have changed since the survey.
-        const EntryPlan entryPlan = plan(entry);
-        if (entryPlan.action == EntryPlan::Action::Refuse) {
-            reason = entryPlan.refusal;
-            return fail();
-        }
-        if (entryPlan.action == EntryPlan::Action::Skip)
-            continue;
-        bool readFailed = false;
-        const auto read = [&](char *buffer, std::size_t size) -> std::int64_t {
-            const la_ssize_t got = archive_read_data(a.get(), buffer, size);
-            readFailed = got < 0;
-            return got;
-        };
-        const qint64 declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
-        if (!staging.addFile(name + u'/' + entryPlan.path, declared, read, cancelled)) {
-            reason = readFailed ? failure(a.get(), source) : staging.error();
-            return fail();
-        }
-    }
-    if (status != ARCHIVE_EOF) {
-        reason = failure(a.get(), source);
+
+    // The documents first, to find the pack and learn what it uses; then only that, so an import
+    // never stores files the pack would leave behind.
+    if (!extract(source, staging, name, [](const QString &path, qint64) { return isDocument(path); }, &reason))
+        return fail();
+    const PackFolderSearch search(staging.path() + u'/' + name);
+    if (!search.packFolder()) {
+        reason = search.packsFound() > 1
+                     ? tr("The archive holds several packs; unpack it and import them one at a time.")
+                     : tr("The archive holds no pack: no pack.json or config.json was found in it.");
         return fail();
     }
-
-    const QString root = staging.path() + u'/' + name;
-    const PackFolderSearch search(root);
-    if (search.packFolder()) {
-        // A zip holding one folder holding the pack is how packs are shared: only deeper is odd.
-        if (warning && search.relativePath().contains(u'/'))
-            *warning = search.deeperWarning();
-        return search.packFolder();
+    const QString packPrefix = search.packFolder()->mid(staging.path().size() + 1) + u'/';
+    bool ignoreCase = false;
+    const QSet<QString> named = namedFiles(*search.packFolder(), &ignoreCase, cancelled);
+    if (source.isCancelled()) {
+        reason = cancelledMessage();
+        return fail();
     }
-    reason = search.packsFound() > 1
-                 ? tr("The archive holds several packs; unpack it and import them one at a time.")
-                 : tr("The archive holds no pack: no pack.json or config.json was found in it.");
-    return fail();
+    int notices = 0;
+    const auto used = [&](const QString &path, qint64 declared) {
+        if (!path.startsWith(packPrefix) || isDocument(path))
+            return false;
+        const QString relative = path.mid(packPrefix.size());
+        if (named.contains(matchKey(relative, ignoreCase)))
+            return true;
+        return !relative.contains(u'/') && PackNotices::isNotice(relative) && declared <= PackNotices::maxNoticeBytes
+               && notices++ < PackNotices::maxNotices;
+    };
+    if (!extract(source, staging, name, used, &reason))
+        return fail();
+
+    // A zip holding one folder holding the pack is how packs are shared: only deeper is odd.
+    if (warning && search.relativePath().contains(u'/'))
+        *warning = search.deeperWarning();
+    return search.packFolder();
 }
 
 } // namespace plinkum

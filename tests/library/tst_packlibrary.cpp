@@ -613,6 +613,27 @@ private slots:
         QVERIFY(!QFileInfo::exists("/plinkum-evil.txt"));
     }
 
+    // Only what the pack uses is unpacked, so an unused file costs no disk: a damaged one is
+    // never even read.
+    void zipImportUnpacksOnlyWhatThePackUses()
+    {
+        QVERIFY(writeFolder(m_sources + "/Zipped", validPack("Zipped")));
+        QByteArray junk(1 << 16, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(junk.data()), junk.size() / 4);
+        const ZipEntries extra{{"Zipped/junk.bin", junk}, {"Zipped/README.md", "kept"}, {"Zipped/art/cover.png", "x"}};
+        const QString zip = m_tmp->path() + "/Zipped.zip";
+        QVERIFY(writeZip(zip, zipEntriesOf(m_sources + "/Zipped", "Zipped/") + extra));
+        QByteArray bytes = readFile(zip);
+        const qsizetype inJunk = bytes.indexOf("Zipped/junk.bin") + 4096;
+        bytes[inJunk] = char(~bytes[inJunk]);
+        QVERIFY(writeText(zip, bytes));
+
+        const auto lib = library();
+        PackLibrary::ImportError error;
+        QVERIFY2(lib->importPack(zip, &error), qPrintable(error.message));
+        QCOMPARE(contents(userFolder() + "/Zipped"), QStringList({"README.md", "click.wav", "pack.json"}));
+    }
+
     // With no usable data folder Qt moves the item below the working directory and reports success.
     void deleteWithoutTrashKeepsThePack()
     {
