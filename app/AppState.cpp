@@ -210,10 +210,9 @@ std::optional<PackInfo> AppState::selectedPack() const
 
 void AppState::setSelectedPackID(const QString &id)
 {
-    for (const PackInfo &pack : m_library->all())
-        if (pack.id == id && !pack.keyboard)
-            return;
-    write(Settings::Key::SelectedPack, id);
+    const QList<PackInfo> all = m_library->all();
+    const bool clicksOnly = std::any_of(all.begin(), all.end(), [&id](const PackInfo &pack) { return pack.id == id && !pack.keyboard; });
+    write(clicksOnly ? Settings::Key::MousePack : Settings::Key::SelectedPack, id);
 }
 
 std::optional<PackInfo> AppState::mousePack() const

@@ -103,6 +103,7 @@ QVariantMap PackCatalog::toMap(const PackInfo &pack) const
         {QStringLiteral("origin"), PackOrigin::kind(pack.source.value_or(QString()))},
         {QStringLiteral("originLine"), PackOrigin::line(pack.source.value_or(QString()), pack.credit.value_or(QString()))},
         {QStringLiteral("trimDb"), pack.trimDb},
+        {QStringLiteral("keyboard"), pack.keyboard},
     };
 }
 

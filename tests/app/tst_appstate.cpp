@@ -186,7 +186,8 @@ private slots:
     }
 
     // Clicks off by default and dropped on the keyboard thread; the first built-in mouse pack
-    // loads only once they are on; "Same as keyboard" lends; a mouse-only pack is never the keyboard's.
+    // loads only once they are on; "Same as keyboard" lends; a mouse-only pack is never the
+    // keyboard's: choosing it chooses the clicks.
     void mouseClicks()
     {
         Folders folders;
@@ -217,6 +218,8 @@ private slots:
         const SoundEngine::Config config = state.engine().config();
         QVERIFY(config.mouseFromKeyboardPack && config.lendKeySound && !state.engine().mousePack());
         QCOMPARE(stored(folders, Settings::Key::MousePack).toString(), QString::fromLatin1(Settings::sameAsKeyboard));
+        state.setSelectedPackID(mouse);
+        QVERIFY(state.mousePackID() == mouse && state.selectedPackID() == defaultPack());
         state.setMouseClicks(false);
         QVERIFY(!state.engine().mousePack());
     }

@@ -206,7 +206,10 @@ private slots:
 
         PackInfo thock = pack("thock", "Thock · Lubed", std::nullopt, false);
         thock.trimDb = -3.5;
-        m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(), {pack("Blue Box", "Blue Box", std::nullopt, false), thock});
+        PackInfo clicks = pack("clicks", "G305 Clicks", std::nullopt, false);
+        clicks.keyboard = false;
+        clicks.mouse = true;
+        m_catalog->setPacks(m_catalog->builtIn(), m_catalog->groups(), {pack("Blue Box", "Blue Box", std::nullopt, false), thock, clicks});
         for (const QString tab : {"general", "sounds", "about"}) {
             window->setProperty("tab", tab);
             shoot(window, "settings-" + tab);

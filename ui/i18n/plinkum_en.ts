@@ -117,7 +117,7 @@
     <name>Family</name>
     <message>
         <location filename="../qml/SoundsTab.qml" line="52"/>
-        <location filename="../PackCatalog.cpp" line="91"/>
+        <location filename="../PackCatalog.cpp" line="93"/>
         <source>Custom</source>
         <translation type="unfinished"></translation>
     </message>
@@ -404,6 +404,14 @@
     <message>
         <location filename="../PackOrigin.cpp" line="42"/>
         <source>Derived from %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PackRow</name>
+    <message>
+        <location filename="../qml/PackRow.qml" line="48"/>
+        <source>Mouse clicks</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

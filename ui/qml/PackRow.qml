@@ -3,8 +3,8 @@ import QtQuick.Layouts
 import QtQuick.Controls.Basic
 import Plinkum.Ui
 
-// A pack in the Sounds list, with where its sounds come from: click anywhere to choose it.
-// A child item is a trailing control.
+// A pack in the Sounds list, with where its sounds come from: click anywhere to choose it (a pack
+// of click sounds only, for the clicks). A child item is a trailing control.
 AbstractButton {
     id: root
 
@@ -21,7 +21,8 @@ AbstractButton {
     implicitHeight: Math.max(36, implicitContentHeight + topPadding + bottomPadding)
     text: pack.name ?? ""
     Accessible.selectable: true
-    Accessible.selected: pack.id === ui.state.selectedPackID
+    readonly property bool chosen: pack.id === (pack.keyboard === false ? ui.state.mousePackID : ui.state.selectedPackID)
+    Accessible.selected: chosen
     onClicked: ui.state.selectedPackID = pack.id
 
     contentItem: RowLayout {
@@ -43,7 +44,9 @@ AbstractButton {
             Label {
                 Layout.fillWidth: true
                 visible: text !== ""
-                text: root.pack.originLine ?? ""
+                // Packs of click sounds only are listed here to trim and remove: say what they are.
+                text: root.pack.keyboard === false ? [qsTr("Mouse clicks"), root.pack.originLine].filter(Boolean).join(" · ")
+                                                   : root.pack.originLine ?? ""
                 textFormat: Text.PlainText
                 font.pixelSize: 11
                 color: Style.fade(root.palette.windowText, 0.6)
@@ -51,7 +54,7 @@ AbstractButton {
             }
         }
         Symbol {
-            visible: root.pack.id === root.ui.state.selectedPackID
+            visible: root.chosen
             name: "checkmark"
             color: Style.accent
             size: 13
