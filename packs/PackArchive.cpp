@@ -229,6 +229,15 @@ QString failure(archive *a, const Source &source)
     return source.isCancelled() ? cancelledMessage() : damaged(a);
 }
 
+// Whether `path` (below the archive's root) is a document where PackFolderSearch looks for one:
+// not in a hidden folder, nor deeper than it goes.
+bool searchedDocument(const QString &path)
+{
+    const QStringList parts = path.split(u'/');
+    return PackLoader::PackFormat::isDocument(parts.last()) && parts.size() - 1 <= PackFolderSearch::maxDepth
+           && std::none_of(parts.begin(), parts.end() - 1, [](const QString &folder) { return folder.startsWith(u'.'); });
+}
+
 // Reads the listing only: every refusal that needs no inflating happens here.
 bool survey(Source &source, QString *error)
 {
@@ -259,8 +268,8 @@ bool survey(Source &source, QString *error)
         if (entryPlan.action == EntryPlan::Action::File) {
             ++files;
             total += size;
-            // Unpacked before anything else, so one no load would read is refused here.
-            if (size > PackLoader::DocumentReader::maxDocumentBytes && PackLoader::PackFormat::isDocument(entryPlan.path.section(u'/', -1))) {
+            // Documents are unpacked before anything else, so one no load would read is refused here.
+            if (size > PackLoader::DocumentReader::maxDocumentBytes && searchedDocument(entryPlan.path)) {
                 *error = tr("“%1” is larger than %2 MiB, more than a pack's document holds.")
                              .arg(NameRules::quoted(entryPlan.path))
                              .arg(PackLoader::DocumentReader::maxDocumentBytes >> 20);
@@ -279,7 +288,7 @@ bool survey(Source &source, QString *error)
     return true;
 }
 
-// Which entries a pass writes, by their path below the staging folder and declared size.
+// Which entries a pass writes, by their path below the archive's root and declared size.
 using Wanted = std::function<bool(const QString &path, qint64 declared)>;
 
 // Writes the entries `wanted` takes below `root` in the staging folder; false, with `reason`,
@@ -299,9 +308,8 @@ bool extract(Source &source, StagingFolder &staging, const QString &root, const 
             *reason = entryPlan.refusal;
             return false;
         }
-        const QString path = root + u'/' + entryPlan.path;
         const qint64 declared = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
-        if (entryPlan.action == EntryPlan::Action::Skip || !wanted(path, declared))
+        if (entryPlan.action == EntryPlan::Action::Skip || !wanted(entryPlan.path, declared))
             continue;
         bool readFailed = false;
         const auto read = [&](char *buffer, std::size_t size) -> std::int64_t {
@@ -309,7 +317,7 @@ bool extract(Source &source, StagingFolder &staging, const QString &root, const 
             readFailed = got < 0;
             return got;
         };
-        if (!staging.addFile(path, declared, read, source.cancelled)) {
+        if (!staging.addFile(root + u'/' + entryPlan.path, declared, read, source.cancelled)) {
             *reason = readFailed ? failure(a.get(), source) : staging.error();
             return false;
         }
@@ -319,11 +327,6 @@ bool extract(Source &source, StagingFolder &staging, const QString &root, const 
         return false;
     }
     return true;
-}
-
-bool isDocument(const QString &path)
-{
-    return PackLoader::PackFormat::isDocument(path.section(u'/', -1));
 }
 
 // How a name below the pack is matched to the names its document uses: in any Unicode
@@ -379,9 +382,15 @@ std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFo
     if (name.isEmpty() || name.startsWith(u'.'))
         name = tr("Imported pack");
 
-    // The documents first, to find the pack and learn what it uses; then only that, so an import
-    // never stores files the pack would leave behind.
-    if (!extract(source, staging, name, [](const QString &path, qint64) { return isDocument(path); }, &reason))
+    // The documents first, to find the pack and learn what it uses; then only that and the
+    // pack's notices, so an import does not store the archive's other files even for a while.
+    QStringList noticeFiles;
+    const auto documents = [&](const QString &path, qint64 declared) {
+        if (PackNotices::isNotice(path.section(u'/', -1)) && declared <= PackNotices::maxNoticeBytes)
+            noticeFiles.append(path);
+        return searchedDocument(path);
+    };
+    if (!extract(source, staging, name, documents, &reason))
         return fail();
     const PackFolderSearch search(staging.path() + u'/' + name);
     if (!search.packFolder()) {
@@ -390,22 +399,21 @@ std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFo
                      : tr("The archive holds no pack: no pack.json or config.json was found in it.");
         return fail();
     }
-    const QString packPrefix = search.packFolder()->mid(staging.path().size() + 1) + u'/';
+    const QString packPrefix = search.relativePath().isEmpty() ? QString() : search.relativePath() + u'/';
     bool ignoreCase = false;
     const QSet<QString> named = namedFiles(*search.packFolder(), &ignoreCase, cancelled);
     if (source.isCancelled()) {
         reason = cancelledMessage();
         return fail();
     }
-    int notices = 0;
-    const auto used = [&](const QString &path, qint64 declared) {
-        if (!path.startsWith(packPrefix) || isDocument(path))
+    // The notices the folder import keeps: those beside the documents, the first in name order.
+    noticeFiles.removeIf([&](const QString &path) { return !path.startsWith(packPrefix) || path.indexOf(u'/', packPrefix.size()) >= 0; });
+    std::sort(noticeFiles.begin(), noticeFiles.end(), [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    const QSet<QString> notices(noticeFiles.cbegin(), noticeFiles.cbegin() + std::min<qsizetype>(noticeFiles.size(), PackNotices::maxNotices));
+    const auto used = [&](const QString &path, qint64) {
+        if (!path.startsWith(packPrefix) || searchedDocument(path))
             return false;
-        const QString relative = path.mid(packPrefix.size());
-        if (named.contains(matchKey(relative, ignoreCase)))
-            return true;
-        return !relative.contains(u'/') && PackNotices::isNotice(relative) && declared <= PackNotices::maxNoticeBytes
-               && notices++ < PackNotices::maxNotices;
+        return named.contains(matchKey(path.mid(packPrefix.size()), ignoreCase)) || notices.contains(path);
     };
     if (!extract(source, staging, name, used, &reason))
         return fail();

@@ -10,13 +10,13 @@ namespace plinkum {
 class StagingFolder;
 
 // Unpacks a pack shared as a zip archive into a staging folder, so that the folder import's
-// checks and copy rules apply to it unchanged. The documents come first (each at most a document's
-// size); then only the files the pack's document names and its licence and readme, so an import
-// costs the disk what it keeps and one file more at most, never the archive's other files. Only
-// plain files are written, through the staging folder's rules and caps; an archive holding a
-// link, a special file, an absolute path or ".." is refused whole. Sizes are checked twice: on the
-// archive's own listing before anything is written (a zip bomb costs a read of its directory) and
-// on the bytes actually inflated (a listing may lie).
+// checks and copy rules apply to it unchanged. Only the documents come out first (each at most a
+// document's size), then only the files the pack's document names and its licence and readme
+// files: the archive's other files never reach the disk. Only plain files are written, through
+// the staging folder's rules and caps; an archive holding a link, a special file, an absolute
+// path or ".." is refused whole. Sizes are checked twice: on the archive's own listing before
+// anything is written (a zip bomb costs a read of its directory) and on the bytes actually
+// inflated (a listing may lie).
 class PackArchive {
 public:
     // Unpacks `archivePath` into `staging` and returns the pack's folder there: a folder named
