@@ -212,7 +212,13 @@ void AppState::setSelectedPackID(const QString &id)
 {
     const QList<PackInfo> all = m_library->all();
     const bool clicksOnly = std::any_of(all.begin(), all.end(), [&id](const PackInfo &pack) { return pack.id == id && !pack.keyboard; });
-    write(clicksOnly ? Settings::Key::MousePack : Settings::Key::SelectedPack, id);
+    if (!clicksOnly) {
+        write(Settings::Key::SelectedPack, id);
+        return;
+    }
+    // Whoever picks click sounds wants to hear them.
+    write(Settings::Key::MousePack, id);
+    setMouseClicks(true);
 }
 
 std::optional<PackInfo> AppState::mousePack() const

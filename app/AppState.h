@@ -102,8 +102,8 @@ public:
     void setStereo(bool stereo) override { write(Settings::Key::Stereo, stereo); }
     void setPitchVariation(bool pitchVariation) override { write(Settings::Key::PitchVariation, pitchVariation); }
     void setBuiltInSpeakers(bool builtInSpeakers) override { write(Settings::Key::BuiltInSpeakers, builtInSpeakers); }
-    // A pack that only has click sounds is chosen for the clicks instead (an import, a row in the
-    // list of imported packs).
+    // A pack that only has click sounds is chosen for the clicks instead, which are turned on (an
+    // import, a row in the list of imported packs).
     void setSelectedPackID(const QString &id) override;
     void setMuteShortcut(const QString &name) override { write(Settings::Key::MuteShortcut, name); }
     void setImportError(const QString &error) override;

@@ -218,10 +218,10 @@ private slots:
         const SoundEngine::Config config = state.engine().config();
         QVERIFY(config.mouseFromKeyboardPack && config.lendKeySound && !state.engine().mousePack());
         QCOMPARE(stored(folders, Settings::Key::MousePack).toString(), QString::fromLatin1(Settings::sameAsKeyboard));
-        state.setSelectedPackID(mouse);
-        QVERIFY(state.mousePackID() == mouse && state.selectedPackID() == defaultPack());
         state.setMouseClicks(false);
         QVERIFY(!state.engine().mousePack());
+        state.setSelectedPackID(mouse);
+        QVERIFY(state.mouseClicks() && state.mousePackID() == mouse && state.selectedPackID() == defaultPack());
     }
 
     void settersReachTheEngine()
