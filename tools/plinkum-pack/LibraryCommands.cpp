@@ -5,7 +5,6 @@
 #include "tools/plinkum-pack/PackArgument.h"
 #include "tools/plinkum-pack/PeerImportCommand.h"
 #include "packs/PackLibrary.h"
-#include "packs/PackLoader.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -119,11 +118,14 @@ int list(const QStringList &arguments)
 std::optional<PackInfo> importMeasured(PackLibrary &library, const QString &source, PackLibrary::ImportError *error,
                                        QStringList *warnings)
 {
-    const std::optional<PackInfo> imported = library.importPack(source, error, warnings);
-    if (!imported)
-        return imported;
-    const QString folder = imported->url.toLocalFile();
-    return PackLoudness::measure(folder) ? PackLoader::readInfo(folder, false).value_or(*imported) : imported;
+    std::optional<PackLibrary::StagedImport> staged = PackLibrary::stageImport(source, library.folder(), error);
+    if (!staged)
+        return std::nullopt;
+    // Measured while staged, as the app does, so nobody finds the pack listed without its level.
+    PackLoudness::measure(staged->staging->path());
+    if (warnings)
+        *warnings = staged->warnings;
+    return library.finishImport(std::move(*staged), error);
 }
 
 int importPack(const QStringList &arguments)
