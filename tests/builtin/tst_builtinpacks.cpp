@@ -385,10 +385,7 @@ private slots:
         QString source = mechvibesDir().filePath(pack);
         if (zipped) {
             const QString zip = tmp.filePath(pack + QStringLiteral(".zip"));
-            QProcess python;
-            python.setWorkingDirectory(mechvibesDir().path());
-            python.start(QStringLiteral("python3"), {QStringLiteral("-m"), QStringLiteral("zipfile"), QStringLiteral("-c"), zip, pack});
-            QVERIFY(python.waitForFinished() && python.exitCode() == 0);
+            QVERIFY(TestPacks::zipFolder(source, zip));
             source = zip;
         }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -8,9 +8,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <archive.h>
-#include <archive_entry.h>
-
 #include <linux/input-event-codes.h>
 
 #include <set>
@@ -28,27 +25,6 @@ QString profile(const QString &name)
 {
     const QString keyboards = QStringLiteral(PLINKUM_SOURCE_DIR "/tests/data/keyboardsounds/") + name;
     return QFileInfo::exists(keyboards) ? keyboards : QStringLiteral(PLINKUM_DATA_DIR "/mouse-clicks/") + name;
-}
-
-// `folder` as a zip holding it under its own name, as users pass profiles around.
-bool zipFolder(const QString &folder, const QString &zipPath)
-{
-    archive *zip = archive_write_new();
-    archive_write_set_format_zip(zip);
-    bool ok = archive_write_open_filename(zip, QFile::encodeName(zipPath).constData()) == ARCHIVE_OK;
-    for (const QString &name : QDir(folder).entryList(QDir::Files)) {
-        const QByteArray data = TestPacks::readFile(folder + '/' + name);
-        archive_entry *entry = archive_entry_new();
-        archive_entry_set_pathname(entry, (QFileInfo(folder).fileName() + '/' + name).toUtf8().constData());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, data.size());
-        ok = archive_write_header(zip, entry) == ARCHIVE_OK && archive_write_data(zip, data.constData(), data.size()) == data.size() && ok;
-        archive_entry_free(entry);
-    }
-    ok = archive_write_close(zip) == ARCHIVE_OK && ok;
-    archive_write_free(zip);
-    return ok;
 }
 
 InputEvent inputEvent(const QString &name, bool down)
@@ -110,7 +86,7 @@ private slots:
         QFETCH(QStringList, sounds);
         const bool mouse = !sounds.first().startsWith("space");
         QTemporaryDir tmp;
-        QVERIFY(zipFolder(profile(folder), tmp.filePath(folder + ".zip")));
+        QVERIFY(TestPacks::zipFolder(profile(folder), tmp.filePath(folder + ".zip")));
         for (const QString &source : {profile(folder), tmp.filePath(folder + ".zip")}) {
             PackLibrary library(tmp.filePath("builtin"), tmp.filePath(QFileInfo(source).suffix() + "-imports"));
             PackLibrary::ImportError error{};

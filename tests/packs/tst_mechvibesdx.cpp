@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <linux/input-event-codes.h>
 
 #include <set>
@@ -30,27 +28,6 @@ bool copySample(const QString &sample, const QString &to)
         ok = ok && QFile::copy(file.filePath(), to + '/' + file.fileName());
     if (sample.endsWith(QLatin1String("eg-oreo")))
         ok = ok && QFile::copy(oreoRecording, to + "/oreo.ogg");
-    return ok;
-}
-
-// A zip of `folder`'s files, inside a folder of its name as users' zips have them.
-bool zipFolder(const QString &folder, const QString &zipPath)
-{
-    archive *zip = archive_write_new();
-    archive_write_set_format_zip(zip);
-    bool ok = archive_write_open_filename(zip, QFile::encodeName(zipPath).constData()) == ARCHIVE_OK;
-    for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files)) {
-        const QByteArray data = readFile(file.filePath());
-        archive_entry *entry = archive_entry_new();
-        archive_entry_set_pathname(entry, (QFileInfo(folder).fileName() + '/' + file.fileName()).toUtf8().constData());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, data.size());
-        ok = ok && archive_write_header(zip, entry) == ARCHIVE_OK && archive_write_data(zip, data.constData(), data.size()) == data.size();
-        archive_entry_free(entry);
-    }
-    ok = archive_write_close(zip) == ARCHIVE_OK && ok;
-    archive_write_free(zip);
     return ok;
 }
 

@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QProcess>
 
+#include <archive.h>
+#include <archive_entry.h>
+
 namespace TestPacks {
 
 bool writeWav(const QString &path, const std::vector<float> &interleaved, int channels, int rate, int subtype)
@@ -127,6 +130,55 @@ QStringList ids(const QList<plinkum::PackInfo> &packs)
     for (const plinkum::PackInfo &info : packs)
         result << info.id;
     return result;
+}
+
+bool writeZip(const QString &zipPath, const ZipEntries &entries)
+{
+    archive *zip = archive_write_new();
+    archive_write_set_format_zip(zip);
+    bool ok = archive_write_open_filename(zip, QFile::encodeName(zipPath).constData()) == ARCHIVE_OK;
+    const QByteArray block(1 << 20, '\0');
+    for (const ZipEntry &e : entries) {
+        archive_entry *entry = archive_entry_new();
+        archive_entry_set_pathname(entry, e.path.toUtf8().constData());
+        archive_entry_set_perm(entry, 0644);
+        if (!e.link.isEmpty()) {
+            archive_entry_set_filetype(entry, AE_IFLNK);
+            archive_entry_set_symlink(entry, e.link.toUtf8().constData());
+        } else if (e.path.endsWith(u'/')) {
+            archive_entry_set_filetype(entry, AE_IFDIR);
+        } else {
+            archive_entry_set_filetype(entry, AE_IFREG);
+            archive_entry_set_size(entry, e.data.size() + e.zeros);
+        }
+        ok = archive_write_header(zip, entry) == ARCHIVE_OK && ok;
+        if (!e.data.isEmpty())
+            ok = archive_write_data(zip, e.data.constData(), e.data.size()) == e.data.size() && ok;
+        for (qint64 left = e.zeros; left > 0; left -= block.size())
+            ok = archive_write_data(zip, block.constData(), std::min<qint64>(left, block.size())) > 0 && ok;
+        archive_entry_free(entry);
+    }
+    ok = archive_write_close(zip) == ARCHIVE_OK && ok;
+    archive_write_free(zip);
+    return ok;
+}
+
+ZipEntries zipEntriesOf(const QString &folder, const QString &prefix)
+{
+    ZipEntries entries;
+    for (const QString &relative : contents(folder)) {
+        const QFileInfo info(folder + u'/' + relative);
+        if (info.isDir())
+            entries.append({prefix + relative + u'/', {}});
+        else
+            entries.append({prefix + relative, readFile(info.filePath())});
+    }
+    return entries;
+}
+
+bool zipFolder(const QString &folder, const QString &zipPath)
+{
+    return writeZip(zipPath, zipEntriesOf(folder, QFileInfo(folder).fileName() + u'/'));
 }
 
 } // namespace TestPacks

@@ -4,7 +4,9 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QList>
 #include <QMap>
+#include <QMetaType>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -48,6 +50,27 @@ Files validPack(const QByteArray &name, const QByteArray &type = {}, int order =
 // Every path under `folder`, hidden ones included, relative and sorted.
 QStringList contents(const QString &folder);
 
+// A zip entry: a file of `data` (or `zeros` zero bytes), a folder ending in '/', or a link to `link`.
+struct ZipEntry {
+    ZipEntry() = default;
+    ZipEntry(QString p, QByteArray d, qint64 z = 0, QString l = {})
+        : path(std::move(p)), data(std::move(d)), zeros(z), link(std::move(l))
+    {
+    }
+
+    QString path;
+    QByteArray data;
+    qint64 zeros = 0;
+    QString link;
+};
+using ZipEntries = QList<ZipEntry>;
+
+bool writeZip(const QString &zipPath, const ZipEntries &entries);
+// Every file under `folder` as zip entries below `prefix`.
+ZipEntries zipEntriesOf(const QString &folder, const QString &prefix);
+// `folder` zipped inside a folder of its own name, as users share packs.
+bool zipFolder(const QString &folder, const QString &zipPath);
+
 // A finished run of a program that may print one JSON object; exit code -1 when it crashed.
 struct Run {
     int exitCode = -1;
@@ -67,3 +90,5 @@ plinkum::LoadedPackPtr uniform(std::size_t frames = 4800);
 QStringList ids(const QList<plinkum::PackInfo> &packs);
 
 } // namespace TestPacks
+
+Q_DECLARE_METATYPE(TestPacks::ZipEntry)
