@@ -1,5 +1,6 @@
 #include "packs/KeyboardSoundsProfile.h"
 
+#include "keys/LinuxKeyCodes.h"
 #include "packs/DocumentReader.h"
 #include "packs/KeyboardSoundsKeys.h"
 #include "packs/LoadSession.h"
@@ -67,12 +68,9 @@ std::optional<QStringList> names(DocumentReader &reader, const QJsonValue &value
 // X11 numbers its buttons; 4 to 7 are wheel steps, which stay numbers and are reported unused.
 QString buttonName(const QString &member)
 {
-    static const QHash<QString, QString> x11{{QStringLiteral("1"), QStringLiteral("left")},
-                                             {QStringLiteral("2"), QStringLiteral("middle")},
-                                             {QStringLiteral("3"), QStringLiteral("right")},
-                                             {QStringLiteral("8"), QStringLiteral("back")},
-                                             {QStringLiteral("9"), QStringLiteral("forward")}};
-    return x11.value(member, member);
+    const bool digit = member.size() == 1 && member.front().isDigit();
+    const std::optional<PointerButton> button = digit ? LinuxKeyCodes::buttonFromX11(member.front().digitValue()) : std::nullopt;
+    return button ? QString::fromLatin1(rawValue(*button)) : member;
 }
 
 // The `keys` or `buttons` section; `listName` is the member of an `other` entry that lists them.
