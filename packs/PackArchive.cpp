@@ -406,10 +406,15 @@ std::optional<QString> PackArchive::unpack(const QString &archivePath, StagingFo
         reason = cancelledMessage();
         return fail();
     }
-    // The notices the folder import keeps: those beside the documents, the first in name order.
-    noticeFiles.removeIf([&](const QString &path) { return !path.startsWith(packPrefix) || path.indexOf(u'/', packPrefix.size()) >= 0; });
-    std::sort(noticeFiles.begin(), noticeFiles.end(), [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    const QSet<QString> notices(noticeFiles.cbegin(), noticeFiles.cbegin() + std::min<qsizetype>(noticeFiles.size(), PackNotices::maxNotices));
+    // The notices the folder import keeps, of those beside the documents.
+    QStringList beside;
+    for (const QString &path : std::as_const(noticeFiles)) {
+        if (path.startsWith(packPrefix) && path.indexOf(u'/', packPrefix.size()) < 0)
+            beside.append(path.mid(packPrefix.size()));
+    }
+    QSet<QString> notices;
+    for (const QString &fileName : PackNotices::chosen(beside))
+        notices.insert(packPrefix + fileName);
     const auto used = [&](const QString &path, qint64) {
         if (!path.startsWith(packPrefix) || searchedDocument(path))
             return false;

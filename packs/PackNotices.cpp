@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace plinkum {
 
 namespace {
@@ -24,21 +26,25 @@ bool PackNotices::isNotice(const QString &fileName)
     return QDir::match(patterns(), fileName);
 }
 
+QStringList PackNotices::chosen(QStringList fileNames)
+{
+    fileNames.removeIf([](const QString &name) { return !isNotice(name); });
+    std::sort(fileNames.begin(), fileNames.end(), [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    fileNames.resize(std::min<qsizetype>(fileNames.size(), maxNotices));
+    return fileNames;
+}
+
 QMap<QString, QString> PackNotices::in(const QString &folder)
 {
-    QMap<QString, QString> found;
-    QDir dir(folder);
-    dir.setNameFilters(patterns());
-    dir.setFilter(QDir::Files | QDir::Hidden);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    // Name filters ignore case unless asked otherwise: License.md and readme.TXT are found too.
-    for (const QFileInfo &entry : dir.entryInfoList()) {
-        if (found.size() >= maxNotices)
-            break;
-        const std::optional<QString> path = PackLoader::resolveInside(folder, entry.fileName());
+    QMap<QString, QString> small;
+    for (const QString &name : QDir(folder).entryList(patterns(), QDir::Files | QDir::Hidden)) {
+        const std::optional<QString> path = PackLoader::resolveInside(folder, name);
         if (path && QFileInfo(*path).isFile() && QFileInfo(*path).size() <= maxNoticeBytes)
-            found.insert(entry.fileName(), *path);
+            small.insert(name, *path);
     }
+    QMap<QString, QString> found;
+    for (const QString &name : chosen(small.keys()))
+        found.insert(name, small.value(name));
     return found;
 }
 

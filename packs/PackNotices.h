@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 namespace plinkum {
 
@@ -14,7 +15,10 @@ public:
 
     // Whether a file of that name, beside the documents, is one (whatever its case).
     static bool isNotice(const QString &fileName);
-    // The notices in `folder`, by name, each resolved inside it; at most maxNotices, in name order.
+    // Of the files `fileNames` beside the documents, those kept: the notices, the first maxNotices
+    // in name order whatever their case.
+    static QStringList chosen(QStringList fileNames);
+    // The notices in `folder` of at most maxNoticeBytes, as chosen, by name, each resolved inside it.
     static QMap<QString, QString> in(const QString &folder);
 };
 
