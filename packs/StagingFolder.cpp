@@ -75,7 +75,7 @@ StagingFolder::StagingFolder(const QString &packsFolder)
         m_path.clear();
         return;
     }
-    m_libraryBytes = libraryBytes(packsFolder);
+    m_packsFolder = packsFolder;
 }
 
 StagingFolder::~StagingFolder()
@@ -115,7 +115,7 @@ bool StagingFolder::roomFor(std::int64_t bytes)
     return true;
 }
 
-// The checks made before a file is written: its name and every cap.
+// The checks made before a file is written or linked: its name and the pack's caps.
 bool StagingFolder::admit(const QString &relativePath, std::int64_t declaredSize)
 {
     if (m_path.isEmpty())
@@ -133,9 +133,17 @@ bool StagingFolder::admit(const QString &relativePath, std::int64_t declaredSize
         return fail(tr("“%1” is larger than %2 MiB.").arg(shown, megabytes(maxFileBytes)));
     if (declaredSize > maxTotalBytes - m_totalBytes)
         return fail(tr("The pack is larger than %1 MiB.").arg(megabytes(maxTotalBytes)));
-    if (declaredSize > maxLibraryBytes - m_libraryBytes - m_totalBytes)
-        return fail(tr("Your sound packs would take more than %1 MiB; remove some first.").arg(megabytes(maxLibraryBytes)));
     return makeParents(relativePath);
+}
+
+// Measured on the first file written, so a refused archive or a folder of links costs no walk.
+bool StagingFolder::libraryHolds(std::int64_t declaredSize)
+{
+    if (!m_libraryBytes)
+        m_libraryBytes = libraryBytes(m_packsFolder);
+    if (declaredSize > maxLibraryBytes - *m_libraryBytes - m_totalBytes)
+        return fail(tr("Your sound packs would take more than %1 MiB; remove some first.").arg(megabytes(maxLibraryBytes)));
+    return true;
 }
 
 bool StagingFolder::makeParents(const QString &relativePath)
@@ -172,7 +180,7 @@ bool StagingFolder::addFile(const QString &relativePath, int fd, const std::atom
 bool StagingFolder::addFile(const QString &relativePath, std::int64_t declaredSize, const Reader &read,
                             const std::atomic<bool> *cancelled)
 {
-    if (!admit(relativePath, declaredSize) || !roomFor(declaredSize))
+    if (!admit(relativePath, declaredSize) || !libraryHolds(declaredSize) || !roomFor(declaredSize))
         return false;
     const QString shown = NameRules::quoted(relativePath);
     const QString target = m_path + u'/' + relativePath;
@@ -248,6 +256,7 @@ bool StagingFolder::linkFile(const QString &relativePath, const QString &stagedP
     struct stat status {};
     if (::lstat(QFile::encodeName(stagedPath).constData(), &status) != 0 || !S_ISREG(status.st_mode))
         return fail(tr("“%1” is not a regular file.").arg(NameRules::quoted(relativePath)));
+    // A link takes no new space: the file was held to the caps when it was staged.
     if (!admit(relativePath, status.st_size))
         return false;
     if (::link(QFile::encodeName(stagedPath).constData(), QFile::encodeName(m_path + u'/' + relativePath).constData()) != 0)

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace plinkum {
 
@@ -55,7 +56,8 @@ public:
     // The same from the file open on `fd` (at its start), which must be a regular file.
     bool addFile(const QString &relativePath, int fd, const std::atomic<bool> *cancelled = nullptr);
     // The same for a file already staged by this process (an unpacked archive's), linked rather
-    // than copied so the import does not need the space twice.
+    // than copied so the import does not need the space twice; held to the library's cap when it
+    // was staged, so only to the pack's here.
     bool linkFile(const QString &relativePath, const QString &stagedPath);
 
     // Flushes every file and folder written here to disk, so the pack survives a crash once renamed.
@@ -70,6 +72,7 @@ public:
 private:
     bool fail(const QString &error);
     bool admit(const QString &relativePath, std::int64_t declaredSize);
+    bool libraryHolds(std::int64_t declaredSize);
     bool roomFor(std::int64_t bytes);
     bool makeParents(const QString &relativePath);
     bool compact(const QString &relativePath, const QString &target, int fd, std::int64_t &bytes);
@@ -77,7 +80,8 @@ private:
     QString m_path;
     QString m_error;
     int m_lock = -1;
-    std::int64_t m_libraryBytes = 0;
+    QString m_packsFolder;
+    std::optional<std::int64_t> m_libraryBytes;
     std::int64_t m_totalBytes = 0;
     int m_files = 0;
 };
