@@ -65,7 +65,8 @@ QList<PackInfo> PackCatalog::all() const { return m_builtIn + m_custom; }
 
 std::optional<PackInfo> PackCatalog::find(const QString &id) const
 {
-    for (const auto *list : {&m_builtIn, &m_custom}) {
+    // Imported click-only packs too: Settings lists them to trim and remove.
+    for (const auto *list : {&m_builtIn, &m_imported}) {
         for (const PackInfo &pack : *list) {
             if (pack.id == id)
                 return pack;

@@ -476,14 +476,18 @@ private slots:
         QCOMPARE(m_state->importError().isEmpty(), where != "error");
     }
 
-    // The view's remove reaches the library and the catalog (built-in refusals: tst_appstate, tst_packlibrary).
+    // The view's remove reaches the library and the catalog, for a pack of click sounds only too
+    // (built-in refusals: tst_appstate, tst_packlibrary).
     void removeReachesUserPacks()
     {
         TestPacks::writeFolder(m_folders->user + "/mine", TestPacks::validPack("Mine"));
+        TestPacks::writeFolder(m_folders->user + "/clicks",
+                               {{"pack.json", R"({"name": "Clicks", "mouse": {"left": ["click.wav"]}})"}, {"click.wav", TestPacks::wav}});
         m_state->library()->reloadCustom();
         m_catalog->track(*m_state->library());
         m_ui->context().removePack("folder:mine");
-        QVERIFY(m_state->library()->custom().isEmpty() && m_catalog->custom().isEmpty());
+        m_ui->context().removePack("folder:clicks");
+        QVERIFY(m_state->library()->custom().isEmpty() && m_catalog->property("custom").toList().isEmpty());
     }
 
     // Stored as open until the user closes it (Start typing, Return), not when the application ends.
