@@ -199,20 +199,23 @@ double AppState::importProgress() const
     return m_peerImport->isImporting() ? m_peerImport->progress() : m_import->progress();
 }
 
-std::optional<PackInfo> AppState::selectedPack() const
+std::optional<PackInfo> AppState::packWithID(const QString &id) const
 {
-    const QString id = selectedPackID();
     for (const PackInfo &pack : m_library->all())
-        if (pack.id == id && pack.keyboard)
+        if (pack.id == id)
             return pack;
     return std::nullopt;
 }
 
+std::optional<PackInfo> AppState::selectedPack() const
+{
+    const std::optional<PackInfo> pack = packWithID(selectedPackID());
+    return pack && pack->keyboard ? pack : std::nullopt;
+}
+
 void AppState::setSelectedPackID(const QString &id)
 {
-    const QList<PackInfo> all = m_library->all();
-    const bool clicksOnly = std::any_of(all.begin(), all.end(), [&id](const PackInfo &pack) { return pack.id == id && !pack.keyboard; });
-    if (!clicksOnly) {
+    if (const std::optional<PackInfo> pack = packWithID(id); !pack || pack->keyboard) {
         write(Settings::Key::SelectedPack, id);
         return;
     }
@@ -266,10 +269,8 @@ QVariantList AppState::mousePackChoices() const
 
 void AppState::setMousePackID(const QString &id)
 {
-    const QList<PackInfo> all = m_library->all();
-    const bool known = id == QLatin1String(Settings::sameAsKeyboard)
-        || std::any_of(all.begin(), all.end(), [&id](const PackInfo &pack) { return pack.id == id && pack.mouse; });
-    if (known)
+    const std::optional<PackInfo> pack = packWithID(id);
+    if (id == QLatin1String(Settings::sameAsKeyboard) || (pack && pack->mouse))
         write(Settings::Key::MousePack, id);
 }
 
@@ -464,12 +465,11 @@ bool AppState::importPeerPacks(const QStringList &paths)
 
 void AppState::deletePack(const QString &id)
 {
-    const QList<PackInfo> all = m_library->all();
-    const auto pack = std::find_if(all.begin(), all.end(), [&id](const PackInfo &p) { return p.id == id; });
-    if (pack == all.end())
-        return;
     // A copy: the library replaces its list while it removes the pack.
-    m_library->deletePack(PackInfo(*pack));
+    const std::optional<PackInfo> pack = packWithID(id);
+    if (!pack)
+        return;
+    m_library->deletePack(*pack);
     if (id == selectedPackID())
         setSelectedPackID(QString::fromLatin1(defaultPackID));
     if (id == value(Settings::Key::MousePack).toString())
@@ -478,9 +478,8 @@ void AppState::deletePack(const QString &id)
 
 void AppState::setPackTrim(const QString &id, double trimDb)
 {
-    const QList<PackInfo> &custom = m_library->custom();
-    const auto pack = std::find_if(custom.begin(), custom.end(), [&id](const PackInfo &p) { return p.id == id; });
-    if (pack == custom.end())
+    const std::optional<PackInfo> pack = packWithID(id);
+    if (!pack || pack->isBuiltIn)
         return;
     const QString folder = pack->url.toLocalFile();
     PackLevel level = PackLevel::read(folder);

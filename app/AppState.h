@@ -139,6 +139,8 @@ signals:
     void onboardingRequested();
 
 private:
+    // The built-in or user pack of that id.
+    std::optional<PackInfo> packWithID(const QString &id) const;
     QVariant value(Settings::Key key) const { return m_values[std::size_t(key)]; }
     void write(Settings::Key key, const QVariant &value);
     void applyConfig();
