@@ -219,9 +219,9 @@ void AppState::setSelectedPackID(const QString &id)
         write(Settings::Key::SelectedPack, id);
         return;
     }
-    // Whoever picks click sounds wants to hear them.
-    write(Settings::Key::MousePack, id);
+    // Whoever picks click sounds wants to hear them: on first, so the new pick plays its preview.
     setMouseClicks(true);
+    write(Settings::Key::MousePack, id);
 }
 
 std::optional<PackInfo> AppState::mousePack() const
