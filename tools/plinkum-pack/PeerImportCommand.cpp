@@ -135,6 +135,7 @@ int run(const QStringList &arguments)
     }
 
     PackLibrary library;
+    library.sweepStaleImports();
     const QList<PeerPackFinder::Found> found = PeerPackFinder().find(library.folder());
     QJsonArray foundArray;
     for (const PeerPackFinder::Found &f : found)
