@@ -28,25 +28,28 @@ UniqueFd openNode(const char *devnode)
     return UniqueFd(fd);
 }
 
-// udev's own keyboard rule (KEY_ESC up to KEY_D all present), for nodes no udev daemon has
-// tagged, as in containers that pass /dev/input through.
-bool hasKeyboardKeys(int fd)
+constexpr std::size_t bitsPerLong = sizeof(unsigned long) * CHAR_BIT;
+using KeyBits = std::array<unsigned long, (KEY_CNT + bitsPerLong - 1) / bitsPerLong>;
+
+// The keys and buttons a device has; none when it cannot tell.
+KeyBits keyBits(int fd)
 {
-    constexpr std::size_t bitsPerLong = sizeof(unsigned long) * CHAR_BIT;
-    std::array<unsigned long, (KEY_CNT + bitsPerLong - 1) / bitsPerLong> bits{};
+    KeyBits bits{};
     if (::ioctl(fd, EVIOCGBIT(EV_KEY, sizeof(bits)), bits.data()) < 0)
-        return false;
-    return (bits[0] & 0xFFFFFFFEUL) == 0xFFFFFFFEUL;
+        bits.fill(0);
+    return bits;
 }
 
-// A pointer with buttons that click (BTN_LEFT present), for untagged nodes as above.
-bool hasPointerButtons(int fd)
+bool has(const KeyBits &bits, unsigned code)
 {
-    constexpr std::size_t bitsPerLong = sizeof(unsigned long) * CHAR_BIT;
-    std::array<unsigned long, (KEY_CNT + bitsPerLong - 1) / bitsPerLong> bits{};
-    if (::ioctl(fd, EVIOCGBIT(EV_KEY, sizeof(bits)), bits.data()) < 0)
-        return false;
-    return bits[BTN_LEFT / bitsPerLong] & (1UL << (BTN_LEFT % bitsPerLong));
+    return bits[code / bitsPerLong] & (1UL << (code % bitsPerLong));
+}
+
+// udev's own keyboard rule (KEY_ESC up to KEY_D all present), for nodes no udev daemon has
+// tagged, as in containers that pass /dev/input through.
+bool hasKeyboardKeys(const KeyBits &bits)
+{
+    return (bits[0] & 0xFFFFFFFEUL) == 0xFFFFFFFEUL;
 }
 
 bool tagged(udev_device *device, const char *property)
@@ -73,8 +76,7 @@ bool taggedPointer(udev_device *device)
 // drops it.
 void listenToClicksOnly(int fd)
 {
-    constexpr std::size_t bitsPerLong = sizeof(unsigned long) * CHAR_BIT;
-    std::array<unsigned long, (KEY_CNT + bitsPerLong - 1) / bitsPerLong> buttons{};
+    KeyBits buttons{};
     for (const unsigned code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA})
         buttons[code / bitsPerLong] |= 1UL << (code % bitsPerLong);
     input_mask keys{EV_KEY, static_cast<__u32>(sizeof(buttons)), reinterpret_cast<__u64>(buttons.data())};
@@ -174,8 +176,10 @@ void EvdevKeySource::scanDevices(Scan &scan)
         if (isEventNode(device) && devnode && isUnderDeviceDir(devnode)
             && (!initialized || taggedKeyboard(device) || taggedPointer(device))) {
             UniqueFd fd = openNode(devnode);
-            const bool keyboard = initialized ? taggedKeyboard(device) : fd && hasKeyboardKeys(fd.get());
-            const bool pointer = initialized ? taggedPointer(device) : fd && hasPointerButtons(fd.get());
+            // A pointer with buttons that click (BTN_LEFT present), for untagged nodes as above.
+            const KeyBits bits = !initialized && fd ? keyBits(fd.get()) : KeyBits{};
+            const bool keyboard = initialized ? taggedKeyboard(device) : hasKeyboardKeys(bits);
+            const bool pointer = initialized ? taggedPointer(device) : has(bits, BTN_LEFT);
             if (keyboard)
                 ++scan.keyboards;
             if (keyboard && fd)
