@@ -13,7 +13,6 @@
 #include <charconv>
 #include <limits>
 
-#include <fcntl.h>
 
 namespace plinkum::PackLoader {
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the pack document and zip import fuzzers with clang (libFuzzer, ASan, UBSan) in their own build
 # directory and runs each for a bounded time. Exit status is non-zero on any finding.
-#   PLINKUM_FUZZ_SECONDS  seconds per target (default 30; three targets)
+#   PLINKUM_FUZZ_SECONDS  seconds per target (default 30; four targets)
 #   PLINKUM_FUZZ_BUILD_DIR  build directory (default build-fuzz/)
 #   PLINKUM_FUZZ_JOBS  parallel compile jobs (default: all cores)
 set -euo pipefail
