@@ -198,8 +198,6 @@ private slots:
         waitForLoads(state);
         const QString mouse = QStringLiteral("bundle:mouse");
         QVERIFY(!state.mouseClicks() && state.mousePackID() == mouse && !state.engine().mousePack());
-        state.setSelectedPackID(mouse);
-        QCOMPARE(state.selectedPackID(), defaultPack());
         pointer.key(BTN_LEFT, 1);
         pointer.key(KEY_A, 1);
         QTRY_COMPARE(state.engine().nextVoice(), std::size_t(1)); // the key only
