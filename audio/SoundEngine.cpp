@@ -138,27 +138,17 @@ float SoundEngine::drawJitter()
     return low + static_cast<float>(r) * 0x1p-24f * span;
 }
 
-// A button the pack has no sound for sounds like its left button (a button it has, press only,
-// stays silent on release); a keyboard pack without any button sound lends its standard key sound
-// only when the user chose that. Under the lock.
+// A keyboard pack without any button sound lends its standard key sound only when the user
+// chose that. Under the lock.
 const SampleList &SoundEngine::buttonSamples(InputEvent event) const
 {
     static const SampleList none;
     const LoadedPack *pack = m_config.mouseFromKeyboardPack ? m_pack.get() : m_mousePack.get();
     if (!pack)
         return none;
-    if (const SampleList &own = pack->samples(event); !own.empty())
-        return own;
-    const auto index = static_cast<std::size_t>(event.code);
-    if (index < pointerButtonCount && !pack->buttonDown()[index].empty())
-        return none;
-    const auto &buttons = event.down ? pack->buttonDown() : pack->buttonUp();
-    if (!buttons[static_cast<std::size_t>(PointerButton::Left)].empty())
-        return buttons[static_cast<std::size_t>(PointerButton::Left)];
-    const bool hasButtonSounds = std::any_of(pack->buttonDown().begin(), pack->buttonDown().end(),
-                                             [](const SampleList &list) { return !list.empty(); });
-    if (!m_config.mouseFromKeyboardPack || !m_config.lendKeySound || hasButtonSounds)
-        return none;
+    const SampleList &click = pack->clickSamples(event);
+    if (!click.empty() || pack->hasButtonSounds() || !m_config.mouseFromKeyboardPack || !m_config.lendKeySound)
+        return click;
     const auto &byCategory = event.down ? pack->down() : pack->up();
     const auto standard = byCategory.find(KeyCategory::Standard);
     return standard == byCategory.end() ? none : standard->second;

@@ -34,6 +34,11 @@ public:
     // The samples to choose from for one event: the key's own list, else its category's, else the
     // standard list; a button's own list. Never falls back from release to press. Allocates nothing.
     const SampleList &samples(InputEvent event) const;
+    // What a click plays: the button's own list; for a button the pack has no sound for, its left
+    // button's (a button it has, press only, stays silent on release). Allocates nothing.
+    const SampleList &clickSamples(InputEvent event) const;
+    // Whether any button has a press sound.
+    bool hasButtonSounds() const { return m_hasButtonSounds; }
 
 private:
     PackInfo m_info;
@@ -43,6 +48,7 @@ private:
     KeyMap m_keyUp;
     ButtonMap m_buttonDown;
     ButtonMap m_buttonUp;
+    bool m_hasButtonSounds = false;
 };
 
 using LoadedPackPtr = std::shared_ptr<const LoadedPack>;

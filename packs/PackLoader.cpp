@@ -64,9 +64,8 @@ bool playable(const LoadedPack &pack)
 {
     if (!pack.keyDown().empty())
         return true;
-    const auto nonEmpty = [](const SampleList &list) { return !list.empty(); };
-    return std::any_of(pack.down().begin(), pack.down().end(), [&](const auto &entry) { return nonEmpty(entry.second); })
-        || std::any_of(pack.buttonDown().begin(), pack.buttonDown().end(), nonEmpty);
+    return std::any_of(pack.down().begin(), pack.down().end(), [](const auto &entry) { return !entry.second.empty(); })
+        || pack.hasButtonSounds();
 }
 
 LoadedPack::ButtonMap loadButtonMap(const Manifest::FileLists &lists, const QString &member, LoadSession &loading)
