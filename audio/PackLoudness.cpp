@@ -36,29 +36,36 @@ double PackLoudness::phraseLoudness(const LoadedPackPtr &pack)
     return loudness(TypingPhrase::render(pack), Mixer::channelCount, Mixer::sampleRate);
 }
 
+namespace {
+
+// The phrase's loudness as the pack's sounds are recorded: no level of its own applied.
+std::optional<double> asRecorded(PackInfo info, const std::atomic<bool> *cancelled)
+{
+    info.loudnessGainDb.reset();
+    info.trimDb = 0.0;
+    const PackLoader::LoadResult result = PackLoader::load(info, nullptr, cancelled);
+    return result.ok() ? std::optional(PackLoudness::phraseLoudness(result.pack())) : std::nullopt;
+}
+
+} // namespace
+
 std::optional<double> PackLoudness::phraseLoudness(const QString &folder, bool builtIn, const std::atomic<bool> *cancelled)
 {
-    std::optional<PackInfo> info = PackLoader::readInfo(folder, builtIn);
-    if (!info)
-        return std::nullopt;
-    info->loudnessGainDb.reset();
-    info->trimDb = 0.0;
-    const PackLoader::LoadResult result = PackLoader::load(*info, nullptr, cancelled);
-    if (!result.ok())
-        return std::nullopt;
-    return phraseLoudness(result.pack());
+    const std::optional<PackInfo> info = PackLoader::readInfo(folder, builtIn);
+    return info ? asRecorded(*info, cancelled) : std::nullopt;
 }
 
 std::optional<PackLevel> PackLoudness::measure(const QString &folder, const std::atomic<bool> *cancelled)
 {
     const std::optional<PackInfo> info = PackLoader::readInfo(folder, false);
-    const std::optional<double> played = info ? phraseLoudness(folder, false, cancelled) : std::nullopt;
+    const std::optional<double> played = info ? asRecorded(*info, cancelled) : std::nullopt;
     if (!played)
         return std::nullopt;
-    PackLevel level = PackLevel::read(folder);
-    // A pack silent on the phrase (sounds for other keys only) is left as it is.
+    // A pack silent on the phrase (sounds for other keys only) is left as it is; the trim read
+    // with the descriptor (the stored one, else the starting one) is kept.
+    PackLevel level;
     level.gainDb = std::isfinite(*played) ? std::clamp(target(*info) - *played, -PackLevel::maxGainDb, PackLevel::maxGainDb) : 0.0;
-    level.trimDb = level.trimDb.value_or(info->trimDb);
+    level.trimDb = info->trimDb;
     if (!level.write(folder))
         log("could not store the level of a sound pack in " + folder.toStdString());
     return level;
