@@ -117,7 +117,7 @@
     <name>Family</name>
     <message>
         <location filename="../qml/SoundsTab.qml" line="52"/>
-        <location filename="../PackCatalog.cpp" line="93"/>
+        <location filename="../PackCatalog.cpp" line="94"/>
         <source>Custom</source>
         <translation type="unfinished"></translation>
     </message>
@@ -193,120 +193,120 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="56"/>
-        <location filename="../qml/GeneralTab.qml" line="82"/>
+        <location filename="../qml/GeneralTab.qml" line="41"/>
+        <location filename="../qml/GeneralTab.qml" line="52"/>
         <source>Click sound</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="103"/>
-        <location filename="../qml/GeneralTab.qml" line="115"/>
+        <location filename="../qml/GeneralTab.qml" line="56"/>
+        <location filename="../qml/GeneralTab.qml" line="69"/>
         <source>Click volume</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="129"/>
+        <location filename="../qml/GeneralTab.qml" line="82"/>
         <source>Like a real keyboard, the sounds come from your computer even when headphones are connected. Turn this off to hear them in your headphones.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="130"/>
+        <location filename="../qml/GeneralTab.qml" line="83"/>
         <source>Always play through built-in speakers</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="133"/>
+        <location filename="../qml/GeneralTab.qml" line="86"/>
         <source>Shortcut</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="134"/>
+        <location filename="../qml/GeneralTab.qml" line="87"/>
         <source>Switches the sounds on and off from any application, as the switch in the panel does. The keys of the shortcut type nothing.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="143"/>
-        <location filename="../qml/GeneralTab.qml" line="173"/>
+        <location filename="../qml/GeneralTab.qml" line="89"/>
+        <location filename="../qml/GeneralTab.qml" line="100"/>
         <source>Sounds on and off</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="152"/>
+        <location filename="../qml/GeneralTab.qml" line="93"/>
         <source>Both Shift keys together</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="153"/>
+        <location filename="../qml/GeneralTab.qml" line="94"/>
         <source>Scroll Lock pressed twice</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="154"/>
+        <location filename="../qml/GeneralTab.qml" line="95"/>
         <source>Off</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="179"/>
+        <location filename="../qml/GeneralTab.qml" line="105"/>
         <source>Permissions</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="194"/>
+        <location filename="../qml/GeneralTab.qml" line="120"/>
         <source>Keyboard access</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="206"/>
+        <location filename="../qml/GeneralTab.qml" line="132"/>
         <source>Through the X11 session; nothing to install or remove.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="207"/>
+        <location filename="../qml/GeneralTab.qml" line="133"/>
         <source>Through Plinkum’s keyboard access rule.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="208"/>
+        <location filename="../qml/GeneralTab.qml" line="134"/>
         <source>Through your membership of the input group.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="209"/>
+        <location filename="../qml/GeneralTab.qml" line="135"/>
         <source>The system lets you read keyboards.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="212"/>
+        <location filename="../qml/GeneralTab.qml" line="138"/>
         <source>Asking: enter your password in the prompt.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="214"/>
+        <location filename="../qml/GeneralTab.qml" line="140"/>
         <source>Not given.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="215"/>
+        <location filename="../qml/GeneralTab.qml" line="141"/>
         <source>Not allowed yet: keys can’t be heard.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="223"/>
+        <location filename="../qml/GeneralTab.qml" line="149"/>
         <source>Allowed</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="228"/>
+        <location filename="../qml/GeneralTab.qml" line="154"/>
         <source>Remove Access</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="235"/>
+        <location filename="../qml/GeneralTab.qml" line="161"/>
         <source>Allow Keyboard Access</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../qml/GeneralTab.qml" line="254"/>
+        <location filename="../qml/GeneralTab.qml" line="180"/>
         <source>How keyboard access works, and the input group…</source>
         <translation type="unfinished"></translation>
     </message>

@@ -37,91 +37,44 @@ FormScrollView {
             header: qsTr("Mouse")
             footer: qsTr("Clicks sound with their release, at their own volume. “Same as keyboard” plays the keyboard sound’s own clicks, or its key sound when it has none.")
             SwitchRow { target: root.appState; property: "mouseClicks"; label: qsTr("Play mouse clicks") }
-            Control {
-                Layout.fillWidth: true
-                leftPadding: 12
-                rightPadding: 12
-                implicitHeight: 38
+            FormRow {
+                label: qsTr("Click sound")
+                divider: true
                 enabled: root.appState.mouseClicks
                 opacity: enabled ? 1 : 0.45
-                background: Rectangle {
-                    x: 12
-                    width: parent.width - 24
-                    height: 1
-                    color: Style.fade(palette.windowText, 0.07)
-                }
-                contentItem: RowLayout {
-                    Label {
-                        Layout.fillWidth: true
-                        text: qsTr("Click sound")
-                        font.pixelSize: 13
-                    }
-                    ComboBox {
-                        id: mousePackChoice
-                        objectName: "mousePackChoice"
-                        textRole: "text"
-                        valueRole: "value"
-                        model: root.appState.mousePackChoices
-                        implicitContentWidthPolicy: ComboBox.WidestText
-                        hoverEnabled: true
-                        font.pixelSize: 12
-                        topPadding: 4
-                        bottomPadding: 4
-                        background: Rectangle {
-                            implicitHeight: 24
-                            radius: 6
-                            antialiasing: true
-                            color: Style.fade(palette.windowText, mousePackChoice.down ? 0.12 : mousePackChoice.hovered ? 0.09 : 0.06)
-                            border.width: 1
-                            border.color: Style.fade(palette.windowText, 0.12)
-                        }
-                        currentIndex: indexOfValue(root.appState.mousePackID)
-                        onModelChanged: currentIndex = indexOfValue(root.appState.mousePackID)
-                        Component.onCompleted: currentIndex = indexOfValue(root.appState.mousePackID)
-                        onActivated: root.appState.mousePackID = currentValue
-                        Accessible.name: qsTr("Click sound")
-                    }
+                ChoiceBox {
+                    objectName: "mousePackChoice"
+                    model: root.appState.mousePackChoices
+                    currentIndex: indexOfValue(root.appState.mousePackID)
+                    onModelChanged: currentIndex = indexOfValue(root.appState.mousePackID)
+                    Component.onCompleted: currentIndex = indexOfValue(root.appState.mousePackID)
+                    onActivated: root.appState.mousePackID = currentValue
+                    Accessible.name: qsTr("Click sound")
                 }
             }
-            Control {
-                Layout.fillWidth: true
-                leftPadding: 12
-                rightPadding: 12
-                implicitHeight: 38
+            FormRow {
+                label: qsTr("Click volume")
+                divider: true
                 enabled: root.appState.mouseClicks
                 opacity: enabled ? 1 : 0.45
-                background: Rectangle {
-                    x: 12
-                    width: parent.width - 24
-                    height: 1
-                    color: Style.fade(palette.windowText, 0.07)
+                LevelSlider {
+                    objectName: "mouseVolumeSlider"
+                    Layout.preferredWidth: 180
+                    value: root.appState.mouseVolume
+                    onMoved: root.appState.mouseVolume = value
+                    onPressedChanged: {
+                        if (!pressed)
+                            root.ui.state.previewMouse()
+                    }
+                    Accessible.name: qsTr("Click volume")
                 }
-                contentItem: RowLayout {
-                    spacing: 10
-                    Label {
-                        Layout.fillWidth: true
-                        text: qsTr("Click volume")
-                        font.pixelSize: 13
-                    }
-                    LevelSlider {
-                        objectName: "mouseVolumeSlider"
-                        Layout.preferredWidth: 180
-                        value: root.appState.mouseVolume
-                        onMoved: root.appState.mouseVolume = value
-                        onPressedChanged: {
-                            if (!pressed)
-                                root.ui.state.previewMouse()
-                        }
-                        Accessible.name: qsTr("Click volume")
-                    }
-                    Text {
-                        Layout.preferredWidth: 36
-                        horizontalAlignment: Text.AlignRight
-                        text: VolumeLevel.percentText(root.appState.mouseVolume)
-                        font.pixelSize: 11
-                        font.weight: Font.Medium
-                        color: Style.fade(palette.windowText, 0.55)
-                    }
+                Text {
+                    Layout.preferredWidth: 36
+                    horizontalAlignment: Text.AlignRight
+                    text: VolumeLevel.percentText(root.appState.mouseVolume)
+                    font.pixelSize: 11
+                    font.weight: Font.Medium
+                    color: Style.fade(palette.windowText, 0.55)
                 }
             }
         }
@@ -132,46 +85,19 @@ FormScrollView {
         FormSection {
             header: qsTr("Shortcut")
             footer: qsTr("Switches the sounds on and off from any application, as the switch in the panel does. The keys of the shortcut type nothing.")
-            Control {
-                Layout.fillWidth: true
-                leftPadding: 12
-                rightPadding: 12
-                implicitHeight: 38
-                contentItem: RowLayout {
-                    Label {
-                        Layout.fillWidth: true
-                        text: qsTr("Sounds on and off")
-                        font.pixelSize: 13
-                    }
-                    ComboBox {
-                        id: muteShortcutChoice
-                        objectName: "muteShortcutChoice"
-                        textRole: "text"
-                        valueRole: "value"
-                        model: [
-                            { value: "bothShifts", text: qsTr("Both Shift keys together") },
-                            { value: "scrollLockTwice", text: qsTr("Scroll Lock pressed twice") },
-                            { value: "off", text: qsTr("Off") }
-                        ]
-                        implicitContentWidthPolicy: ComboBox.WidestText
-                        hoverEnabled: true
-                        font.pixelSize: 12
-                        topPadding: 4
-                        bottomPadding: 4
-                        // Drawn like the form's buttons.
-                        background: Rectangle {
-                            implicitHeight: 24
-                            radius: 6
-                            antialiasing: true
-                            color: Style.fade(palette.windowText, muteShortcutChoice.down ? 0.12 : muteShortcutChoice.hovered ? 0.09 : 0.06)
-                            border.width: 1
-                            border.color: Style.fade(palette.windowText, 0.12)
-                        }
-                        currentIndex: indexOfValue(root.appState.muteShortcut)
-                        Component.onCompleted: currentIndex = indexOfValue(root.appState.muteShortcut)
-                        onActivated: root.appState.muteShortcut = currentValue
-                        Accessible.name: qsTr("Sounds on and off")
-                    }
+            FormRow {
+                label: qsTr("Sounds on and off")
+                ChoiceBox {
+                    objectName: "muteShortcutChoice"
+                    model: [
+                        { value: "bothShifts", text: qsTr("Both Shift keys together") },
+                        { value: "scrollLockTwice", text: qsTr("Scroll Lock pressed twice") },
+                        { value: "off", text: qsTr("Off") }
+                    ]
+                    currentIndex: indexOfValue(root.appState.muteShortcut)
+                    Component.onCompleted: currentIndex = indexOfValue(root.appState.muteShortcut)
+                    onActivated: root.appState.muteShortcut = currentValue
+                    Accessible.name: qsTr("Sounds on and off")
                 }
             }
         }
