@@ -116,8 +116,7 @@ bool MouseRecordingImport::build(const QString &folder, PackWriter &writer, Repo
                 x *= gain;
             auto same = std::find_if(written.begin(), written.end(), [&](const auto &w) { return w.first == frames; });
             if (same == written.end()) {
-                const std::string_view name = rawValue(button);
-                const QString stem = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))
+                const QString stem = QString::fromLatin1(rawValue(button))
                     + (down ? QStringLiteral("-press") : QStringLiteral("-release"));
                 written.emplace_back(frames, writer.addSound(stem, frames, rate));
                 same = written.end() - 1;

@@ -13,12 +13,6 @@
 namespace plinkum {
 
 namespace {
-QString buttonName(PointerButton button)
-{
-    const std::string_view name = rawValue(button);
-    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
 void append(QJsonObject &object, const QString &member, const QString &file)
 {
     QJsonArray files = object.value(member).toArray();
@@ -48,11 +42,11 @@ void PackWriter::addKeyUp(std::uint16_t keyCode, const QString &file)
 }
 void PackWriter::addButton(PointerButton button, const QString &file)
 {
-    append(m_mouse, buttonName(button), file);
+    append(m_mouse, QString::fromLatin1(rawValue(button)), file);
 }
 void PackWriter::addButtonUp(PointerButton button, const QString &file)
 {
-    append(m_mouseUp, buttonName(button), file);
+    append(m_mouseUp, QString::fromLatin1(rawValue(button)), file);
 }
 void PackWriter::addText(const QString &fileName, QByteArray content) { m_texts[fileName] = std::move(content); }
 void PackWriter::describe(const QString &member, const QString &value) { m_description.insert(member, value); }
